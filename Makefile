@@ -1,0 +1,37 @@
+# Two commands for a fresh Debian/Ubuntu machine:  make run  and  make test
+BUILD      ?= build
+TEST_BUILD ?= build-test
+BENCH_BUILD?= build-bench
+JOBS       ?= $(shell nproc)
+
+.PHONY: deps build run test bench format screenshot clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRINOZA_TESTS=OFF -DRINOZA_BENCH=OFF
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/rinoza
+
+# The test build runs under AddressSanitizer and UndefinedBehaviorSanitizer, with warnings as errors.
+test: deps
+	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRINOZA_SANITIZE=ON -DRINOZA_WERROR=ON -DRINOZA_BENCH=OFF
+	cmake --build $(TEST_BUILD) -j $(JOBS)
+	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DRINOZA_TESTS=OFF -DRINOZA_BENCH=ON
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	bash bench/run-all.sh $(BENCH_BUILD)
+
+screenshot: build
+	bash scripts/screenshot.sh $(BUILD)/rinoza docs/main-window.png
+
+format:
+	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(TEST_BUILD) $(BENCH_BUILD)

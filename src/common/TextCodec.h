@@ -1,0 +1,52 @@
+#pragma once
+
+// Byte strings and how they are shown. File names stay bytes; only display converts.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rinoza {
+
+bool isValidUtf8(std::string_view bytes);
+
+// Text for display, always valid UTF-8: valid UTF-8 as is; else the bytes decoded as CP932 when they
+// are valid CP932; else UTF-8 with U+FFFD for each invalid byte.
+std::string displayText(std::string_view bytes);
+
+// Decodes CP932 (Shift-JIS as Windows writes it) to UTF-8. Returns false when the bytes are not valid CP932.
+bool decodeCp932(std::string_view bytes, std::string& utf8);
+
+// A text file's content as UTF-8: valid UTF-8 (a BOM dropped) as is, otherwise decoded as CP932.
+std::string textFileToUtf8(std::string_view content);
+
+// One character of a name as the name rules see it: a valid UTF-8 sequence, or a single stray byte.
+struct NameChar {
+    std::size_t offset = 0; // byte offset in the name
+    std::size_t length = 0; // bytes
+    char32_t code = 0;      // code point; for a stray byte 0xDC00 + byte
+    bool stray = false;
+    int width = 1; // the width the character has in CP932: 1 for ASCII and half-width katakana, else 2
+};
+
+// Visits the characters of a name in order. Stops when f returns false.
+template <class F> void forEachNameChar(std::string_view s, F&& f);
+
+// Decodes the character that starts at byte i.
+NameChar nameCharAt(std::string_view s, std::size_t i);
+
+template <class F> void forEachNameChar(std::string_view s, F&& f) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        NameChar c = nameCharAt(s, i);
+        if (!f(c))
+            return;
+        i += c.length;
+    }
+}
+
+// Unicode simple case mapping, one character in, one out; stray bytes unchanged.
+std::string toUpperName(std::string_view s);
+std::string toLowerName(std::string_view s);
+
+} // namespace rinoza

@@ -1,0 +1,148 @@
+#include "common/ui/UserPrompts.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+namespace rinoza {
+
+namespace {
+
+QString titleOf(MsgType type) {
+    switch (type) {
+    case MsgType::Warning:
+        return QStringLiteral("警告");
+    case MsgType::Error:
+        return QStringLiteral("エラー");
+    case MsgType::Information:
+        return QStringLiteral("情報");
+    case MsgType::Confirmation:
+        return QStringLiteral("確認");
+    case MsgType::Custom:
+        break;
+    }
+    return QStringLiteral("Rinoza");
+}
+
+QMessageBox::Icon iconOf(MsgType type) {
+    switch (type) {
+    case MsgType::Warning:
+        return QMessageBox::Warning;
+    case MsgType::Error:
+        return QMessageBox::Critical;
+    case MsgType::Information:
+        return QMessageBox::Information;
+    case MsgType::Confirmation:
+        return QMessageBox::Question;
+    case MsgType::Custom:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+void centreOnScreen(QWidget& w) {
+    w.adjustSize();
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect g = s->geometry();
+        w.move(g.x() + (g.width() - w.width()) / 2, g.y() + (g.height() - w.height()) / 2);
+    }
+}
+
+// The real dialogs.
+class QtUserPrompts final : public UserPrompts {
+public:
+    int message(const QString& text, MsgType type, MsgButtons buttons) override {
+        QMessageBox box(iconOf(type), titleOf(type), text, QMessageBox::NoButton, QApplication::activeWindow());
+        QPushButton* ok = nullptr;
+        QPushButton* cancel = nullptr;
+        QPushButton* yes = nullptr;
+        QPushButton* no = nullptr;
+        switch (buttons) {
+        case MsgButtons::Ok:
+            ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+            box.setDefaultButton(ok);
+            box.setEscapeButton(ok);
+            break;
+        case MsgButtons::OkCancel:
+            ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+            cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+            box.setDefaultButton(ok);
+            box.setEscapeButton(cancel);
+            break;
+        case MsgButtons::YesNo:
+            yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+            no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+            box.setDefaultButton(yes);
+            box.setEscapeButton(no);
+            break;
+        }
+        centreOnScreen(box);
+        box.exec();
+        QAbstractButton* clicked = box.clickedButton();
+        if (clicked == nullptr)
+            return mrCancel; // closed by the title bar
+        if (clicked == ok)
+            return mrOk;
+        if (clicked == cancel)
+            return mrCancel;
+        if (clicked == yes)
+            return mrYes;
+        if (clicked == no)
+            return mrNo;
+        return mrCancel;
+    }
+
+    void plainMessage(const QString& text) override {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Rinoza"), text, QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.exec();
+    }
+
+    bool pickFolder(QWidget* owner, const QString& title, QString& directory) override {
+        const QString start = (!directory.isEmpty() && QDir(directory).exists()) ? directory : QDir::homePath();
+        const QString chosen = QFileDialog::getExistingDirectory(owner, title, start);
+        if (chosen.isEmpty())
+            return false;
+        directory = QDir::toNativeSeparators(chosen);
+        return true;
+    }
+
+    int execDialog(QDialog& dialog) override { return dialog.exec(); }
+
+    bool openUrl(const QString& url) override { return QDesktopServices::openUrl(QUrl(url)); }
+};
+
+QtUserPrompts& realPrompts() {
+    static QtUserPrompts p;
+    return p;
+}
+
+UserPrompts* g_prompts = nullptr;
+
+void playSound(MsgType) {
+    // Linux desktops have no per-type message sounds that Qt can reach; the bell stands for all of them.
+    QApplication::beep();
+}
+
+} // namespace
+
+UserPrompts& prompts() { return g_prompts ? *g_prompts : realPrompts(); }
+
+UserPrompts* setPrompts(UserPrompts* p) {
+    UserPrompts* old = g_prompts;
+    g_prompts = p;
+    return old;
+}
+
+int BeepMessageDlg(const QString& text, MsgType type, MsgButtons buttons, int /*helpContext*/) {
+    playSound(type);
+    return prompts().message(text, type, buttons);
+}
+
+} // namespace rinoza

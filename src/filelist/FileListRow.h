@@ -1,0 +1,44 @@
+#pragma once
+
+#include "common/DateTime.h"
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace rinoza {
+
+// One row of the file list. name and folder are the file's bytes; the other columns are the texts the
+// list shows (UTF-8), except remarks, which may carry an old name's bytes ("OK (変名前：<bytes>)").
+// The full path of a row's file is joinPath(folder, name).
+struct FileListRow {
+    std::string name;
+    std::string folder; // without trailing "/"; the root is "/"
+    int64_t size = 0;
+    std::string sizeText;
+    std::string extensionText;
+    std::string createdText;
+    std::string updatedText;
+    std::string accessedText;
+    std::string attributeText;
+    std::string remarks = " ";
+    bool hasIcon = false; // icons were on when the row was made
+};
+
+// Column texts.
+std::string SizeText(int64_t bytes);                         // "0KB", "1KB" (1..1023 bytes), bytes/1024 "KB"
+std::string ExtensionText(std::string_view name);            // after the last ".", upper-cased; "" without "."
+std::string DateColumnText(const std::optional<FileTime>& t); // "yyyy/mm/dd[ hh:nn:ss]" or "(不明)"
+std::string AttributeText(uint32_t attributes);              // "R" "H" "S" "A" or two blanks per slot
+
+// A row for a file, from its information and the folder column text.
+FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon);
+
+// Rewrites size, the three times and the attributes of a row from the file's information.
+void refreshRowFromInfo(FileListRow& row, const FileInfo& info);
+
+// The row-count status text: "<n> 個のファイルがリストアップされています。"
+std::string rowCountStatusText(int64_t rows);
+
+} // namespace rinoza

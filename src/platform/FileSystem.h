@@ -1,0 +1,103 @@
+#pragma once
+
+// The operating system's file services behind one interface. Paths are byte strings, passed
+// unchanged to the system calls; results are errno values (0 = success). Nothing here ever
+// replaces an existing file: every operation that creates a name fails with EEXIST instead.
+
+#include "common/DateTime.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace rinoza {
+
+// DOS attribute bits as the program shows and changes them.
+enum FileAttr : uint32_t {
+    AttrReadOnly = 0x01,
+    AttrHidden = 0x02,
+    AttrSystem = 0x04,
+    AttrDirectory = 0x10,
+    AttrArchive = 0x20,
+};
+
+enum class EntryType { Unknown, File, Directory, Symlink, Other };
+
+// One name from a directory listing, before any stat.
+struct DirEntry {
+    std::string name;
+    EntryType type = EntryType::Unknown; // from d_type; Unknown when the file system does not say
+};
+
+// What the program knows about one file (links followed unless asked otherwise).
+struct FileInfo {
+    std::string name;      // last component of the path
+    bool isDirectory = false;
+    bool isRegular = false;
+    bool isSymlink = false; // the path itself is a symbolic link (only with followLinks = false)
+    int64_t size = 0;
+    std::optional<FileTime> creation; // DOSATTRIB create_time, else birth time, else unknown
+    std::optional<FileTime> lastWrite;
+    std::optional<FileTime> lastAccess;
+    uint32_t attributes = 0; // FileAttr bits
+    mode_t mode = 0;
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+
+// The outcome of trashing one file.
+struct TrashResult {
+    int error = 0;              // 0 when the file is now in a trash
+    std::string trashedPath;    // where its data went
+    std::string infoPath;       // its .trashinfo file
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Lists the names in a folder ("." and ".." excluded), in the order the file system returns them.
+    // Calls onEntry for each; stops early when it returns false. Returns 0, or the errno of opendir.
+    virtual int listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) = 0;
+
+    // Fills info for path. Returns 0 or errno (ENOENT for a missing file).
+    virtual int stat(const std::string& path, FileInfo& info, bool followLinks = true) = 0;
+
+    // Renames within one file system without ever replacing an existing target (EEXIST).
+    // A rename that only changes letter case of the same file goes through a temporary name.
+    virtual int renameNoReplace(const std::string& from, const std::string& to) = 0;
+
+    // Copies data, mode, user extended attributes and the last write time to a new file `to`;
+    // fails with EEXIST when `to` exists. A partly written copy is never left behind.
+    virtual int copyNoReplace(const std::string& from, const std::string& to) = 0;
+
+    // Moves a file, across file systems too (copy, fsync, publish, then remove the source).
+    // Never replaces an existing target; on failure the source stays where it was.
+    virtual int moveNoReplace(const std::string& from, const std::string& to) = 0;
+
+    // Deletes a file permanently (unlink).
+    virtual int removeFile(const std::string& path) = 0;
+
+    // Moves a file into the freedesktop.org trash of its file system.
+    virtual TrashResult moveToTrash(const std::string& path) = 0;
+
+    // Sets the creation and/or last write time; the last access time is never changed.
+    // A read-only file refuses with EACCES.
+    virtual int setTimes(const std::string& path, const std::optional<FileTime>& creation,
+                         const std::optional<FileTime>& lastWrite) = 0;
+
+    // Sets the bits of `mask` (AttrReadOnly, AttrHidden, AttrSystem, AttrArchive) to those of `values`.
+    virtual int setAttributes(const std::string& path, uint32_t mask, uint32_t values) = 0;
+
+    // Creates a folder and every missing parent, from the top down. 0 when it exists afterwards.
+    virtual int makeDirectories(const std::string& path) = 0;
+};
+
+// The real file system of this machine.
+FileSystem& systemFileSystem();
+
+} // namespace rinoza

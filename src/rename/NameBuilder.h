@@ -1,0 +1,47 @@
+#pragma once
+
+#include "common/DateTime.h"
+#include "rename/RenameRuleSet.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rinoza {
+
+enum class FileDateKind { Crt, Upd, Acs };
+
+// Reads a file's date for element 8 as local time with the two-second grain.
+// Returns nullopt when the file cannot be found (the caller shows the path as a plain message).
+using FileDateReader = std::function<std::optional<LocalDateTime>(const std::string& path, FileDateKind kind)>;
+
+// GetFileDate on the real file system: local time, DOS two-second grain; a time outside the DOS range
+// gives the zero date-time 1899/12/30 00:00:00, as does a missing file (reported through onMissing).
+LocalDateTime GetFileDate(const std::string& path, FileDateKind kind,
+                          const std::function<void(const std::string& path)>& onMissing = {});
+
+// The one name builder shared by the example, the preview and the run.
+class NameBuilder {
+public:
+    NameBuilder(const Clock& clock, FileDateReader readFileDate);
+
+    // Builds the new name of `fileName` in `folderPath` under `rules`. Advances serialCounter by
+    // renAdd when element 4 takes part. useNow makes element 8 use the clock whatever dateTime says.
+    std::string BuildNewName(const RenameRuleSet& rules, std::string_view fileName, std::string_view folderPath,
+                             bool useNow, int32_t& serialCounter) const;
+
+private:
+    const Clock& m_clock;
+    FileDateReader m_readFileDate;
+};
+
+// The whole-number conversion of the start field: optional sign, decimal digits, or "$" followed by
+// hexadecimal digits ("$10" is 16). nullopt when the text is not a whole number in 32 bits.
+std::optional<int32_t> ParseWholeNumber(std::string_view text);
+
+// "'%s' は整数ではありません" with the text in place of %s.
+std::string notAnIntegerMessage(std::string_view text);
+
+} // namespace rinoza

@@ -1,0 +1,57 @@
+#pragma once
+
+// The settings store: a profile-format (INI) text file. Sections and keys compare without regard to
+// ASCII letter case; a value is the text after the first "="; one pair of enclosing quotes is
+// stripped on reading. Each write replaces the file atomically (temporary file, then rename), so a
+// crash never leaves a truncated file. Reading never creates the file.
+//
+// The file is read once when the object is made; callers make one object per handler and drop it
+// afterwards, so nothing is cached across user actions.
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace rinoza {
+
+// A write the system refused. what() is "<path> に書き込めません".
+class SettingsWriteError : public std::runtime_error {
+public:
+    explicit SettingsWriteError(const std::string& path);
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+class IniFile {
+public:
+    explicit IniFile(std::string path);
+
+    const std::string& path() const { return m_path; }
+
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+    int ReadInteger(const std::string& section, const std::string& key, int def) const;
+    bool ReadBool(const std::string& section, const std::string& key, bool def) const;
+
+    // These throw SettingsWriteError when the file cannot be written; nothing after the failed write is made.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int value);
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+    void EraseSection(const std::string& section);
+
+private:
+    struct Line; // implementation detail
+    std::string m_path;
+    std::vector<std::string> m_lines; // the file's lines without their line ends, decoded to UTF-8
+    void load();
+    void save();
+};
+
+// Where the settings and history files live: $RINOZA_HOME when set; else the executable's folder when
+// it is writable; else $XDG_CONFIG_HOME/rinoza (default ~/.config/rinoza), created on demand.
+std::string settingsFolder();
+std::string settingsFilePath(); // <folder>/rinoza.ini
+std::string historyFilePath();  // <folder>/rinoza.txt
+
+} // namespace rinoza
