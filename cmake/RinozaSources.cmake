@@ -3,7 +3,7 @@
 #   src/<subsystem>/*.cpp      -> rinoza_<subsystem>     (toolkit-free core)
 #   src/<subsystem>/ui/*.cpp   -> rinoza_<subsystem>_ui  (Qt Widgets)
 # Subsystems are layered in the order of RINOZA_SUBSYSTEMS: each links every one before it.
-set(RINOZA_SUBSYSTEMS common platform settings rename filelist run stamps about app)
+set(RINOZA_SUBSYSTEMS platform common settings rename filelist run stamps about app)
 
 function(rinoza_add_subsystems)
     set(prev_core "")

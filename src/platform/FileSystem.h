@@ -4,7 +4,7 @@
 // unchanged to the system calls; results are errno values (0 = success). Nothing here ever
 // replaces an existing file: every operation that creates a name fails with EEXIST instead.
 
-#include "common/DateTime.h"
+#include "platform/DateTime.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "common/DateTime.h"
+#include "platform/DateTime.h"
 
 #include <ctime>
 

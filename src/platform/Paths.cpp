@@ -1,4 +1,4 @@
-#include "common/Paths.h"
+#include "platform/Paths.h"
 
 namespace rinoza {
 

@@ -1,5 +1,5 @@
-#include "common/DateTime.h"
-#include "common/Paths.h"
+#include "platform/DateTime.h"
+#include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 
