@@ -28,6 +28,7 @@ struct FileListRow {
 
 // Column texts.
 std::string SizeText(int64_t bytes);                         // "0KB", "1KB" (1..1023 bytes), bytes/1024 "KB"
+int64_t SizeKb(int64_t bytes);                               // the kilobytes SizeText shows
 std::string ExtensionText(std::string_view name);            // after the last ".", upper-cased; "" without "."
 std::string DateColumnText(const std::optional<FileTime>& t); // "yyyy/mm/dd[ hh:nn:ss]" or "(不明)"
 std::string AttributeText(uint32_t attributes);              // "R" "H" "S" "A" or two blanks per slot

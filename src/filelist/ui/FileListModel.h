@@ -33,6 +33,8 @@ public:
     const std::vector<FileListRow>& rows() const { return m_rows; }
     const FileListRow& row(int i) const { return m_rows[static_cast<std::size_t>(i)]; }
     std::string fullPath(int i) const;
+    // The last row whose full path is exactly this path, or -1.
+    int findRow(const std::string& fullPath) const;
 
     // Appends rows at the end as one insertion.
     void appendRows(std::vector<FileListRow> rows);
@@ -63,6 +65,9 @@ public:
     void dropAllIcons();
 
 private:
+    void removeUnkept(const std::vector<char>& keep);
+    void sortRows();
+
     std::vector<FileListRow> m_rows;
     int m_sortKey = 0;
     struct Impl;
