@@ -1,0 +1,189 @@
+#include "run/HistoryFile.h"
+
+#include "common/TextCodec.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace rinoza {
+
+namespace history {
+
+std::string_view methodLine(RenameMethod method) {
+    switch (method) {
+    case RenameMethod::RenameAndCopy:
+        return kCopyed;
+    case RenameMethod::RenameAndMove:
+        return kMoved;
+    case RenameMethod::RenameOnly:
+        break;
+    }
+    return kChanged;
+}
+
+std::string dateLine(const LocalDateTime& t) {
+    static constexpr std::string_view kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d/%02d/%02d(", t.year, t.month, t.day);
+    std::string line = "{                 ";
+    line += buf;
+    int wd = weekday(t.year, t.month, t.day);
+    line += kWeekdays[(wd % 7 + 7) % 7];
+    std::snprintf(buf, sizeof buf, ") %02d:%02d }", t.hour, t.minute);
+    line += buf;
+    return line;
+}
+
+std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod method) {
+    return {std::string(kTitleLine),         std::string(kChangedLegendLine), std::string(kCopyedLegendLine),
+            std::string(kMovedLegendLine),   std::string(kRecordLegendLine),  std::string(kSeparatorLine),
+            std::string(kDoNotEditLine),     dateLine(t),                     std::string(kSeparatorLine),
+            std::string(methodLine(method))};
+}
+
+} // namespace history
+
+HistoryFile::~HistoryFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int HistoryFile::writeAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        m_size += n;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+int HistoryFile::create(const std::string& path, const LocalDateTime& now, RenameMethod method) {
+    if (m_fd >= 0)
+        close();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return errno;
+    m_fd = fd;
+    m_path = path;
+    m_size = 0;
+    m_lastRecordStart = -1;
+    std::string header;
+    for (const std::string& line : history::headerLines(now, method)) {
+        header += line;
+        header += "\r\n";
+    }
+    int err = writeAll(header);
+    if (err != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    return err;
+}
+
+int HistoryFile::addRecord(std::string_view before, std::string_view after) {
+    if (m_fd < 0)
+        return EBADF;
+    std::string record;
+    record.reserve(before.size() + after.size() + 10);
+    record += history::kBefore;
+    record += before;
+    record += "\r\n";
+    record += history::kAfter;
+    record += after;
+    record += "\r\n";
+    m_lastRecordStart = m_size;
+    return writeAll(record);
+}
+
+int HistoryFile::dropLastRecord() {
+    if (m_fd < 0)
+        return EBADF;
+    if (m_lastRecordStart < 0)
+        return 0;
+    if (::ftruncate(m_fd, m_lastRecordStart) != 0)
+        return errno;
+    if (::lseek(m_fd, m_lastRecordStart, SEEK_SET) < 0)
+        return errno;
+    m_size = m_lastRecordStart;
+    m_lastRecordStart = -1;
+    return 0;
+}
+
+int HistoryFile::close() {
+    if (m_fd < 0)
+        return 0;
+    int err = 0;
+    if (::fdatasync(m_fd) != 0 && errno != EINVAL && errno != EROFS)
+        err = errno;
+    if (::close(m_fd) != 0 && err == 0 && errno != EINTR)
+        err = errno;
+    m_fd = -1;
+    m_lastRecordStart = -1;
+    return err;
+}
+
+std::vector<std::string> HistoryFile::splitContent(std::string_view content) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < content.size()) {
+        std::size_t lf = content.find('\n', pos);
+        std::size_t end = lf == std::string_view::npos ? content.size() : lf;
+        std::string_view line = content.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        pos = lf == std::string_view::npos ? content.size() : lf + 1;
+    }
+    return lines;
+}
+
+int HistoryFile::read(const std::string& path, std::vector<std::string>& lines) {
+    lines.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    std::string content;
+    char buf[1 << 16];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            int err = errno;
+            ::close(fd);
+            return err;
+        }
+        if (n == 0)
+            break;
+        content.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+
+    std::string_view view = content;
+    if (view.substr(0, 3) == "\xEF\xBB\xBF")
+        view.remove_prefix(3);
+    lines = splitContent(view);
+    if (lines.empty() || isValidUtf8(view))
+        return 0;
+
+    // A file of the Windows version is recognised by its title line; only then is every line taken
+    // as text in the Windows code page. A line that does not decode keeps its bytes.
+    std::string title;
+    if (!decodeCp932(lines.front(), title) || title != history::kTitleLine)
+        return 0;
+    for (std::string& line : lines) {
+        std::string utf8;
+        if (decodeCp932(line, utf8))
+            line = std::move(utf8);
+    }
+    return 0;
+}
+
+} // namespace rinoza

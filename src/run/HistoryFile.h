@@ -1,0 +1,94 @@
+#pragma once
+
+// The record of the last rename run: a text file of fixed header lines, a method line, and one
+// "[B]"/"[A]" pair of lines per file handled. Paths in records are the file system's bytes, written
+// and read back unchanged.
+
+#include "platform/DateTime.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rinoza {
+
+// How a run treats each file; the value is the index of the method in the confirmation dialog.
+enum class RenameMethod : int { RenameOnly = 0, RenameAndCopy = 1, RenameAndMove = 2 };
+
+namespace history {
+
+// Lines 1..7 and 9 of the file (each 40 bytes wide in the Windows code page).
+inline constexpr std::string_view kTitleLine = "{---------＜変更履歴ファイル＞---------}";
+inline constexpr std::string_view kChangedLegendLine = "{    [Changed]=変名ファイル            }";
+inline constexpr std::string_view kCopyedLegendLine = "{    [Copyed] =変名＋コピーファイル    }";
+inline constexpr std::string_view kMovedLegendLine = "{    [Moved]  =変名＋移動ファイル      }";
+inline constexpr std::string_view kRecordLegendLine = "{    [B]=変更前 / [A]=変更後           }";
+inline constexpr std::string_view kSeparatorLine = "{--------------------------------------}";
+inline constexpr std::string_view kDoNotEditLine = "{※このファイルは直接編集しないで下さい}";
+
+inline constexpr std::string_view kChanged = "[Changed]";
+inline constexpr std::string_view kCopyed = "[Copyed]";
+inline constexpr std::string_view kMoved = "[Moved]";
+inline constexpr std::string_view kBefore = "[B]";
+inline constexpr std::string_view kAfter = "[A]";
+
+// "[Changed]", "[Copyed]" or "[Moved]".
+std::string_view methodLine(RenameMethod method);
+
+// "{" + 17 blanks + "yyyy/mm/dd(曜) hh:nn" + " }", with the Japanese weekday kanji whatever the locale.
+std::string dateLine(const LocalDateTime& t);
+
+// The ten lines that open every history file, without line ends.
+std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod method);
+
+} // namespace history
+
+// Writes a history file. Every line ends with CR LF; there is no byte-order mark. Each call writes
+// straight to the file descriptor in one write(), so whatever a call reported as written survives
+// the process being killed right after it.
+class HistoryFile {
+public:
+    HistoryFile() = default;
+    ~HistoryFile();
+    HistoryFile(const HistoryFile&) = delete;
+    HistoryFile& operator=(const HistoryFile&) = delete;
+
+    // Creates or empties the file at path and writes the header and the method line.
+    // Returns 0 or an errno; on failure nothing is open.
+    int create(const std::string& path, const LocalDateTime& now, RenameMethod method);
+
+    // Appends "[B]" + before and "[A]" + after. Returns 0 or an errno.
+    int addRecord(std::string_view before, std::string_view after);
+
+    // Takes back the record appended last (the file is cut back to its length before that record).
+    // Used when the operation a record announced did not happen. Returns 0 or an errno.
+    int dropLastRecord();
+
+    // Flushes the data to the disk and closes. Returns 0 or the first errno met.
+    int close();
+
+    bool isOpen() const { return m_fd >= 0; }
+    const std::string& path() const { return m_path; }
+
+    // Reads a history file into lines. Lines split on LF; a CR before the LF is removed; a last line
+    // without line end counts. A file written by the Windows version (not valid UTF-8, and its first
+    // line in the Windows code page is the known title) is converted to UTF-8 line by line; any other
+    // file keeps its bytes, so paths that are not valid UTF-8 come back unchanged.
+    // Returns 0 or an errno.
+    static int read(const std::string& path, std::vector<std::string>& lines);
+
+    // Splits file content as read() does.
+    static std::vector<std::string> splitContent(std::string_view content);
+
+private:
+    int writeAll(std::string_view bytes);
+
+    int m_fd = -1;
+    std::string m_path;
+    int64_t m_size = 0;
+    int64_t m_lastRecordStart = -1;
+};
+
+} // namespace rinoza
