@@ -1,0 +1,174 @@
+#include "run/RunEngine.h"
+
+#include "platform/Paths.h"
+
+#include <cstring>
+
+namespace rinoza {
+
+std::string outcome::ok(std::string_view oldName) {
+    std::string s = "OK (変名前：";
+    s += oldName;
+    s += ")";
+    return s;
+}
+
+std::string RunResult::statusText() const {
+    std::string count = std::to_string(renamed) + "個のファイルが正常に変名されました。";
+    if (end == RunEnd::Completed)
+        return count;
+    return std::string(kRunStoppedMessage) + count;
+}
+
+std::string systemFileQuestion(const std::string& sourcePath) {
+    return sourcePath + " はシステムファイルです。変名してよろしいですか？";
+}
+
+static std::string historyErrorMessage(const std::string& path, int err) {
+    return "変更履歴ファイルに書き込めません。(" + path + ": " + std::strerror(err) + ")";
+}
+
+// A name that would put the file anywhere but straight inside the target folder.
+static bool isUnusableName(std::string_view name) {
+    return name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
+           name.find('\0') != std::string_view::npos;
+}
+
+// The folder a row shows: the destination without trailing separators (the root stays "/").
+static std::string rowFolderText(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks) {
+    RunResult result;
+    std::optional<int32_t> start = ParseWholeNumber(request.serialStartText);
+    if (!start) {
+        result.end = RunEnd::Error;
+        result.errorMessage = notAnIntegerMessage(request.serialStartText);
+        return result;
+    }
+
+    HistoryFile history;
+    int err = history.create(request.historyPath, m_clock.now(), request.method);
+    if (err != 0) {
+        result.end = RunEnd::Error;
+        result.error = err;
+        result.errorMessage = historyErrorMessage(request.historyPath, err);
+        return result;
+    }
+    result.historyWritten = true;
+
+    int32_t serial = *start;
+    ProgressPacer pacer(callbacks);
+    const std::size_t count = rows.size();
+    pacer.start(static_cast<int>(count));
+    bool stopped = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (pacer.cancelRequested())
+            break;
+        pacer.step();
+        if (handleRow(rows[i], request, callbacks, history, serial, result) == RowStep::Stop) {
+            stopped = true;
+            break;
+        }
+        if (callbacks.rowChanged)
+            callbacks.rowChanged(i);
+    }
+    // Shows the last position and lets events run once more (also on the way out after a stop request).
+    pacer.flush();
+
+    err = history.close();
+    if (err != 0 && !stopped) {
+        stopped = true;
+        result.error = err;
+        result.errorMessage = historyErrorMessage(request.historyPath, err);
+    }
+    if (stopped)
+        result.end = RunEnd::Error;
+    else if (pacer.cancelRequested())
+        result.end = RunEnd::Cancelled;
+    return result;
+}
+
+RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
+                                        HistoryFile& history, int32_t& serial, RunResult& result) {
+    const bool inPlace = request.method == RenameMethod::RenameOnly;
+    const std::string& targetFolder = inPlace ? row.folder : request.destination;
+    // Built before any check, so a refused row still uses up its serial number.
+    const std::string newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial);
+
+    const std::string source = joinPath(row.folder, row.name);
+    const std::string target = joinPath(targetFolder, newName);
+    if (joinPath(targetFolder, row.name) == joinPath(row.folder, newName)) {
+        row.remarks = outcome::kSameName;
+        return RowStep::Next;
+    }
+
+    FileInfo sourceInfo;
+    if (m_fs.stat(source, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
+        row.remarks = outcome::kMissing;
+        return RowStep::Next;
+    }
+
+    // A folder at the target is no clash here; the operation refuses it below. The source itself
+    // under another spelling (a case-only rename on a case-insensitive volume) is no clash either.
+    FileInfo targetInfo;
+    if (m_fs.stat(target, targetInfo, false) == 0 && !targetInfo.isDirectory &&
+        !(targetInfo.dev == sourceInfo.dev && targetInfo.ino == sourceInfo.ino)) {
+        row.remarks = outcome::kExists;
+        return RowStep::Next;
+    }
+
+    if ((sourceInfo.attributes & AttrSystem) != 0 && callbacks.askSystemFile && !callbacks.askSystemFile(source)) {
+        row.remarks = outcome::kSystemFile;
+        return RowStep::Next;
+    }
+
+    if (isUnusableName(newName)) {
+        row.remarks = outcome::kError;
+        return RowStep::Next;
+    }
+
+    // The record goes first: if the process dies during the operation, the history still names the
+    // file wherever it ended up.
+    int err = history.addRecord(source, target);
+    if (err != 0) {
+        result.error = err;
+        result.errorMessage = historyErrorMessage(request.historyPath, err);
+        return RowStep::Stop;
+    }
+
+    int opErr = 0;
+    switch (request.method) {
+    case RenameMethod::RenameAndCopy:
+        opErr = m_fs.copyNoReplace(source, target);
+        break;
+    case RenameMethod::RenameAndMove:
+        opErr = m_fs.moveNoReplace(source, target);
+        break;
+    case RenameMethod::RenameOnly:
+        opErr = m_fs.renameNoReplace(source, target);
+        break;
+    }
+    if (opErr != 0) {
+        row.remarks = outcome::kError;
+        err = history.dropLastRecord();
+        if (err != 0) {
+            result.error = err;
+            result.errorMessage = historyErrorMessage(request.historyPath, err);
+            return RowStep::Stop;
+        }
+        return RowStep::Next;
+    }
+
+    row.remarks = outcome::ok(row.name);
+    ++result.renamed;
+    row.name = newName;
+    row.folder = rowFolderText(targetFolder);
+    row.extensionText = ExtensionText(newName);
+    return RowStep::Next;
+}
+
+} // namespace rinoza

@@ -1,0 +1,88 @@
+#pragma once
+
+// The rename run over the rows of the file list: builds each row's new name, checks it, renames,
+// copies or moves the file without ever replacing another, writes the outcome into the row and
+// records every success in the history file.
+
+#include "filelist/FileListRow.h"
+#include "platform/DateTime.h"
+#include "platform/FileSystem.h"
+#include "rename/NameBuilder.h"
+#include "rename/RenameRuleSet.h"
+#include "run/HistoryFile.h"
+#include "run/RunProgress.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace rinoza {
+
+namespace outcome {
+inline constexpr std::string_view kSameName = "x:同一名";
+inline constexpr std::string_view kMissing = "x:存在しない";
+inline constexpr std::string_view kExists = "x:既に存在";
+inline constexpr std::string_view kSystemFile = "x:ｼｽﾃﾑﾌｧｲﾙ";
+inline constexpr std::string_view kError = "x:Err";
+// "OK (変名前：" + old name + ")"
+std::string ok(std::string_view oldName);
+} // namespace outcome
+
+struct RunRequest {
+    RenameMethod method = RenameMethod::RenameOnly;
+    std::string destination;     // target folder of copy and move, as the user confirmed it
+    RenameRuleSet rules;
+    std::string serialStartText; // the start field; must be a whole number
+    std::string historyPath;
+};
+
+struct RunCallbacks : ProgressCallbacks {
+    // "<path> はシステムファイルです。変名してよろしいですか？"; true = Yes. Unset means Yes.
+    std::function<bool(const std::string& sourcePath)> askSystemFile;
+    // Row i got new remarks (and, after a success, a new name, folder and extension).
+    std::function<void(std::size_t row)> rowChanged;
+};
+
+enum class RunEnd { Completed, Cancelled, Error };
+
+struct RunResult {
+    int renamed = 0;
+    RunEnd end = RunEnd::Completed;
+    int error = 0;             // errno of a history failure, 0 otherwise
+    std::string errorMessage;  // the message to show after "変名処理が途中で終了しました。" when end == Error
+    bool historyWritten = false; // the history file was replaced by this run
+
+    // "<n>個のファイルが正常に変名されました。", prefixed by "変名処理が途中で終了しました。"
+    // unless the run completed.
+    std::string statusText() const;
+};
+
+inline constexpr std::string_view kRunStoppedMessage = "変名処理が途中で終了しました。";
+
+// The question text for a system file.
+std::string systemFileQuestion(const std::string& sourcePath);
+
+class RunEngine {
+public:
+    RunEngine(FileSystem& fs, const NameBuilder& builder, const Clock& clock)
+        : m_fs(fs), m_builder(builder), m_clock(clock) {}
+
+    // Runs over rows in their order. A start number that is not a whole number ends the run with an
+    // error before anything, the history file included, is touched. Otherwise the history file is
+    // replaced, then each row is handled; the run stops early on cancel or when the history cannot be
+    // written. Every record reaches the history file before its file is renamed, and is taken back if
+    // the operation fails, so the history never misses a file that changed.
+    RunResult run(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks);
+
+private:
+    enum class RowStep { Next, Stop };
+    RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
+                      HistoryFile& history, int32_t& serial, RunResult& result);
+
+    FileSystem& m_fs;
+    const NameBuilder& m_builder;
+    const Clock& m_clock;
+};
+
+} // namespace rinoza

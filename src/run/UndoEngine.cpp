@@ -1,0 +1,98 @@
+#include "run/UndoEngine.h"
+
+#include <cstring>
+
+namespace rinoza {
+
+std::string UndoResult::statusText() const {
+    return std::to_string(restored) + "/" + std::to_string(seen) + "個が変名を戻されました。";
+}
+
+std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>& lines) {
+    std::vector<UndoRecord> records;
+    RenameMethod method = RenameMethod::RenameOnly;
+    std::string before;
+    for (const std::string& line : lines) {
+        std::string_view l = line;
+        if (!l.empty() && l.front() == '{')
+            continue;
+        if (l == history::kChanged) {
+            method = RenameMethod::RenameOnly;
+        } else if (l == history::kCopyed) {
+            method = RenameMethod::RenameAndCopy;
+        } else if (l == history::kMoved) {
+            method = RenameMethod::RenameAndMove;
+        } else if (l.starts_with(history::kBefore)) {
+            before = std::string(l.substr(history::kBefore.size()));
+        } else if (l.starts_with(history::kAfter)) {
+            records.push_back(UndoRecord{method, before, std::string(l.substr(history::kAfter.size()))});
+        }
+    }
+    return records;
+}
+
+int UndoEngine::progressMaximum(std::size_t lineCount) {
+    if (lineCount < 6)
+        return 0;
+    return static_cast<int>((lineCount - 6) / 2);
+}
+
+bool UndoEngine::reverse(const UndoRecord& r) {
+    if (r.before.empty() || r.after.empty() || r.before == r.after)
+        return false;
+    switch (r.method) {
+    case RenameMethod::RenameAndCopy: {
+        FileInfo source;
+        FileInfo copy;
+        if (m_fs.stat(r.before, source, false) != 0 || source.isDirectory)
+            return false;
+        if (m_fs.stat(r.after, copy, false) != 0 || !copy.isRegular || copy.isSymlink)
+            return false;
+        if (source.dev == copy.dev && source.ino == copy.ino)
+            return false;
+        return m_fs.removeFile(r.after) == 0;
+    }
+    case RenameMethod::RenameAndMove:
+        return m_fs.moveNoReplace(r.after, r.before) == 0;
+    case RenameMethod::RenameOnly:
+        break;
+    }
+    return m_fs.renameNoReplace(r.after, r.before) == 0;
+}
+
+UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& progress) {
+    std::vector<std::string> lines;
+    int err = HistoryFile::read(path, lines);
+    if (err != 0) {
+        UndoResult result;
+        result.error = err;
+        result.errorMessage = "前回の変名履歴ファイルを読めません。(" + path + ": " + std::strerror(err) + ")";
+        return result;
+    }
+    return runLines(lines, progress);
+}
+
+UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const ProgressCallbacks& progress) {
+    UndoResult result;
+    ProgressPacer pacer(progress);
+    result.maximum = progressMaximum(lines.size());
+    pacer.start(result.maximum);
+
+    // The last record is undone first: a run that renamed b to c and then a to b only comes back
+    // whole in that order, since nothing is ever overwritten.
+    std::vector<UndoRecord> records = parseRecords(lines);
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        if (pacer.cancelRequested()) {
+            result.cancelled = true;
+            break;
+        }
+        ++result.seen;
+        if (reverse(*it))
+            ++result.restored;
+        pacer.step();
+    }
+    pacer.flush();
+    return result;
+}
+
+} // namespace rinoza
