@@ -1,0 +1,222 @@
+#include "common/TextCodec.h"
+
+#include <memory>
+#include <unicode/uchar.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+#include <unicode/ustring.h>
+#include <vector>
+
+namespace rinoza {
+
+namespace {
+
+// The ICU table that maps like Windows code page 932 (0x5C is the backslash, 0x8160 the full-width
+// tilde, NEC and IBM extensions included); "windows-31j" is an alias of it.
+constexpr const char* kCp932Converter = "ibm-943_P15A-2003";
+
+struct ConverterCloser {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+// One strict converter per thread: opening a converter for every name of a long list costs more
+// than the conversion itself.
+UConverter* cp932Converter() {
+    thread_local ConverterPtr conv = [] {
+        UErrorCode err = U_ZERO_ERROR;
+        ConverterPtr c(ucnv_open(kCp932Converter, &err));
+        if (U_FAILURE(err))
+            return ConverterPtr();
+        ucnv_setToUCallBack(c.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        if (U_FAILURE(err))
+            return ConverterPtr();
+        return c;
+    }();
+    return conv.get();
+}
+
+// Length of the valid UTF-8 sequence at s[i], or 0 when the bytes there do not form one
+// (overlong forms, surrogates and values above U+10FFFF are not valid).
+std::size_t utf8SequenceAt(std::string_view s, std::size_t i, char32_t& code) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b0 = byte(i);
+    if (b0 < 0x80) {
+        code = b0;
+        return 1;
+    }
+    std::size_t len;
+    char32_t cp;
+    char32_t min;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+        cp = b0 & 0x1F;
+        min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        cp = b0 & 0x0F;
+        min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        cp = b0 & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size())
+        return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        const unsigned char b = byte(i + k);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    code = cp;
+    return len;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+int cp932Width(char32_t c) { return (c <= 0x7F || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2; }
+
+template <class Map> std::string mapCase(std::string_view s, Map map) {
+    std::string out;
+    out.reserve(s.size());
+    forEachNameChar(s, [&](const NameChar& c) {
+        if (c.stray)
+            out.append(s.substr(c.offset, c.length));
+        else
+            appendUtf8(out, static_cast<char32_t>(map(static_cast<UChar32>(c.code))));
+        return true;
+    });
+    return out;
+}
+
+} // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    char32_t code = 0;
+    while (i < bytes.size()) {
+        // ASCII runs are the common case of file names.
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t len = utf8SequenceAt(bytes, i, code);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+NameChar nameCharAt(std::string_view s, std::size_t i) {
+    NameChar c;
+    c.offset = i;
+    if (i >= s.size())
+        return c;
+    char32_t code = 0;
+    const std::size_t len = utf8SequenceAt(s, i, code);
+    if (len == 0) {
+        c.length = 1;
+        c.code = 0xDC00 + static_cast<unsigned char>(s[i]);
+        c.stray = true;
+        c.width = 1;
+        return c;
+    }
+    c.length = len;
+    c.code = code;
+    c.width = cp932Width(code);
+    return c;
+}
+
+bool decodeCp932(std::string_view bytes, std::string& utf8) {
+    utf8.clear();
+    if (bytes.empty())
+        return true;
+    UConverter* conv = cp932Converter();
+    if (!conv)
+        return false;
+    ucnv_reset(conv);
+    // Every CP932 byte gives at most one UTF-16 unit.
+    std::vector<UChar> units(bytes.size() + 1);
+    UErrorCode err = U_ZERO_ERROR;
+    const int32_t n = ucnv_toUChars(conv, units.data(), static_cast<int32_t>(units.size()), bytes.data(),
+                                    static_cast<int32_t>(bytes.size()), &err);
+    if (U_FAILURE(err))
+        return false;
+    int32_t need = 0;
+    err = U_ZERO_ERROR;
+    u_strToUTF8(nullptr, 0, &need, units.data(), n, &err);
+    if (err != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(err))
+        return false;
+    utf8.resize(static_cast<std::size_t>(need));
+    err = U_ZERO_ERROR;
+    u_strToUTF8(utf8.data(), need, &need, units.data(), n, &err);
+    if (U_FAILURE(err)) {
+        utf8.clear();
+        return false;
+    }
+    // The terminating-NUL warning is expected: std::string keeps its own.
+    return true;
+}
+
+std::string displayText(std::string_view bytes) {
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    std::string decoded;
+    if (decodeCp932(bytes, decoded))
+        return decoded;
+    std::string out;
+    out.reserve(bytes.size() + 8);
+    forEachNameChar(bytes, [&](const NameChar& c) {
+        if (c.stray)
+            out += "\xEF\xBF\xBD";
+        else
+            out.append(bytes.substr(c.offset, c.length));
+        return true;
+    });
+    return out;
+}
+
+std::string textFileToUtf8(std::string_view content) {
+    if (isValidUtf8(content)) {
+        if (content.substr(0, 3) == "\xEF\xBB\xBF")
+            content.remove_prefix(3);
+        return std::string(content);
+    }
+    std::string decoded;
+    if (decodeCp932(content, decoded))
+        return decoded;
+    // Neither encoding: keep what can be read and mark the rest.
+    return displayText(content);
+}
+
+std::string toUpperName(std::string_view s) {
+    return mapCase(s, [](UChar32 c) { return u_toupper(c); });
+}
+
+std::string toLowerName(std::string_view s) {
+    return mapCase(s, [](UChar32 c) { return u_tolower(c); });
+}
+
+} // namespace rinoza
