@@ -1,0 +1,415 @@
+#include "settings/IniFile.h"
+
+#include "common/TextCodec.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rinoza {
+
+namespace {
+
+constexpr std::size_t kMaxStringRead = 2047;
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool equalsAsciiNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The name of a section line "[name]", or nullopt for any other line.
+std::optional<std::string_view> sectionNameOf(std::string_view line) {
+    line = trimBlanks(line);
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
+    const auto close = line.find(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return trimBlanks(line.substr(1, close - 1));
+}
+
+// Splits "key=value" at the first "="; false for lines without one.
+bool splitKeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return false;
+    key = trimBlanks(line.substr(0, eq));
+    value = trimBlanks(line.substr(eq + 1));
+    return true;
+}
+
+bool isQuote(char c) { return c == '"' || c == '\''; }
+
+bool enclosedInQuotes(std::string_view v) { return v.size() >= 2 && isQuote(v.front()) && v.front() == v.back(); }
+
+// Cuts at most `limit` bytes without splitting a UTF-8 character.
+std::string_view cutAtCharBoundary(std::string_view s, std::size_t limit) {
+    if (s.size() <= limit)
+        return s;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80)
+        --end;
+    return s.substr(0, end);
+}
+
+// The stored form of a value. Reading trims blanks and strips one pair of enclosing quotes, so a
+// value that begins or ends with a blank, or is itself enclosed in quotes, is written inside one
+// more pair of quotes and reads back unchanged. Line breaks would end the line and start a forged
+// key, so they are stored as blanks.
+std::string storedValue(std::string_view value) {
+    std::string v(value);
+    for (char& c : v)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    const bool padded = !v.empty() && (v.front() == ' ' || v.front() == '\t' || v.back() == ' ' || v.back() == '\t');
+    if (padded || enclosedInQuotes(v))
+        return '"' + v + '"';
+    return v;
+}
+
+bool parseHexDigits(std::string_view s, uint64_t limit, uint64_t& out) {
+    if (s.empty())
+        return false;
+    uint64_t v = 0;
+    for (char c : s) {
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
+        v = v * 16 + static_cast<uint64_t>(d);
+        if (v > limit)
+            return false;
+    }
+    out = v;
+    return true;
+}
+
+// A stored integer: signed decimal, or "0x" and hexadecimal digits when the text is longer than two
+// characters. Hexadecimal takes the 32-bit pattern, so 0xFFFFFFFF reads as -1.
+std::optional<int> parseStoredInteger(std::string_view s) {
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        uint64_t v = 0;
+        if (!parseHexDigits(s.substr(2), 0xFFFFFFFFULL, v))
+            return std::nullopt;
+        return static_cast<int>(static_cast<int32_t>(static_cast<uint32_t>(v)));
+    }
+    bool negative = false;
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+        negative = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty())
+        return std::nullopt;
+    int64_t v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        v = v * 10 + (c - '0');
+        if (v > static_cast<int64_t>(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        v = -v;
+    if (v > INT_MAX || v < INT_MIN)
+        return std::nullopt;
+    return static_cast<int>(v);
+}
+
+bool readWholeFile(const std::string& path, std::string& out) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    out.clear();
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+bool writeAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+mode_t currentUmask() {
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+}
+
+bool makeFolders(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    const std::string parent = folderOf(path);
+    if (parent != path && parent != "." && !makeFolders(parent))
+        return false;
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+std::string envOrEmpty(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+} // namespace
+
+SettingsWriteError::SettingsWriteError(const std::string& path)
+    : std::runtime_error(path + " に書き込めません"), m_path(path) {}
+
+IniFile::IniFile(std::string path) : m_path(std::move(path)) { load(); }
+
+void IniFile::load() {
+    m_lines.clear();
+    std::string raw;
+    if (!readWholeFile(m_path, raw))
+        return;
+    const std::string text = textFileToUtf8(raw);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        auto end = text.find('\n', start);
+        const bool last = end == std::string::npos;
+        if (last)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        m_lines.push_back(std::move(line));
+        start = end + 1;
+    }
+}
+
+namespace {
+
+// The range of lines [header, end) of the first section named `section`; header is npos when absent.
+struct SectionRange {
+    std::size_t header = std::string::npos;
+    std::size_t end = 0;
+};
+
+SectionRange findSection(const std::vector<std::string>& lines, const std::string& section) {
+    SectionRange r;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto name = sectionNameOf(lines[i]);
+        if (!name)
+            continue;
+        if (r.header != std::string::npos) {
+            r.end = i;
+            return r;
+        }
+        if (equalsAsciiNoCase(*name, section))
+            r.header = i;
+    }
+    r.end = lines.size();
+    return r;
+}
+
+std::optional<std::size_t> findKey(const std::vector<std::string>& lines, const SectionRange& r,
+                                   const std::string& key) {
+    if (r.header == std::string::npos)
+        return std::nullopt;
+    for (std::size_t i = r.header + 1; i < r.end; ++i) {
+        std::string_view k;
+        std::string_view v;
+        if (splitKeyValue(lines[i], k, v) && equalsAsciiNoCase(k, key))
+            return i;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+namespace {
+
+// The stored text of a key with one pair of enclosing quotes stripped and cut to the read limit.
+std::optional<std::string> lookup(const std::vector<std::string>& lines, const std::string& section,
+                                  const std::string& key) {
+    const auto line = findKey(lines, findSection(lines, section), key);
+    if (!line)
+        return std::nullopt;
+    std::string_view k;
+    std::string_view v;
+    splitKeyValue(lines[*line], k, v);
+    if (enclosedInQuotes(v))
+        v = v.substr(1, v.size() - 2);
+    return std::string(cutAtCharBoundary(v, kMaxStringRead));
+}
+
+} // namespace
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
+    return lookup(m_lines, section, key).value_or(def);
+}
+
+int IniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
+    const auto text = lookup(m_lines, section, key);
+    if (!text)
+        return def;
+    return parseStoredInteger(*text).value_or(def);
+}
+
+bool IniFile::ReadBool(const std::string& section, const std::string& key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    const std::string line = key + "=" + storedValue(value);
+    const SectionRange r = findSection(m_lines, section);
+    if (r.header == std::string::npos) {
+        m_lines.push_back("[" + section + "]");
+        m_lines.push_back(line);
+    } else if (const auto at = findKey(m_lines, r, key)) {
+        m_lines[*at] = line;
+    } else {
+        // After the section's last non-blank line, so a blank line before the next section stays there.
+        std::size_t insertAt = r.end;
+        while (insertAt > r.header + 1 && trimBlanks(m_lines[insertAt - 1]).empty())
+            --insertAt;
+        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), line);
+    }
+    save();
+}
+
+void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void IniFile::EraseSection(const std::string& section) {
+    bool erased = false;
+    for (;;) {
+        const SectionRange r = findSection(m_lines, section);
+        if (r.header == std::string::npos)
+            break;
+        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(r.header),
+                      m_lines.begin() + static_cast<std::ptrdiff_t>(r.end));
+        erased = true;
+    }
+    if (erased)
+        save();
+}
+
+void IniFile::save() {
+    // A settings file reached through a symbolic link is replaced where it really lies, so the link stays.
+    std::string target = m_path;
+    struct stat st {};
+    bool exists = ::lstat(m_path.c_str(), &st) == 0;
+    if (exists && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(m_path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+        exists = ::stat(target.c_str(), &st) == 0;
+    }
+    // A file without any write permission is refused for every user, root included: replacing it by a
+    // rename would silently defeat its protection.
+    if (exists && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0))
+        throw SettingsWriteError(m_path);
+
+    std::string content;
+    for (const std::string& line : m_lines) {
+        content += line;
+        content += "\r\n";
+    }
+
+    std::string tmp = target + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0)
+        throw SettingsWriteError(m_path);
+    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~currentUmask());
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content);
+    ok = (::close(fd) == 0) && ok;
+    if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        throw SettingsWriteError(m_path);
+    }
+}
+
+std::string settingsFolder() {
+    const std::string home = envOrEmpty("RINOZA_HOME");
+    if (!home.empty())
+        return home;
+
+    if (char* exe = ::realpath("/proc/self/exe", nullptr)) {
+        const std::string folder = folderOf(exe);
+        std::free(exe);
+        if (::access(folder.c_str(), W_OK) == 0)
+            return folder;
+    }
+
+    std::string config = envOrEmpty("XDG_CONFIG_HOME");
+    // The XDG rules ignore a relative path here.
+    if (config.empty() || config.front() != '/')
+        config = envOrEmpty("HOME") + "/.config";
+    const std::string folder = config + "/rinoza";
+    makeFolders(folder);
+    return folder;
+}
+
+std::string settingsFilePath() { return settingsFolder() + "/rinoza.ini"; }
+
+std::string historyFilePath() { return settingsFolder() + "/rinoza.txt"; }
+
+} // namespace rinoza

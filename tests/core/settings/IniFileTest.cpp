@@ -1,0 +1,283 @@
+#include "settings/IniFile.h"
+#include "support/TestSupport.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace rinoza;
+using rinoza::test::TempDir;
+
+namespace {
+
+std::string iniWith(const TempDir& dir, const std::string& content) {
+    const std::string path = dir / "rinoza.ini";
+    test::writeFile(path, content);
+    return path;
+}
+
+} // namespace
+
+TEST(IniFileRead, IntegersBooleansAndDefaults) {
+    TempDir dir;
+    const std::string path = iniWith(dir, "[Window]\r\n"
+                                          "Hex=0x25F\r\n"
+                                          "HexUpper=0X1a\r\n"
+                                          "Word=abc\r\n"
+                                          "Empty=\r\n"
+                                          "Neg=-12\r\n"
+                                          "Plus=+7\r\n"
+                                          "BarePrefix=0x\r\n"
+                                          "Trailing=12abc\r\n"
+                                          "Big=2147483648\r\n"
+                                          "Min=-2147483648\r\n"
+                                          "AllOnes=0xFFFFFFFF\r\n"
+                                          "Quoted=\"42\"\r\n"
+                                          "Two=2\r\n"
+                                          "Zero=0\r\n");
+    const IniFile ini(path);
+    const struct {
+        const char* key;
+        int expected;
+    } rows[] = {
+        {"Hex", 607},      {"HexUpper", 26}, {"Word", -9},    {"Empty", -9},       {"Neg", -12},
+        {"Plus", 7},       {"BarePrefix", -9}, {"Trailing", -9}, {"Big", -9},       {"Min", INT32_MIN},
+        {"AllOnes", -1},   {"Quoted", 42},   {"Missing", -9},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(ini.ReadInteger("Window", r.key, -9), r.expected) << r.key;
+
+    EXPECT_TRUE(ini.ReadBool("Window", "Two", false));
+    EXPECT_FALSE(ini.ReadBool("Window", "Zero", true));
+    EXPECT_TRUE(ini.ReadBool("Window", "Word", true)); // not a number: the default
+    EXPECT_FALSE(ini.ReadBool("Window", "Word", false));
+    EXPECT_TRUE(ini.ReadBool("Window", "Missing", true));
+    EXPECT_EQ(ini.ReadInteger("NoSuchSection", "Hex", 5), 5);
+}
+
+TEST(IniFileRead, StringsQuotesCaseAndLineEnds) {
+    TempDir dir;
+    // LF line ends, blanks around names and values, quotes of both kinds.
+    const std::string path = iniWith(dir, "[FindName]\n"
+                                          "1=*.txt\n"
+                                          " 2 = spaced \n"
+                                          "3=\"in double\"\n"
+                                          "4='in single'\n"
+                                          "5=\"mixed'\n"
+                                          "6=\"\n"
+                                          "7=a=b=c\n"
+                                          "8=\"\"\"x\"\"\"\n"
+                                          "[ findlocate ]\n"
+                                          "1=/home/u\n");
+    const IniFile ini(path);
+    const struct {
+        const char* section;
+        const char* key;
+        const char* expected;
+    } rows[] = {
+        {"FindName", "1", "*.txt"},      {"FINDNAME", "2", "spaced"},    {"findname", "3", "in double"},
+        {"FindName", "4", "in single"},  {"FindName", "5", "\"mixed'"},   {"FindName", "6", "\""},
+        {"FindName", "7", "a=b=c"},      {"FindName", "8", "\"\"x\"\""}, {"FindLocate", "1", "/home/u"},
+        {"FindName", "9", "default"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(ini.ReadString(r.section, r.key, "default"), r.expected) << r.section << "/" << r.key;
+}
+
+TEST(IniFileRead, LongValuesAreCutAtTheReadLimitOnACharacterBoundary) {
+    TempDir dir;
+    const std::string ascii(3000, 'a');
+    const std::string kana = std::string(2046, 'b') + "あい"; // あ spans bytes 2047..2049
+    const IniFile ini(iniWith(dir, "[S]\r\nascii=" + ascii + "\r\nkana=" + kana + "\r\n"));
+    EXPECT_EQ(ini.ReadString("S", "ascii", ""), std::string(2047, 'a'));
+    EXPECT_EQ(ini.ReadString("S", "kana", ""), std::string(2046, 'b'));
+}
+
+TEST(IniFileRead, FileFromTheWindowsVersionIsDecodedFromCp932) {
+    TempDir dir;
+    // 表 is 0x95 0x5C in CP932: its second byte is a backslash.
+    const std::string path = iniWith(dir, "[FindLocate]\r\n1=C:\\\x95\x5c\r\n2=\x83\x74\x83\x48\x83\x8b\x83\x5f\r\n");
+    const IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("FindLocate", "1", ""), "C:\\表");
+    EXPECT_EQ(ini.ReadString("FindLocate", "2", ""), "フォルダ");
+}
+
+TEST(IniFileRead, ReadingAMissingFileCreatesNothing) {
+    TempDir dir;
+    const std::string path = dir / "sub/rinoza.ini";
+    const IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("Window", "Height", "x"), "x");
+    EXPECT_EQ(ini.ReadInteger("Window", "Height", 607), 607);
+    EXPECT_TRUE(test::snapshotTree(dir.path()).empty());
+}
+
+TEST(IniFileWrite, LayoutOfNewSectionsKeysAndReplacements) {
+    TempDir dir;
+    const std::string path = dir / "rinoza.ini";
+    {
+        IniFile ini(path);
+        ini.WriteInteger("Window", "Height", 607);
+        ini.WriteBool("Window", "ColSize", true);
+        ini.WriteInteger("ColSize", "0", 120);
+        ini.WriteString("RenameFunction", "FixF1", "新_");
+        // A new key of an earlier section goes to the end of that section, not of the file.
+        ini.WriteBool("Window", "Focus", false);
+        // An existing key is replaced in place, whatever the case of its name.
+        ini.WriteInteger("window", "HEIGHT", 700);
+        ini.WriteInteger("RenameFunction", "Renadd", 5);
+    }
+    EXPECT_EQ(test::readFile(path), "[Window]\r\n"
+                                    "HEIGHT=700\r\n"
+                                    "ColSize=1\r\n"
+                                    "Focus=0\r\n"
+                                    "[ColSize]\r\n"
+                                    "0=120\r\n"
+                                    "[RenameFunction]\r\n"
+                                    "FixF1=新_\r\n"
+                                    "Renadd=5\r\n");
+    const IniFile again(path);
+    EXPECT_EQ(again.ReadInteger("RenameFunction", "RenAdd", 1), 5);
+    // The key ColSize of Window and the section ColSize do not touch each other.
+    EXPECT_TRUE(again.ReadBool("Window", "ColSize", false));
+    EXPECT_EQ(again.ReadInteger("ColSize", "0", -9), 120);
+    EXPECT_EQ(again.ReadInteger("ColSize", "ColSize", -9), -9);
+}
+
+TEST(IniFileWrite, NewKeyKeepsTheBlankLineBeforeTheNextSection) {
+    TempDir dir;
+    const std::string path = iniWith(dir, "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n");
+    IniFile ini(path);
+    ini.WriteString("A", "c", "3");
+    EXPECT_EQ(test::readFile(path), "[A]\r\na=1\r\nc=3\r\n\r\n[B]\r\nb=2\r\n");
+}
+
+TEST(IniFileWrite, EraseSectionRemovesHeaderAndKeys) {
+    TempDir dir;
+    const std::string path = iniWith(dir, "[Window]\r\nTop=1\r\n[RenameFunction]\r\nChg1=x\r\nChgB1=1\r\n[Time]\r\nCrt=0\r\n");
+    IniFile ini(path);
+    ini.EraseSection("renamefunction");
+    EXPECT_EQ(test::readFile(path), "[Window]\r\nTop=1\r\n[Time]\r\nCrt=0\r\n");
+    EXPECT_EQ(ini.ReadString("RenameFunction", "Chg1", "gone"), "gone");
+    // Erasing what is not there writes nothing, and never creates a file.
+    const std::string other = dir / "other.ini";
+    IniFile empty(other);
+    empty.EraseSection("Window");
+    EXPECT_FALSE(test::pathExists(other));
+}
+
+TEST(IniFileWrite, ValuesReadBackAsWritten) {
+    TempDir dir;
+    const std::string path = dir / "rinoza.ini";
+    const std::vector<std::string> values = {
+        "plain", "", " leading", "trailing ", "\"quoted\"", "'single'", "\"half", "a=b", "C:\\表\\x", "ｶﾀｶﾅ",
+    };
+    {
+        IniFile ini(path);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            ini.WriteString("FindName", std::to_string(i + 1), values[i]);
+    }
+    const IniFile ini(path);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(ini.ReadString("FindName", std::to_string(i + 1), "?"), values[i]) << i;
+}
+
+TEST(IniFileWrite, LineBreaksInAValueCannotForgeKeys) {
+    TempDir dir;
+    const std::string path = dir / "rinoza.ini";
+    IniFile(path).WriteString("FindName", "1", "a\r\n[Window]\r\nLVIconMax=1");
+    const IniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("Window", "LVIconMax", 10000), 10000);
+    EXPECT_EQ(ini.ReadString("FindName", "1", ""), "a  [Window]  LVIconMax=1");
+}
+
+TEST(IniFileWrite, ReplacementKeepsTheModeAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const std::string path = iniWith(dir, "[Window]\r\nTop=1\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    IniFile(path).WriteInteger("Window", "Top", 2);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(test::snapshotTree(dir.path()).size(), 1u);
+}
+
+TEST(IniFileWrite, WriteThroughASymbolicLinkKeepsTheLink) {
+    TempDir dir;
+    const std::string real = iniWith(dir, "[Window]\r\nTop=1\r\n");
+    const std::string link = dir / "link.ini";
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    IniFile(link).WriteInteger("Window", "Top", 3);
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(IniFile(real).ReadInteger("Window", "Top", 0), 3);
+}
+
+TEST(IniFileWrite, RefusedWritesThrowWithThePathAndChangeNothing) {
+    TempDir dir;
+    // A read-only settings file is refused for every user, root included.
+    const std::string readOnly = iniWith(dir, "[Window]\r\nTop=1\r\n");
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    {
+        IniFile ini(readOnly);
+        try {
+            ini.WriteInteger("Window", "Top", 2);
+            FAIL() << "write to a read-only file succeeded";
+        } catch (const SettingsWriteError& e) {
+            EXPECT_STREQ(e.what(), (readOnly + " に書き込めません").c_str());
+            EXPECT_EQ(e.path(), readOnly);
+        }
+        EXPECT_THROW(ini.EraseSection("Window"), SettingsWriteError);
+    }
+    EXPECT_EQ(test::readFile(readOnly), "[Window]\r\nTop=1\r\n");
+
+    // A folder that refuses new files. Root ignores permission bits, so it gets a folder that is not there.
+    std::string refusing;
+    if (::geteuid() != 0) {
+        test::makeDirs(dir / "locked");
+        ASSERT_EQ(::chmod((dir / "locked").c_str(), 0555), 0);
+        refusing = dir / "locked/rinoza.ini";
+    } else {
+        refusing = dir / "missing/rinoza.ini";
+    }
+    IniFile ini(refusing);
+    try {
+        ini.WriteBool("Window", "Focus", true);
+        FAIL() << "write into a refusing folder succeeded";
+    } catch (const SettingsWriteError& e) {
+        EXPECT_STREQ(e.what(), (refusing + " に書き込めません").c_str());
+    }
+    EXPECT_FALSE(test::pathExists(refusing));
+    if (::geteuid() != 0)
+        ::chmod((dir / "locked").c_str(), 0755);
+    EXPECT_THROW(IniFile("/proc/rinoza.ini").WriteString("Window", "Top", "1"), SettingsWriteError);
+}
+
+TEST(SettingsLocation, HomeVariableNamesTheFolder) {
+    TempDir dir;
+    const char* old = std::getenv("RINOZA_HOME");
+    const std::string saved = old ? old : "";
+    ::setenv("RINOZA_HOME", dir.path().c_str(), 1);
+    EXPECT_EQ(settingsFolder(), dir.path());
+    EXPECT_EQ(settingsFilePath(), dir / "rinoza.ini");
+    EXPECT_EQ(historyFilePath(), dir / "rinoza.txt");
+
+    // Empty means unset: the folder of the program, which is writable in the build tree.
+    ::setenv("RINOZA_HOME", "", 1);
+    char* exe = ::realpath("/proc/self/exe", nullptr);
+    ASSERT_NE(exe, nullptr);
+    std::string exeFolder = exe;
+    std::free(exe);
+    exeFolder = exeFolder.substr(0, exeFolder.rfind('/'));
+    if (::access(exeFolder.c_str(), W_OK) == 0) {
+        EXPECT_EQ(settingsFolder(), exeFolder);
+    }
+
+    if (old)
+        ::setenv("RINOZA_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("RINOZA_HOME");
+}
