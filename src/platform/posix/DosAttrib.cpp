@@ -1,0 +1,248 @@
+#include "platform/posix/DosAttrib.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/xattr.h>
+#include <vector>
+
+namespace rinoza {
+
+namespace {
+
+constexpr int64_t kNtEpochOffset = 11644473600LL; // seconds from 1601 to 1970
+
+uint32_t get32(std::string_view b, std::size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+    return v;
+}
+
+uint64_t get64(std::string_view b, std::size_t at) {
+    return static_cast<uint64_t>(get32(b, at)) | (static_cast<uint64_t>(get32(b, at + 4)) << 32);
+}
+
+uint16_t get16(std::string_view b, std::size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8));
+}
+
+void put16(std::string& b, uint16_t v) {
+    b += static_cast<char>(v & 0xff);
+    b += static_cast<char>(v >> 8);
+}
+
+void put32(std::string& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b += static_cast<char>((v >> (8 * i)) & 0xff);
+}
+
+void put64(std::string& b, uint64_t v) {
+    put32(b, static_cast<uint32_t>(v));
+    put32(b, static_cast<uint32_t>(v >> 32));
+}
+
+void padTo(std::string& b, std::size_t align) {
+    while (b.size() % align)
+        b += '\0';
+}
+
+std::size_t alignUp(std::size_t v, std::size_t align) { return (v + align - 1) / align * align; }
+
+// "0x" followed by one to eight hex digits, nothing else.
+std::optional<uint32_t> parseHexText(std::string_view t) {
+    if (t.size() < 3 || t.size() > 10 || t[0] != '0' || (t[1] != 'x' && t[1] != 'X'))
+        return std::nullopt;
+    uint32_t v = 0;
+    for (char c : t.substr(2)) {
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return std::nullopt;
+        v = v << 4 | static_cast<uint32_t>(d);
+    }
+    return v;
+}
+
+int readBlob(ssize_t (*get)(const char*, const char*, void*, size_t), const std::string& path, std::string& blob) {
+    std::vector<char> buf(256);
+    for (;;) {
+        ssize_t n = get(path.c_str(), kDosAttribName, buf.data(), buf.size());
+        if (n >= 0) {
+            blob.assign(buf.data(), static_cast<std::size_t>(n));
+            return 0;
+        }
+        if (errno != ERANGE)
+            return errno;
+        ssize_t need = get(path.c_str(), kDosAttribName, nullptr, 0);
+        if (need < 0)
+            return errno;
+        buf.resize(static_cast<std::size_t>(need) + 16);
+    }
+}
+
+int finishRead(int rc, const std::string& blob, std::optional<DosAttrib>& out) {
+    out.reset();
+    if (rc == ENODATA)
+        return 0;
+    if (rc != 0)
+        return rc;
+    out = decodeDosAttrib(blob);
+    return 0;
+}
+
+} // namespace
+
+uint64_t toNtTime(FileTime t) {
+    return static_cast<uint64_t>((t.sec + kNtEpochOffset) * 10000000LL + t.nsec / 100);
+}
+
+FileTime fromNtTime(uint64_t nt) {
+    auto ticks = static_cast<int64_t>(nt);
+    return FileTime{ticks / 10000000LL - kNtEpochOffset, static_cast<int32_t>(ticks % 10000000LL) * 100};
+}
+
+std::optional<DosAttrib> decodeDosAttrib(std::string_view blob) {
+    const auto nul = blob.find('\0');
+    const std::string_view text = blob.substr(0, nul);
+    DosAttrib a;
+    auto hex = parseHexText(text);
+    // An empty text is allowed only in front of a binary record that carries the bits.
+    if (!hex && !text.empty())
+        return std::nullopt;
+    if (hex)
+        a.attrib = *hex;
+    if (nul == std::string_view::npos) {
+        if (!hex)
+            return std::nullopt;
+        return a; // the legacy text-only form
+    }
+
+    std::size_t pos = alignUp(nul + 1, 2);
+    if (blob.size() < pos + 4)
+        return hex ? std::optional<DosAttrib>(a) : std::nullopt;
+    const uint16_t version = get16(blob, pos);
+    pos = alignUp(pos + 4, 4);
+    const std::size_t rest = blob.size() > pos ? blob.size() - pos : 0;
+
+    // Offsets inside the record: where the valid flags, attrib and create time sit.
+    std::optional<std::size_t> createAt;
+    std::size_t attribAt = 0, need = 0;
+    bool hasFlags = true;
+    switch (version) {
+    case 1:
+        hasFlags = false;
+        attribAt = 0;
+        need = 40;
+        createAt = 24;
+        break;
+    case 2:
+        attribAt = 4;
+        need = 8;
+        break;
+    case 3:
+        attribAt = 4;
+        need = 44;
+        createAt = 28;
+        break;
+    case 4:
+        attribAt = 4;
+        need = 24;
+        createAt = 16;
+        break;
+    case 5:
+        attribAt = 4;
+        need = 16;
+        createAt = 8;
+        break;
+    default:
+        return hex ? std::optional<DosAttrib>(a) : std::nullopt;
+    }
+    if (rest < need)
+        return hex ? std::optional<DosAttrib>(a) : std::nullopt;
+
+    const uint32_t flags = hasFlags ? get32(blob, pos) : (DosAttrib::FlagAttrib | DosAttrib::FlagCreateTime);
+    if (!hex) {
+        if (!(flags & DosAttrib::FlagAttrib))
+            return std::nullopt;
+        a.attrib = get32(blob, pos + attribAt);
+    }
+    if (version >= 3 && createAt && (flags & DosAttrib::FlagCreateTime)) {
+        const uint64_t nt = get64(blob, pos + *createAt);
+        if (nt != 0 && nt < 0x7fffffffffffffffULL)
+            a.createTime = fromNtTime(nt);
+    }
+    if (version == 3) {
+        a.otherFlags = flags & ~(DosAttrib::FlagAttrib | DosAttrib::FlagCreateTime);
+        a.eaSize = get32(blob, pos + 8);
+        a.size = get64(blob, pos + 12);
+        a.allocSize = get64(blob, pos + 20);
+        a.changeTime = get64(blob, pos + 36);
+    }
+    return a;
+}
+
+std::string encodeDosAttrib(const DosAttrib& a) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", a.attrib);
+    std::string b = text;
+    b += '\0';
+    padTo(b, 2);
+    put16(b, 3); // version
+    put16(b, 3); // union level
+    padTo(b, 4);
+    uint32_t flags = a.otherFlags | DosAttrib::FlagAttrib;
+    if (a.createTime)
+        flags |= DosAttrib::FlagCreateTime;
+    put32(b, flags);
+    put32(b, a.attrib);
+    put32(b, a.eaSize);
+    put64(b, a.size);
+    put64(b, a.allocSize);
+    put64(b, a.createTime ? toNtTime(*a.createTime) : 0);
+    put64(b, a.changeTime);
+    return b;
+}
+
+int readDosAttrib(const std::string& path, std::optional<DosAttrib>& out, bool followLinks) {
+    std::string blob;
+    int rc = readBlob(followLinks ? &::getxattr : &::lgetxattr, path, blob);
+    return finishRead(rc, blob, out);
+}
+
+int readDosAttrib(int fd, std::optional<DosAttrib>& out) {
+    std::vector<char> buf(256);
+    std::string blob;
+    int rc = 0;
+    for (;;) {
+        ssize_t n = fgetxattr(fd, kDosAttribName, buf.data(), buf.size());
+        if (n >= 0) {
+            blob.assign(buf.data(), static_cast<std::size_t>(n));
+            break;
+        }
+        if (errno != ERANGE) {
+            rc = errno;
+            break;
+        }
+        ssize_t need = fgetxattr(fd, kDosAttribName, nullptr, 0);
+        if (need < 0) {
+            rc = errno;
+            break;
+        }
+        buf.resize(static_cast<std::size_t>(need) + 16);
+    }
+    return finishRead(rc, blob, out);
+}
+
+int writeDosAttrib(const std::string& path, const DosAttrib& a) {
+    const std::string b = encodeDosAttrib(a);
+    if (setxattr(path.c_str(), kDosAttribName, b.data(), b.size(), 0) != 0)
+        return errno;
+    return 0;
+}
+
+} // namespace rinoza

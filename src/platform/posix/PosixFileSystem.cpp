@@ -1,0 +1,564 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include "platform/Paths.h"
+#include "platform/posix/DosAttrib.h"
+#include "platform/posix/Trash.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <random>
+#include <sys/ioctl.h>
+#include <sys/sysmacros.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace rinoza {
+
+namespace {
+
+int renameat2NoReplace(const std::string& from, const std::string& to) {
+    if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    return errno;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Whether a folder lists exactly this name (bytes compared as they are).
+bool folderListsName(const std::string& dir, const std::string& name) {
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return true; // cannot tell: assume a separate entry, which refuses the rename
+    bool found = false;
+    while (dirent* e = readdir(d)) {
+        if (name == e->d_name) {
+            found = true;
+            break;
+        }
+    }
+    closedir(d);
+    return found;
+}
+
+FileTime fromTimespec(const statx_timestamp& t) { return FileTime{t.tv_sec, static_cast<int32_t>(t.tv_nsec)}; }
+
+EntryType entryTypeOf(unsigned char t) {
+    switch (t) {
+    case DT_REG:
+        return EntryType::File;
+    case DT_DIR:
+        return EntryType::Directory;
+    case DT_LNK:
+        return EntryType::Symlink;
+    case DT_UNKNOWN:
+        return EntryType::Unknown;
+    default:
+        return EntryType::Other;
+    }
+}
+
+bool unsupported(int e) { return e == EOPNOTSUPP || e == ENOTSUP || e == EXDEV || e == EINVAL || e == ENOSYS; }
+
+// Data from in to out: a reflink where the file system shares blocks, else copy_file_range, else read/write.
+int copyData(int in, int out) {
+    if (ioctl(out, FICLONE, in) == 0)
+        return 0;
+    bool useRange = true;
+    std::vector<char> buf;
+    for (;;) {
+        if (useRange) {
+            ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+            if (n > 0)
+                continue;
+            if (n == 0)
+                return 0;
+            if (errno == EINTR)
+                continue;
+            if (!unsupported(errno))
+                return errno;
+            useRange = false; // the offsets moved as far as it got; go on from there
+            buf.resize(1 << 20);
+        }
+        ssize_t n = read(in, buf.data(), buf.size());
+        if (n == 0)
+            return 0;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = write(out, buf.data() + done, static_cast<std::size_t>(n - done));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            done += w;
+        }
+    }
+}
+
+// Copies the user.* extended attributes. The DOSATTRIB value loses its creation time unless
+// keepCreation: a copy is a new file, a moved file keeps its identity.
+int copyUserXattrs(int in, int out, bool keepCreation) {
+    ssize_t len = flistxattr(in, nullptr, 0);
+    if (len < 0)
+        return (errno == ENOTSUP || errno == EOPNOTSUPP) ? 0 : errno;
+    std::vector<char> names(static_cast<std::size_t>(len) + 1);
+    len = flistxattr(in, names.data(), names.size());
+    if (len < 0)
+        return errno;
+    std::vector<char> value;
+    for (ssize_t i = 0; i < len;) {
+        const std::string name = names.data() + i;
+        i += static_cast<ssize_t>(name.size()) + 1;
+        if (name.rfind("user.", 0) != 0)
+            continue;
+        ssize_t vlen = fgetxattr(in, name.c_str(), nullptr, 0);
+        if (vlen < 0)
+            return errno;
+        value.resize(static_cast<std::size_t>(vlen) + 1);
+        vlen = fgetxattr(in, name.c_str(), value.data(), value.size());
+        if (vlen < 0)
+            return errno;
+        std::string v(value.data(), static_cast<std::size_t>(vlen));
+        if (name == kDosAttribName && !keepCreation) {
+            if (auto a = decodeDosAttrib(v)) {
+                a->createTime.reset();
+                v = encodeDosAttrib(*a);
+            }
+        }
+        if (fsetxattr(out, name.c_str(), v.data(), v.size(), 0) != 0) {
+            if (errno == ENOTSUP || errno == EOPNOTSUPP)
+                return 0; // the target file system keeps no user attributes; the data is what counts
+            return errno;
+        }
+    }
+    return 0;
+}
+
+mode_t processUmask() {
+    // Reading the mask through /proc leaves it unchanged even for a moment.
+    if (FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            unsigned mask = 0;
+            if (std::sscanf(line, "Umask: %o", &mask) == 1) {
+                std::fclose(f);
+                return static_cast<mode_t>(mask);
+            }
+        }
+        std::fclose(f);
+    }
+    mode_t m = umask(022);
+    umask(m);
+    return m;
+}
+
+} // namespace
+
+uint32_t defaultAttributes(std::string_view name, mode_t mode) {
+    uint32_t a = AttrArchive;
+    if (!name.empty() && name[0] == '.')
+        a |= AttrHidden;
+    if (!(mode & 0222))
+        a |= AttrReadOnly;
+    if (S_ISDIR(mode))
+        a |= AttrDirectory;
+    return a;
+}
+
+std::string uniqueSiblingName(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    char tail[64];
+    std::snprintf(tail, sizeof tail, ".rinoza-%d-%u-%08llx", static_cast<int>(getpid()), counter++,
+                  static_cast<unsigned long long>(rng() & 0xffffffffULL));
+    std::string base = baseNameOf(path);
+    if (base.size() > 180)
+        base.resize(180); // stay below NAME_MAX with the tail
+    return joinPath(parentOf(path), "." + base + tail);
+}
+
+int PosixFileSystem::listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) {
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return errno;
+    errno = 0;
+    int rc = 0;
+    while (dirent* e = readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        if (!onEntry(DirEntry{e->d_name, entryTypeOf(e->d_type)}))
+            break;
+        errno = 0;
+    }
+    rc = errno;
+    closedir(d);
+    return rc;
+}
+
+int PosixFileSystem::stat(const std::string& path, FileInfo& info, bool followLinks) {
+    struct statx sx {};
+    if (statx(AT_FDCWD, path.c_str(), followLinks ? 0 : AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return errno;
+    info = FileInfo{};
+    info.name = baseNameOf(path);
+    info.mode = sx.stx_mode;
+    info.isDirectory = S_ISDIR(sx.stx_mode);
+    info.isRegular = S_ISREG(sx.stx_mode);
+    info.isSymlink = S_ISLNK(sx.stx_mode);
+    info.size = static_cast<int64_t>(sx.stx_size);
+    info.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    info.ino = sx.stx_ino;
+    info.lastWrite = fromTimespec(sx.stx_mtime);
+    info.lastAccess = fromTimespec(sx.stx_atime);
+    if (sx.stx_mask & STATX_BTIME)
+        info.creation = fromTimespec(sx.stx_btime);
+
+    info.attributes = defaultAttributes(info.name, info.mode);
+    std::optional<DosAttrib> dos;
+    if (readDosAttrib(path, dos, followLinks) == 0 && dos) {
+        const uint32_t fromXattr = AttrHidden | AttrSystem | AttrArchive;
+        info.attributes = (info.attributes & ~fromXattr) | (dos->attrib & fromXattr);
+        if (dos->createTime)
+            info.creation = dos->createTime;
+    }
+    return 0;
+}
+
+int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+    int rc = renameat2NoReplace(from, to);
+    if (rc == 0 || rc == EXDEV)
+        return rc;
+    if (rc == EEXIST) {
+        struct stat a {}, b {};
+        if (lstat(from.c_str(), &a) != 0 || lstat(to.c_str(), &b) != 0 || !sameFile(a, b))
+            return EEXIST;
+        // The target names the source itself. If the folder does not list the target's exact bytes,
+        // it is the same entry seen through a case-insensitive volume: change the case through a
+        // temporary name. Otherwise it is a second hard link, which must not be replaced.
+        struct stat da {}, db {};
+        if (::stat(parentOf(from).c_str(), &da) != 0 || ::stat(parentOf(to).c_str(), &db) != 0 || !sameFile(da, db))
+            return EEXIST;
+        if (baseNameOf(from) == baseNameOf(to) || folderListsName(parentOf(to), baseNameOf(to)))
+            return EEXIST;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string tmp = uniqueSiblingName(from);
+            int r = renameat2NoReplace(from, tmp);
+            if (r == EEXIST)
+                continue;
+            if (r != 0)
+                return r;
+            r = renameat2NoReplace(tmp, to);
+            if (r != 0)
+                renameat2NoReplace(tmp, from);
+            return r;
+        }
+        return EEXIST;
+    }
+    if (rc == EINVAL || rc == ENOSYS) {
+        // No RENAME_NOREPLACE here (some network and FUSE file systems): a link cannot replace anything.
+        if (link(from.c_str(), to.c_str()) == 0) {
+            if (unlink(from.c_str()) != 0) {
+                int e = errno;
+                unlink(to.c_str());
+                return e;
+            }
+            return 0;
+        }
+        int e = errno;
+        if (e != EPERM && e != EOPNOTSUPP && e != ENOTSUP && e != EMLINK)
+            return e;
+        // Links refused too: the narrowest window left is to look right before the plain rename.
+        struct stat st {};
+        if (lstat(to.c_str(), &st) == 0)
+            return EEXIST;
+        if (errno != ENOENT)
+            return errno;
+        return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    }
+    return rc;
+}
+
+int PosixFileSystem::copyFile(const std::string& from, const std::string& to, bool keepCreation) {
+    struct stat src {};
+    if (::stat(from.c_str(), &src) != 0)
+        return errno;
+    if (S_ISDIR(src.st_mode))
+        return EISDIR;
+    if (!S_ISREG(src.st_mode))
+        return EINVAL;
+    struct stat dst {};
+    if (lstat(to.c_str(), &dst) == 0)
+        return EEXIST; // also when it is the source itself: the source is never opened for writing
+    if (errno != ENOENT)
+        return errno;
+    if (int e = fault("open"))
+        return e;
+
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (in < 0)
+        return errno;
+    struct stat inSt {};
+    if (fstat(in, &inSt) != 0 || !sameFile(inSt, src)) {
+        close(in);
+        return EAGAIN; // the source changed under us
+    }
+
+    const std::string dir = parentOf(to);
+    std::string tmpName; // empty while the temporary file has no name (O_TMPFILE)
+    int out = open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (out < 0) {
+        if (!unsupported(errno) && errno != EISDIR) {
+            int e = errno;
+            close(in);
+            return e;
+        }
+        for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
+            tmpName = uniqueSiblingName(to);
+            out = open(tmpName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0600);
+            if (out < 0 && errno != EEXIST)
+                break;
+        }
+        if (out < 0) {
+            int e = errno;
+            close(in);
+            return e;
+        }
+    }
+
+    int rc = copyData(in, out);
+    if (!rc)
+        rc = fault("data");
+    if (!rc)
+        rc = copyUserXattrs(in, out, keepCreation);
+    if (!rc && keepCreation) {
+        // A moved file keeps its creation time even where only the kernel's birth time knew it.
+        std::optional<DosAttrib> dos;
+        struct statx sx {};
+        if (readDosAttrib(in, dos) == 0 && !dos && statx(in, "", AT_EMPTY_PATH, STATX_BTIME, &sx) == 0 &&
+            (sx.stx_mask & STATX_BTIME)) {
+            DosAttrib a;
+            a.attrib = defaultAttributes(baseNameOf(to), src.st_mode) & ~AttrDirectory;
+            a.createTime = fromTimespec(sx.stx_btime);
+            const std::string b = encodeDosAttrib(a);
+            fsetxattr(out, kDosAttribName, b.data(), b.size(), 0); // best effort: not every file system has it
+        }
+    }
+    if (!rc)
+        rc = fault("attributes");
+    if (!rc && fchmod(out, src.st_mode & 07777) != 0)
+        rc = errno;
+    if (!rc) {
+        const struct timespec times[2] = {src.st_atim, src.st_mtim};
+        if (futimens(out, times) != 0)
+            rc = errno;
+    }
+    if (!rc && fsync(out) != 0)
+        rc = errno;
+    if (!rc)
+        rc = fault("publish");
+    if (!rc) {
+        if (tmpName.empty()) {
+            char proc[64];
+            std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", out);
+            if (linkat(AT_FDCWD, proc, AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+                rc = errno;
+                if (rc == ENOENT && linkat(out, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0)
+                    rc = 0;
+            }
+        } else {
+            rc = renameNoReplace(tmpName, to);
+            if (rc == 0)
+                tmpName.clear();
+        }
+    }
+    close(in);
+    close(out);
+    if (!tmpName.empty())
+        unlink(tmpName.c_str());
+    if (rc)
+        return rc;
+    // The new name is durable once its folder is.
+    int d = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (d >= 0) {
+        fsync(d);
+        close(d);
+    }
+    return 0;
+}
+
+int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+    return copyFile(from, to, false);
+}
+
+int PosixFileSystem::moveNoReplace(const std::string& from, const std::string& to) {
+    int rc = renameNoReplace(from, to);
+    if (rc != EXDEV)
+        return rc;
+    struct stat st {};
+    if (lstat(from.c_str(), &st) != 0)
+        return errno;
+    if (S_ISLNK(st.st_mode)) {
+        std::vector<char> target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4095) + 1);
+        ssize_t n = readlink(from.c_str(), target.data(), target.size());
+        if (n < 0)
+            return errno;
+        if (symlink(std::string(target.data(), static_cast<std::size_t>(n)).c_str(), to.c_str()) != 0)
+            return errno;
+        if (unlink(from.c_str()) != 0) {
+            int e = errno;
+            unlink(to.c_str());
+            return e;
+        }
+        return 0;
+    }
+    if (!S_ISREG(st.st_mode))
+        return EXDEV; // folders and special files are not carried across file systems
+    rc = copyFile(from, to, true);
+    if (rc)
+        return rc;
+    rc = fault("unlink-source");
+    if (!rc && unlink(from.c_str()) != 0)
+        rc = errno;
+    if (rc) {
+        // The source stays, so the copy goes: a failed move leaves things as they were.
+        unlink(to.c_str());
+        return rc;
+    }
+    return 0;
+}
+
+int PosixFileSystem::removeFile(const std::string& path) { return unlink(path.c_str()) == 0 ? 0 : errno; }
+
+TrashResult PosixFileSystem::moveToTrash(const std::string& path) {
+    return trashFile(path, [this](const std::string& from, const std::string& to) {
+        return renameNoReplace(from, to);
+    });
+}
+
+int PosixFileSystem::setTimes(const std::string& path, const std::optional<FileTime>& creation,
+                              const std::optional<FileTime>& lastWrite) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno;
+    if (!(st.st_mode & 0222))
+        return EACCES; // read-only files keep their times, for root too
+    if (creation) {
+        std::optional<DosAttrib> dos;
+        if (int rc = readDosAttrib(path, dos))
+            return rc;
+        DosAttrib a;
+        if (dos)
+            a = *dos;
+        else
+            a.attrib = defaultAttributes(baseNameOf(path), st.st_mode) & ~AttrDirectory;
+        a.createTime = creation;
+        if (int rc = writeDosAttrib(path, a))
+            return rc;
+    }
+    if (lastWrite) {
+        struct timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = static_cast<time_t>(lastWrite->sec);
+        times[1].tv_nsec = lastWrite->nsec;
+        if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
+            return errno;
+    }
+    return 0;
+}
+
+int PosixFileSystem::setAttributes(const std::string& path, uint32_t mask, uint32_t values) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno;
+    mode_t newMode = st.st_mode & 07777;
+    if (mask & AttrReadOnly) {
+        if (values & AttrReadOnly)
+            newMode &= ~static_cast<mode_t>(0222);
+        else if (!(newMode & 0222))
+            newMode |= ((newMode & 0444) >> 1) & ~processUmask();
+    }
+    const bool readOnlyAfter = !(newMode & 0222);
+    const uint32_t xattrBits = AttrHidden | AttrSystem | AttrArchive;
+
+    std::optional<DosAttrib> dos;
+    int rc = readDosAttrib(path, dos);
+    if (rc && (mask & xattrBits))
+        return rc;
+    // The stored value is rewritten when a bit kept there changes, or to mirror a read-only change.
+    const bool writeXattr = rc == 0 && ((mask & xattrBits) || dos);
+    DosAttrib a;
+    if (dos)
+        a = *dos;
+    else
+        a.attrib = defaultAttributes(baseNameOf(path), st.st_mode) & ~AttrDirectory;
+    a.attrib = (a.attrib & ~(mask & xattrBits)) | (values & mask & xattrBits);
+    a.attrib = readOnlyAfter ? (a.attrib | AttrReadOnly) : (a.attrib & ~static_cast<uint32_t>(AttrReadOnly));
+
+    const mode_t oldMode = st.st_mode & 07777;
+    if (writeXattr && !(oldMode & 0200) && !(newMode & 0200)) {
+        // Its owner may only write a read-only file's attributes after lending it the write bit.
+        if (chmod(path.c_str(), oldMode | 0200) != 0)
+            return errno;
+        int e = writeDosAttrib(path, a);
+        if (chmod(path.c_str(), e ? oldMode : newMode) != 0 && !e)
+            e = errno;
+        return e;
+    }
+    // A file that becomes writable is made so first, one that becomes read-only last.
+    if (!readOnlyAfter && newMode != oldMode && chmod(path.c_str(), newMode) != 0)
+        return errno;
+    if (writeXattr)
+        if (int e = writeDosAttrib(path, a))
+            return e;
+    if (readOnlyAfter && newMode != oldMode && chmod(path.c_str(), newMode) != 0)
+        return errno;
+    return 0;
+}
+
+int PosixFileSystem::makeDirectories(const std::string& path) {
+    if (path.empty())
+        return ENOENT;
+    std::size_t pos = 0;
+    for (;;) {
+        pos = path.find('/', pos + 1);
+        const std::string part = path.substr(0, pos);
+        if (!part.empty() && part != "/" && part.back() != '/') {
+            if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+                int e = errno;
+                struct stat st {};
+                if (::stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+                    return e;
+            }
+        }
+        if (pos == std::string::npos)
+            break;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+FileSystem& systemFileSystem() {
+    static PosixFileSystem fs;
+    return fs;
+}
+
+} // namespace rinoza

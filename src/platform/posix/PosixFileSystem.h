@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <functional>
+#include <string_view>
+
+namespace rinoza {
+
+// FileSystem on Linux system calls. See FileSystem.h for the contract of each operation.
+class PosixFileSystem : public FileSystem {
+public:
+    int listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) override;
+    int stat(const std::string& path, FileInfo& info, bool followLinks = true) override;
+    int renameNoReplace(const std::string& from, const std::string& to) override;
+    int copyNoReplace(const std::string& from, const std::string& to) override;
+    int moveNoReplace(const std::string& from, const std::string& to) override;
+    int removeFile(const std::string& path) override;
+    TrashResult moveToTrash(const std::string& path) override;
+    int setTimes(const std::string& path, const std::optional<FileTime>& creation,
+                 const std::optional<FileTime>& lastWrite) override;
+    int setAttributes(const std::string& path, uint32_t mask, uint32_t values) override;
+    int makeDirectories(const std::string& path) override;
+
+    // For tests: called at each named step of a copy ("open", "data", "attributes", "publish",
+    // "unlink-source"); a non-zero return is taken as that step's errno.
+    using FaultHook = std::function<int(std::string_view step)>;
+    void setFaultHook(FaultHook hook) { m_fault = std::move(hook); }
+
+private:
+    int copyFile(const std::string& from, const std::string& to, bool keepCreation);
+    int fault(std::string_view step) const { return m_fault ? m_fault(step) : 0; }
+
+    FaultHook m_fault;
+};
+
+// Attribute bits of a file that carries no user.DOSATTRIB: hidden for a name that begins with ".",
+// archive set, system clear; read-only and directory from the mode.
+uint32_t defaultAttributes(std::string_view name, mode_t mode);
+
+// A name in the same folder that does not exist yet, for a temporary file (".<name>.rinoza-<random>").
+std::string uniqueSiblingName(const std::string& path);
+
+} // namespace rinoza

@@ -1,0 +1,243 @@
+#include "platform/posix/Trash.h"
+
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rinoza {
+
+namespace {
+
+bool isUnreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~';
+}
+
+std::string absolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/')
+        return path;
+    char buf[4096];
+    if (!getcwd(buf, sizeof buf))
+        return path;
+    return joinPath(buf, path);
+}
+
+// A folder that exists (created with 0700 when missing), is no symbolic link, and lies on `dev`.
+int ensureOwnFolder(const std::string& dir, dev_t dev) {
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        return errno;
+    struct stat st {};
+    if (lstat(dir.c_str(), &st) != 0)
+        return errno;
+    if (!S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    if (st.st_dev != dev)
+        return EXDEV;
+    return 0;
+}
+
+// Device of a path, or of its nearest existing ancestor.
+bool deviceOfNearest(std::string path, dev_t& dev) {
+    for (;;) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0) {
+            dev = st.st_dev;
+            return true;
+        }
+        if (path == "/" || path.empty() || path == ".")
+            return false;
+        path = parentOf(path);
+    }
+}
+
+// The mount point holding a file: the highest ancestor of its folder still on the file's device.
+std::string topDirOf(const std::string& absPath, dev_t dev) {
+    std::string dir = parentOf(absPath);
+    char* real = realpath(dir.c_str(), nullptr);
+    if (real) {
+        dir = real;
+        std::free(real);
+    }
+    for (;;) {
+        if (dir == "/")
+            return dir;
+        const std::string up = parentOf(dir);
+        struct stat st {};
+        if (::stat(up.c_str(), &st) != 0 || st.st_dev != dev)
+            return dir;
+        dir = up;
+    }
+}
+
+struct TrashPlace {
+    std::string dir;     // the trash folder (holding files/ and info/)
+    std::string topDir;  // empty for the home trash: its Path= values are absolute
+};
+
+int findTrash(const std::string& absPath, dev_t dev, TrashPlace& place) {
+    const std::string home = homeTrashDir();
+    dev_t homeDev = 0;
+    if (!home.empty() && deviceOfNearest(home, homeDev) && homeDev == dev) {
+        std::string dataHome = parentOf(home);
+        struct stat st {};
+        if (::stat(dataHome.c_str(), &st) != 0) {
+            // Create $XDG_DATA_HOME the way a desktop would (0700), parents included.
+            std::size_t pos = 0;
+            while ((pos = dataHome.find('/', pos + 1)) != std::string::npos)
+                mkdir(dataHome.substr(0, pos).c_str(), 0700);
+            mkdir(dataHome.c_str(), 0700);
+        }
+        place.dir = home;
+        place.topDir.clear();
+        return ensureOwnFolder(home, dev);
+    }
+
+    const std::string top = topDirOf(absPath, dev);
+    const std::string uid = std::to_string(getuid());
+    const std::string shared = joinPath(top, ".Trash");
+    struct stat st {};
+    if (lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) && st.st_dev == dev) {
+        place.dir = joinPath(shared, uid);
+        place.topDir = top;
+        if (ensureOwnFolder(place.dir, dev) == 0)
+            return 0;
+    }
+    place.dir = joinPath(top, ".Trash-" + uid);
+    place.topDir = top;
+    if (int e = ensureOwnFolder(place.dir, dev))
+        return e;
+    if (lstat(place.dir.c_str(), &st) != 0)
+        return errno;
+    if (st.st_uid != getuid())
+        return EPERM; // someone else's folder: never put our files there
+    return 0;
+}
+
+int writeAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string percentEncodePath(std::string_view path) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (isUnreserved(c) || c == '/') {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string trashInfoText(std::string_view path, const LocalDateTime& t) {
+    char date[64];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return "[Trash Info]\nPath=" + percentEncodePath(path) + "\nDeletionDate=" + date + "\n";
+}
+
+std::string homeTrashDir() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/')
+        return joinPath(xdg, "Trash");
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/')
+        return "";
+    return joinPath(joinPath(home, ".local/share"), "Trash");
+}
+
+TrashResult trashFile(const std::string& path, const NoReplaceRename& rename) {
+    TrashResult r;
+    const std::string abs = absolutePath(path);
+    struct stat st {};
+    if (lstat(abs.c_str(), &st) != 0) {
+        r.error = errno;
+        return r;
+    }
+    TrashPlace place;
+    if (int e = findTrash(abs, st.st_dev, place)) {
+        r.error = e;
+        return r;
+    }
+    const std::string filesDir = joinPath(place.dir, "files");
+    const std::string infoDir = joinPath(place.dir, "info");
+    if (int e = ensureOwnFolder(filesDir, st.st_dev); e || (e = ensureOwnFolder(infoDir, st.st_dev))) {
+        r.error = e;
+        return r;
+    }
+
+    std::string recorded = abs;
+    if (!place.topDir.empty()) {
+        recorded = abs.substr(place.topDir == "/" ? 1 : place.topDir.size() + 1);
+        // A path reached through a link to another folder is recorded as the caller named it,
+        // relative when it lies below the top folder, absolute otherwise.
+        if (abs.rfind(place.topDir == "/" ? "/" : place.topDir + "/", 0) != 0)
+            recorded = abs;
+    }
+    const std::string info = trashInfoText(recorded, SystemClock().now());
+    const std::string base = baseNameOf(abs);
+
+    for (int n = 1; n < 10000; ++n) {
+        const std::string name = n == 1 ? base : base + "." + std::to_string(n);
+        const std::string infoPath = joinPath(infoDir, name + ".trashinfo");
+        const std::string target = joinPath(filesDir, name);
+        const int fd = open(infoPath.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            r.error = errno;
+            return r;
+        }
+        int e = writeAll(fd, info);
+        if (!e && fsync(fd) != 0)
+            e = errno;
+        if (close(fd) != 0 && !e)
+            e = errno;
+        if (!e) {
+            struct stat existing {};
+            if (lstat(target.c_str(), &existing) == 0) {
+                unlink(infoPath.c_str()); // a leftover without its info: leave it, take the next name
+                continue;
+            }
+            e = rename(abs, target);
+            if (e == EEXIST) {
+                unlink(infoPath.c_str());
+                continue;
+            }
+        }
+        if (e) {
+            unlink(infoPath.c_str());
+            r.error = e;
+            return r;
+        }
+        r.trashedPath = target;
+        r.infoPath = infoPath;
+        return r;
+    }
+    r.error = EEXIST;
+    return r;
+}
+
+} // namespace rinoza

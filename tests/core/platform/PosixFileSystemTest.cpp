@@ -1,0 +1,203 @@
+#include "platform/Paths.h"
+#include "platform/posix/DosAttrib.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <set>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace rinoza;
+using namespace rinoza::test;
+
+namespace {
+
+std::set<std::string> namesIn(const std::string& dir) {
+    std::set<std::string> names;
+    systemFileSystem().listDirectory(dir, [&](const DirEntry& e) {
+        names.insert(e.name);
+        return true;
+    });
+    return names;
+}
+
+bool setUserXattr(const std::string& path, const std::string& name, const std::string& value) {
+    return setxattr(path.c_str(), name.c_str(), value.data(), value.size(), 0) == 0;
+}
+
+std::string userXattr(const std::string& path, const std::string& name) {
+    char buf[512];
+    ssize_t n = getxattr(path.c_str(), name.c_str(), buf, sizeof buf);
+    return n < 0 ? std::string("<none>") : std::string(buf, static_cast<std::size_t>(n));
+}
+
+bool xattrsWork(const std::string& dir) {
+    const std::string probe = dir + "/.xattr-probe";
+    writeFile(probe, "");
+    bool ok = setUserXattr(probe, "user.probe", "1");
+    unlink(probe.c_str());
+    return ok;
+}
+
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+} // namespace
+
+// ---- never overwrite ---------------------------------------------------------------------------
+
+TEST(PosixFileSystem, NoOperationReplacesAnExistingFile) {
+    PosixFileSystem fs;
+    TempDir here;
+    TempDir other("/dev/shm");
+    using Op = int (PosixFileSystem::*)(const std::string&, const std::string&);
+    struct Case {
+        const char* what;
+        Op op;
+        bool crossDevice;
+    } cases[] = {
+        {"rename", &PosixFileSystem::renameNoReplace, false},
+        {"copy", &PosixFileSystem::copyNoReplace, false},
+        {"copy to another file system", &PosixFileSystem::copyNoReplace, true},
+        {"move", &PosixFileSystem::moveNoReplace, false},
+        {"move to another file system", &PosixFileSystem::moveNoReplace, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string from = here / "source.txt";
+        const std::string to = (c.crossDevice ? other : here) / "target.txt";
+        writeFile(from, "source bytes");
+        writeFile(to, "target bytes");
+        EXPECT_EQ((fs.*c.op)(from, to), EEXIST);
+        EXPECT_EQ(readFile(from), "source bytes");
+        EXPECT_EQ(readFile(to), "target bytes");
+        EXPECT_EQ(namesIn(c.crossDevice ? other.path() : here.path()).size(), c.crossDevice ? 1u : 2u);
+        unlink(from.c_str());
+        unlink(to.c_str());
+    }
+}
+
+TEST(PosixFileSystem, SameFileUnderAnotherNameIsNotReplaced) {
+    PosixFileSystem fs;
+    TempDir dir;
+    writeFile(dir / "a.txt", "one inode");
+    ASSERT_EQ(link((dir / "a.txt").c_str(), (dir / "b.txt").c_str()), 0);
+    // rename(2) between two links of one inode would succeed without doing anything; this must refuse.
+    EXPECT_EQ(fs.renameNoReplace(dir / "a.txt", dir / "b.txt"), EEXIST);
+    EXPECT_EQ(fs.copyNoReplace(dir / "a.txt", dir / "b.txt"), EEXIST);
+    EXPECT_EQ(fs.copyNoReplace(dir / "a.txt", dir / "a.txt"), EEXIST);
+    EXPECT_EQ(fs.moveNoReplace(dir / "a.txt", dir / "a.txt"), EEXIST);
+    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(readFile(dir / "a.txt"), "one inode");
+}
+
+TEST(PosixFileSystem, CaseOnlyRename) {
+    PosixFileSystem fs;
+    TempDir dir;
+    writeFile(dir / "a.txt", "data");
+    EXPECT_EQ(fs.renameNoReplace(dir / "a.txt", dir / "A.txt"), 0);
+    EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"A.txt"});
+    EXPECT_EQ(readFile(dir / "A.txt"), "data");
+}
+
+TEST(PosixFileSystem, FailuresReportTheSystemError) {
+    PosixFileSystem fs;
+    TempDir dir;
+    writeFile(dir / "a.txt", "data");
+    EXPECT_EQ(fs.renameNoReplace(dir / "missing", dir / "b"), ENOENT);
+    EXPECT_EQ(fs.copyNoReplace(dir / "missing", dir / "b"), ENOENT);
+    EXPECT_EQ(fs.moveNoReplace(dir / "missing", dir / "b"), ENOENT);
+    EXPECT_EQ(fs.copyNoReplace(dir / "a.txt", dir / "no-such-folder/b"), ENOENT);
+    EXPECT_EQ(fs.copyNoReplace(dir / "a.txt", "/etc/passwd/x"), ENOTDIR);
+    EXPECT_EQ(fs.moveNoReplace(dir / "a.txt", "/etc/passwd/x"), ENOTDIR);
+    EXPECT_EQ(fs.copyNoReplace(dir.path(), dir / "copy-of-folder"), EISDIR);
+    EXPECT_EQ(fs.removeFile(dir / "missing"), ENOENT);
+    EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"a.txt"});
+}
+
+// ---- copy and move across file systems ----------------------------------------------------------
+
+TEST(PosixFileSystem, MoveAcrossFileSystemsKeepsContentModeXattrsAndTimes) {
+    PosixFileSystem fs;
+    TempDir here;
+    TempDir other("/dev/shm");
+    ASSERT_NE(statOf(here.path()).st_dev, statOf(other.path()).st_dev);
+    const std::string from = here / "photo.jpg";
+    std::string content(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7 + i / 251);
+    writeFile(from, content);
+    ASSERT_EQ(chmod(from.c_str(), 0640), 0);
+    const bool xattrs = xattrsWork(here.path()) && xattrsWork(other.path());
+    if (xattrs) {
+        ASSERT_TRUE(setUserXattr(from, "user.comment", "keep me"));
+    }
+    ASSERT_EQ(fs.setTimes(from, std::nullopt, FileTime{1500000000, 123456789}), 0);
+
+    const std::string to = other / "moved.jpg";
+    ASSERT_EQ(fs.moveNoReplace(from, to), 0);
+    EXPECT_FALSE(pathExists(from));
+    EXPECT_EQ(readFile(to), content);
+    const struct stat st = statOf(to);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+    if (xattrs) {
+        EXPECT_EQ(userXattr(to, "user.comment"), "keep me");
+    }
+    EXPECT_EQ(namesIn(other.path()), std::set<std::string>{"moved.jpg"});
+}
+
+TEST(PosixFileSystem, FailedMoveOrCopyLeavesSourceAndNoTemporary) {
+    TempDir here;
+    TempDir other("/dev/shm");
+    for (const char* step : {"open", "data", "attributes", "publish", "unlink-source"}) {
+        for (bool move : {false, true}) {
+            if (!move && std::string(step) == "unlink-source")
+                continue;
+            SCOPED_TRACE(std::string(step) + (move ? " move" : " copy"));
+            PosixFileSystem fs;
+            fs.setFaultHook([&](std::string_view s) { return s == step ? ENOSPC : 0; });
+            const std::string from = here / "source.bin";
+            writeFile(from, std::string(100000, 'x'));
+            const auto before = statOf(from);
+            const int rc = move ? fs.moveNoReplace(from, other / "target.bin") : fs.copyNoReplace(from, here / "c.bin");
+            EXPECT_EQ(rc, ENOSPC);
+            EXPECT_EQ(readFile(from), std::string(100000, 'x'));
+            EXPECT_EQ(statOf(from).st_ino, before.st_ino);
+            EXPECT_TRUE(namesIn(other.path()).empty());
+            EXPECT_EQ(namesIn(here.path()), std::set<std::string>{"source.bin"});
+        }
+    }
+}
+
+TEST(PosixFileSystem, CopyGetsANewCreationTimeAndMoveKeepsIt) {
+    PosixFileSystem fs;
+    TempDir here;
+    TempDir other("/dev/shm");
+    if (!xattrsWork(here.path()) || !xattrsWork(other.path()))
+        GTEST_SKIP() << "user extended attributes unsupported here";
+    const FileTime created{946684800, 500000000}; // 2000-01-01
+    writeFile(here / "a.txt", "abc");
+    ASSERT_EQ(fs.setTimes(here / "a.txt", created, std::nullopt), 0);
+    ASSERT_EQ(fs.setAttributes(here / "a.txt", AttrHidden | AttrReadOnly, AttrHidden | AttrReadOnly), 0);
+
+    ASSERT_EQ(fs.copyNoReplace(here / "a.txt", other / "copy.txt"), 0);
+    FileInfo copy;
+    ASSERT_EQ(fs.stat(other / "copy.txt", copy), 0);
+    EXPECT_NE(copy.creation, std::optional<FileTime>(created));
+    EXPECT_EQ(copy.attributes & (AttrHidden | AttrReadOnly | AttrArchive), AttrHidden | AttrReadOnly | AttrArchive);
+
+    ASSERT_EQ(fs.moveNoReplace(here / "a.txt", other / "moved.txt"), 0);
+    FileInfo moved;
+    ASSERT_EQ(fs.stat(other / "moved.txt", moved), 0);
+    EXPECT_EQ(moved.creation, std::optional<FileTime>(created));
+    EXPECT_EQ(moved.attributes & (AttrHidden | AttrReadOnly), AttrHidden | AttrReadOnly);
+}
