@@ -46,7 +46,9 @@ void padTo(std::string& b, std::size_t align) {
         b += '\0';
 }
 
-std::size_t alignUp(std::size_t v, std::size_t align) { return (v + align - 1) / align * align; }
+std::size_t alignUp(std::size_t v, std::size_t align) {
+    return (v + align - 1) / align * align;
+}
 
 // "0x" followed by one to eight hex digits, nothing else.
 std::optional<uint32_t> parseHexText(std::string_view t) {

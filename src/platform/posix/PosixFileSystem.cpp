@@ -13,9 +13,9 @@
 #include <linux/fs.h>
 #include <random>
 #include <sys/ioctl.h>
-#include <sys/sysmacros.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -34,7 +34,9 @@ int renameat2NoReplace(const std::string& from, const std::string& to) {
     return errno;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // Whether a folder lists exactly this name (bytes compared as they are).
 bool folderListsName(const std::string& dir, const std::string& name) {
@@ -52,7 +54,9 @@ bool folderListsName(const std::string& dir, const std::string& name) {
     return found;
 }
 
-FileTime fromTimespec(const statx_timestamp& t) { return FileTime{t.tv_sec, static_cast<int32_t>(t.tv_nsec)}; }
+FileTime fromTimespec(const statx_timestamp& t) {
+    return FileTime{t.tv_sec, static_cast<int32_t>(t.tv_nsec)};
+}
 
 EntryType entryTypeOf(unsigned char t) {
     switch (t) {
@@ -69,7 +73,9 @@ EntryType entryTypeOf(unsigned char t) {
     }
 }
 
-bool unsupported(int e) { return e == EOPNOTSUPP || e == ENOTSUP || e == EXDEV || e == EINVAL || e == ENOSYS; }
+bool unsupported(int e) {
+    return e == EOPNOTSUPP || e == ENOTSUP || e == EXDEV || e == EINVAL || e == ENOSYS;
+}
 
 // Data from in to out: a reflink where the file system shares blocks, else copy_file_range, else read/write.
 int copyData(int in, int out) {
@@ -245,13 +251,15 @@ int PosixFileSystem::renameNoReplace(const std::string& from, const std::string&
     if (rc == 0 || rc == EXDEV)
         return rc;
     if (rc == EEXIST) {
-        struct stat a {}, b {};
+        struct stat a {
+        }, b{};
         if (lstat(from.c_str(), &a) != 0 || lstat(to.c_str(), &b) != 0 || !sameFile(a, b))
             return EEXIST;
         // The target names the source itself. If the folder does not list the target's exact bytes,
         // it is the same entry seen through a case-insensitive volume: change the case through a
         // temporary name. Otherwise it is a second hard link, which must not be replaced.
-        struct stat da {}, db {};
+        struct stat da {
+        }, db{};
         if (::stat(parentOf(from).c_str(), &da) != 0 || ::stat(parentOf(to).c_str(), &db) != 0 || !sameFile(da, db))
             return EEXIST;
         if (baseNameOf(from) == baseNameOf(to) || folderListsName(parentOf(to), baseNameOf(to)))
@@ -443,12 +451,13 @@ int PosixFileSystem::moveNoReplace(const std::string& from, const std::string& t
     return 0;
 }
 
-int PosixFileSystem::removeFile(const std::string& path) { return unlink(path.c_str()) == 0 ? 0 : errno; }
+int PosixFileSystem::removeFile(const std::string& path) {
+    return unlink(path.c_str()) == 0 ? 0 : errno;
+}
 
 TrashResult PosixFileSystem::moveToTrash(const std::string& path) {
-    return trashFile(path, [this](const std::string& from, const std::string& to) {
-        return renameNoReplace(from, to);
-    });
+    return trashFile(path,
+                     [this](const std::string& from, const std::string& to) { return renameNoReplace(from, to); });
 }
 
 int PosixFileSystem::setTimes(const std::string& path, const std::optional<FileTime>& creation,

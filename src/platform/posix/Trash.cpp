@@ -75,8 +75,8 @@ std::string topDirOf(const std::string& absPath, dev_t dev) {
 }
 
 struct TrashPlace {
-    std::string dir;     // the trash folder (holding files/ and info/)
-    std::string topDir;  // empty for the home trash: its Path= values are absolute
+    std::string dir;    // the trash folder (holding files/ and info/)
+    std::string topDir; // empty for the home trash: its Path= values are absolute
 };
 
 int findTrash(const std::string& absPath, dev_t dev, TrashPlace& place) {

@@ -1,11 +1,13 @@
+#include "platform/posix/PosixFileSystem.h"
 #include "platform/Paths.h"
 #include "platform/posix/DosAttrib.h"
-#include "platform/posix/PosixFileSystem.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -200,4 +202,148 @@ TEST(PosixFileSystem, CopyGetsANewCreationTimeAndMoveKeepsIt) {
     ASSERT_EQ(fs.stat(other / "moved.txt", moved), 0);
     EXPECT_EQ(moved.creation, std::optional<FileTime>(created));
     EXPECT_EQ(moved.attributes & (AttrHidden | AttrReadOnly), AttrHidden | AttrReadOnly);
+}
+
+// ---- attributes and times -----------------------------------------------------------------------
+
+TEST(PosixFileSystem, AttributesWithoutStoredValueFollowTheNameAndMode) {
+    PosixFileSystem fs;
+    TempDir dir;
+    writeFile(dir / ".hidden", "");
+    writeFile(dir / "plain", "12345");
+    ASSERT_EQ(chmod((dir / "plain").c_str(), 0444), 0);
+    makeDirs(dir / "sub");
+    FileInfo info;
+    ASSERT_EQ(fs.stat(dir / ".hidden", info), 0);
+    EXPECT_EQ(info.attributes, AttrHidden | AttrArchive);
+    ASSERT_EQ(fs.stat(dir / "plain", info), 0);
+    EXPECT_EQ(info.attributes, AttrReadOnly | AttrArchive);
+    EXPECT_EQ(info.size, 5);
+    EXPECT_TRUE(info.isRegular);
+    ASSERT_EQ(fs.stat(dir / "sub", info), 0);
+    EXPECT_TRUE(info.isDirectory);
+    EXPECT_TRUE(info.attributes & AttrDirectory);
+    EXPECT_EQ(fs.stat(dir / "missing", info), ENOENT);
+
+    ASSERT_EQ(symlink("plain", (dir / "link").c_str()), 0);
+    ASSERT_EQ(fs.stat(dir / "link", info, false), 0);
+    EXPECT_TRUE(info.isSymlink);
+    ASSERT_EQ(fs.stat(dir / "link", info), 0);
+    EXPECT_TRUE(info.isRegular);
+    EXPECT_EQ(info.name, "link");
+}
+
+TEST(PosixFileSystem, EachAttributeBitSetsAndClears) {
+    PosixFileSystem fs;
+    TempDir dir;
+    if (!xattrsWork(dir.path()))
+        GTEST_SKIP() << "user extended attributes unsupported here";
+    const std::string f = dir / "file.txt";
+    writeFile(f, "x");
+    for (uint32_t bit : {AttrReadOnly, AttrHidden, AttrSystem, AttrArchive}) {
+        SCOPED_TRACE(bit);
+        FileInfo before, after;
+        ASSERT_EQ(fs.stat(f, before), 0);
+        ASSERT_EQ(fs.setAttributes(f, bit, bit), 0);
+        ASSERT_EQ(fs.stat(f, after), 0);
+        EXPECT_EQ(after.attributes, before.attributes | bit);
+        ASSERT_EQ(fs.setAttributes(f, bit, 0), 0);
+        ASSERT_EQ(fs.stat(f, after), 0);
+        EXPECT_EQ(after.attributes, before.attributes & ~bit);
+        ASSERT_EQ(fs.setAttributes(f, bit, before.attributes & bit), 0);
+    }
+    // The stored value mirrors read-only, and unrelated bits survive a rewrite.
+    ASSERT_EQ(fs.setAttributes(f, AttrReadOnly | AttrSystem, AttrReadOnly | AttrSystem), 0);
+    std::optional<DosAttrib> dos;
+    ASSERT_EQ(readDosAttrib(f, dos), 0);
+    ASSERT_TRUE(dos.has_value());
+    EXPECT_EQ(dos->attrib & (AttrReadOnly | AttrSystem | AttrArchive), AttrReadOnly | AttrSystem | AttrArchive);
+    EXPECT_EQ(statOf(f).st_mode & 0222, 0u);
+    ASSERT_EQ(fs.setAttributes(f, AttrReadOnly, 0), 0);
+    ASSERT_EQ(readDosAttrib(f, dos), 0);
+    EXPECT_EQ(dos->attrib & (AttrReadOnly | AttrSystem), AttrSystem);
+}
+
+TEST(PosixFileSystem, ClearingReadOnlyAddsWriteWhereReadIsSetMaskedByUmask) {
+    PosixFileSystem fs;
+    TempDir dir;
+    const std::string f = dir / "f";
+    writeFile(f, "");
+    ASSERT_EQ(chmod(f.c_str(), 0444), 0);
+    const mode_t old = umask(022);
+    const int rc = fs.setAttributes(f, AttrReadOnly, 0);
+    umask(old);
+    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(statOf(f).st_mode & 0777, 0644u);
+    ASSERT_EQ(chmod(f.c_str(), 0755), 0);
+    ASSERT_EQ(fs.setAttributes(f, AttrReadOnly, AttrReadOnly), 0);
+    EXPECT_EQ(statOf(f).st_mode & 0777, 0555u);
+}
+
+TEST(PosixFileSystem, SetTimesWritesCreationAndLastWriteButNeverAccess) {
+    PosixFileSystem fs;
+    TempDir dir;
+    if (!xattrsWork(dir.path()))
+        GTEST_SKIP() << "user extended attributes unsupported here";
+    const std::string f = dir / ".notes";
+    writeFile(f, "x");
+    const struct timespec at[2] = {{1000000000, 5}, {1000000001, 6}};
+    ASSERT_EQ(utimensat(AT_FDCWD, f.c_str(), at, 0), 0);
+
+    ASSERT_EQ(fs.setTimes(f, FileTime{1234567890, 100}, FileTime{1600000000, 999999999}), 0);
+    FileInfo info;
+    ASSERT_EQ(fs.stat(f, info), 0);
+    EXPECT_EQ(info.creation, std::optional<FileTime>(FileTime{1234567890, 100}));
+    EXPECT_EQ(info.lastWrite, std::optional<FileTime>(FileTime{1600000000, 999999999}));
+    EXPECT_EQ(info.lastAccess, std::optional<FileTime>(FileTime{1000000000, 5}));
+    // A first stored value keeps the attributes the file showed before.
+    EXPECT_EQ(info.attributes, AttrHidden | AttrArchive);
+
+    ASSERT_EQ(fs.setTimes(f, std::nullopt, FileTime{1700000000, 0}), 0);
+    ASSERT_EQ(fs.stat(f, info), 0);
+    EXPECT_EQ(info.creation, std::optional<FileTime>(FileTime{1234567890, 100}));
+}
+
+TEST(PosixFileSystem, ReadOnlyFileRefusesTimeChangesEvenForRoot) {
+    PosixFileSystem fs;
+    TempDir dir;
+    const std::string f = dir / "f";
+    writeFile(f, "x");
+    ASSERT_EQ(fs.setTimes(f, std::nullopt, FileTime{1600000000, 0}), 0);
+    ASSERT_EQ(chmod(f.c_str(), 0444), 0);
+    EXPECT_EQ(fs.setTimes(f, FileTime{1, 0}, FileTime{1700000000, 0}), EACCES);
+    FileInfo info;
+    ASSERT_EQ(fs.stat(f, info), 0);
+    EXPECT_EQ(info.lastWrite, std::optional<FileTime>(FileTime{1600000000, 0}));
+    EXPECT_EQ(fs.setTimes(dir / "missing", std::nullopt, FileTime{1, 0}), ENOENT);
+}
+
+TEST(PosixFileSystem, MakeDirectoriesCreatesEveryMissingParent) {
+    PosixFileSystem fs;
+    TempDir dir;
+    EXPECT_EQ(fs.makeDirectories(dir / "a/b/c"), 0);
+    EXPECT_TRUE(statOf(dir / "a/b/c").st_mode & S_IFDIR);
+    EXPECT_EQ(fs.makeDirectories(dir / "a/b/c"), 0);
+    writeFile(dir / "file", "");
+    EXPECT_EQ(fs.makeDirectories(dir / "file"), ENOTDIR);
+    EXPECT_EQ(fs.makeDirectories(dir / "file/sub"), ENOTDIR);
+}
+
+TEST(PosixFileSystem, ListDirectorySkipsDotEntriesAndTellsTypes) {
+    PosixFileSystem fs;
+    TempDir dir;
+    writeFile(dir / "f", "");
+    makeDirs(dir / "d");
+    std::map<std::string, EntryType> seen;
+    ASSERT_EQ(fs.listDirectory(dir.path(),
+                               [&](const DirEntry& e) {
+                                   seen[e.name] = e.type;
+                                   return true;
+                               }),
+              0);
+    EXPECT_EQ(seen, (std::map<std::string, EntryType>{{"f", EntryType::File}, {"d", EntryType::Directory}}));
+    int calls = 0;
+    fs.listDirectory(dir.path(), [&](const DirEntry&) { return ++calls < 1; });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(fs.listDirectory(dir / "missing", [](const DirEntry&) { return true; }), ENOENT);
 }
