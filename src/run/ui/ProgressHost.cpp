@@ -1,0 +1,85 @@
+#include "run/ui/ProgressHost.h"
+
+#include "run/ui/TFrmRenameOn.h"
+
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <QWidget>
+
+namespace rinoza {
+
+ProgressHost::ProgressHost(QWidget* mainWindow) : m_window(mainWindow) { m_slice.start(); }
+
+ProgressHost::~ProgressHost() {
+    if (m_dialog) {
+        if (m_window)
+            m_window->setEnabled(true);
+        delete m_dialog.data();
+    }
+}
+
+void ProgressHost::BeginProgress(const QString& activityText) {
+    if (m_dialog)
+        EndProgress();
+    if (m_window)
+        m_window->setEnabled(false);
+    // No parent: a disabled main window would disable a child dialog with it. Staying on top keeps
+    // the dialog in front of the window it belongs to.
+    auto* dlg = new TFrmRenameOn(CancelRequested, nullptr);
+    dlg->setAttribute(Qt::WA_DeleteOnClose, false);
+    dlg->setWindowTitle(QStringLiteral("Rinoza [") + activityText + QStringLiteral("]"));
+    m_dialog = dlg;
+    dlg->show();
+    CancelRequested = false;
+    m_slice.restart();
+}
+
+void ProgressHost::EndProgress() {
+    if (m_window)
+        m_window->setEnabled(true);
+    if (TFrmRenameOn* dlg = m_dialog.data()) {
+        m_dialog.clear();
+        dlg->closeWithoutQuestion();
+        dlg->deleteLater();
+    }
+}
+
+void ProgressHost::setMaximum(int maximum) {
+    if (m_dialog)
+        m_dialog->prb()->setMaximum(maximum);
+}
+
+void ProgressHost::setPosition(int position) {
+    if (m_dialog)
+        m_dialog->prb()->setValue(position);
+}
+
+void ProgressHost::stepIt() {
+    if (!m_dialog)
+        return;
+    QProgressBar* bar = m_dialog->prb();
+    // QProgressBar has no step; like the original bar, a step past the end starts over at the minimum.
+    const int next = bar->value() + 1;
+    bar->setValue(next > bar->maximum() ? bar->minimum() : next);
+}
+
+int ProgressHost::position() const { return m_dialog ? m_dialog->prb()->value() : 0; }
+
+bool ProgressHost::pumpIfDue() {
+    if (m_slice.elapsed() < m_sliceMs)
+        return false;
+    pump();
+    return true;
+}
+
+void ProgressHost::pump() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    m_slice.restart();
+}
+
+bool ProgressHost::cancelRequestedNow() {
+    pumpIfDue();
+    return CancelRequested;
+}
+
+} // namespace rinoza

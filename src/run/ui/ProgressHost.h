@@ -1,0 +1,67 @@
+#pragma once
+
+// The main window's side of the progress dialog: BeginProgress disables the window and shows a new
+// TFrmRenameOn, EndProgress enables the window again and lets the dialog go. The stop flag
+// CancelRequested lives here, so it survives the dialog (operations read it once more after their
+// loop).
+//
+// Long operations run on the user-interface thread and let pending events run on a time slice
+// rather than after every item: pumpIfDue() runs them once ~20 ms have passed since the last time,
+// and cancelRequestedNow() does that before reading the flag, so a click that arrived during the
+// slice is always seen.
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QString>
+
+class QWidget;
+
+namespace rinoza {
+
+class TFrmRenameOn;
+
+class ProgressHost {
+public:
+    // mainWindow (not owned) is disabled between BeginProgress and EndProgress; may be null.
+    explicit ProgressHost(QWidget* mainWindow);
+    ~ProgressHost();
+    ProgressHost(const ProgressHost&) = delete;
+    ProgressHost& operator=(const ProgressHost&) = delete;
+
+    // Disables the main window, shows a new progress dialog captioned "Rinoza [" + activityText + "]"
+    // and clears the stop flag. A dialog still open from an earlier Begin is ended first.
+    void BeginProgress(const QString& activityText);
+    // Enables the main window and closes the dialog (freed once pending events have run). The stop
+    // flag keeps its value.
+    void EndProgress();
+    bool inProgress() const { return !m_dialog.isNull(); }
+
+    bool CancelRequested = false;
+
+    // The dialog between Begin and End, else null.
+    TFrmRenameOn* dialog() const { return m_dialog.data(); }
+
+    // The bar: position 0 and a maximum, then one step per item.
+    void setMaximum(int maximum);
+    void setPosition(int position);
+    void stepIt();
+    int position() const;
+
+    // Runs pending events when the current time slice is over. Returns true when it ran them.
+    bool pumpIfDue();
+    // Runs pending events now and starts a new slice.
+    void pump();
+    // The stop flag, read right after pending events ran if a slice boundary has passed.
+    bool cancelRequestedNow();
+
+    // Length of a time slice in milliseconds (tests may shorten it to 0: every call pumps).
+    void setSliceMs(int ms) { m_sliceMs = ms; }
+
+private:
+    QWidget* m_window;
+    QPointer<TFrmRenameOn> m_dialog;
+    QElapsedTimer m_slice;
+    int m_sliceMs = 20;
+};
+
+} // namespace rinoza

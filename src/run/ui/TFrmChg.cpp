@@ -1,0 +1,263 @@
+#include "run/ui/TFrmChg.h"
+
+#include "common/ui/UserPrompts.h"
+#include "run/ui/DropDownComboBox.h"
+#include "run/ui/TFolderDialog.h"
+#include "settings/IniFile.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace rinoza {
+
+namespace {
+
+const std::string kSection = "ChangeDialog";
+constexpr int kHelpContext = 11;
+
+// The installed manual at the anchor of a help context.
+void openHelp(int context) {
+    QString manual = QCoreApplication::applicationDirPath() + QStringLiteral("/docs/manual.html");
+    if (!QFileInfo::exists(manual))
+        manual = QStringLiteral("/usr/share/doc/rinoza/manual.html");
+    QUrl url = QUrl::fromLocalFile(manual);
+    url.setFragment(QStringLiteral("context-") + QString::number(context));
+    prompts().openUrl(url.toString(QUrl::FullyEncoded));
+}
+
+QString currentFolder() {
+    std::vector<char> buf(PATH_MAX);
+    while (::getcwd(buf.data(), buf.size()) == nullptr) {
+        if (errno != ERANGE)
+            return {};
+        buf.resize(buf.size() * 2);
+    }
+    return QFile::decodeName(buf.data());
+}
+
+std::string toSetting(const QString& s) {
+    const QByteArray b = s.toUtf8();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
+
+} // namespace
+
+TFrmChg::TFrmChg(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("FrmChg"));
+    setWindowTitle(QStringLiteral("Rinoza [ 変名確認 ]"));
+
+    m_rgChg = new QGroupBox(QStringLiteral("<変名 方法>"), this);
+    m_rgChg->setObjectName(QStringLiteral("rgChg"));
+    m_rgChgGroup = new QButtonGroup(m_rgChg);
+    auto* radios = new QVBoxLayout(m_rgChg);
+    const QString captions[] = {QStringLiteral("変名 のみ (&A)"), QStringLiteral("変名 ＋ ファイルコピー (&B)"),
+                                QStringLiteral("変名 ＋ ファイル移動 (&C)")};
+    for (int i = 0; i < 3; ++i) {
+        auto* rb = new QRadioButton(captions[i], m_rgChg);
+        rb->setObjectName(QStringLiteral("rgChg%1").arg(i));
+        m_rgChgGroup->addButton(rb, i);
+        radios->addWidget(rb);
+    }
+    connect(m_rgChgGroup, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on)
+            rgChgClick();
+    });
+
+    m_lblPass = new QLabel(QStringLiteral("コピーまたは移動先 (&P)"), this);
+    m_lblPass->setObjectName(QStringLiteral("lblPass"));
+    auto* combo = new DropDownComboBox(this);
+    m_cmbPass = combo;
+    m_cmbPass->setObjectName(QStringLiteral("cmbPass"));
+    m_cmbPass->setEditable(true);
+    m_cmbPass->setInsertPolicy(QComboBox::NoInsert); // the history changes only through the start action
+    m_cmbPass->setMaxVisibleItems(kHistoryMax);
+    m_cmbPass->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_cmbPass->setMinimumContentsLength(20);
+    combo->setBeforeDropDown([this] { cmbPassDropDown(); });
+    m_lblPass->setBuddy(m_cmbPass);
+
+    m_btnPass = new QPushButton(QStringLiteral("参照...(&S) "), this);
+    m_btnPass->setObjectName(QStringLiteral("btnPass"));
+    m_btnPass->setAutoDefault(false);
+    connect(m_btnPass, &QPushButton::clicked, this, &TFrmChg::btnPassClick);
+
+    m_tlbChg = new QToolBar(this);
+    m_tlbChg->setObjectName(QStringLiteral("tlbChg"));
+    m_tlbChg->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+
+    m_acStart = new QAction(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("開始 (&I)"), this);
+    m_acStart->setObjectName(QStringLiteral("acStart"));
+    // The caption's access key, usable from every control of the dialog.
+    m_acStart->setShortcut(QKeySequence(Qt::ALT | Qt::Key_I));
+    m_acCancel =
+        new QAction(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("キャンセル (Esc)"), this);
+    m_acCancel->setObjectName(QStringLiteral("acCancel"));
+    m_acCancel->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_acHelp = new QAction(style()->standardIcon(QStyle::SP_DialogHelpButton), QStringLiteral("ヘルプ (F1)"), this);
+    m_acHelp->setObjectName(QStringLiteral("acHelp"));
+    m_acHelp->setShortcut(QKeySequence(Qt::Key_F1));
+    for (QAction* a : {m_acStart, m_acCancel, m_acHelp}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+    m_tlbChg->addAction(m_acStart);
+    m_tlbChg->addSeparator();
+    m_tlbChg->addAction(m_acCancel);
+    m_tlbChg->addSeparator();
+    m_tlbChg->addAction(m_acHelp);
+    connect(m_acStart, &QAction::triggered, this, &TFrmChg::acStartExecute);
+    connect(m_acCancel, &QAction::triggered, this, &TFrmChg::acCancelExecute);
+    connect(m_acHelp, &QAction::triggered, this, &TFrmChg::acHelpExecute);
+
+    auto* passRow = new QHBoxLayout;
+    passRow->addWidget(m_cmbPass, 1);
+    passRow->addWidget(m_btnPass);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_rgChg);
+    layout->addWidget(m_lblPass);
+    layout->addLayout(passRow);
+    layout->addStretch(1);
+    layout->addWidget(m_tlbChg);
+
+    // The designed client size, grown where the desktop's font needs more room; fixed border.
+    const QSize hint = sizeHint();
+    setFixedSize(std::max(313, hint.width()), std::max(213, hint.height()));
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect g = s->geometry();
+        move(g.x() + (g.width() - width()) / 2, g.y() + (g.height() - height()) / 2);
+    }
+
+    FormCreate();
+}
+
+void TFrmChg::FormCreate() {
+    setSelectedIndex(0);
+    rgChgClick();
+    LoadDialogSettings();
+    if (m_history.isEmpty())
+        PushFolderHistory(currentFolder());
+    if (!m_history.isEmpty())
+        m_cmbPass->setCurrentIndex(0);
+}
+
+int TFrmChg::selectedIndex() const { return std::max(0, m_rgChgGroup->checkedId()); }
+
+void TFrmChg::setSelectedIndex(int index) {
+    if (QAbstractButton* b = m_rgChgGroup->button(index))
+        b->setChecked(true);
+    rgChgClick();
+}
+
+QString TFrmChg::destinationText() const { return m_cmbPass->currentText(); }
+
+void TFrmChg::rgChgClick() {
+    const bool needsFolder = selectedIndex() != 0;
+    m_lblPass->setEnabled(needsFolder);
+    m_cmbPass->setEnabled(needsFolder);
+    m_btnPass->setEnabled(needsFolder);
+}
+
+void TFrmChg::PushFolderHistory(const QString& folder) {
+    if (folder.isEmpty())
+        return;
+    QString fieldText = m_cmbPass->currentText();
+    const qsizetype at = m_history.indexOf(folder);
+    if (at >= 0) {
+        fieldText = m_history.at(at);
+        m_history.removeAt(at);
+    }
+    m_history.prepend(folder);
+    while (m_history.size() > kHistoryMax)
+        m_history.removeLast();
+    showHistory(fieldText);
+}
+
+void TFrmChg::showHistory(const QString& fieldText) {
+    m_cmbPass->clear();
+    m_cmbPass->addItems(m_history);
+    m_cmbPass->setCurrentIndex(-1);
+    m_cmbPass->setEditText(fieldText);
+}
+
+void TFrmChg::LoadDialogSettings() {
+    const IniFile ini(settingsFilePath());
+    int type = ini.ReadInteger(kSection, "Type", 0);
+    if (type < 0 || type > 2)
+        type = 0; // only an edited file holds another value; rename only is the harmless choice
+    setSelectedIndex(type);
+    for (int key = kHistoryMax; key >= 1; --key) {
+        const std::string v = ini.ReadString(kSection, std::to_string(key), "");
+        if (!v.empty())
+            PushFolderHistory(QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+    }
+}
+
+void TFrmChg::SaveDialogSettings() {
+    IniFile ini(settingsFilePath());
+    ini.WriteInteger(kSection, "Type", selectedIndex());
+    for (int key = 1; key <= kHistoryMax; ++key) {
+        const QString v = key <= m_history.size() ? m_history.at(key - 1) : QString();
+        ini.WriteString(kSection, std::to_string(key), toSetting(v));
+    }
+}
+
+void TFrmChg::acStartExecute() {
+    PushFolderHistory(m_cmbPass->currentText());
+    try {
+        SaveDialogSettings();
+    } catch (const SettingsWriteError& e) {
+        BeepMessageDlg(QString::fromUtf8(e.what()), MsgType::Error, MsgButtons::Ok);
+        return;
+    }
+    accept();
+}
+
+void TFrmChg::acCancelExecute() { reject(); }
+
+void TFrmChg::acHelpExecute() { openHelp(kHelpContext); }
+
+void TFrmChg::btnPassClick() {
+    TFolderDialog fd(this);
+    fd.Directory = m_cmbPass->currentText();
+    fd.Title = QStringLiteral("コピーまたは移動するフォルダを選択して下さい");
+    if (fd.Execute())
+        m_cmbPass->setEditText(fd.Directory);
+}
+
+void TFrmChg::cmbPassDropDown() {
+    const QFontMetrics fm(m_cmbPass->font());
+    int widest = 0;
+    for (int i = 0; i < m_cmbPass->count(); ++i)
+        widest = std::max(widest, fm.horizontalAdvance(m_cmbPass->itemText(i)));
+    int width = widest + 6;
+    if (m_cmbPass->count() > m_cmbPass->maxVisibleItems())
+        width += m_cmbPass->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    // Never narrower than the field itself.
+    m_cmbPass->view()->setMinimumWidth(std::max(width, m_cmbPass->width()));
+}
+
+} // namespace rinoza

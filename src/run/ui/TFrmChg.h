@@ -1,0 +1,77 @@
+#pragma once
+
+// The rename confirmation dialog: the user picks the method (rename only, rename + copy, rename +
+// move) and the destination folder before a run starts. The method and the last ten folders are
+// kept in section "ChangeDialog" of the settings file, written only by the start action. The dialog
+// is made anew for every showing, so it reads the settings each time.
+
+#include <QDialog>
+#include <QStringList>
+
+class QAction;
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QToolBar;
+
+namespace rinoza {
+
+class TFrmChg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kHistoryMax = 10;
+
+    // Builds the controls and runs FormCreate (settings from settingsFilePath()).
+    explicit TFrmChg(QWidget* parent = nullptr);
+
+    // The chosen method: 0 rename only, 1 rename + copy, 2 rename + move.
+    int selectedIndex() const;
+    void setSelectedIndex(int index);
+    // The destination folder text as the user sees it.
+    QString destinationText() const;
+    // The folder history, most recent first.
+    QStringList folderHistory() const { return m_history; }
+
+    QAction* acStart() const { return m_acStart; }
+    QAction* acCancel() const { return m_acCancel; }
+    QAction* acHelp() const { return m_acHelp; }
+
+    // Empty text: nothing. An entry equal to the text (exactly: Linux names are case-sensitive) moves
+    // to the top and becomes the field's text; otherwise the text is the new top entry. The oldest
+    // entry beyond ten is dropped.
+    void PushFolderHistory(const QString& folder);
+    void LoadDialogSettings();
+    // Throws SettingsWriteError when the settings file cannot be written.
+    void SaveDialogSettings();
+
+public slots:
+    void rgChgClick();
+    // Stores the folder and the method, then closes with Accepted. A settings file that cannot be
+    // written is reported and the dialog stays open.
+    void acStartExecute();
+    void acCancelExecute();
+    void acHelpExecute();
+    void btnPassClick();
+    // Before the list opens: wide enough for the widest entry.
+    void cmbPassDropDown();
+
+private:
+    void FormCreate();
+    void showHistory(const QString& fieldText);
+
+    QGroupBox* m_rgChg;
+    QButtonGroup* m_rgChgGroup;
+    QLabel* m_lblPass;
+    QComboBox* m_cmbPass;
+    QPushButton* m_btnPass;
+    QToolBar* m_tlbChg;
+    QAction* m_acStart;
+    QAction* m_acCancel;
+    QAction* m_acHelp;
+    QStringList m_history;
+};
+
+} // namespace rinoza

@@ -1,0 +1,232 @@
+// The rename confirmation dialog: first use, enable states, the folder history and what the start
+// action stores, the folder picker and the help command.
+
+#include "run/ui/TFrmChg.h"
+#include "settings/IniFile.h"
+#include "support/TestSupport.h"
+#include "support/ui/ScriptedPrompts.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace rinoza;
+using rinoza::test::ScriptedPrompts;
+using rinoza::test::TempDir;
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::string readKey(const std::string& key) { return IniFile(settingsFilePath()).ReadString("ChangeDialog", key, "<none>"); }
+
+// One showing of the dialog as the user confirms it: method, folder text, start.
+void confirm(int method, const QString& folder) {
+    TFrmChg dlg;
+    dlg.setSelectedIndex(method);
+    dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->setEditText(folder);
+    dlg.acStart()->trigger();
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+}
+
+} // namespace
+
+class TFrmChgTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TempDir> m_home;
+    QString m_oldCwd;
+
+private slots:
+    void init() {
+        m_home = std::make_unique<TempDir>();
+        qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path()));
+        m_oldCwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(q(m_home->path())));
+    }
+    void cleanup() {
+        QDir::setCurrent(m_oldCwd);
+        m_home.reset();
+    }
+
+    void firstUseShowsRenameOnlyAndTheWorkingFolder() {
+        TFrmChg dlg;
+        QCOMPARE(dlg.objectName(), QStringLiteral("FrmChg"));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Rinoza [ 変名確認 ]"));
+        QCOMPARE(dlg.selectedIndex(), 0);
+        QVERIFY(dlg.findChild<QRadioButton*>(QStringLiteral("rgChg0"))->isChecked());
+        QVERIFY(!dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->isEnabled());
+        QVERIFY(!dlg.findChild<QPushButton*>(QStringLiteral("btnPass"))->isEnabled());
+        QVERIFY(!dlg.findChild<QLabel*>(QStringLiteral("lblPass"))->isEnabled());
+        QCOMPARE(dlg.destinationText(), q(m_home->path()));
+        QCOMPARE(dlg.folderHistory(), QStringList{q(m_home->path())});
+        QCOMPARE(dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->maxVisibleItems(), 10);
+    }
+
+    void choosingAMethodEnablesTheFolder() {
+        TFrmChg dlg;
+        auto* cmb = dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"));
+        auto* btn = dlg.findChild<QPushButton*>(QStringLiteral("btnPass"));
+        const struct {
+            int method;
+            bool enabled;
+        } steps[] = {{1, true}, {0, false}, {2, true}, {1, true}, {0, false}};
+        for (const auto& s : steps) {
+            dlg.findChild<QRadioButton*>(QStringLiteral("rgChg%1").arg(s.method))->click();
+            QCOMPARE(dlg.selectedIndex(), s.method);
+            QCOMPARE(cmb->isEnabled(), s.enabled);
+            QCOMPARE(btn->isEnabled(), s.enabled);
+        }
+    }
+
+    void storedMethodIsLoaded_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("method");
+        QTest::newRow("copy") << QStringLiteral("1") << 1;
+        QTest::newRow("move") << QStringLiteral("2") << 2;
+        QTest::newRow("above the range") << QStringLiteral("7") << 0;
+        QTest::newRow("below the range") << QStringLiteral("-1") << 0;
+        QTest::newRow("not a number") << QStringLiteral("x") << 0;
+    }
+    void storedMethodIsLoaded() {
+        QFETCH(QString, stored);
+        QFETCH(int, method);
+        IniFile(settingsFilePath()).WriteString("ChangeDialog", "Type", stored.toStdString());
+        TFrmChg dlg;
+        QCOMPARE(dlg.selectedIndex(), method);
+        QCOMPARE(dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->isEnabled(), method != 0);
+    }
+
+    void historyLoadsWithKeyOneOnTop() {
+        IniFile ini(settingsFilePath());
+        ini.WriteString("ChangeDialog", "1", "/a");
+        ini.WriteString("ChangeDialog", "2", "");
+        ini.WriteString("ChangeDialog", "3", "/c");
+        ini.WriteString("ChangeDialog", "10", "/j");
+        TFrmChg dlg;
+        QCOMPARE(dlg.folderHistory(), (QStringList{QStringLiteral("/a"), QStringLiteral("/c"), QStringLiteral("/j")}));
+        QCOMPARE(dlg.destinationText(), QStringLiteral("/a"));
+    }
+
+    void pushMovesAnExistingEntryToTheTop() {
+        IniFile ini(settingsFilePath());
+        ini.WriteString("ChangeDialog", "1", "/a");
+        ini.WriteString("ChangeDialog", "2", "/b");
+        ini.WriteString("ChangeDialog", "3", "/c");
+        TFrmChg dlg;
+        dlg.PushFolderHistory(QStringLiteral("/c"));
+        QCOMPARE(dlg.folderHistory(), (QStringList{QStringLiteral("/c"), QStringLiteral("/a"), QStringLiteral("/b")}));
+        QCOMPARE(dlg.destinationText(), QStringLiteral("/c"));
+        dlg.PushFolderHistory(QString());
+        QCOMPARE(dlg.folderHistory().size(), 3);
+    }
+
+    void foldersDifferingInCaseAreTwoEntries() {
+        confirm(1, QStringLiteral("/tmp/A"));
+        confirm(1, QStringLiteral("/tmp/a"));
+        TFrmChg dlg;
+        QCOMPARE(dlg.folderHistory().mid(0, 2), (QStringList{QStringLiteral("/tmp/a"), QStringLiteral("/tmp/A")}));
+        QCOMPARE(dlg.destinationText(), QStringLiteral("/tmp/a"));
+    }
+
+    void elevenConfirmedFoldersKeepTheLastTen() {
+        for (int i = 1; i <= 11; ++i)
+            confirm(2, QStringLiteral("/f%1").arg(i));
+        for (int key = 1; key <= 10; ++key)
+            QCOMPARE(readKey(std::to_string(key)), "/f" + std::to_string(12 - key));
+        TFrmChg dlg;
+        QCOMPARE(dlg.folderHistory().size(), 10);
+        QVERIFY(!dlg.folderHistory().contains(QStringLiteral("/f1")));
+        QVERIFY(!dlg.folderHistory().contains(q(m_home->path()))); // the first showing's working folder went too
+        QCOMPARE(dlg.selectedIndex(), 2);
+    }
+
+    void startStoresAndCancelDoesNot() {
+        confirm(2, QStringLiteral("/dest"));
+        QCOMPARE(readKey("Type"), "2");
+        QCOMPARE(readKey("1"), "/dest");
+        QCOMPARE(readKey("2"), q(m_home->path()).toStdString());
+        QCOMPARE(readKey("3"), ""); // keys beyond the history are written empty
+        {
+            TFrmChg dlg;
+            dlg.setSelectedIndex(1);
+            dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->setEditText(QStringLiteral("/other"));
+            dlg.acCancel()->trigger();
+            QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        }
+        {
+            TFrmChg dlg;
+            dlg.setSelectedIndex(1);
+            dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->setEditText(QStringLiteral("/closed"));
+            dlg.show();
+            dlg.close(); // title bar
+            QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        }
+        TFrmChg again;
+        QCOMPARE(again.selectedIndex(), 2);
+        QCOMPARE(again.destinationText(), QStringLiteral("/dest"));
+        QVERIFY(!again.folderHistory().contains(QStringLiteral("/other")));
+    }
+
+    void renameOnlyStoresTheFolderToo() {
+        confirm(0, QStringLiteral("/kept"));
+        QCOMPARE(readKey("Type"), "0");
+        QCOMPARE(readKey("1"), "/kept");
+    }
+
+    void unwritableSettingsKeepTheDialogOpen() {
+        ScriptedPrompts prompts;
+        test::writeFile(m_home->path() + "/plain", "x");
+        qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path() + "/plain/sub"));
+        TFrmChg dlg;
+        dlg.acStart()->trigger();
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QCOMPARE(prompts.asked.size(), std::size_t(1));
+        QCOMPARE(prompts.asked[0].type, MsgType::Error);
+    }
+
+    void browseTakesTheChosenFolder() {
+        ScriptedPrompts prompts;
+        prompts.pickAnswer(QStringLiteral("/picked"));
+        prompts.pickAnswer(QString()); // cancelled
+        TFrmChg dlg;
+        dlg.setSelectedIndex(1);
+        auto* btn = dlg.findChild<QPushButton*>(QStringLiteral("btnPass"));
+        btn->click();
+        QCOMPARE(dlg.destinationText(), QStringLiteral("/picked"));
+        btn->click();
+        QCOMPARE(dlg.destinationText(), QStringLiteral("/picked"));
+        QCOMPARE(prompts.pickTitles.size(), 2);
+        QCOMPARE(prompts.pickTitles[0], QStringLiteral("コピーまたは移動するフォルダを選択して下さい"));
+        QCOMPARE(prompts.pickStarts[0], q(m_home->path()));
+        QCOMPARE(prompts.pickStarts[1], QStringLiteral("/picked"));
+    }
+
+    void helpOpensContextEleven() {
+        ScriptedPrompts prompts;
+        TFrmChg dlg;
+        dlg.acHelp()->trigger();
+        QCOMPARE(prompts.opened.size(), 1);
+        QVERIFY2(prompts.opened[0].endsWith(QStringLiteral("#context-11")), qPrintable(prompts.opened[0]));
+        QCOMPARE(dlg.acHelp()->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(dlg.acCancel()->shortcut(), QKeySequence(Qt::Key_Escape));
+    }
+
+    void dropDownIsWideEnoughForTheWidestEntry() {
+        const QString wide = QStringLiteral("/") + QString(80, QLatin1Char('w'));
+        IniFile(settingsFilePath()).WriteString("ChangeDialog", "1", wide.toStdString());
+        TFrmChg dlg;
+        auto* cmb = dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"));
+        dlg.cmbPassDropDown();
+        QVERIFY(cmb->view()->minimumWidth() >= QFontMetrics(cmb->font()).horizontalAdvance(wide) + 6);
+    }
+};
+
+QTEST_MAIN(TFrmChgTest)
+#include "TFrmChgTest.moc"
