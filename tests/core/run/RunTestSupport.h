@@ -1,0 +1,76 @@
+#pragma once
+
+// Helpers of the run and undo tests: the real file system with faults and system bits laid on top,
+// and quick ways to write history files by hand.
+
+#include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "run/HistoryFile.h"
+#include "run/RunProgress.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace rinoza::test {
+
+// The real file system, except that paths in systemFiles carry the system bit and operations whose
+// target is in failTargets fail with EIO.
+class ScriptedFileSystem : public PosixFileSystem {
+public:
+    std::set<std::string> systemFiles;
+    std::set<std::string> failTargets;
+    int operations = 0;
+
+    int stat(const std::string& path, FileInfo& info, bool followLinks = true) override {
+        int err = PosixFileSystem::stat(path, info, followLinks);
+        if (err == 0 && systemFiles.count(path))
+            info.attributes |= AttrSystem;
+        return err;
+    }
+    int renameNoReplace(const std::string& from, const std::string& to) override {
+        ++operations;
+        return failTargets.count(to) ? EIO : PosixFileSystem::renameNoReplace(from, to);
+    }
+    int copyNoReplace(const std::string& from, const std::string& to) override {
+        ++operations;
+        return failTargets.count(to) ? EIO : PosixFileSystem::copyNoReplace(from, to);
+    }
+    int moveNoReplace(const std::string& from, const std::string& to) override {
+        ++operations;
+        return failTargets.count(to) ? EIO : PosixFileSystem::moveNoReplace(from, to);
+    }
+};
+
+// A history file's bytes: the given lines, each ended by CR LF.
+inline std::string crlfLines(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const auto& l : lines)
+        s += l + "\r\n";
+    return s;
+}
+
+// Lines 1..9 of a history as a run writes them (the date line of a fixed moment).
+inline std::vector<std::string> headerComments() {
+    auto h = history::headerLines(LocalDateTime{2026, 12, 6, 19, 42, 0, 0}, RenameMethod::RenameOnly);
+    return std::vector<std::string>(h.begin(), h.begin() + 9);
+}
+
+// Progress callbacks that pump after every item and record what they were told.
+struct RecordingProgress {
+    int maximum = -1;
+    int lastPosition = -1;
+    int pumps = 0;
+    bool cancel = false;
+    ProgressCallbacks callbacks() {
+        ProgressCallbacks cb;
+        cb.setMaximum = [this](int m) { maximum = m; };
+        cb.setPosition = [this](int p) { lastPosition = p; };
+        cb.pumpEvents = [this] { ++pumps; };
+        cb.cancelRequested = [this] { return cancel; };
+        cb.pumpInterval = std::chrono::milliseconds(0);
+        return cb;
+    }
+};
+
+} // namespace rinoza::test

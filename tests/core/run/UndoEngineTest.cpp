@@ -1,0 +1,191 @@
+#include "run/UndoEngine.h"
+
+#include "RunTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace rinoza;
+using namespace rinoza::test;
+
+namespace {
+
+// Writes a history of the given method and (before, after) records; returns its path.
+std::string writeHistory(const TempDir& dir, const std::string& method,
+                         const std::vector<std::pair<std::string, std::string>>& records) {
+    std::vector<std::string> lines = headerComments();
+    lines.push_back(method);
+    for (const auto& [b, a] : records) {
+        lines.push_back("[B]" + b);
+        lines.push_back("[A]" + a);
+    }
+    std::string path = dir / "rinoza.txt";
+    writeFile(path, crlfLines(lines));
+    return path;
+}
+
+struct UndoFixture : ::testing::Test {
+    TempDir dir;
+    ScriptedFileSystem fs;
+    RecordingProgress progress;
+
+    UndoResult undo(const std::string& path) {
+        UndoEngine engine(fs);
+        return engine.run(path, progress.callbacks());
+    }
+};
+
+} // namespace
+
+TEST_F(UndoFixture, ChangedRecordsAreRestoredAndASecondUndoRestoresNothing) {
+    writeFile(dir / "new1.txt", "one");
+    writeFile(dir / "new2.txt", "two");
+    writeFile(dir / "NEW3.TXT", "three");
+    auto path = writeHistory(dir, "[Changed]",
+                             {{dir / "old1.txt", dir / "new1.txt"},
+                              {dir / "old2.txt", dir / "new2.txt"},
+                              {dir / "new3.txt", dir / "NEW3.TXT"}});
+    UndoResult r = undo(path);
+    EXPECT_EQ(r.restored, 3);
+    EXPECT_EQ(r.seen, 3);
+    EXPECT_EQ(r.statusText(), "3/3個が変名を戻されました。");
+    EXPECT_EQ(readFile(dir / "old1.txt"), "one");
+    EXPECT_EQ(readFile(dir / "old2.txt"), "two");
+    EXPECT_EQ(readFile(dir / "new3.txt"), "three");
+    EXPECT_FALSE(pathExists(dir / "new1.txt"));
+    EXPECT_FALSE(pathExists(dir / "NEW3.TXT"));
+    // Five header lines too few for a record: ten header lines and three records give 3 + 2.
+    EXPECT_EQ(r.maximum, 5);
+    EXPECT_EQ(progress.maximum, 5);
+    EXPECT_EQ(progress.lastPosition, 3);
+
+    auto before = snapshotTree(dir.path());
+    UndoResult again = undo(path);
+    EXPECT_EQ(again.statusText(), "0/3個が変名を戻されました。");
+    EXPECT_EQ(snapshotTree(dir.path()), before);
+}
+
+TEST_F(UndoFixture, ChainsComeBackWholeAndNothingIsOverwritten) {
+    // The run renamed b to c and then a to b.
+    writeFile(dir / "c", "was b");
+    writeFile(dir / "b", "was a");
+    // A record whose old name is taken by another file since the run.
+    writeFile(dir / "x2", "renamed x");
+    writeFile(dir / "x", "a newcomer");
+    auto path = writeHistory(dir, "[Changed]",
+                             {{dir / "b", dir / "c"}, {dir / "a", dir / "b"}, {dir / "x", dir / "x2"}});
+    UndoResult r = undo(path);
+    EXPECT_EQ(r.statusText(), "2/3個が変名を戻されました。");
+    EXPECT_EQ(readFile(dir / "a"), "was a");
+    EXPECT_EQ(readFile(dir / "b"), "was b");
+    EXPECT_EQ(readFile(dir / "x"), "a newcomer");
+    EXPECT_EQ(readFile(dir / "x2"), "renamed x");
+}
+
+TEST_F(UndoFixture, CopyUndoDeletesOnlyCopiesWhoseSourceIsStillThere) {
+    writeFile(dir / "src/a.txt", "A");
+    writeFile(dir / "dst/A1.txt", "A");
+    writeFile(dir / "dst/B1.txt", "B"); // its source b.txt is gone: this is the last copy
+    writeFile(dir / "src/c.txt", "C");
+    makeDirs(dir / "dst/C1"); // a folder where the copy was is never removed
+    writeFile(dir / "src/d.txt", "D");
+    auto path = writeHistory(dir, "[Copyed]",
+                             {{dir / "src/a.txt", dir / "dst/A1.txt"},
+                              {dir / "src/b.txt", dir / "dst/B1.txt"},
+                              {dir / "src/c.txt", dir / "dst/C1"},
+                              {dir / "src/d.txt", dir / "src/d.txt"}});
+    UndoResult r = undo(path);
+    EXPECT_EQ(r.statusText(), "1/4個が変名を戻されました。");
+    EXPECT_FALSE(pathExists(dir / "dst/A1.txt"));
+    EXPECT_EQ(readFile(dir / "src/a.txt"), "A");
+    EXPECT_EQ(readFile(dir / "dst/B1.txt"), "B");
+    EXPECT_TRUE(pathExists(dir / "dst/C1"));
+    EXPECT_EQ(readFile(dir / "src/d.txt"), "D");
+}
+
+TEST_F(UndoFixture, MovedRecordsGoBackAcrossFileSystems) {
+    TempDir shm("/dev/shm");
+    writeFile(shm / "moved 1.txt", "one");
+    writeFile(dir / "back/moved2", "two");
+    auto path = writeHistory(dir, "[Moved]",
+                             {{dir / "orig/1.txt", shm / "moved 1.txt"}, {shm / "2.txt", dir / "back/moved2"}});
+    makeDirs(dir / "orig");
+    UndoResult r = undo(path);
+    EXPECT_EQ(r.statusText(), "2/2個が変名を戻されました。");
+    EXPECT_EQ(readFile(dir / "orig/1.txt"), "one");
+    EXPECT_EQ(readFile(shm / "2.txt"), "two");
+    EXPECT_FALSE(pathExists(shm / "moved 1.txt"));
+    EXPECT_FALSE(pathExists(dir / "back/moved2"));
+}
+
+TEST_F(UndoFixture, OddLinesFollowTheReadingRules) {
+    writeFile(dir / "n1", "1");
+    writeFile(dir / "n2", "2");
+    writeFile(dir / "n3", "3");
+    writeFile(dir / "n4", "4");
+    std::vector<std::string> lines = headerComments();
+    lines.push_back("[Changed]");
+    lines.push_back("[A]" + (dir / "n1"));  // no "[B]" yet: the before path is empty, nothing happens
+    lines.push_back("[B]" + (dir / "o2"));
+    lines.push_back("[A]" + (dir / "n2"));
+    lines.push_back("[A]" + (dir / "n3"));  // uses the before path of the previous record
+    lines.push_back("[changed]");           // not a method line; ignored
+    lines.push_back("[B]" + (dir / "o4"));
+    lines.push_back("some other line");
+    lines.push_back("{ a comment");
+    lines.push_back("[A]" + (dir / "n4"));
+    lines.push_back("[B]" + (dir / "dangling")); // a "[B]" without "[A]" changes nothing
+    writeFile(dir / "rinoza.txt", crlfLines(lines));
+    UndoResult r = undo(dir / "rinoza.txt");
+    EXPECT_EQ(r.statusText(), "2/4個が変名を戻されました。");
+    // Undone last first: n3 takes o2, after which n2 finds o2 taken.
+    EXPECT_EQ(readFile(dir / "o2"), "3");
+    EXPECT_EQ(readFile(dir / "n2"), "2");
+    EXPECT_EQ(readFile(dir / "o4"), "4");
+    EXPECT_EQ(readFile(dir / "n1"), "1");
+    EXPECT_EQ(r.maximum, static_cast<int>((lines.size() - 6) / 2));
+}
+
+TEST_F(UndoFixture, HeaderOnlyAndWindowsFiles) {
+    // A run in which nothing succeeded.
+    auto path = writeHistory(dir, "[Changed]", {});
+    UndoResult r = undo(path);
+    EXPECT_EQ(r.statusText(), "0/0個が変名を戻されました。");
+    EXPECT_EQ(r.maximum, 2);
+
+    // A file of the Windows version: the title in its code page, ASCII paths.
+    writeFile(dir / "B.TXT", "b");
+    std::string title = "{---------\x81\x83\x95\xCF\x8D\x58\x97\x9A\x97\xF0\x83\x74\x83\x40\x83\x43\x83\x8B\x81\x84"
+                        "---------}";
+    writeFile(path, title + "\r\n[Changed]\r\n[B]" + (dir / "a.txt") + "\r\n[A]" + (dir / "B.TXT") + "\r\n");
+    r = undo(path);
+    EXPECT_EQ(r.statusText(), "1/1個が変名を戻されました。");
+    EXPECT_EQ(readFile(dir / "a.txt"), "b");
+}
+
+TEST_F(UndoFixture, CancelStopsBeforeTheNextRecordAndMissingFileIsAnError) {
+    std::vector<std::pair<std::string, std::string>> records;
+    for (int i = 0; i < 5; ++i) {
+        writeFile(dir / ("n" + std::to_string(i)), "x");
+        records.push_back({dir / ("o" + std::to_string(i)), dir / ("n" + std::to_string(i))});
+    }
+    auto path = writeHistory(dir, "[Changed]", records);
+    ProgressCallbacks cb = progress.callbacks();
+    int pumps = 0;
+    cb.pumpEvents = [&] {
+        if (++pumps == 2)
+            progress.cancel = true;
+    };
+    UndoEngine engine(fs);
+    UndoResult r = engine.run(path, cb);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.statusText(), "2/2個が変名を戻されました。");
+    // The last records go back first.
+    EXPECT_TRUE(pathExists(dir / "o4"));
+    EXPECT_TRUE(pathExists(dir / "o3"));
+    EXPECT_TRUE(pathExists(dir / "n2"));
+
+    UndoResult missing = engine.run(dir / "gone.txt", cb);
+    EXPECT_EQ(missing.error, ENOENT);
+    EXPECT_FALSE(missing.errorMessage.empty());
+}
