@@ -49,7 +49,8 @@ TEST(DosAttrib, RoundTripKeepsCreationTimeUnknownBitsAndOtherFields) {
 }
 
 TEST(DosAttrib, ReadsOlderAndNewerForms) {
-    const std::string ntOf1970 = bytes({0x00, 0x80, 0x3E, 0xD5, 0xDE, 0xB1, 0x9D, 0x01}) struct Case {
+    const std::string ntOf1970 = bytes({0x00, 0x80, 0x3E, 0xD5, 0xDE, 0xB1, 0x9D, 0x01});
+    struct Case {
         const char* what;
         std::string blob;
         uint32_t attrib;

@@ -1,5 +1,5 @@
-#include "platform/DateTime.h"
 #include "platform/Paths.h"
+#include "platform/DateTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,137 @@
+#include "platform/posix/Trash.h"
+#include "platform/Paths.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <regex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace rinoza;
+using namespace rinoza::test;
+
+namespace {
+
+// Points the home trash at a temporary folder for the life of a test.
+class ScopedDataHome {
+public:
+    explicit ScopedDataHome(const std::string& dir) {
+        if (const char* old = std::getenv("XDG_DATA_HOME"))
+            m_old = old;
+        setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    }
+    ~ScopedDataHome() {
+        if (m_old)
+            setenv("XDG_DATA_HOME", m_old->c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+    }
+
+private:
+    std::optional<std::string> m_old;
+};
+
+} // namespace
+
+TEST(Trash, PathIsPercentEncodedExceptUnreservedAndSlash) {
+    EXPECT_EQ(percentEncodePath("/home/u/a b.txt"), "/home/u/a%20b.txt");
+    EXPECT_EQ(percentEncodePath("/x/日本"), "/x/%E6%97%A5%E6%9C%AC");
+    EXPECT_EQ(percentEncodePath("A-z_0.9~%#?&+\\"), "A-z_0.9~%25%23%3F%26%2B%5C");
+    EXPECT_EQ(percentEncodePath(std::string("\x82\xa0\n", 3)), "%82%A0%0A");
+    EXPECT_EQ(trashInfoText("/a b", LocalDateTime{2024, 3, 5, 7, 8, 9, 999}),
+              "[Trash Info]\nPath=/a%20b\nDeletionDate=2024-03-05T07:08:09\n");
+}
+
+TEST(Trash, HomeTrashRecordsAbsolutePathAndDate) {
+    TempDir home;
+    TempDir files;
+    ScopedDataHome env(home / "share");
+    PosixFileSystem fs;
+    const std::string f = files / "a b 日本.txt";
+    writeFile(f, "content");
+
+    const TrashResult r = fs.moveToTrash(f);
+    ASSERT_EQ(r.error, 0);
+    EXPECT_FALSE(pathExists(f));
+    EXPECT_EQ(r.trashedPath, home / "share/Trash/files/a b 日本.txt");
+    EXPECT_EQ(r.infoPath, home / "share/Trash/info/a b 日本.txt.trashinfo");
+    EXPECT_EQ(readFile(r.trashedPath), "content");
+    const std::string info = readFile(r.infoPath);
+    const std::regex shape("\\[Trash Info\\]\nPath=(.*)\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(info, m, shape)) << info;
+    EXPECT_EQ(m[1].str(), percentEncodePath(files.path()) + "/a%20b%20%E6%97%A5%E6%9C%AC.txt");
+    struct stat st {};
+    ASSERT_EQ(stat((home / "share/Trash/files").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(Trash, SameNameTwiceGetsANumberedName) {
+    TempDir home;
+    TempDir files;
+    ScopedDataHome env(home.path());
+    PosixFileSystem fs;
+    writeFile(files / "one/report.txt", "first");
+    writeFile(files / "two/report.txt", "second");
+    writeFile(files / "three/report.txt", "third");
+    ASSERT_EQ(fs.moveToTrash(files / "one/report.txt").error, 0);
+    const TrashResult second = fs.moveToTrash(files / "two/report.txt");
+    const TrashResult third = fs.moveToTrash(files / "three/report.txt");
+    ASSERT_EQ(second.error, 0);
+    ASSERT_EQ(third.error, 0);
+    EXPECT_EQ(baseNameOf(second.trashedPath), "report.txt.2");
+    EXPECT_EQ(baseNameOf(third.infoPath), "report.txt.3.trashinfo");
+    EXPECT_EQ(readFile(home / "Trash/files/report.txt"), "first");
+    EXPECT_EQ(readFile(second.trashedPath), "second");
+    EXPECT_NE(readFile(second.infoPath).find("/two/report.txt\n"), std::string::npos);
+}
+
+TEST(Trash, OtherFileSystemUsesItsTopFolderTrashOrLeavesTheFileAlone) {
+    TempDir home; // the home trash lies on another device than /dev/shm
+    ScopedDataHome env(home.path());
+    TempDir files("/dev/shm");
+    struct stat a {
+    }, b{};
+    ASSERT_EQ(stat(home.path().c_str(), &a), 0);
+    ASSERT_EQ(stat(files.path().c_str(), &b), 0);
+    if (a.st_dev == b.st_dev)
+        GTEST_SKIP() << "/dev/shm is on the same file system as the temporary folder";
+    const std::string topTrash = "/dev/shm/.Trash-" + std::to_string(getuid());
+    if (pathExists(topTrash))
+        GTEST_SKIP() << topTrash << " already exists; not touching it";
+    PosixFileSystem fs;
+    const std::string f = files / "keep me.txt";
+    writeFile(f, "data");
+
+    // No usable trash on that file system: a plain file blocks the per-user folder.
+    writeFile(topTrash, "");
+    TrashResult r = fs.moveToTrash(f);
+    unlink(topTrash.c_str());
+    EXPECT_NE(r.error, 0);
+    EXPECT_EQ(readFile(f), "data");
+    EXPECT_FALSE(pathExists(home / "Trash/files/keep me.txt"));
+
+    r = fs.moveToTrash(f);
+    ASSERT_EQ(r.error, 0);
+    EXPECT_EQ(r.trashedPath, topTrash + "/files/keep me.txt");
+    const std::string info = readFile(r.infoPath);
+    removeTree(topTrash);
+    EXPECT_NE(info.find("\nPath=" + percentEncodePath(files.path().substr(9)) + "/keep%20me.txt\n"), std::string::npos)
+        << info; // relative to /dev/shm
+    EXPECT_FALSE(pathExists(f));
+}
+
+TEST(Trash, FileThatCannotBeTrashedStaysWithoutInfo) {
+    TempDir home;
+    ScopedDataHome env(home.path());
+    PosixFileSystem fs;
+    // /proc has no trash and none can be made there.
+    EXPECT_NE(fs.moveToTrash("/proc/self/status").error, 0);
+    EXPECT_TRUE(pathExists("/proc/self/status"));
+    EXPECT_EQ(fs.moveToTrash(home / "missing").error, ENOENT);
+    EXPECT_FALSE(pathExists(home / "Trash/info/missing.trashinfo"));
+}
