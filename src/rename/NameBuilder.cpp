@@ -1,0 +1,278 @@
+#include "rename/NameBuilder.h"
+
+#include "common/TextCodec.h"
+#include "platform/Paths.h"
+
+#include <cstdio>
+#include <unicode/uchar.h>
+#include <vector>
+
+namespace rinoza {
+
+namespace {
+
+enum Element { FixedText1 = 1, OldName, FixedText2, Serial, FolderName, Period, Extension, DateTime, Replace };
+
+// The serial number never gets more than this many leading zeros, whatever a stored digit count says.
+constexpr int kMaxSerialDigits = 10;
+
+struct DateTimeChoice {
+    bool fromFile = false;
+    FileDateKind kind = FileDateKind::Crt;
+    bool date = false;
+    bool time = false;
+};
+
+// The entries of the date/time list in order: now (date, time, both), creation (date, time, both),
+// update (date, time, both), access (date).
+std::optional<DateTimeChoice> dateTimeChoice(int index) {
+    if (index < 0 || index > 9)
+        return std::nullopt;
+    DateTimeChoice c;
+    const int group = index / 3;
+    const int part = index % 3;
+    c.fromFile = group > 0;
+    c.kind = group == 1 ? FileDateKind::Crt : group == 2 ? FileDateKind::Upd : FileDateKind::Acs;
+    c.date = part != 1;
+    c.time = part != 0 && group != 3;
+    return c;
+}
+
+std::string baseOf(std::string_view fileName) {
+    const auto dot = fileName.rfind('.');
+    return std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+}
+
+std::string extensionOf(std::string_view fileName) {
+    const auto dot = fileName.rfind('.');
+    return dot == std::string_view::npos ? std::string() : std::string(fileName.substr(dot + 1));
+}
+
+// Positions count CP932 widths from 1; a character is taken only when it lies wholly inside
+// [first, last], so a slice never splits a character.
+std::string slice(std::string_view base, int first, int last) {
+    std::string out;
+    if (last < first)
+        return out;
+    int pos = 1;
+    forEachNameChar(base, [&](const NameChar& c) {
+        const int end = pos + c.width - 1;
+        if (pos >= first && end <= last)
+            out.append(base.substr(c.offset, c.length));
+        pos += c.width;
+        return pos <= last;
+    });
+    return out;
+}
+
+int serialDigits(const std::string& renKeta) {
+    if (renKeta.empty() || renKeta.size() > 2)
+        return 1;
+    int n = 0;
+    for (char c : renKeta) {
+        if (c < '0' || c > '9')
+            return 1;
+        n = n * 10 + (c - '0');
+    }
+    if (n < 1)
+        return 1;
+    return n > kMaxSerialDigits ? kMaxSerialDigits : n;
+}
+
+std::string serialText(int32_t value, int digits) {
+    const int64_t v = value;
+    std::string magnitude = std::to_string(v < 0 ? -v : v);
+    if (static_cast<int>(magnitude.size()) < digits)
+        magnitude.insert(0, static_cast<std::size_t>(digits) - magnitude.size(), '0');
+    return v < 0 ? "-" + magnitude : magnitude;
+}
+
+// The folder's last component: the text after its last "/"; empty for the root.
+std::string folderName(std::string_view folderPath) {
+    while (folderPath.size() > 1 && folderPath.back() == '/')
+        folderPath.remove_suffix(1);
+    const auto slash = folderPath.rfind('/');
+    return std::string(slash == std::string_view::npos ? folderPath : folderPath.substr(slash + 1));
+}
+
+std::string twoDigits(int v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d", v);
+    return buf;
+}
+
+std::string fourDigits(int v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d", v);
+    return buf;
+}
+
+char32_t upperCode(const NameChar& c) {
+    return c.stray ? c.code : static_cast<char32_t>(u_toupper(static_cast<UChar32>(c.code)));
+}
+
+// Replaces every occurrence of `before` in `text`, left to right, without overlaps, comparing
+// upper-cased characters; matches start only at character boundaries.
+std::string replaceAll(const std::string& text, const std::string& before, const std::string& after) {
+    if (before.empty())
+        return text;
+    std::vector<NameChar> hay;
+    forEachNameChar(text, [&](const NameChar& c) {
+        hay.push_back(c);
+        return true;
+    });
+    std::vector<char32_t> needle;
+    forEachNameChar(before, [&](const NameChar& c) {
+        needle.push_back(upperCode(c));
+        return true;
+    });
+    std::vector<char32_t> hayUpper;
+    hayUpper.reserve(hay.size());
+    for (const NameChar& c : hay)
+        hayUpper.push_back(upperCode(c));
+
+    std::string out;
+    std::size_t i = 0;
+    while (i < hay.size()) {
+        bool match = i + needle.size() <= hay.size();
+        for (std::size_t k = 0; match && k < needle.size(); ++k)
+            match = hayUpper[i + k] == needle[k];
+        if (match) {
+            out += after;
+            i += needle.size();
+        } else {
+            out.append(text, hay[i].offset, hay[i].length);
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string convertCase(const std::string& name, int caseMode) {
+    switch (caseMode) {
+    case 1:
+        return toUpperName(name);
+    case 2:
+        return toLowerName(name);
+    case 3: {
+        if (name.empty())
+            return name;
+        const std::size_t first = nameCharAt(name, 0).length;
+        return toUpperName(std::string_view(name).substr(0, first)) + toLowerName(std::string_view(name).substr(first));
+    }
+    default:
+        return name;
+    }
+}
+
+} // namespace
+
+NameBuilder::NameBuilder(const Clock& clock, FileDateReader readFileDate)
+    : m_clock(clock), m_readFileDate(std::move(readFileDate)) {}
+
+std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_view fileName,
+                                      std::string_view folderPath, bool useNow, int32_t& serialCounter) const {
+    std::string result;
+    for (const RenameElement& element : rules.elements) {
+        const char lead = element.caption.empty() ? '\0' : element.caption.front();
+        if (lead < '0' || lead > '9')
+            break;
+        const int number = lead - '0';
+        if (!element.checked) {
+            // The one element that contributes while not ticked: the old extension stays in its place.
+            if (number == Extension)
+                result += extensionOf(fileName);
+            continue;
+        }
+        switch (number) {
+        case FixedText1:
+            result += rules.fixF1;
+            break;
+        case OldName:
+            result += slice(baseOf(fileName), rules.motoStart, rules.motoEnd);
+            break;
+        case FixedText2:
+            result += rules.fixF2;
+            break;
+        case Serial:
+            result += serialText(serialCounter, serialDigits(rules.renKeta));
+            // Wraps around at the ends of the 32-bit range instead of overflowing.
+            serialCounter = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(serialCounter) +
+                                                                       static_cast<int64_t>(rules.renAdd)));
+            break;
+        case FolderName:
+            result += folderName(folderPath);
+            break;
+        case Period:
+            result += '.';
+            break;
+        case Extension:
+            result += rules.fixK;
+            break;
+        case DateTime: {
+            const auto choice = dateTimeChoice(rules.dateTime);
+            if (!choice)
+                break;
+            LocalDateTime t;
+            if (useNow || !choice->fromFile) {
+                t = m_clock.now();
+            } else if (m_readFileDate) {
+                // A file whose date cannot be read gives the zero date-time 1899/12/30 00:00:00.
+                t = m_readFileDate(joinPath(folderPath, fileName), choice->kind).value_or(LocalDateTime{});
+            }
+            if (choice->date)
+                result += fourDigits(t.year) + rules.dateK + twoDigits(t.month) + rules.dateK + twoDigits(t.day);
+            if (choice->time)
+                result += twoDigits(t.hour) + rules.timeK + twoDigits(t.minute) + rules.timeK + twoDigits(t.second);
+            break;
+        }
+        case Replace:
+            result = replaceAll(result, rules.strChgBefore, rules.strChgAfter);
+            break;
+        default:
+            break;
+        }
+    }
+    return convertCase(result, rules.caseMode);
+}
+
+std::optional<int32_t> ParseWholeNumber(std::string_view text) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (!text.empty() && text.front() == '$') {
+        base = 16;
+        text.remove_prefix(1);
+    } else if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty())
+        return std::nullopt;
+    const int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    int64_t v = 0;
+    for (char c : text) {
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return std::nullopt;
+        v = v * base + d;
+        if (v > limit)
+            return std::nullopt;
+    }
+    return static_cast<int32_t>(negative ? -v : v);
+}
+
+std::string notAnIntegerMessage(std::string_view text) {
+    return "'" + std::string(text) + "' は整数ではありません";
+}
+
+} // namespace rinoza

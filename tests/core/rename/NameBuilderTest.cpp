@@ -1,0 +1,443 @@
+#include "rename/NameBuilder.h"
+#include "rename/RenameRuleSet.h"
+
+#include <climits>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace rinoza;
+
+namespace {
+
+const LocalDateTime kNow{2026, 12, 6, 13, 45, 9, 0};
+const char* const kFolderText = "[フォルダ名]";
+
+// Puts the elements in the given order of element numbers.
+void reorder(RenameRuleSet& r, const std::vector<int>& numbers) {
+    std::array<RenameElement, 9> byNumber{};
+    for (const RenameElement& e : r.elements)
+        byNumber[static_cast<std::size_t>(e.caption[0] - '1')] = e;
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        r.elements[i] = byNumber[static_cast<std::size_t>(numbers[i] - 1)];
+}
+
+void tick(RenameRuleSet& r, int number, bool on = true) {
+    for (RenameElement& e : r.elements)
+        if (e.caption[0] - '0' == number)
+            e.checked = on;
+}
+
+struct Fixture {
+    FixedClock clock{kNow};
+    std::vector<std::pair<std::string, FileDateKind>> asked;
+    std::optional<LocalDateTime> fileDate;
+    NameBuilder builder{clock, [this](const std::string& path, FileDateKind kind) {
+                            asked.emplace_back(path, kind);
+                            return fileDate;
+                        }};
+
+    // Builds names for `names` in order, the counter set once from `start`, as every caller does.
+    std::vector<std::string> run(const RenameRuleSet& r, const std::vector<std::string>& names, int32_t start = 1,
+                                 const std::string& folder = "/home/u/写真", bool useNow = false) {
+        int32_t counter = start;
+        std::vector<std::string> out;
+        for (const std::string& n : names)
+            out.push_back(builder.BuildNewName(r, n, folder, useNow, counter));
+        return out;
+    }
+
+    std::string example(const RenameRuleSet& r, int32_t start = 1) {
+        int32_t counter = start;
+        return builder.BuildNewName(r, "abcde.xyz", kFolderText, true, counter);
+    }
+};
+
+struct Row {
+    const char* change;
+    std::function<void(RenameRuleSet&)> edit;
+    const char* expected;
+    int32_t start = 1;
+};
+
+} // namespace
+
+TEST(RuleSet, DefaultsAndCaptions) {
+    const RenameRuleSet d = RenameRuleSet::defaults();
+    const char* captions[] = {"1) 固定文字１", "2) 元ファイル名", "3) 固定文字２", "4) 連番", "5) フォルダ名",
+                              "6) .(ピリオド)", "7) 拡張子", "8) 日付/時間", "9) 文字置換え"};
+    for (int n = 1; n <= 9; ++n) {
+        EXPECT_EQ(defaultElementCaption(n), captions[n - 1]);
+        EXPECT_EQ(d.elements[static_cast<std::size_t>(n - 1)].caption, captions[n - 1]);
+        EXPECT_EQ(d.elements[static_cast<std::size_t>(n - 1)].checked, n == 2 || n == 6) << n;
+        EXPECT_EQ(defaultElementChecked(n), n == 2 || n == 6);
+    }
+    EXPECT_EQ(d.motoStart, 1);
+    EXPECT_EQ(d.motoEnd, 999);
+    EXPECT_EQ(d.renKeta, "3");
+    EXPECT_EQ(d.dateK, "_");
+    EXPECT_EQ(d.timeK, "_");
+    EXPECT_EQ(d.caseMode, 0);
+}
+
+TEST(NameBuilder, ExamplePreviewOfTheDocumentedRules) {
+    const Row rows[] = {
+        {"none", [](RenameRuleSet&) {}, "abcde.xyz"},
+        {"nothing ticked",
+         [](RenameRuleSet& r) {
+             for (auto& e : r.elements)
+                 e.checked = false;
+         },
+         "xyz"},
+        {"6 not ticked", [](RenameRuleSet& r) { tick(r, 6, false); }, "abcdexyz"},
+        {"fixed text 1",
+         [](RenameRuleSet& r) {
+             tick(r, 1);
+             r.fixF1 = "new_";
+         },
+         "new_abcde.xyz"},
+        {"slice 2..4",
+         [](RenameRuleSet& r) {
+             r.motoStart = 2;
+             r.motoEnd = 4;
+         },
+         "bcd.xyz"},
+        {"slice 4..2",
+         [](RenameRuleSet& r) {
+             r.motoStart = 4;
+             r.motoEnd = 2;
+         },
+         ".xyz"},
+        {"serial", [](RenameRuleSet& r) { tick(r, 4); }, "abcde001.xyz"},
+        {"serial 1 digit from 9",
+         [](RenameRuleSet& r) {
+             tick(r, 4);
+             r.renKeta = "1";
+         },
+         "abcde9.xyz", 9},
+        {"serial step 5",
+         [](RenameRuleSet& r) {
+             tick(r, 4);
+             r.renAdd = 5;
+         },
+         "abcde001.xyz"},
+        {"folder name", [](RenameRuleSet& r) { tick(r, 5); }, "abcde[フォルダ名].xyz"},
+        {"new extension",
+         [](RenameRuleSet& r) {
+             tick(r, 7);
+             r.fixK = "txt";
+         },
+         "abcde.txt"},
+        {"empty new extension", [](RenameRuleSet& r) { tick(r, 7); }, "abcde."},
+        {"date", [](RenameRuleSet& r) { tick(r, 8); }, "abcde.xyz2026_12_06"},
+        {"date between 2 and 3",
+         [](RenameRuleSet& r) {
+             tick(r, 8);
+             reorder(r, {1, 2, 8, 3, 4, 5, 6, 7, 9});
+         },
+         "abcde2026_12_06.xyz"},
+        {"date and time without separators",
+         [](RenameRuleSet& r) {
+             tick(r, 8);
+             r.dateTime = 2;
+             r.dateK = "";
+             r.timeK = "";
+         },
+         "abcde.xyz20261206134509"},
+        {"time",
+         [](RenameRuleSet& r) {
+             tick(r, 8);
+             r.dateTime = 1;
+         },
+         "abcde.xyz13_45_09"},
+        {"replace C",
+         [](RenameRuleSet& r) {
+             tick(r, 9);
+             r.strChgBefore = "C";
+             r.strChgAfter = "-";
+         },
+         "ab-de.xyz"},
+        {"replace first",
+         [](RenameRuleSet& r) {
+             tick(r, 9);
+             reorder(r, {9, 1, 2, 3, 4, 5, 6, 7, 8});
+             r.strChgBefore = "c";
+         },
+         "abcde.xyz"},
+        {"upper", [](RenameRuleSet& r) { r.caseMode = 1; }, "ABCDE.XYZ"},
+        {"first upper", [](RenameRuleSet& r) { r.caseMode = 3; }, "Abcde.xyz"},
+        // Beyond the documented rows.
+        {"new extension with its own period",
+         [](RenameRuleSet& r) {
+             tick(r, 7);
+             r.fixK = ".txt";
+         },
+         "abcde..txt"},
+        {"file date in the example uses now",
+         [](RenameRuleSet& r) {
+             tick(r, 8);
+             r.dateTime = 5;
+         },
+         "abcde.xyz2026_12_0613_45_09"},
+        {"no date entry selected",
+         [](RenameRuleSet& r) {
+             tick(r, 8);
+             r.dateTime = -1;
+         },
+         "abcde.xyz"},
+        {"no case entry selected", [](RenameRuleSet& r) { r.caseMode = -1; }, "abcde.xyz"},
+        {"case after replacement",
+         [](RenameRuleSet& r) {
+             tick(r, 9);
+             r.strChgBefore = "c";
+             r.strChgAfter = "Z";
+             r.caseMode = 2;
+         },
+         "abzde.xyz"},
+        {"caption without digit stops the visit, old extension too",
+         [](RenameRuleSet& r) {
+             r.elements[2].caption = "x) 固定文字２";
+             r.caseMode = 1;
+         },
+         "ABCDE"},
+        {"caption digit 0 contributes nothing",
+         [](RenameRuleSet& r) {
+             r.elements[0].caption = "0) zero";
+             r.elements[0].checked = true;
+         },
+         "abcde.xyz"},
+        {"separators are inserted as they are",
+         [](RenameRuleSet& r) {
+             tick(r, 8);
+             r.dateTime = 2;
+             r.dateK = "年";
+             r.timeK = "-";
+         },
+         "abcde.xyz2026年12年0613-45-09"},
+    };
+    for (const Row& row : rows) {
+        Fixture f;
+        RenameRuleSet r = RenameRuleSet::defaults();
+        row.edit(r);
+        EXPECT_EQ(f.example(r, row.start), row.expected) << row.change;
+        EXPECT_TRUE(f.asked.empty()) << row.change << ": the example never reads a file date";
+    }
+}
+
+TEST(NameBuilder, SerialNumbersOverARun) {
+    Fixture f;
+    RenameRuleSet r = RenameRuleSet::defaults();
+    tick(r, 4);
+    tick(r, 6, false);
+    tick(r, 7);
+    const std::vector<std::string> three = {"a", "b", "c"};
+
+    r.renKeta = "1";
+    EXPECT_EQ(f.run(r, three, 9), (std::vector<std::string>{"a9", "b10", "c11"}));
+    r.renKeta = "3";
+    r.renAdd = 5;
+    EXPECT_EQ(f.run(r, three, 1), (std::vector<std::string>{"a001", "b006", "c011"}));
+    r.renAdd = 1;
+    r.renKeta = "2";
+    EXPECT_EQ(f.run(r, three, 99), (std::vector<std::string>{"a99", "b100", "c101"})); // never cut
+    r.renKeta = "4";
+    EXPECT_EQ(f.run(r, {"a"}, 0), (std::vector<std::string>{"a0000"}));
+    r.renKeta = "three"; // not a number: one digit
+    EXPECT_EQ(f.run(r, {"a"}, 7), (std::vector<std::string>{"a7"}));
+    r.renKeta = "3";
+    EXPECT_EQ(f.run(r, three, -2), (std::vector<std::string>{"a-002", "b-001", "c000"}));
+
+    // The counter wraps at the end of the 32-bit range instead of overflowing.
+    int32_t counter = INT32_MAX;
+    EXPECT_EQ(f.builder.BuildNewName(r, "a", "/", false, counter), "a2147483647");
+    EXPECT_EQ(counter, INT32_MIN);
+    EXPECT_EQ(f.builder.BuildNewName(r, "a", "/", false, counter), "a-2147483648");
+
+    // Only a ticked serial element advances the counter.
+    tick(r, 4, false);
+    counter = 5;
+    f.builder.BuildNewName(r, "a", "/", false, counter);
+    EXPECT_EQ(counter, 5);
+}
+
+TEST(NameBuilder, OldNameSplitAndSlicesByCharacterWidth) {
+    Fixture f;
+    RenameRuleSet r = RenameRuleSet::defaults();
+    // base | extension
+    tick(r, 3);
+    tick(r, 6, false);
+    r.fixF2 = "|";
+    const struct {
+        const char* name;
+        const char* expected;
+    } splits[] = {{"a.b.c", "a.b|c"}, {".cfg", "|cfg"}, {"abc.", "abc|"}, {"abc", "abc|"}, {"", "|"}};
+    for (const auto& s : splits)
+        EXPECT_EQ(f.run(r, {s.name})[0], s.expected) << s.name;
+
+    r = RenameRuleSet::defaults();
+    tick(r, 6, false);
+    const struct {
+        const char* name;
+        int first;
+        int last;
+        const char* expected;
+    } slices[] = {
+        {"写真01", 2, 999, "真01"}, // 写 covers positions 1-2, 真 3-4, 0 is 5, 1 is 6
+        {"写真01", 3, 4, "真"},     {"写真01", 1, 1, ""},        {"写真01", 1, 2, "写"},
+        {"写真01", 4, 5, "0"},      {"写真01", 5, 6, "01"},      {"写真01", 7, 999, ""},
+        {"ｶﾀｶﾅ", 2, 3, "ﾀｶ"},       {"a\xFF" "b", 2, 2, "\xFF"}, {"ａb", 1, 3, "ａb"},
+    };
+    for (const auto& s : slices) {
+        r.motoStart = s.first;
+        r.motoEnd = s.last;
+        EXPECT_EQ(f.run(r, {s.name})[0], s.expected) << s.name << " " << s.first << ".." << s.last;
+    }
+}
+
+TEST(NameBuilder, FolderNameIsTheLastComponent) {
+    Fixture f;
+    RenameRuleSet r = RenameRuleSet::defaults();
+    tick(r, 5);
+    const struct {
+        const char* folder;
+        const char* expected;
+    } rows[] = {{"/home/u/写真", "abcde写真.xyz"}, {"/", "abcde.xyz"}, {"/tmp", "abcdetmp.xyz"},
+                {"/home/u/", "abcdeu.xyz"}};
+    for (const auto& row : rows)
+        EXPECT_EQ(f.run(r, {"abcde.xyz"}, 1, row.folder)[0], row.expected) << row.folder;
+}
+
+TEST(NameBuilder, ReplacementIgnoresCaseAndNeverRescans) {
+    Fixture f;
+    RenameRuleSet r = RenameRuleSet::defaults();
+    tick(r, 9);
+    const struct {
+        const char* name;
+        const char* before;
+        const char* after;
+        const char* expected;
+    } rows[] = {
+        {"abcABCaBc.", "ABC", "x", "xxx."},
+        {"aaa.", "aa", "b", "ba."},      // no overlaps, left to right
+        {"aa.", "a", "aa", "aaaa."},     // what was put in is not searched again
+        {"abc.txt", "", "x", "abc.txt"}, // nothing to search for
+        {"ｶａｂ.", "ＡＢ", "x", "ｶx."},  // full-width letters match across case
+        {"写真.", "真", "", "写."},
+        {"a\xFF" "b.", "\xFF", "-", "a-b."},
+        {"abc.txt", "C.T", "_", "ab_xt"},  // the text built so far includes the period and extension
+    };
+    for (const auto& row : rows) {
+        r.strChgBefore = row.before;
+        r.strChgAfter = row.after;
+        EXPECT_EQ(f.run(r, {row.name})[0], row.expected) << row.name << " " << row.before;
+    }
+
+    // Elements after the replacement are not subject to it.
+    reorder(r, {1, 2, 9, 3, 4, 5, 6, 7, 8});
+    r.strChgBefore = "x";
+    r.strChgAfter = "y";
+    EXPECT_EQ(f.run(r, {"xx.xyz"})[0], "yy.xyz");
+}
+
+TEST(NameBuilder, CaseConversionCoversEveryCharacter) {
+    Fixture f;
+    RenameRuleSet r = RenameRuleSet::defaults();
+    const struct {
+        int mode;
+        const char* name;
+        const char* expected;
+    } rows[] = {
+        {1, "ａbc写真ＡＢｶﾅ.Txt", "ＡBC写真ＡＢｶﾅ.TXT"},
+        {2, "ａbc写真ＡＢｶﾅ.Txt", "ａbc写真ａｂｶﾅ.txt"},
+        {3, "ａbc写真ＡＢ.Txt", "Ａbc写真ａｂ.txt"},
+        {3, "写真ABC.TXT", "写真abc.txt"},
+        {3, "éCOLE.TXT", "École.txt"},
+    };
+    for (const auto& row : rows) {
+        r.caseMode = row.mode;
+        EXPECT_EQ(f.run(r, {row.name})[0], row.expected) << row.mode << " " << row.name;
+    }
+    r.caseMode = 3;
+    tick(r, 2, false);
+    tick(r, 6, false);
+    tick(r, 7);
+    EXPECT_EQ(f.run(r, {"a.b"})[0], "");
+}
+
+TEST(NameBuilder, FileDatesComeFromTheReader) {
+    Fixture f;
+    RenameRuleSet r = RenameRuleSet::defaults();
+    tick(r, 8);
+    // The reader gives the date with its two-second grain already applied.
+    f.fileDate = LocalDateTime{2024, 3, 7, 9, 3, 6, 0};
+    const struct {
+        int index;
+        FileDateKind kind;
+        const char* expected;
+    } rows[] = {
+        {3, FileDateKind::Crt, "a.txt2024_03_07"}, {4, FileDateKind::Crt, "a.txt09_03_06"},
+        {5, FileDateKind::Crt, "a.txt2024_03_0709_03_06"}, {6, FileDateKind::Upd, "a.txt2024_03_07"},
+        {7, FileDateKind::Upd, "a.txt09_03_06"}, {8, FileDateKind::Upd, "a.txt2024_03_0709_03_06"},
+        {9, FileDateKind::Acs, "a.txt2024_03_07"},
+    };
+    for (const auto& row : rows) {
+        f.asked.clear();
+        r.dateTime = row.index;
+        EXPECT_EQ(f.run(r, {"a.txt"}, 1, "/home/u")[0], row.expected) << row.index;
+        ASSERT_EQ(f.asked.size(), 1u);
+        EXPECT_EQ(f.asked[0].first, "/home/u/a.txt");
+        EXPECT_EQ(f.asked[0].second, row.kind);
+    }
+    // In the root folder the path is not doubled.
+    f.asked.clear();
+    f.run(r, {"a.txt"}, 1, "/");
+    EXPECT_EQ(f.asked.at(0).first, "/a.txt");
+
+    // Entries 0 to 2, and useNow, take the clock and never read the file.
+    f.asked.clear();
+    r.dateTime = 2;
+    EXPECT_EQ(f.run(r, {"a.txt"})[0], "a.txt2026_12_0613_45_09");
+    r.dateTime = 8;
+    EXPECT_EQ(f.run(r, {"a.txt"}, 1, "/home/u", true)[0], "a.txt2026_12_0613_45_09");
+    EXPECT_TRUE(f.asked.empty());
+
+    // A file that cannot be read gives the zero date-time.
+    f.fileDate.reset();
+    r.dateTime = 5;
+    EXPECT_EQ(f.run(r, {"a.txt"})[0], "a.txt1899_12_3000_00_00");
+}
+
+TEST(ParseWholeNumber, StartFieldConversion) {
+    const struct {
+        const char* text;
+        std::optional<int32_t> value;
+    } rows[] = {
+        {"1", 1},
+        {"0", 0},
+        {"$10", 16},
+        {"$ff", 255},
+        {"0x1F", 31},
+        {"-5", -5},
+        {"+5", 5},
+        {"-$10", -16},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"$7FFFFFFF", INT32_MAX},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"1x", std::nullopt},
+        {"", std::nullopt},
+        {"-", std::nullopt},
+        {"$", std::nullopt},
+        {" 5", std::nullopt},
+        {"5 ", std::nullopt},
+        {"1e3", std::nullopt},
+        {"１", std::nullopt}, // full-width digit
+        {"$g", std::nullopt},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ParseWholeNumber(row.text), row.value) << "'" << row.text << "'";
+    EXPECT_EQ(notAnIntegerMessage("1x"), "'1x' は整数ではありません");
+}
