@@ -1,0 +1,247 @@
+#include "filelist/SearchWalk.h"
+
+#include "platform/FileSystem.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace rinoza {
+namespace {
+
+using test::TempDir;
+using test::makeDirs;
+using test::writeFile;
+
+struct Collected {
+    std::vector<FileListRow> rows;
+    int batches = 0;
+    int limitCalls = 0;
+    int pumps = 0;
+    std::vector<std::string> folders;
+};
+
+SearchCallbacks collectInto(Collected& c) {
+    SearchCallbacks cb;
+    cb.rows = [&c](std::vector<FileListRow>&& rows) {
+        ++c.batches;
+        for (auto& r : rows)
+            c.rows.push_back(std::move(r));
+    };
+    cb.limitReached = [&c] { ++c.limitCalls; };
+    cb.pumpEvents = [&c] { ++c.pumps; };
+    cb.folderChanged = [&c](const std::string& f) { c.folders.push_back(f); };
+    return cb;
+}
+
+std::vector<std::string> paths(const std::vector<FileListRow>& rows) {
+    std::vector<std::string> out;
+    for (const auto& r : rows)
+        out.push_back(r.folder + "/" + r.name);
+    return out;
+}
+
+// The subfolder names of a folder in the order the file system lists them.
+std::vector<std::string> listedFolders(const std::string& dir) {
+    std::vector<std::string> out;
+    DIR* d = opendir(dir.c_str());
+    while (dirent* e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n != "." && n != ".." && e->d_type == DT_DIR)
+            out.push_back(n);
+    }
+    closedir(d);
+    return out;
+}
+
+TEST(SearchWalk, rootFilesFirstThenEachFolderAfterItsSubfolders) {
+    TempDir t;
+    writeFile(t / "f1.txt", "");
+    writeFile(t / "A/a1.txt", "");
+    writeFile(t / "A/A1/x.txt", "");
+    writeFile(t / "B/b1.txt", "");
+    writeFile(t / "B/skip.dat", "");
+
+    std::vector<std::string> expected = {t / "f1.txt"};
+    for (const auto& sub : listedFolders(t.path())) {
+        if (sub == "A") {
+            expected.push_back(t / "A/A1/x.txt");
+            expected.push_back(t / "A/a1.txt");
+        } else {
+            expected.push_back(t / "B/b1.txt");
+        }
+    }
+
+    Collected c;
+    SearchOptions o;
+    o.pattern = "*.txt";
+    SearchWalk walk(o, collectInto(c));
+    SearchResult r = walk.run(t.path() + "/"); // the trailing "/" of the typed folder is dropped
+    EXPECT_EQ(paths(c.rows), expected);
+    EXPECT_EQ(r.listed, 4);
+    EXPECT_FALSE(r.stopped);
+    EXPECT_FALSE(r.limitReached);
+    EXPECT_EQ(c.rows[0].folder, t.path());
+    ASSERT_FALSE(c.folders.empty());
+    EXPECT_EQ(c.folders[0], t.path());
+
+    // Without subfolders only the search folder's own files.
+    Collected flat;
+    o.subfolders = false;
+    SearchWalk(o, collectInto(flat)).run(t.path());
+    EXPECT_EQ(paths(flat.rows), std::vector<std::string>{t / "f1.txt"});
+}
+
+TEST(SearchWalk, filtersApplyToFilesButHiddenFoldersAreAlwaysSearched) {
+    TempDir t;
+    writeFile(t / "plain.txt", "");
+    writeFile(t / ".hidden.txt", "");
+    writeFile(t / "ro.txt", "");
+    chmod((t / "ro.txt").c_str(), 0444);
+    writeFile(t / ".hdir/inner.txt", "");
+    writeFile(t / "sys.txt", "");
+    const bool haveSystem = systemFileSystem().setAttributes(t / "sys.txt", AttrSystem, AttrSystem) == 0;
+
+    struct Case {
+        bool hidden, readOnly, system;
+        std::vector<std::string> names; // sorted
+    };
+    std::vector<Case> cases = {
+        {true, true, true, {".hidden.txt", "inner.txt", "plain.txt", "ro.txt", "sys.txt"}},
+        {false, true, true, {"inner.txt", "plain.txt", "ro.txt", "sys.txt"}},
+        {true, false, true, {".hidden.txt", "inner.txt", "plain.txt", "sys.txt"}},
+    };
+    if (haveSystem)
+        cases.push_back({true, true, false, {".hidden.txt", "inner.txt", "plain.txt", "ro.txt"}});
+    for (const auto& k : cases) {
+        Collected c;
+        SearchOptions o;
+        o.showHidden = k.hidden;
+        o.showReadOnly = k.readOnly;
+        o.showSystem = k.system;
+        SearchWalk(o, collectInto(c)).run(t.path());
+        std::vector<std::string> names;
+        for (const auto& r : c.rows)
+            names.push_back(r.name);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, k.names) << k.hidden << k.readOnly << k.system;
+    }
+}
+
+TEST(SearchWalk, limitAdmitsExactlyTheRemainingCountAndReportsOnce) {
+    TempDir t;
+    for (int i = 0; i < 15; ++i)
+        writeFile(t / ("d" + std::to_string(i % 3) + "/f" + std::to_string(i)), "");
+    for (int i = 0; i < 10; ++i)
+        writeFile(t / ("r" + std::to_string(i)), "");
+
+    Collected c;
+    SearchOptions o;
+    o.listedBefore = 9990;
+    o.limit = 10000;
+    SearchWalk walk(o, collectInto(c));
+    walk.setTimeSliceMs(0);
+    SearchResult r = walk.run(t.path());
+    EXPECT_EQ(c.rows.size(), 10u);
+    EXPECT_EQ(r.listed, 10);
+    EXPECT_EQ(walk.listedFileCount(), 10000);
+    EXPECT_EQ(c.limitCalls, 1);
+    EXPECT_TRUE(r.limitReached);
+    EXPECT_FALSE(r.stopped);
+
+    // Exactly enough room: no limit message.
+    Collected exact;
+    o.listedBefore = 10000 - 25;
+    SearchResult r2 = SearchWalk(o, collectInto(exact)).run(t.path());
+    EXPECT_EQ(exact.rows.size(), 25u);
+    EXPECT_EQ(exact.limitCalls, 0);
+    EXPECT_FALSE(r2.limitReached);
+}
+
+TEST(SearchWalk, stopDuringAPumpEndsTheWalkBeforeTheNextEntry) {
+    TempDir t;
+    for (int i = 0; i < 300; ++i)
+        writeFile(t / ("d" + std::to_string(i % 10) + "/f" + std::to_string(i)), "");
+    Collected c;
+    SearchWalk* self = nullptr;
+    std::size_t rowsAtStop = 0;
+    SearchCallbacks cb = collectInto(c);
+    cb.pumpEvents = [&] {
+        ++c.pumps;
+        rowsAtStop = c.rows.size(); // every row so far was handed over before the pump
+        self->requestStop();
+    };
+    SearchWalk walk(SearchOptions{}, cb);
+    self = &walk;
+    walk.setTimeSliceMs(0);
+    SearchResult r = walk.run(t.path());
+    EXPECT_EQ(c.pumps, 1);
+    EXPECT_TRUE(r.stopped);
+    EXPECT_FALSE(r.limitReached);
+    EXPECT_LT(c.rows.size(), 300u);
+    EXPECT_EQ(c.rows.size(), rowsAtStop);
+    EXPECT_EQ(static_cast<std::size_t>(r.listed), c.rows.size());
+}
+
+TEST(SearchWalk, followsFolderLinksButNeverEntersAFolderTwice) {
+    TempDir t, outside;
+    writeFile(t / "a/x.txt", "");
+    writeFile(outside / "e.txt", "");
+    ASSERT_EQ(symlink(t.path().c_str(), (t / "a/loop").c_str()), 0);     // back to the search folder
+    ASSERT_EQ(symlink("../a", (t / "a/self").c_str()), 0);                // back to its own folder
+    ASSERT_EQ(symlink(outside.path().c_str(), (t / "ext").c_str()), 0);  // a folder elsewhere
+    ASSERT_EQ(symlink("a/x.txt", (t / "xlink.txt").c_str()), 0);         // a link to a file is a file
+    ASSERT_EQ(symlink("nowhere", (t / "dangling.txt").c_str()), 0);
+
+    Collected c;
+    SearchWalk(SearchOptions{}, collectInto(c)).run(t.path());
+    std::vector<std::string> got = paths(c.rows);
+    std::sort(got.begin(), got.end());
+    std::vector<std::string> want = {t / "a/x.txt", t / "ext/e.txt", t / "xlink.txt"};
+    EXPECT_EQ(got, want);
+}
+
+TEST(SearchWalk, unreadableFolderIsSkippedSilently) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads every folder";
+    TempDir t;
+    writeFile(t / "ok/a.txt", "");
+    writeFile(t / "closed/b.txt", "");
+    chmod((t / "closed").c_str(), 0);
+    Collected c;
+    SearchWalk(SearchOptions{}, collectInto(c)).run(t.path());
+    chmod((t / "closed").c_str(), 0755);
+    EXPECT_EQ(paths(c.rows), std::vector<std::string>{t / "ok/a.txt"});
+}
+
+TEST(SearchWalk, missingFolderAndRootFolderText) {
+    Collected c;
+    SearchResult r = SearchWalk(SearchOptions{}, collectInto(c)).run("/nonexistent-rinoza-folder");
+    EXPECT_EQ(r.listed, 0);
+    EXPECT_TRUE(c.rows.empty());
+    EXPECT_EQ(searchFolderOf("/"), "/");
+    EXPECT_EQ(searchFolderOf("/data/"), "/data");
+    EXPECT_EQ(searchFolderOf("/data"), "/data");
+}
+
+TEST(SearchWalk, addedPathRowListsOneFileWithoutFilters) {
+    TempDir t;
+    writeFile(t / ".secret.TXT", "hello");
+    chmod((t / ".secret.TXT").c_str(), 0444);
+    std::optional<FileListRow> row = addedPathRow(t / ".secret.TXT", false);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->name, ".secret.TXT");
+    EXPECT_EQ(row->folder, t.path());
+    EXPECT_EQ(row->sizeText, "1KB");
+    EXPECT_EQ(row->extensionText, "TXT");
+    EXPECT_EQ(row->attributeText.substr(0, 2), "RH") << row->attributeText;
+    EXPECT_FALSE(addedPathRow(t.path(), false)); // a folder is no row
+    EXPECT_FALSE(addedPathRow(t / "missing", false));
+}
+
+} // namespace
+} // namespace rinoza
