@@ -95,7 +95,9 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-int cp932Width(char32_t c) { return (c <= 0x7F || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2; }
+int cp932Width(char32_t c) {
+    return (c <= 0x7F || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
+}
 
 template <class Map> std::string mapCase(std::string_view s, Map map) {
     std::string out;

@@ -197,8 +197,8 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
         case Serial:
             result += serialText(serialCounter, serialDigits(rules.renKeta));
             // Wraps around at the ends of the 32-bit range instead of overflowing.
-            serialCounter = static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(serialCounter) +
-                                                                       static_cast<int64_t>(rules.renAdd)));
+            serialCounter = static_cast<int32_t>(
+                static_cast<uint32_t>(static_cast<int64_t>(serialCounter) + static_cast<int64_t>(rules.renAdd)));
             break;
         case FolderName:
             result += folderName(folderPath);

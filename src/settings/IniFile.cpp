@@ -63,9 +63,13 @@ bool splitKeyValue(std::string_view line, std::string_view& key, std::string_vie
     return true;
 }
 
-bool isQuote(char c) { return c == '"' || c == '\''; }
+bool isQuote(char c) {
+    return c == '"' || c == '\'';
+}
 
-bool enclosedInQuotes(std::string_view v) { return v.size() >= 2 && isQuote(v.front()) && v.front() == v.back(); }
+bool enclosedInQuotes(std::string_view v) {
+    return v.size() >= 2 && isQuote(v.front()) && v.front() == v.back();
+}
 
 // Cuts at most `limit` bytes without splitting a UTF-8 character.
 std::string_view cutAtCharBoundary(std::string_view s, std::size_t limit) {
@@ -216,7 +220,9 @@ std::string envOrEmpty(const char* name) {
 SettingsWriteError::SettingsWriteError(const std::string& path)
     : std::runtime_error(path + " に書き込めません"), m_path(path) {}
 
-IniFile::IniFile(std::string path) : m_path(std::move(path)) { load(); }
+IniFile::IniFile(std::string path) : m_path(std::move(path)) {
+    load();
+}
 
 void IniFile::load() {
     m_lines.clear();
@@ -408,8 +414,12 @@ std::string settingsFolder() {
     return folder;
 }
 
-std::string settingsFilePath() { return settingsFolder() + "/rinoza.ini"; }
+std::string settingsFilePath() {
+    return settingsFolder() + "/rinoza.ini";
+}
 
-std::string historyFilePath() { return settingsFolder() + "/rinoza.txt"; }
+std::string historyFilePath() {
+    return settingsFolder() + "/rinoza.txt";
+}
 
 } // namespace rinoza

@@ -35,13 +35,16 @@ public:
     bool ReadBool(const std::string& section, const std::string& key, bool def) const;
 
     // These throw SettingsWriteError when the file cannot be written; nothing after the failed write is made.
+    // A settings file without any write permission is refused for every user, root included. Values that
+    // begin or end with a blank or are enclosed in quotes are stored quoted so they read back unchanged;
+    // line breaks in a value are stored as blanks. A file reached through a symbolic link is replaced
+    // where it lies, with its mode kept.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void EraseSection(const std::string& section);
 
 private:
-    struct Line; // implementation detail
     std::string m_path;
     std::vector<std::string> m_lines; // the file's lines without their line ends, decoded to UTF-8
     void load();

@@ -14,16 +14,16 @@ TEST(TextCodec, Utf8Validation) {
         {"", true},
         {"plain.txt", true},
         {"写真01.jpg", true},
-        {"\xF0\x9F\x93\xB7", true},        // U+1F4F7, four bytes
-        {"\xF4\x8F\xBF\xBF", true},        // U+10FFFF, the last code point
-        {"\xC0\xAF", false},               // overlong "/"
-        {"\xE0\x80\xAF", false},           // overlong "/" in three bytes
-        {"\xF0\x80\x80\xAF", false},       // overlong in four bytes
-        {"\xED\xA0\x80", false},           // surrogate U+D800
-        {"\xF4\x90\x80\x80", false},       // above U+10FFFF
-        {"\xE3\x81", false},               // cut short
-        {"\x80", false},                   // lone continuation byte
-        {"\x95\x5C", false},               // CP932 表
+        {"\xF0\x9F\x93\xB7", true},  // U+1F4F7, four bytes
+        {"\xF4\x8F\xBF\xBF", true},  // U+10FFFF, the last code point
+        {"\xC0\xAF", false},         // overlong "/"
+        {"\xE0\x80\xAF", false},     // overlong "/" in three bytes
+        {"\xF0\x80\x80\xAF", false}, // overlong in four bytes
+        {"\xED\xA0\x80", false},     // surrogate U+D800
+        {"\xF4\x90\x80\x80", false}, // above U+10FFFF
+        {"\xE3\x81", false},         // cut short
+        {"\x80", false},             // lone continuation byte
+        {"\x95\x5C", false},         // CP932 表
         {"abc\xFF", false},
     };
     for (const auto& r : rows)
@@ -35,13 +35,13 @@ TEST(TextCodec, Cp932DecodingMapsLikeWindows) {
         std::string cp932;
         std::string utf8;
     } rows[] = {
-        {"C:\\\x95\x5C", "C:\\表"},             // a backslash as second byte stays part of the kanji
-        {"\x5C\x7E", "\\~"},                   // single bytes are ASCII, not yen and overline
-        {"\x81\x60", "～"},                     // Windows maps the wave dash to the full-width tilde
+        {"C:\\\x95\x5C", "C:\\表"}, // a backslash as second byte stays part of the kanji
+        {"\x5C\x7E", "\\~"},        // single bytes are ASCII, not yen and overline
+        {"\x81\x60", "～"},         // Windows maps the wave dash to the full-width tilde
         {"\x81\x5F", "＼"},
-        {"\x87\x40", "①"},                     // NEC row 13
-        {"\xFA\x40", "ⅰ"},                     // IBM extension
-        {"\xB6\xC0\xB6\xC5", "ｶﾀｶﾅ"},           // half-width katakana are single bytes
+        {"\x87\x40", "①"},            // NEC row 13
+        {"\xFA\x40", "ⅰ"},            // IBM extension
+        {"\xB6\xC0\xB6\xC5", "ｶﾀｶﾅ"}, // half-width katakana are single bytes
         {"\x83\x74\x83\x48\x83\x8B\x83\x5F", "フォルダ"},
         {"", ""},
     };
@@ -58,7 +58,10 @@ TEST(TextCodec, Cp932DecodingMapsLikeWindows) {
 TEST(TextCodec, DisplayTextAndTextFiles) {
     EXPECT_EQ(displayText("写真.jpg"), "写真.jpg");
     EXPECT_EQ(displayText("\x8E\xCA\x90\x5E.jpg"), "写真.jpg"); // a name from an old archive
-    EXPECT_EQ(displayText("a\xFF" "b"), "a\xEF\xBF\xBD" "b");  // neither encoding: U+FFFD per bad byte
+    EXPECT_EQ(displayText("a\xFF"
+                          "b"),
+              "a\xEF\xBF\xBD"
+              "b"); // neither encoding: U+FFFD per bad byte
     EXPECT_TRUE(isValidUtf8(displayText("\x95\xFF\x80")));
 
     EXPECT_EQ(textFileToUtf8("\xEF\xBB\xBF[Window]\r\n"), "[Window]\r\n");
@@ -67,7 +70,8 @@ TEST(TextCodec, DisplayTextAndTextFiles) {
 
 TEST(TextCodec, NameCharactersAndTheirWidths) {
     // ASCII and half-width katakana count one, everything else two; a stray byte counts one.
-    const std::string name = "a写ｶ\xFF" "Ａ\xF0\x9F\x93\xB7";
+    const std::string name = "a写ｶ\xFF"
+                             "Ａ\xF0\x9F\x93\xB7";
     std::vector<std::pair<std::size_t, int>> seen; // (length, width)
     std::vector<bool> stray;
     forEachNameChar(name, [&](const NameChar& c) {
@@ -97,10 +101,15 @@ TEST(TextCodec, CaseMappingPerCharacter) {
     } rows[] = {
         {"abcDEF.Txt", "ABCDEF.TXT", "abcdef.txt"},
         {"写真ｶﾀｶﾅかな", "写真ｶﾀｶﾅかな", "写真ｶﾀｶﾅかな"}, // no case: unchanged
-        {"ａｂｃＸ", "ＡＢＣＸ", "ａｂｃｘ"},                // full-width Latin follows Unicode
+        {"ａｂｃＸ", "ＡＢＣＸ", "ａｂｃｘ"},             // full-width Latin follows Unicode
         {"αβΓ", "ΑΒΓ", "αβγ"},
-        {"straße", "STRAßE", "straße"},                   // simple mapping: one character stays one
-        {"a\xFF" "b", "A\xFF" "B", "a\xFF" "b"},          // stray bytes pass through unchanged
+        {"straße", "STRAßE", "straße"}, // simple mapping: one character stays one
+        {"a\xFF"
+         "b",
+         "A\xFF"
+         "B",
+         "a\xFF"
+         "b"}, // stray bytes pass through unchanged
     };
     for (const auto& r : rows) {
         EXPECT_EQ(toUpperName(r.in), r.upper) << r.in;

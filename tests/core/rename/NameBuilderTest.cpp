@@ -65,8 +65,8 @@ struct Row {
 
 TEST(RuleSet, DefaultsAndCaptions) {
     const RenameRuleSet d = RenameRuleSet::defaults();
-    const char* captions[] = {"1) 固定文字１", "2) 元ファイル名", "3) 固定文字２", "4) 連番", "5) フォルダ名",
-                              "6) .(ピリオド)", "7) 拡張子", "8) 日付/時間", "9) 文字置換え"};
+    const char* captions[] = {"1) 固定文字１",  "2) 元ファイル名", "3) 固定文字２", "4) 連番",      "5) フォルダ名",
+                              "6) .(ピリオド)", "7) 拡張子",       "8) 日付/時間",  "9) 文字置換え"};
     for (int n = 1; n <= 9; ++n) {
         EXPECT_EQ(defaultElementCaption(n), captions[n - 1]);
         EXPECT_EQ(d.elements[static_cast<std::size_t>(n - 1)].caption, captions[n - 1]);
@@ -284,9 +284,17 @@ TEST(NameBuilder, OldNameSplitAndSlicesByCharacterWidth) {
         const char* expected;
     } slices[] = {
         {"写真01", 2, 999, "真01"}, // 写 covers positions 1-2, 真 3-4, 0 is 5, 1 is 6
-        {"写真01", 3, 4, "真"},     {"写真01", 1, 1, ""},        {"写真01", 1, 2, "写"},
-        {"写真01", 4, 5, "0"},      {"写真01", 5, 6, "01"},      {"写真01", 7, 999, ""},
-        {"ｶﾀｶﾅ", 2, 3, "ﾀｶ"},       {"a\xFF" "b", 2, 2, "\xFF"}, {"ａb", 1, 3, "ａb"},
+        {"写真01", 3, 4, "真"},
+        {"写真01", 1, 1, ""},
+        {"写真01", 1, 2, "写"},
+        {"写真01", 4, 5, "0"},
+        {"写真01", 5, 6, "01"},
+        {"写真01", 7, 999, ""},
+        {"ｶﾀｶﾅ", 2, 3, "ﾀｶ"},
+        {"a\xFF"
+         "b",
+         2, 2, "\xFF"},
+        {"ａb", 1, 3, "ａb"},
     };
     for (const auto& s : slices) {
         r.motoStart = s.first;
@@ -302,8 +310,8 @@ TEST(NameBuilder, FolderNameIsTheLastComponent) {
     const struct {
         const char* folder;
         const char* expected;
-    } rows[] = {{"/home/u/写真", "abcde写真.xyz"}, {"/", "abcde.xyz"}, {"/tmp", "abcdetmp.xyz"},
-                {"/home/u/", "abcdeu.xyz"}};
+    } rows[] = {
+        {"/home/u/写真", "abcde写真.xyz"}, {"/", "abcde.xyz"}, {"/tmp", "abcdetmp.xyz"}, {"/home/u/", "abcdeu.xyz"}};
     for (const auto& row : rows)
         EXPECT_EQ(f.run(r, {"abcde.xyz"}, 1, row.folder)[0], row.expected) << row.folder;
 }
@@ -324,8 +332,10 @@ TEST(NameBuilder, ReplacementIgnoresCaseAndNeverRescans) {
         {"abc.txt", "", "x", "abc.txt"}, // nothing to search for
         {"ｶａｂ.", "ＡＢ", "x", "ｶx."},  // full-width letters match across case
         {"写真.", "真", "", "写."},
-        {"a\xFF" "b.", "\xFF", "-", "a-b."},
-        {"abc.txt", "C.T", "_", "ab_xt"},  // the text built so far includes the period and extension
+        {"a\xFF"
+         "b.",
+         "\xFF", "-", "a-b."},
+        {"abc.txt", "C.T", "_", "ab_xt"}, // the text built so far includes the period and extension
     };
     for (const auto& row : rows) {
         r.strChgBefore = row.before;
@@ -376,9 +386,9 @@ TEST(NameBuilder, FileDatesComeFromTheReader) {
         FileDateKind kind;
         const char* expected;
     } rows[] = {
-        {3, FileDateKind::Crt, "a.txt2024_03_07"}, {4, FileDateKind::Crt, "a.txt09_03_06"},
+        {3, FileDateKind::Crt, "a.txt2024_03_07"},         {4, FileDateKind::Crt, "a.txt09_03_06"},
         {5, FileDateKind::Crt, "a.txt2024_03_0709_03_06"}, {6, FileDateKind::Upd, "a.txt2024_03_07"},
-        {7, FileDateKind::Upd, "a.txt09_03_06"}, {8, FileDateKind::Upd, "a.txt2024_03_0709_03_06"},
+        {7, FileDateKind::Upd, "a.txt09_03_06"},           {8, FileDateKind::Upd, "a.txt2024_03_0709_03_06"},
         {9, FileDateKind::Acs, "a.txt2024_03_07"},
     };
     for (const auto& row : rows) {

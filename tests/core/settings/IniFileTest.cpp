@@ -43,9 +43,9 @@ TEST(IniFileRead, IntegersBooleansAndDefaults) {
         const char* key;
         int expected;
     } rows[] = {
-        {"Hex", 607},      {"HexUpper", 26}, {"Word", -9},    {"Empty", -9},       {"Neg", -12},
-        {"Plus", 7},       {"BarePrefix", -9}, {"Trailing", -9}, {"Big", -9},       {"Min", INT32_MIN},
-        {"AllOnes", -1},   {"Quoted", 42},   {"Missing", -9},
+        {"Hex", 607},    {"HexUpper", 26},   {"Word", -9},     {"Empty", -9}, {"Neg", -12},
+        {"Plus", 7},     {"BarePrefix", -9}, {"Trailing", -9}, {"Big", -9},   {"Min", INT32_MIN},
+        {"AllOnes", -1}, {"Quoted", 42},     {"Missing", -9},
     };
     for (const auto& r : rows)
         EXPECT_EQ(ini.ReadInteger("Window", r.key, -9), r.expected) << r.key;
@@ -78,9 +78,9 @@ TEST(IniFileRead, StringsQuotesCaseAndLineEnds) {
         const char* key;
         const char* expected;
     } rows[] = {
-        {"FindName", "1", "*.txt"},      {"FINDNAME", "2", "spaced"},    {"findname", "3", "in double"},
-        {"FindName", "4", "in single"},  {"FindName", "5", "\"mixed'"},   {"FindName", "6", "\""},
-        {"FindName", "7", "a=b=c"},      {"FindName", "8", "\"\"x\"\""}, {"FindLocate", "1", "/home/u"},
+        {"FindName", "1", "*.txt"},     {"FINDNAME", "2", "spaced"},    {"findname", "3", "in double"},
+        {"FindName", "4", "in single"}, {"FindName", "5", "\"mixed'"},  {"FindName", "6", "\""},
+        {"FindName", "7", "a=b=c"},     {"FindName", "8", "\"\"x\"\""}, {"FindLocate", "1", "/home/u"},
         {"FindName", "9", "default"},
     };
     for (const auto& r : rows)
@@ -156,7 +156,8 @@ TEST(IniFileWrite, NewKeyKeepsTheBlankLineBeforeTheNextSection) {
 
 TEST(IniFileWrite, EraseSectionRemovesHeaderAndKeys) {
     TempDir dir;
-    const std::string path = iniWith(dir, "[Window]\r\nTop=1\r\n[RenameFunction]\r\nChg1=x\r\nChgB1=1\r\n[Time]\r\nCrt=0\r\n");
+    const std::string path =
+        iniWith(dir, "[Window]\r\nTop=1\r\n[RenameFunction]\r\nChg1=x\r\nChgB1=1\r\n[Time]\r\nCrt=0\r\n");
     IniFile ini(path);
     ini.EraseSection("renamefunction");
     EXPECT_EQ(test::readFile(path), "[Window]\r\nTop=1\r\n[Time]\r\nCrt=0\r\n");
