@@ -99,7 +99,11 @@ int HistoryFile::addRecord(std::string_view before, std::string_view after) {
     record += after;
     record += "\r\n";
     m_lastRecordStart = m_size;
-    return writeAll(record);
+    int err = writeAll(record);
+    // Half a record (a full disk, a size limit) would name a path nobody renamed: cut it off.
+    if (err != 0 && m_size != m_lastRecordStart)
+        dropLastRecord();
+    return err;
 }
 
 int HistoryFile::dropLastRecord() {

@@ -59,7 +59,8 @@ public:
     // Returns 0 or an errno; on failure nothing is open.
     int create(const std::string& path, const LocalDateTime& now, RenameMethod method);
 
-    // Appends "[B]" + before and "[A]" + after. Returns 0 or an errno.
+    // Appends "[B]" + before and "[A]" + after. Returns 0 or an errno; a record that could not be
+    // written whole is taken off the file again.
     int addRecord(std::string_view before, std::string_view after);
 
     // Takes back the record appended last (the file is cut back to its length before that record).

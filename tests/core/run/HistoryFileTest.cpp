@@ -22,8 +22,10 @@ int cp932Width(std::string_view s) {
 }
 
 std::string dataFile(const std::string& name) {
-    const char* dir = std::getenv("RINOZA_TEST_SOURCE_DIR");
-    return std::string(dir ? dir : "tests") + "/core/run/data/" + name;
+    if (const char* dir = std::getenv("RINOZA_TEST_SOURCE_DIR"))
+        return std::string(dir) + "/core/run/data/" + name;
+    std::string here = __FILE__;
+    return here.substr(0, here.rfind('/')) + "/data/" + name;
 }
 
 } // namespace

@@ -1,0 +1,35 @@
+#pragma once
+
+// What the rename run and the undo need from the main window. The window fills one of these once
+// and keeps the controllers beside it.
+
+#include "rename/RenameRuleSet.h"
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace rinoza {
+
+class Clock;
+class FileListModel;
+class FileSystem;
+class NameBuilder;
+class ProgressHost;
+
+struct RunHost {
+    QWidget* window = nullptr;              // owner of the dialogs
+    ProgressHost* progress = nullptr;       // BeginProgress / EndProgress / CancelRequested of the window
+    FileListModel* model = nullptr;         // lvFile's rows, visited in display order
+    const NameBuilder* builder = nullptr;   // the window's one name builder
+    std::function<RenameRuleSet()> rules;   // the rule set as the rename tab shows it
+    std::function<QString()> startText;     // text of edtRenStart
+    std::function<void(const QString&)> setStatus; // first panel of stbMain
+    std::function<void()> updateUndoCommands;      // UpdateUndoCommands of the window
+    // Optional: the file system and clock (the real ones when null; tests and benchmarks may swap them).
+    FileSystem* fileSystem = nullptr;
+    const Clock* clock = nullptr;
+};
+
+} // namespace rinoza

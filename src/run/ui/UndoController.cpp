@@ -1,0 +1,96 @@
+#include "run/ui/UndoController.h"
+
+#include "common/TextCodec.h"
+#include "common/ui/UserPrompts.h"
+#include "platform/FileSystem.h"
+#include "run/UndoEngine.h"
+#include "run/ui/ProgressHost.h"
+#include "settings/IniFile.h"
+
+#include <QByteArray>
+#include <QUrl>
+
+namespace rinoza {
+
+namespace {
+
+const QString& historyMissingText() {
+    static const QString t = QStringLiteral("前回の変名履歴ファイルが見つかりません。");
+    return t;
+}
+
+QString display(std::string_view bytes) {
+    const std::string s = displayText(bytes);
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A file URL made from the path's bytes, so a name that is not UTF-8 still reaches the opener intact.
+QString fileUrl(const std::string& path) {
+    const QByteArray encoded =
+        QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding(QByteArrayLiteral("/"));
+    return QUrl::fromEncoded(QByteArrayLiteral("file://") + encoded).toString(QUrl::FullyEncoded);
+}
+
+} // namespace
+
+UndoController::UndoController(RunHost host) : m_host(std::move(host)) {}
+
+bool UndoController::historyExists() const {
+    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    FileInfo info;
+    return fs.stat(historyFilePath(), info) == 0 && !info.isDirectory;
+}
+
+void UndoController::btnAndoClick() {
+    if (m_host.updateUndoCommands)
+        m_host.updateUndoCommands();
+    if (!historyExists()) {
+        BeepMessageDlg(historyMissingText(), MsgType::Warning, MsgButtons::Ok);
+        return;
+    }
+    if (BeepMessageDlg(QStringLiteral("前回の変名を戻します。\rよろしいですか？"), MsgType::Information,
+                       MsgButtons::OkCancel) != mrOk)
+        return;
+
+    ProgressHost& progress = *m_host.progress;
+    progress.BeginProgress(QStringLiteral("前回の変名戻し中"));
+    ProgressCallbacks callbacks;
+    callbacks.setMaximum = [&progress](int maximum) {
+        progress.setPosition(0);
+        progress.setMaximum(maximum);
+    };
+    callbacks.setPosition = [&progress](int position) { progress.setPosition(position); };
+    callbacks.pumpEvents = [&progress] { progress.pump(); };
+    callbacks.cancelRequested = [&progress] { return progress.cancelRequestedNow(); };
+
+    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    UndoEngine engine(fs);
+    UndoResult result;
+    try {
+        result = engine.run(historyFilePath(), callbacks);
+    } catch (...) {
+        progress.EndProgress();
+        throw;
+    }
+    if (result.error != 0) {
+        progress.EndProgress();
+        BeepMessageDlg(display(result.errorMessage), MsgType::Error, MsgButtons::Ok);
+        return;
+    }
+    if (m_host.setStatus)
+        m_host.setStatus(display(result.statusText()));
+    progress.EndProgress();
+}
+
+void UndoController::N8Click() {
+    if (m_host.updateUndoCommands)
+        m_host.updateUndoCommands();
+    if (!historyExists()) {
+        BeepMessageDlg(historyMissingText(), MsgType::Warning, MsgButtons::Ok);
+        return;
+    }
+    if (!prompts().openUrl(fileUrl(historyFilePath())))
+        BeepMessageDlg(QStringLiteral("関連付けされたアプリケーションがありません。"), MsgType::Warning, MsgButtons::Ok);
+}
+
+} // namespace rinoza
