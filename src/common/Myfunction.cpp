@@ -1,0 +1,306 @@
+#include "common/Myfunction.h"
+
+#include "common/TextCodec.h"
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <stdexcept>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace rinoza {
+
+namespace {
+
+const char* const kFileNotFound = "ファイルが見つかりません。";
+
+// Reads an optional sign and decimal digits after leading blanks. Returns the index where reading
+// stopped (text.size() when everything was read) and the value read so far.
+std::size_t readInteger(std::string_view t, int64_t& value) {
+    std::size_t i = 0;
+    while (i < t.size() && t[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+        negative = t[i] == '-';
+        ++i;
+    }
+    const std::size_t firstDigit = i;
+    int64_t v = 0;
+    while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
+        const int d = t[i] - '0';
+        if (v > (std::numeric_limits<int64_t>::max() - d) / 10)
+            break; // a digit that would overflow stops the reading like any other character
+        v = v * 10 + d;
+        ++i;
+    }
+    value = negative ? -v : v;
+    if (i == firstDigit && i == t.size())
+        return t.size() + 1; // a sign or blanks with no digit after them: reading failed past the end
+    return i;
+}
+
+// A field of a timestamp: the placeholder keeps `current`; otherwise the text must be a whole integer.
+bool applyField(std::string_view text, std::string_view placeholder, int& field) {
+    if (text == placeholder)
+        return true;
+    int64_t v = 0;
+    if (text.empty() || readInteger(text, v) != text.size() || v < std::numeric_limits<int>::min() ||
+        v > std::numeric_limits<int>::max())
+        return false;
+    field = static_cast<int>(v);
+    return true;
+}
+
+std::optional<FileTime> composeTime(FileTime base, std::string_view y, std::string_view m, std::string_view d,
+                                    std::string_view h, std::string_view n) {
+    LocalDateTime t = toLocal(base);
+    if (!applyField(y, "----", t.year) || !applyField(m, "--", t.month) || !applyField(d, "--", t.day) ||
+        !applyField(h, "--", t.hour) || !applyField(n, "--", t.minute))
+        return std::nullopt;
+    t.second = 0;
+    auto r = fromLocal(t);
+    if (r)
+        r->nsec += base.nsec % 1000000; // the fraction below a millisecond stays too
+    return r;
+}
+
+bool isLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+} // namespace
+
+std::string TrimTrailingBackslash(std::string_view text) {
+    // "/" is a single byte that no UTF-8 sequence and no CP932 trail byte contains.
+    std::size_t end = text.size();
+    while (end > 0 && text[end - 1] == '/')
+        --end;
+    if (end == 0 && !text.empty())
+        return "/";
+    return std::string(text.substr(0, end));
+}
+
+std::size_t LastCharPos(char32_t ch, std::string_view text) {
+    std::size_t pos = 0;
+    forEachNameChar(text, [&](const NameChar& c) {
+        if (!c.stray && c.code == ch)
+            pos = c.offset + 1;
+        return true;
+    });
+    return pos;
+}
+
+std::string FolderOfPath(const std::string& path, FileSystem& fs) {
+    FileInfo info;
+    if (fs.stat(path, info) != 0 || info.isDirectory)
+        return TrimTrailingBackslash(path);
+    const std::size_t slash = LastCharPos(U'/', path);
+    if (slash == 0)
+        return "";
+    if (slash == 1)
+        return "/";
+    return TrimTrailingBackslash(std::string_view(path).substr(0, slash - 1));
+}
+
+std::string GetLongPath(const std::string& path, FileSystem& fs) {
+    std::string abs = path;
+    if (abs.empty() || abs[0] != '/') {
+        std::vector<char> buf(4096);
+        while (!getcwd(buf.data(), buf.size())) {
+            if (errno != ERANGE)
+                throw std::runtime_error(kFileNotFound);
+            buf.resize(buf.size() * 2);
+        }
+        abs = joinPath(buf.data(), path);
+    }
+    std::vector<std::string> parts;
+    std::size_t i = 0;
+    while (i <= abs.size()) {
+        std::size_t j = abs.find('/', i);
+        if (j == std::string::npos)
+            j = abs.size();
+        const std::string part = abs.substr(i, j - i);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        i = j + 1;
+    }
+    if (parts.empty())
+        throw std::runtime_error(kFileNotFound);
+    std::string result;
+    for (const auto& p : parts) {
+        result += '/';
+        result += p;
+        FileInfo info;
+        if (fs.stat(result, info, false) != 0)
+            throw std::runtime_error(kFileNotFound);
+    }
+    return result;
+}
+
+bool SetFileDateTimes(const std::string& path, std::string_view cY, std::string_view cM, std::string_view cD,
+                      std::string_view cH, std::string_view cN, std::string_view uY, std::string_view uM,
+                      std::string_view uD, std::string_view uH, std::string_view uN, bool changeCreation,
+                      bool changeUpdate, FileSystem& fs) {
+    if (!changeCreation && !changeUpdate)
+        return true;
+    FileInfo info;
+    if (fs.stat(path, info) != 0 || (info.attributes & AttrReadOnly) || !info.lastWrite)
+        return false;
+    std::optional<FileTime> creation, update;
+    if (changeCreation) {
+        // Where the file system keeps no creation time, its fields start from the last write time.
+        creation = composeTime(info.creation.value_or(*info.lastWrite), cY, cM, cD, cH, cN);
+        if (!creation)
+            return false;
+    }
+    if (changeUpdate) {
+        update = composeTime(*info.lastWrite, uY, uM, uD, uH, uN);
+        if (!update)
+            return false;
+    }
+    return fs.setTimes(path, creation, update) == 0;
+}
+
+bool SetFileAttrBits(const std::string& path, bool changeReadOnly, bool changeArchive, bool changeHidden,
+                     bool changeSystem, bool readOnly, bool archive, bool hidden, bool system, FileSystem& fs) {
+    uint32_t mask = 0, values = 0;
+    auto take = [&](bool change, bool value, uint32_t bit) {
+        if (change) {
+            mask |= bit;
+            if (value)
+                values |= bit;
+        }
+    };
+    take(changeReadOnly, readOnly, AttrReadOnly);
+    take(changeArchive, archive, AttrArchive);
+    take(changeHidden, hidden, AttrHidden);
+    take(changeSystem, system, AttrSystem);
+    FileInfo info;
+    if (fs.stat(path, info) != 0)
+        return false;
+    if (mask == 0)
+        return true;
+    return fs.setAttributes(path, mask, values) == 0;
+}
+
+int64_t CountFileLines(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw std::system_error(errno, std::generic_category(), path);
+    int64_t lines = 0;
+    char last = '\n';
+    std::vector<char> buf(1 << 16);
+    for (;;) {
+        const ssize_t n = read(fd, buf.data(), buf.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            close(fd);
+            throw std::system_error(e, std::generic_category(), path);
+        }
+        if (n == 0)
+            break;
+        for (ssize_t k = 0; k < n; ++k)
+            if (buf[k] == '\n')
+                ++lines;
+        last = buf[n - 1];
+    }
+    close(fd);
+    if (last != '\n')
+        ++lines;
+    return lines;
+}
+
+bool IsDateText(std::string_view text) {
+    std::string t(text);
+    for (char& c : t)
+        if (c == '-')
+            c = '1';
+    int fields[3] = {0, 0, 0};
+    std::size_t start = 0;
+    for (int k = 0; k < 3; ++k) {
+        const std::size_t end = k < 2 ? t.find('/', start) : t.size();
+        if (end == std::string::npos)
+            return false;
+        const std::string_view f = std::string_view(t).substr(start, end - start);
+        if (f.empty() || f.size() > 4)
+            return false;
+        for (char c : f) {
+            if (c < '0' || c > '9')
+                return false;
+            fields[k] = fields[k] * 10 + (c - '0');
+        }
+        start = end + 1;
+    }
+    const int y = fields[0], m = fields[1], d = fields[2];
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1)
+        return false;
+    return d <= days[m - 1] + (m == 2 && isLeap(y) ? 1 : 0);
+}
+
+std::string FixNumberText(std::string_view text) {
+    if (text.empty())
+        return "0";
+    int64_t v = 0;
+    const std::size_t stop = readInteger(text, v);
+    if (stop == text.size())
+        return std::to_string(v);
+    if (stop == 0) {
+        const NameChar c = nameCharAt(text, 0);
+        return std::string(text.substr(c.length));
+    }
+    if (stop > text.size())
+        return std::string(text); // nothing left to remove ("-")
+    const NameChar c = nameCharAt(text, stop);
+    std::string r(text);
+    r.erase(stop, c.length);
+    return r;
+}
+
+std::string RemoveBadNameChars(std::string_view text) {
+    std::string r(text);
+    for (char bad : kBadNameChars) {
+        std::size_t found = std::string::npos, length = 0;
+        forEachNameChar(r, [&](const NameChar& c) {
+            if (!c.stray && c.code == static_cast<char32_t>(bad)) {
+                found = c.offset;
+                length = c.length;
+                return false;
+            }
+            return true;
+        });
+        if (found != std::string::npos)
+            r.erase(found, length);
+    }
+    return r;
+}
+
+int64_t KbTextToInt(std::string_view text) {
+    // Drop the last two characters, whatever they are, as the unit.
+    std::vector<std::size_t> starts;
+    forEachNameChar(text, [&](const NameChar& c) {
+        starts.push_back(c.offset);
+        return true;
+    });
+    const std::string_view rest = starts.size() < 2 ? std::string_view() : text.substr(0, starts[starts.size() - 2]);
+    int64_t v = 0;
+    if (rest.empty() || readInteger(rest, v) != rest.size())
+        throw std::invalid_argument("'" + std::string(rest) + "' is not a valid integer value");
+    return v;
+}
+
+bool RenameFileTo(const std::string& oldPath, const std::string& newPath, FileSystem& fs) {
+    return fs.renameNoReplace(oldPath, newPath) == 0;
+}
+
+} // namespace rinoza

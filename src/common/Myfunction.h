@@ -1,0 +1,71 @@
+#pragma once
+
+// Small routines the windows share: the folder of a path, the long form of a path, file times and
+// attributes from the text fields, line counts, and the checks of number, name and date fields.
+// None of them keeps state. Routines that touch files take the file system to use.
+
+#include "platform/FileSystem.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace rinoza {
+
+// The characters a file name may not contain, in the order the checks remove them.
+inline constexpr std::string_view kBadNameChars = "\\/:,;*?\"<>|";
+
+// The folder of a path without trailing "/": a folder (or a path that cannot be read) stands for
+// itself, a file for the folder holding it. The root stays "/", so joinPath(result, name) is valid.
+std::string FolderOfPath(const std::string& path, FileSystem& fs = systemFileSystem());
+
+// The text without trailing "/" characters; a text made only of "/" becomes the root "/".
+std::string TrimTrailingBackslash(std::string_view text);
+
+// 1-based byte position of the last character ch in the text, whole characters compared; 0 if none.
+std::size_t LastCharPos(char32_t ch, std::string_view text);
+
+// The absolute form of a path (against the working folder, with ".", ".." and doubled "/" resolved).
+// Throws std::runtime_error("ファイルが見つかりません。") when a component does not exist, and for the
+// root itself, which has no component to look up.
+std::string GetLongPath(const std::string& path, FileSystem& fs = systemFileSystem());
+
+// Sets the creation and/or last write time of a file from the texts of the timestamp fields:
+// "----" (year) and "--" (month, day, hour, minute) keep that field of the present time; seconds
+// become 0; the fraction of a second stays. False, with nothing written, when a chosen time does not
+// form an existing date, a text is not a number, the file is read-only or the write fails.
+// Neither flag set: true, and nothing is touched.
+bool SetFileDateTimes(const std::string& path, std::string_view cY, std::string_view cM, std::string_view cD,
+                      std::string_view cH, std::string_view cN, std::string_view uY, std::string_view uM,
+                      std::string_view uD, std::string_view uH, std::string_view uN, bool changeCreation,
+                      bool changeUpdate, FileSystem& fs = systemFileSystem());
+
+// Sets or clears read-only, archive, hidden and system where their change flag is set. True on success.
+bool SetFileAttrBits(const std::string& path, bool changeReadOnly, bool changeArchive, bool changeHidden,
+                     bool changeSystem, bool readOnly, bool archive, bool hidden, bool system,
+                     FileSystem& fs = systemFileSystem());
+
+// Number of lines of a text file (a last line without a line break counts; an empty file has none).
+// Throws std::system_error when the file cannot be opened or read.
+int64_t CountFileLines(const std::string& path);
+
+// Whether "year/month/day" is an existing date; every "-" counts as "1", so "----/--/--" is valid
+// and "----/02/29" is not (1111 is no leap year).
+bool IsDateText(std::string_view text);
+
+// The text of a number field made acceptable: "" gives "0", a whole integer is rewritten in decimal
+// ("007" -> "7", "+5" -> "5"), otherwise the one character at which reading stopped is removed.
+std::string FixNumberText(std::string_view text);
+
+// The text without the first occurrence of each character in kBadNameChars.
+std::string RemoveBadNameChars(std::string_view text);
+
+// The number in front of the unit of a size text ("12KB" -> 12). Throws std::invalid_argument when
+// the rest is not an integer.
+int64_t KbTextToInt(std::string_view text);
+
+// Renames or moves a file within its file system; never replaces an existing target.
+bool RenameFileTo(const std::string& oldPath, const std::string& newPath, FileSystem& fs = systemFileSystem());
+
+} // namespace rinoza
