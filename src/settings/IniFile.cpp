@@ -371,7 +371,7 @@ void IniFile::save() {
     }
     // A file without any write permission is refused for every user, root included: replacing it by a
     // rename would silently defeat its protection.
-    if (exists && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0))
+    if (exists && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
         throw SettingsWriteError(m_path);
 
     std::string content;
