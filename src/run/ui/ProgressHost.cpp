@@ -44,6 +44,10 @@ void ProgressHost::EndProgress() {
     }
 }
 
+bool ProgressHost::inProgress() const { return !m_dialog.isNull(); }
+
+TFrmRenameOn* ProgressHost::dialog() const { return m_dialog.data(); }
+
 void ProgressHost::setMaximum(int maximum) {
     if (m_dialog)
         m_dialog->prb()->setMaximum(maximum);

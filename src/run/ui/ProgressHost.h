@@ -34,12 +34,12 @@ public:
     // Enables the main window and closes the dialog (freed once pending events have run). The stop
     // flag keeps its value.
     void EndProgress();
-    bool inProgress() const { return !m_dialog.isNull(); }
+    bool inProgress() const;
 
     bool CancelRequested = false;
 
     // The dialog between Begin and End, else null.
-    TFrmRenameOn* dialog() const { return m_dialog.data(); }
+    TFrmRenameOn* dialog() const;
 
     // The bar: position 0 and a maximum, then one step per item.
     void setMaximum(int maximum);
