@@ -1,0 +1,20 @@
+#include "app/DisplaySettings.h"
+
+#include "settings/IniFile.h"
+
+namespace rinoza {
+
+DisplaySettings DisplaySettings::read(const IniFile& ini) {
+    const DisplaySettings d;
+    DisplaySettings s;
+    s.LVIconVisible = ini.ReadBool("Window", "LVIconVisible", d.LVIconVisible);
+    s.LVSysVisible = ini.ReadBool("Window", "LVSysVisible", d.LVSysVisible);
+    s.LVHiddenVisible = ini.ReadBool("Window", "LVHiddenVisible", d.LVHiddenVisible);
+    s.LVReadonlyVisible = ini.ReadBool("Window", "LVReadonlyVisible", d.LVReadonlyVisible);
+    s.Focus = ini.ReadBool("Window", "Focus", d.Focus);
+    s.ColSize = ini.ReadBool("Window", "ColSize", d.ColSize);
+    s.LVIconMax = ini.ReadInteger("Window", "LVIconMax", d.LVIconMax);
+    return s;
+}
+
+} // namespace rinoza

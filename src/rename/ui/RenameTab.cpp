@@ -1,0 +1,399 @@
+#include "rename/ui/RenameTab.h"
+
+#include "common/TextCodec.h"
+#include "common/ui/ComboUtil.h"
+#include "common/ui/ProgramImages.h"
+#include "common/ui/UserPrompts.h"
+#include "rename/ui/NumberSpinBox.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace rinoza {
+
+namespace {
+
+QString u8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string bytes(const QString& s) { return s.toUtf8().toStdString(); }
+
+QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+QLineEdit* makeEdit(const QString& name, const QString& text, QWidget* parent) {
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(name);
+    return e;
+}
+
+QComboBox* makeList(const QString& name, const QStringList& entries, QWidget* parent) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setEditable(false);
+    c->addItems(entries);
+    return c;
+}
+
+QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+std::optional<LocalDateTime> readFileDateForName(const std::string& path, FileDateKind kind) {
+    return GetFileDate(path, kind,
+                       [](const std::string& p) { prompts().plainMessage(QString::fromUtf8(displayText(p))); });
+}
+
+} // namespace
+
+RenameTab::RenameTab(const Clock& clock, QWidget* parent)
+    : QWidget(parent), m_clock(&clock), m_builder(std::make_unique<NameBuilder>(clock, readFileDateForName)) {
+    buildControls();
+    applyRuleSet(RenameRuleSet::defaults());
+}
+
+RenameTab::~RenameTab() = default;
+
+void RenameTab::setClock(const Clock& clock) {
+    m_clock = &clock;
+    m_builder = std::make_unique<NameBuilder>(clock, readFileDateForName);
+    UpdateExample();
+}
+
+void RenameTab::buildControls() {
+    setObjectName(QStringLiteral("tbsSet"));
+
+    // Example: old name -> new name.
+    gbRei = new QGroupBox(QStringLiteral("<例>"), this);
+    gbRei->setObjectName(QStringLiteral("gbRei"));
+    edtReiBefore = makeEdit(QStringLiteral("edtReiBefore"), QStringLiteral("abcde.xyz"), gbRei);
+    lblRei = makeLabel(QStringLiteral("lblRei"), QStringLiteral("→"), gbRei);
+    edtReiAfter = makeEdit(QStringLiteral("edtReiAfter"), QString(), gbRei);
+    edtReiAfter->setReadOnly(true);
+    auto* reiLayout = new QHBoxLayout(gbRei);
+    reiLayout->setContentsMargins(6, 2, 6, 4);
+    reiLayout->addWidget(edtReiBefore, 1);
+    reiLayout->addWidget(lblRei);
+    reiLayout->addWidget(edtReiAfter, 1);
+
+    // Rule group.
+    gbChg = new QGroupBox(QStringLiteral("<変名 詳細設定>"), this);
+    gbChg->setObjectName(QStringLiteral("gbChg"));
+
+    lvChg = new QListWidget(gbChg);
+    lvChg->setObjectName(QStringLiteral("lvChg"));
+    lvChg->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvChg->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvChg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lvChg->setFixedWidth(118);
+
+    bbtnUp = new QToolButton(gbChg);
+    bbtnUp->setObjectName(QStringLiteral("bbtnUp"));
+    bbtnUp->setIcon(programImage(ImgArrowUp));
+    bbtnUp->setArrowType(programImage(ImgArrowUp).isNull() ? Qt::UpArrow : Qt::NoArrow);
+    bbtnDown = new QToolButton(gbChg);
+    bbtnDown->setObjectName(QStringLiteral("bbtnDown"));
+    bbtnDown->setIcon(programImage(ImgArrowDown));
+    bbtnDown->setArrowType(programImage(ImgArrowDown).isNull() ? Qt::DownArrow : Qt::NoArrow);
+
+    lblKotei1 = makeLabel(QStringLiteral("lblKotei1"), QStringLiteral("1) 固定文字１"), gbChg);
+    edtKotei1 = makeEdit(QStringLiteral("edtKotei1"), QString(), gbChg);
+    lblMotoF = makeLabel(QStringLiteral("lblMotoF"), QStringLiteral("2) 元ファイル名"), gbChg);
+    udMotoFS = new NumberSpinBox(QStringLiteral("udMotoFS"), QStringLiteral("edtMotoFS"), 1, 999, 1, 3, gbChg);
+    lblMotoFH = makeLabel(QStringLiteral("lblMotoFH"), QStringLiteral("～"), gbChg);
+    udMotoFE = new NumberSpinBox(QStringLiteral("udMotoFE"), QStringLiteral("edtMotoFE"), 1, 999, 999, 3, gbChg);
+    lblKotei2 = makeLabel(QStringLiteral("lblKotei2"), QStringLiteral("3) 固定文字２"), gbChg);
+    edtKotei2 = makeEdit(QStringLiteral("edtKotei2"), QString(), gbChg);
+    lblRenKeta = makeLabel(QStringLiteral("lblRenKeta"), QStringLiteral("4) 連番の桁数"), gbChg);
+    cbRenKeta = makeList(QStringLiteral("cbRenKeta"),
+                         {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}, gbChg);
+    lblRenStart = makeLabel(QStringLiteral("lblRenStart"), QStringLiteral("開始数"), gbChg);
+    udRenStart = new NumberSpinBox(QStringLiteral("udRenStart"), QStringLiteral("edtRenStart"), 0, 9999, 1, 4, gbChg);
+    lblRenAdd = makeLabel(QStringLiteral("lblRenAdd"), QStringLiteral("増分"), gbChg);
+    udRenAdd = new NumberSpinBox(QStringLiteral("udRenAdd"), QStringLiteral("edtRenAdd"), 1, 9999, 1, 4, gbChg);
+    lblKoteiK = makeLabel(QStringLiteral("lblKoteiK"), QStringLiteral("7) 拡張子"), gbChg);
+    edtKoteiK = makeEdit(QStringLiteral("edtKoteiK"), QString(), gbChg);
+    lblDateTime = makeLabel(QStringLiteral("lblDateTime"), QStringLiteral("8) 日付/時間"), gbChg);
+    cbDateTime = makeList(QStringLiteral("cbDateTime"),
+                          {QStringLiteral("現在日"), QStringLiteral("現在時"), QStringLiteral("現在日時"),
+                           QStringLiteral("ファイル作成日"), QStringLiteral("ファイル作成時"),
+                           QStringLiteral("ファイル作成日時"), QStringLiteral("ファイル更新日"),
+                           QStringLiteral("ファイル更新時"), QStringLiteral("ファイル更新日時"),
+                           QStringLiteral("ファイルアクセス日")},
+                          gbChg);
+    cbDateTime->setMaxVisibleItems(10);
+    lblDateK = makeLabel(QStringLiteral("lblDateK"), QStringLiteral("区切り - 日付"), gbChg);
+    edtDateK = makeEdit(QStringLiteral("edtDateK"), QStringLiteral("_"), gbChg);
+    lblTimeK = makeLabel(QStringLiteral("lblTimeK"), QStringLiteral("時間"), gbChg);
+    edtTimeK = makeEdit(QStringLiteral("edtTimeK"), QStringLiteral("_"), gbChg);
+    lblCase = makeLabel(QStringLiteral("lblCase"), QStringLiteral("大文字/小文字"), gbChg);
+    cbCase = makeList(QStringLiteral("cbCase"),
+                      {QStringLiteral("そのまま"), QStringLiteral("大文字"), QStringLiteral("小文字"),
+                       QStringLiteral("頭１文字のみ大文字")},
+                      gbChg);
+    lblChgB = makeLabel(QStringLiteral("lblChgB"), QStringLiteral("9) 文字置換え"), gbChg);
+    edtChgB = makeEdit(QStringLiteral("edtChgB"), QString(), gbChg);
+    lblChg = makeLabel(QStringLiteral("lblChg"), QStringLiteral("→"), gbChg);
+    edtChgA = makeEdit(QStringLiteral("edtChgA"), QString(), gbChg);
+
+    for (NumberSpinBox* s : {udMotoFS, udMotoFE, udRenStart, udRenAdd})
+        s->setMaximumWidth(60);
+    edtDateK->setMaximumWidth(36);
+    edtTimeK->setMaximumWidth(36);
+
+    // The list with its arrows at the left, the case list under it, each element's fields to the right.
+    auto* arrows = new QVBoxLayout;
+    arrows->setSpacing(2);
+    arrows->addStretch(1);
+    arrows->addWidget(bbtnUp);
+    arrows->addWidget(bbtnDown);
+    arrows->addStretch(1);
+
+    auto* fields = new QGridLayout;
+    fields->setHorizontalSpacing(4);
+    fields->setVerticalSpacing(2);
+    fields->addWidget(lblKotei1, 0, 0);
+    fields->addWidget(edtKotei1, 0, 1, 1, 4);
+    fields->addWidget(lblMotoF, 1, 0);
+    fields->addWidget(udMotoFS, 1, 1);
+    fields->addWidget(lblMotoFH, 1, 2, Qt::AlignCenter);
+    fields->addWidget(udMotoFE, 1, 3);
+    fields->addWidget(lblKotei2, 2, 0);
+    fields->addWidget(edtKotei2, 2, 1, 1, 4);
+    fields->addWidget(lblRenKeta, 3, 0);
+    fields->addWidget(cbRenKeta, 3, 1);
+    fields->addWidget(lblRenStart, 4, 0, Qt::AlignRight);
+    fields->addWidget(udRenStart, 4, 1);
+    fields->addWidget(lblRenAdd, 4, 2);
+    fields->addWidget(udRenAdd, 4, 3);
+    fields->addWidget(lblKoteiK, 5, 0);
+    fields->addWidget(edtKoteiK, 5, 1, 1, 4);
+    fields->addWidget(lblDateTime, 6, 0);
+    fields->addWidget(cbDateTime, 6, 1, 1, 3);
+    fields->addWidget(lblDateK, 7, 0, Qt::AlignRight);
+    fields->addWidget(edtDateK, 7, 1);
+    fields->addWidget(lblTimeK, 7, 2);
+    fields->addWidget(edtTimeK, 7, 3);
+    fields->addWidget(lblChgB, 8, 0);
+    fields->addWidget(edtChgB, 8, 1, 1, 2);
+    fields->addWidget(lblChg, 8, 3, Qt::AlignCenter);
+    fields->addWidget(edtChgA, 8, 4);
+    fields->setColumnStretch(4, 1);
+
+    auto* chgLayout = new QGridLayout(gbChg);
+    chgLayout->setContentsMargins(6, 2, 6, 4);
+    chgLayout->setHorizontalSpacing(4);
+    chgLayout->setVerticalSpacing(2);
+    chgLayout->addWidget(lvChg, 0, 0);
+    chgLayout->addLayout(arrows, 0, 1);
+    chgLayout->addLayout(fields, 0, 2, 2, 1);
+    auto* caseRow = new QHBoxLayout;
+    caseRow->addWidget(lblCase);
+    caseRow->addWidget(cbCase, 1);
+    chgLayout->addLayout(caseRow, 1, 0, 1, 2);
+    chgLayout->setColumnStretch(2, 1);
+
+    btnCnvStart = makeButton(QStringLiteral("btnCnvStart"), QStringLiteral("変名開始(&I) ..."), this);
+    btnCnvStart->setDefault(true);
+    btnAns = makeButton(QStringLiteral("btnAns"), QStringLiteral("結果表示(&K)"), this);
+    btnAns->setToolTip(QStringLiteral("備考に変名結果を表示する"));
+    btnNew = makeButton(QStringLiteral("btnNew"), QStringLiteral("設定クリア(&E) ..."), this);
+    btnNew->setToolTip(QStringLiteral("変名設定をクリアして初期値に戻す"));
+    btnAndo = makeButton(QStringLiteral("btnAndo"), QStringLiteral("前回変名戻し(&A) ..."), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnCnvStart);
+    buttons->addWidget(btnAns);
+    buttons->addStretch(1);
+    buttons->addWidget(btnNew);
+    buttons->addWidget(btnAndo);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setSpacing(4);
+    layout->addWidget(gbRei);
+    layout->addWidget(gbChg, 1);
+    layout->addLayout(buttons);
+
+    m_elementControls[1] = {lblKotei1, edtKotei1};
+    m_elementControls[2] = {lblMotoF, lblMotoFH, udMotoFS, udMotoFE};
+    m_elementControls[3] = {lblKotei2, edtKotei2};
+    m_elementControls[4] = {lblRenKeta, lblRenStart, lblRenAdd, cbRenKeta, udRenStart, udRenAdd};
+    m_elementControls[7] = {lblKoteiK, edtKoteiK};
+    m_elementControls[8] = {lblDateTime, lblDateK, lblTimeK, cbDateTime, edtDateK, edtTimeK};
+    m_elementControls[9] = {lblChgB, lblChg, edtChgB, edtChgA};
+
+    // Any change of an entry (tick, selection, caption, order) recomputes everything.
+    connect(lvChg, &QListWidget::itemChanged, this, &RenameTab::lvChgChange);
+    connect(lvChg, &QListWidget::currentRowChanged, this, &RenameTab::lvChgChange);
+    connect(lvChg->model(), &QAbstractItemModel::rowsInserted, this, &RenameTab::lvChgChange);
+    connect(lvChg->model(), &QAbstractItemModel::rowsRemoved, this, &RenameTab::lvChgChange);
+    connect(lvChg->model(), &QAbstractItemModel::rowsMoved, this, &RenameTab::lvChgChange);
+    connect(bbtnUp, &QToolButton::clicked, this, &RenameTab::bbtnUpClick);
+    connect(bbtnDown, &QToolButton::clicked, this, &RenameTab::bbtnDownClick);
+    connect(edtReiBefore, &QLineEdit::textChanged, this, &RenameTab::edtReiBeforeChange);
+    for (QLineEdit* e : {edtKotei1, edtKotei2, edtKoteiK, edtDateK, edtTimeK, edtChgB, edtChgA})
+        connect(e, &QLineEdit::textChanged, this, &RenameTab::edtKoteiChange);
+    for (NumberSpinBox* s : {udMotoFS, udMotoFE})
+        connect(s->edit(), &QLineEdit::textChanged, this, &RenameTab::edtChgChange);
+    for (NumberSpinBox* s : {udRenStart, udRenAdd})
+        connect(s->edit(), &QLineEdit::textChanged, this, &RenameTab::edtRenChange);
+    for (QComboBox* c : {cbCase, cbDateTime, cbRenKeta})
+        connect(c, &QComboBox::currentIndexChanged, this, &RenameTab::cbChange);
+}
+
+RenameRuleSet RenameTab::currentRuleSet() const {
+    RenameRuleSet r;
+    for (int i = 0; i < static_cast<int>(r.elements.size()); ++i) {
+        auto& e = r.elements[static_cast<std::size_t>(i)];
+        if (QListWidgetItem* item = lvChg->item(i)) {
+            e.caption = bytes(item->text());
+            e.checked = item->checkState() == Qt::Checked;
+        }
+    }
+    r.fixF1 = bytes(edtKotei1->text());
+    r.fixF2 = bytes(edtKotei2->text());
+    r.fixK = bytes(edtKoteiK->text());
+    r.motoStart = udMotoFS->value();
+    r.motoEnd = udMotoFE->value();
+    r.renKeta = bytes(cbRenKeta->currentText());
+    r.renAdd = udRenAdd->value();
+    r.dateTime = cbDateTime->currentIndex();
+    r.dateK = bytes(edtDateK->text());
+    r.timeK = bytes(edtTimeK->text());
+    r.strChgBefore = bytes(edtChgB->text());
+    r.strChgAfter = bytes(edtChgA->text());
+    r.caseMode = cbCase->currentIndex();
+    return r;
+}
+
+void RenameTab::applyRuleSet(const RenameRuleSet& rules) {
+    lvChg->clear();
+    for (const RenameElement& e : rules.elements) {
+        auto* item = new QListWidgetItem(u8(e.caption));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(e.checked ? Qt::Checked : Qt::Unchecked);
+        lvChg->addItem(item);
+    }
+    edtKotei1->setText(u8(rules.fixF1));
+    edtKotei2->setText(u8(rules.fixF2));
+    edtKoteiK->setText(u8(rules.fixK));
+    udMotoFS->setValue(rules.motoStart);
+    udMotoFE->setValue(rules.motoEnd);
+    SelectComboItem(cbRenKeta, u8(rules.renKeta));
+    udRenAdd->setValue(rules.renAdd);
+    // An index outside the list leaves it without a selection (and -1 is what a close writes back).
+    cbDateTime->setCurrentIndex(rules.dateTime >= 0 && rules.dateTime < cbDateTime->count() ? rules.dateTime : -1);
+    edtDateK->setText(u8(rules.dateK));
+    edtTimeK->setText(u8(rules.timeK));
+    cbCase->setCurrentIndex(rules.caseMode >= 0 && rules.caseMode < cbCase->count() ? rules.caseMode : -1);
+    edtChgB->setText(u8(rules.strChgBefore));
+    edtChgA->setText(u8(rules.strChgAfter));
+    lvChgChange();
+}
+
+QString RenameTab::renStartText() const { return udRenStart->edit()->text(); }
+
+void RenameTab::setRenStart(int value) {
+    udRenStart->setValue(value);
+    // setValue does not touch a text that already shows the value but did not parse (e.g. "$10").
+    udRenStart->edit()->setText(QString::number(udRenStart->value()));
+}
+
+void RenameTab::lvChgChange() {
+    for (int i = 0; i < lvChg->count(); ++i) {
+        const QListWidgetItem* item = lvChg->item(i);
+        const QString caption = item->text();
+        if (caption.isEmpty() || caption.at(0) < QLatin1Char('0') || caption.at(0) > QLatin1Char('9'))
+            continue;
+        const int n = caption.at(0).unicode() - u'0';
+        const bool on = item->checkState() == Qt::Checked;
+        for (QWidget* w : m_elementControls[static_cast<std::size_t>(n)])
+            w->setEnabled(on);
+    }
+    UpdateExample();
+}
+
+void RenameTab::UpdateExample() {
+    const QString startText = renStartText();
+    const std::string start = bytes(startText);
+    const std::optional<int32_t> value = ParseWholeNumber(start);
+    if (!value) {
+        BeepMessageDlg(u8(notAnIntegerMessage(start)), MsgType::Error, MsgButtons::Ok);
+        return;
+    }
+    SerialCounter = *value;
+    const std::string newName = m_builder->BuildNewName(currentRuleSet(), bytes(edtReiBefore->text()),
+                                                        "[フォルダ名]", true, SerialCounter);
+    edtReiAfter->setText(u8(displayText(newName)));
+}
+
+void RenameTab::edtReiBeforeChange() { UpdateExample(); }
+
+void RenameTab::edtKoteiChange() { UpdateExample(); }
+
+void RenameTab::edtChgChange() {
+    if (auto* edit = qobject_cast<QLineEdit*>(sender()); edit && edit->text().isEmpty()) {
+        edit->setText(QStringLiteral("1")); // runs this handler again for the new text
+        return;
+    }
+    const bool reversed = udMotoFS->value() > udMotoFE->value();
+    setFieldRed(udMotoFS->edit(), reversed);
+    setFieldRed(udMotoFE->edit(), reversed);
+    UpdateExample();
+}
+
+void RenameTab::edtRenChange() {
+    if (auto* edit = qobject_cast<QLineEdit*>(sender()); edit && edit->text().isEmpty()) {
+        edit->setText(QStringLiteral("1"));
+        return;
+    }
+    UpdateExample();
+}
+
+void RenameTab::cbChange() { UpdateExample(); }
+
+void RenameTab::setFieldRed(QWidget* field, bool red) {
+    field->setStyleSheet(red ? QStringLiteral("background-color: red;") : QString());
+}
+
+void RenameTab::bbtnUpClick() {
+    const int row = lvChg->currentRow();
+    if (row > 0 && lvChg->currentItem() && lvChg->currentItem()->isSelected())
+        MoveElement(row, row - 1);
+    else
+        lvChg->setFocus();
+}
+
+void RenameTab::bbtnDownClick() {
+    const int row = lvChg->currentRow();
+    if (row >= 0 && row + 1 < lvChg->count() && lvChg->currentItem()->isSelected())
+        MoveElement(row, row + 1);
+    else
+        lvChg->setFocus();
+}
+
+void RenameTab::MoveElement(int from, int to) {
+    if (from < 0 || from >= lvChg->count() || to < 0 || to >= lvChg->count())
+        return;
+    lvChg->setUpdatesEnabled(false);
+    QListWidgetItem* item = lvChg->takeItem(from);
+    lvChg->insertItem(to, item);
+    lvChg->setCurrentRow(to);
+    item->setSelected(true);
+    lvChg->setFocus();
+    lvChg->setUpdatesEnabled(true);
+}
+
+} // namespace rinoza

@@ -1,0 +1,130 @@
+#pragma once
+
+// The rename tab: the example group gbRei, the rule group gbChg whose controls are the rule set
+// itself, and the four buttons whose handlers belong to the main window.
+
+#include "rename/NameBuilder.h"
+#include "rename/RenameRuleSet.h"
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+
+namespace rinoza {
+
+class NumberSpinBox;
+
+class RenameTab : public QWidget {
+    Q_OBJECT
+public:
+    // The clock gives "now" to the example; it must outlive the tab.
+    explicit RenameTab(const Clock& clock, QWidget* parent = nullptr);
+    ~RenameTab() override;
+
+    void setClock(const Clock& clock);
+
+    // The rule set as the controls hold it now. The start number is not part of it: callers read it
+    // with renStartText() and convert it with ParseWholeNumber, as UpdateExample does.
+    RenameRuleSet currentRuleSet() const;
+    // Puts a rule set into the controls (element list rebuilt, fields set); the change handlers run
+    // as for a user's edit, so the enabled states and the example follow.
+    void applyRuleSet(const RenameRuleSet& rules);
+
+    QString renStartText() const;
+    void setRenStart(int value);
+
+    // The one name builder of the window; callers pass the rule set and SerialCounter.
+    const NameBuilder& nameBuilder() const { return *m_builder; }
+
+    // The serial number that element 4 writes next. Every caller of BuildNewName sets it from the start
+    // field before its first call (UpdateExample, the result preview, the run).
+    int32_t SerialCounter = 0;
+
+    // Example group.
+    QGroupBox* gbRei = nullptr;
+    QLineEdit* edtReiBefore = nullptr;
+    QLabel* lblRei = nullptr;
+    QLineEdit* edtReiAfter = nullptr;
+
+    // Rule group.
+    QGroupBox* gbChg = nullptr;
+    QListWidget* lvChg = nullptr;
+    QToolButton* bbtnUp = nullptr;
+    QToolButton* bbtnDown = nullptr;
+    QLabel* lblKotei1 = nullptr;
+    QLineEdit* edtKotei1 = nullptr;
+    QLabel* lblMotoF = nullptr;
+    NumberSpinBox* udMotoFS = nullptr;
+    QLabel* lblMotoFH = nullptr;
+    NumberSpinBox* udMotoFE = nullptr;
+    QLabel* lblKotei2 = nullptr;
+    QLineEdit* edtKotei2 = nullptr;
+    QLabel* lblRenKeta = nullptr;
+    QComboBox* cbRenKeta = nullptr;
+    QLabel* lblRenStart = nullptr;
+    NumberSpinBox* udRenStart = nullptr;
+    QLabel* lblRenAdd = nullptr;
+    NumberSpinBox* udRenAdd = nullptr;
+    QLabel* lblKoteiK = nullptr;
+    QLineEdit* edtKoteiK = nullptr;
+    QLabel* lblDateTime = nullptr;
+    QComboBox* cbDateTime = nullptr;
+    QLabel* lblDateK = nullptr;
+    QLineEdit* edtDateK = nullptr;
+    QLabel* lblTimeK = nullptr;
+    QLineEdit* edtTimeK = nullptr;
+    QLabel* lblCase = nullptr;
+    QComboBox* cbCase = nullptr;
+    QLabel* lblChgB = nullptr;
+    QLineEdit* edtChgB = nullptr;
+    QLabel* lblChg = nullptr;
+    QLineEdit* edtChgA = nullptr;
+
+    // Buttons; the main window connects them to its handlers.
+    QPushButton* btnCnvStart = nullptr;
+    QPushButton* btnAns = nullptr;
+    QPushButton* btnNew = nullptr;
+    QPushButton* btnAndo = nullptr;
+
+public slots:
+    // Recomputes the enabled state of every element's controls from the tick marks, then the example.
+    void lvChgChange();
+    // Rebuilds the example's new name. When the start field is not a whole number, says so and keeps
+    // the previous example.
+    void UpdateExample();
+    void edtReiBeforeChange();
+    // Text fields that become part of a name (the check for characters file names cannot hold is added
+    // by the rule editor's validation).
+    void edtKoteiChange();
+    // Slice bounds: an emptied field becomes "1"; a reversed slice is marked red.
+    void edtChgChange();
+    // Serial number fields: an emptied field becomes "1".
+    void edtRenChange();
+    void cbChange();
+    void bbtnUpClick();
+    void bbtnDownClick();
+    // Moves the element at `from` to `to` (positions from 0), keeping its caption and tick; the moved
+    // entry becomes the selected one.
+    void MoveElement(int from, int to);
+
+private:
+    void buildControls();
+    void setFieldRed(QWidget* field, bool red);
+
+    const Clock* m_clock;
+    std::unique_ptr<NameBuilder> m_builder;
+    // The controls that follow each element's tick mark, by element number 1..9.
+    std::array<std::vector<QWidget*>, 10> m_elementControls;
+};
+
+} // namespace rinoza

@@ -1,0 +1,141 @@
+#include "stamps/ui/TimeTab.h"
+
+#include "common/ui/ComboUtil.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace rinoza {
+
+namespace {
+
+// Suffix of each field's name, the label after it, and its entries.
+struct FieldKind {
+    const char* suffix;
+    const char* unit;
+    const char* placeholder;
+    int first;
+    int last;
+};
+constexpr FieldKind kFields[5] = {
+    {"Y", "年", "----", 1980, 2100}, {"M", "月", "--", 1, 12}, {"D", "日", "--", 1, 31},
+    {"H", "時", "--", 0, 23},        {"N", "分", "--", 0, 59},
+};
+
+void fillList(QComboBox* combo, const FieldKind& kind, const QString& selected) {
+    combo->clear();
+    QStringList entries;
+    entries.reserve(kind.last - kind.first + 2);
+    entries << QString::fromUtf8(kind.placeholder);
+    for (int v = kind.first; v <= kind.last; ++v)
+        entries << QString::number(v);
+    combo->addItems(entries);
+    SelectComboItem(combo, selected);
+}
+
+DateFieldTexts textsOf(const std::array<QComboBox*, 5>& fields) {
+    DateFieldTexts t;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        t[i] = fields[i]->currentText();
+    return t;
+}
+
+} // namespace
+
+TimeTab::TimeTab(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("tbsTime"));
+    gbTime = new QGroupBox(QStringLiteral("<タイムスタンプ>"), this);
+    gbTime->setObjectName(QStringLiteral("gbTime"));
+
+    QGroupBox* crt = buildBlock(QStringLiteral("Crt"), cbCrt, QStringLiteral("作成日時を変更する(&C)"), btnCrtD,
+                                QStringLiteral("作成日付"), 1, btnCrtT, QStringLiteral("作成時間"), 2, crtFields);
+    QGroupBox* upd = buildBlock(QStringLiteral("Upd"), cbUpd, QStringLiteral("更新日時を変更する(&U)"), btnUpdD,
+                                QStringLiteral("更新日付"), 3, btnUpdT, QStringLiteral("更新時間"), 4, updFields);
+    auto* inner = new QVBoxLayout(gbTime);
+    inner->setContentsMargins(8, 4, 8, 4);
+    inner->addWidget(crt);
+    inner->addWidget(upd);
+    inner->addStretch(1);
+
+    btnDateTimeChg = new QPushButton(QStringLiteral("変更開始(&I) ..."), this);
+    btnDateTimeChg->setObjectName(QStringLiteral("btnDateTimeChg"));
+    btnDateTimeChg->setDefault(true);
+    btnDateTimeChg->setEnabled(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnDateTimeChg);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->addWidget(gbTime, 1);
+    layout->addLayout(buttons);
+
+    connect(cbCrt, &QCheckBox::toggled, this, &TimeTab::cbCrtUpdClick);
+    connect(cbUpd, &QCheckBox::toggled, this, &TimeTab::cbCrtUpdClick);
+    for (QPushButton* b : {btnCrtD, btnCrtT, btnUpdD, btnUpdT})
+        connect(b, &QPushButton::clicked, this, &TimeTab::btnTimeClick);
+}
+
+QGroupBox* TimeTab::buildBlock(const QString& prefix, QCheckBox*& check, const QString& checkText,
+                               QPushButton*& dateBtn, const QString& dateText, int dateTag, QPushButton*& timeBtn,
+                               const QString& timeText, int timeTag, std::array<QComboBox*, 5>& fields) {
+    // A frameless box only to keep each block's controls together.
+    auto* box = new QGroupBox(gbTime);
+    box->setFlat(true);
+    box->setStyleSheet(QStringLiteral("QGroupBox { border: none; }"));
+
+    check = new QCheckBox(checkText, box);
+    check->setObjectName(QStringLiteral("cb") + prefix);
+    dateBtn = new QPushButton(dateText, box);
+    dateBtn->setObjectName(QStringLiteral("btn") + prefix + QStringLiteral("D"));
+    dateBtn->setProperty("tag", dateTag);
+    timeBtn = new QPushButton(timeText, box);
+    timeBtn->setObjectName(QStringLiteral("btn") + prefix + QStringLiteral("T"));
+    timeBtn->setProperty("tag", timeTag);
+
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(4);
+    grid->addWidget(check, 0, 0, 1, 7);
+    grid->addWidget(dateBtn, 1, 0);
+    grid->addWidget(timeBtn, 2, 0);
+    for (int i = 0; i < 5; ++i) {
+        const FieldKind& k = kFields[i];
+        auto* combo = new QComboBox(box);
+        combo->setObjectName(QStringLiteral("cb") + prefix + QLatin1String(k.suffix));
+        combo->setEditable(false);
+        combo->setMaxVisibleItems(10);
+        auto* unit = new QLabel(QString::fromUtf8(k.unit), box);
+        unit->setObjectName(QStringLiteral("lbl") + prefix + QLatin1String(k.suffix));
+        const int row = i < 3 ? 1 : 2;
+        const int col = i < 3 ? 1 + 2 * i : 1 + 2 * (i - 3);
+        grid->addWidget(combo, row, col);
+        grid->addWidget(unit, row, col + 1);
+        fields[static_cast<std::size_t>(i)] = combo;
+    }
+    grid->setColumnStretch(7, 1);
+    return box;
+}
+
+void TimeTab::fillDateLists(const DateFieldTexts& crt, const DateFieldTexts& upd) {
+    for (std::size_t i = 0; i < 5; ++i) {
+        fillList(crtFields[i], kFields[i], crt[i]);
+        fillList(updFields[i], kFields[i], upd[i]);
+    }
+}
+
+DateFieldTexts TimeTab::crtTexts() const { return textsOf(crtFields); }
+DateFieldTexts TimeTab::updTexts() const { return textsOf(updFields); }
+
+// The timestamp change is built on top of these controls; until then these handlers do nothing.
+void TimeTab::cbCrtUpdClick() {}
+void TimeTab::btnTimeClick() {}
+
+} // namespace rinoza

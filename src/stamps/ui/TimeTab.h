@@ -1,0 +1,53 @@
+#pragma once
+
+// The date and time tab: two blocks (creation, update), each a check box, a date and a time button
+// and five fixed drop-down lists (year, month, day, hour, minute) whose first entry keeps the file's value.
+
+#include <QWidget>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace rinoza {
+
+// The five texts of one block: year, month, day, hour, minute.
+using DateFieldTexts = std::array<QString, 5>;
+
+class TimeTab : public QWidget {
+    Q_OBJECT
+public:
+    explicit TimeTab(QWidget* parent = nullptr);
+
+    // Fills the ten lists ("----"/"--" then the numbers without leading zeros) and selects in each the
+    // entry equal to the given text, the placeholder when none is.
+    void fillDateLists(const DateFieldTexts& crt, const DateFieldTexts& upd);
+    DateFieldTexts crtTexts() const;
+    DateFieldTexts updTexts() const;
+
+    QGroupBox* gbTime = nullptr;
+    QCheckBox* cbCrt = nullptr;
+    QPushButton* btnCrtD = nullptr;
+    QPushButton* btnCrtT = nullptr;
+    std::array<QComboBox*, 5> crtFields{}; // cbCrtY, cbCrtM, cbCrtD, cbCrtH, cbCrtN
+    QCheckBox* cbUpd = nullptr;
+    QPushButton* btnUpdD = nullptr;
+    QPushButton* btnUpdT = nullptr;
+    std::array<QComboBox*, 5> updFields{}; // cbUpdY, cbUpdM, cbUpdD, cbUpdH, cbUpdN
+    QPushButton* btnDateTimeChg = nullptr;
+
+public slots:
+    // Handlers of the timestamp change; built on top of these controls.
+    void cbCrtUpdClick();
+    void btnTimeClick();
+
+private:
+    QGroupBox* buildBlock(const QString& prefix, QCheckBox*& check, const QString& checkText, QPushButton*& dateBtn,
+                          const QString& dateText, int dateTag, QPushButton*& timeBtn, const QString& timeText,
+                          int timeTag, std::array<QComboBox*, 5>& fields);
+};
+
+} // namespace rinoza
