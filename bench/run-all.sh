@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Runs every benchmark of a Release build:  bash bench/run-all.sh BUILD_DIR
+set -u
+BUILD=${1:-build-bench}
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+"$BUILD/bench/filelist_sort"
+"$BUILD/bench/search_walk"
+"$BUILD/bench/rename_run_window"
