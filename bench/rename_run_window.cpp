@@ -50,9 +50,13 @@ public:
 };
 
 using Steady = std::chrono::steady_clock;
-double ms(Steady::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double ms(Steady::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
-std::string oldName(int i) { return "file_" + std::to_string(i) + ".dat"; }
+std::string oldName(int i) {
+    return "file_" + std::to_string(i) + ".dat";
+}
 std::string newName(int i) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "n%04d.dat", i + 1);
@@ -156,8 +160,8 @@ int main(int argc, char** argv) {
         UndoController(host).btnAndoClick();
         const double undo = ms(Steady::now() - t0);
 
-        std::printf("  round %d: run %8.1f ms, loop %8.1f ms (%.2fx) | undo %8.1f ms, loop %8.1f ms (%.2fx)\n", round + 1,
-                    run, loop, run / loop, undo, back, undo / back);
+        std::printf("  round %d: run %8.1f ms, loop %8.1f ms (%.2fx) | undo %8.1f ms, loop %8.1f ms (%.2fx)\n",
+                    round + 1, run, loop, run / loop, undo, back, undo / back);
         std::printf("           %s / %s\n", runStatus.toUtf8().constData(), status.toUtf8().constData());
         bestRun = std::min(bestRun, run);
         bestLoop = std::min(bestLoop, loop);

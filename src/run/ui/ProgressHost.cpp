@@ -8,7 +8,9 @@
 
 namespace rinoza {
 
-ProgressHost::ProgressHost(QWidget* mainWindow) : m_window(mainWindow) { m_slice.start(); }
+ProgressHost::ProgressHost(QWidget* mainWindow) : m_window(mainWindow) {
+    m_slice.start();
+}
 
 ProgressHost::~ProgressHost() {
     if (m_dialog) {
@@ -44,9 +46,13 @@ void ProgressHost::EndProgress() {
     }
 }
 
-bool ProgressHost::inProgress() const { return !m_dialog.isNull(); }
+bool ProgressHost::inProgress() const {
+    return !m_dialog.isNull();
+}
 
-TFrmRenameOn* ProgressHost::dialog() const { return m_dialog.data(); }
+TFrmRenameOn* ProgressHost::dialog() const {
+    return m_dialog.data();
+}
 
 void ProgressHost::setMaximum(int maximum) {
     if (m_dialog)
@@ -67,7 +73,9 @@ void ProgressHost::stepIt() {
     bar->setValue(next > bar->maximum() ? bar->minimum() : next);
 }
 
-int ProgressHost::position() const { return m_dialog ? m_dialog->prb()->value() : 0; }
+int ProgressHost::position() const {
+    return m_dialog ? m_dialog->prb()->value() : 0;
+}
 
 bool ProgressHost::pumpIfDue() {
     if (m_slice.elapsed() < m_sliceMs)

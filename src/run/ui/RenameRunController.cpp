@@ -89,7 +89,8 @@ bool RenameRunController::confirm(int& method, std::string& destination) {
 void RenameRunController::btnCnvStartClick() {
     FileListModel& model = *m_host.model;
     if (model.rowCount() == 0) {
-        BeepMessageDlg(QStringLiteral("変名処理に対するファイルが選ばれていません。"), MsgType::Warning, MsgButtons::Ok);
+        BeepMessageDlg(QStringLiteral("変名処理に対するファイルが選ばれていません。"), MsgType::Warning,
+                       MsgButtons::Ok);
         return;
     }
     int method = 0;

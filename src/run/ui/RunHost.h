@@ -19,12 +19,12 @@ class NameBuilder;
 class ProgressHost;
 
 struct RunHost {
-    QWidget* window = nullptr;              // owner of the dialogs
-    ProgressHost* progress = nullptr;       // BeginProgress / EndProgress / CancelRequested of the window
-    FileListModel* model = nullptr;         // lvFile's rows, visited in display order
-    const NameBuilder* builder = nullptr;   // the window's one name builder
-    std::function<RenameRuleSet()> rules;   // the rule set as the rename tab shows it
-    std::function<QString()> startText;     // text of edtRenStart
+    QWidget* window = nullptr;                     // owner of the dialogs
+    ProgressHost* progress = nullptr;              // BeginProgress / EndProgress / CancelRequested of the window
+    FileListModel* model = nullptr;                // lvFile's rows, visited in display order
+    const NameBuilder* builder = nullptr;          // the window's one name builder
+    std::function<RenameRuleSet()> rules;          // the rule set as the rename tab shows it
+    std::function<QString()> startText;            // text of edtRenStart
     std::function<void(const QString&)> setStatus; // first panel of stbMain
     std::function<void()> updateUndoCommands;      // UpdateUndoCommands of the window
     // Optional: the file system and clock (the real ones when null; tests and benchmarks may swap them).

@@ -11,8 +11,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
@@ -164,7 +164,9 @@ void TFrmChg::FormCreate() {
         m_cmbPass->setCurrentIndex(0);
 }
 
-int TFrmChg::selectedIndex() const { return std::max(0, m_rgChgGroup->checkedId()); }
+int TFrmChg::selectedIndex() const {
+    return std::max(0, m_rgChgGroup->checkedId());
+}
 
 void TFrmChg::setSelectedIndex(int index) {
     if (QAbstractButton* b = m_rgChgGroup->button(index))
@@ -172,7 +174,9 @@ void TFrmChg::setSelectedIndex(int index) {
     rgChgClick();
 }
 
-QString TFrmChg::destinationText() const { return m_cmbPass->currentText(); }
+QString TFrmChg::destinationText() const {
+    return m_cmbPass->currentText();
+}
 
 void TFrmChg::rgChgClick() {
     const bool needsFolder = selectedIndex() != 0;
@@ -236,9 +240,13 @@ void TFrmChg::acStartExecute() {
     accept();
 }
 
-void TFrmChg::acCancelExecute() { reject(); }
+void TFrmChg::acCancelExecute() {
+    reject();
+}
 
-void TFrmChg::acHelpExecute() { openHelp(kHelpContext); }
+void TFrmChg::acHelpExecute() {
+    openHelp(kHelpContext);
+}
 
 void TFrmChg::btnPassClick() {
     TFolderDialog fd(this);

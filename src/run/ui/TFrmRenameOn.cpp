@@ -63,7 +63,9 @@ void TFrmRenameOn::btnCancelClick() {
         m_cancelRequested = true;
 }
 
-void TFrmRenameOn::reject() { m_btnCancel->click(); }
+void TFrmRenameOn::reject() {
+    m_btnCancel->click();
+}
 
 void TFrmRenameOn::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);

@@ -90,7 +90,8 @@ void UndoController::N8Click() {
         return;
     }
     if (!prompts().openUrl(fileUrl(historyFilePath())))
-        BeepMessageDlg(QStringLiteral("関連付けされたアプリケーションがありません。"), MsgType::Warning, MsgButtons::Ok);
+        BeepMessageDlg(QStringLiteral("関連付けされたアプリケーションがありません。"), MsgType::Warning,
+                       MsgButtons::Ok);
 }
 
 } // namespace rinoza

@@ -22,16 +22,18 @@
 #include <memory>
 
 using namespace rinoza;
-using rinoza::test::ScriptedPrompts;
-using rinoza::test::TempDir;
 using rinoza::test::pathExists;
 using rinoza::test::readFile;
+using rinoza::test::ScriptedPrompts;
 using rinoza::test::snapshotTree;
+using rinoza::test::TempDir;
 using rinoza::test::writeFile;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString q(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // "n" + three-digit serial + "." + the old extension.
 RenameRuleSet serialRules() {
@@ -159,7 +161,8 @@ private slots:
         QVERIFY(f.progress.dialog() == nullptr);
         QCOMPARE(f.undoUpdates, 1);
         QCOMPARE(f.status, QStringLiteral("3個のファイルが正常に変名されました。"));
-        const char* expected[][3] = {{"n001.txt", "a.txt", "TXT"}, {"n002.dat", "b.dat", "DAT"}, {"n003.txt", "c.txt", "TXT"}};
+        const char* expected[][3] = {
+            {"n001.txt", "a.txt", "TXT"}, {"n002.dat", "b.dat", "DAT"}, {"n003.txt", "c.txt", "TXT"}};
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(f.model.row(i).name, std::string(expected[i][0]));
             QCOMPARE(f.model.row(i).folder, f.work.path());
@@ -206,7 +209,8 @@ private slots:
         QCOMPARE(shownMethod, 1);
         QCOMPARE(shownFolder, q(dest));
         QCOMPARE(prompts.asked.size(), std::size_t(2));
-        QCOMPARE(prompts.asked[0].text, QStringLiteral("フォルダ[ ") + q(dest) + QStringLiteral(" ]が存在しません。\r\n作成しますか？"));
+        QCOMPARE(prompts.asked[0].text,
+                 QStringLiteral("フォルダ[ ") + q(dest) + QStringLiteral(" ]が存在しません。\r\n作成しますか？"));
         QCOMPARE(prompts.asked[0].type, MsgType::Information);
         QCOMPARE(prompts.asked[0].buttons, MsgButtons::OkCancel);
         // Copies in the new folder; the sources stay.
@@ -275,7 +279,8 @@ private slots:
             QSKIP("no user extended attributes on this file system");
         f.run();
         QCOMPARE(prompts.asked.size(), std::size_t(1));
-        QCOMPARE(prompts.asked[0].text, q(f.work / "b.txt") + QStringLiteral(" はシステムファイルです。変名してよろしいですか？"));
+        QCOMPARE(prompts.asked[0].text,
+                 q(f.work / "b.txt") + QStringLiteral(" はシステムファイルです。変名してよろしいですか？"));
         QCOMPARE(prompts.asked[0].type, MsgType::Warning);
         QCOMPARE(prompts.asked[0].buttons, MsgButtons::YesNo);
         QCOMPARE(f.remarks(1), renamed ? std::string("OK (変名前：b.txt)") : std::string("x:ｼｽﾃﾑﾌｧｲﾙ"));

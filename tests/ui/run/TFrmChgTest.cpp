@@ -23,9 +23,13 @@ using rinoza::test::TempDir;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString q(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-std::string readKey(const std::string& key) { return IniFile(settingsFilePath()).ReadString("ChangeDialog", key, "<none>"); }
+std::string readKey(const std::string& key) {
+    return IniFile(settingsFilePath()).ReadString("ChangeDialog", key, "<none>");
+}
 
 // One showing of the dialog as the user confirms it: method, folder text, start.
 void confirm(int method, const QString& folder) {
