@@ -245,10 +245,16 @@ void RenameTab::buildControls() {
     connect(edtReiBefore, &QLineEdit::textChanged, this, &RenameTab::edtReiBeforeChange);
     for (QLineEdit* e : {edtKotei1, edtKotei2, edtKoteiK, edtDateK, edtTimeK, edtChgB, edtChgA})
         connect(e, &QLineEdit::textChanged, this, &RenameTab::edtKoteiChange);
-    for (NumberSpinBox* s : {udMotoFS, udMotoFE})
+    // The spin box changes its field's text with the field's signals blocked (arrows, setValue), so a
+    // number field is watched both for typed text and for value changes.
+    for (NumberSpinBox* s : {udMotoFS, udMotoFE}) {
         connect(s->edit(), &QLineEdit::textChanged, this, &RenameTab::edtChgChange);
-    for (NumberSpinBox* s : {udRenStart, udRenAdd})
+        connect(s, &QSpinBox::valueChanged, this, &RenameTab::edtChgChange);
+    }
+    for (NumberSpinBox* s : {udRenStart, udRenAdd}) {
         connect(s->edit(), &QLineEdit::textChanged, this, &RenameTab::edtRenChange);
+        connect(s, &QSpinBox::valueChanged, this, &RenameTab::edtRenChange);
+    }
     for (QComboBox* c : {cbCase, cbDateTime, cbRenKeta})
         connect(c, &QComboBox::currentIndexChanged, this, &RenameTab::cbChange);
 }

@@ -1,0 +1,252 @@
+// The rename tab: which fields each element's tick enables, the example under the rule the controls
+// hold, the start field that is not a number, moving elements, and selecting list entries by text.
+
+#include "common/ui/ComboUtil.h"
+#include "rename/ui/NumberSpinBox.h"
+#include "rename/ui/RenameTab.h"
+#include "support/ui/ScriptedPrompts.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <functional>
+
+using namespace rinoza;
+
+namespace {
+
+QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void tick(RenameTab& t, int element, bool on = true) {
+    for (int i = 0; i < t.lvChg->count(); ++i)
+        if (t.lvChg->item(i)->text().startsWith(QString::number(element)))
+            t.lvChg->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+} // namespace
+
+class RenameTabTest : public QObject {
+    Q_OBJECT
+    FixedClock m_clock{LocalDateTime{2026, 12, 6, 13, 45, 9, 0}};
+
+private slots:
+    void tickEnablesExactlyTheElementsFields_data() {
+        QTest::addColumn<int>("element");
+        QTest::addColumn<QStringList>("fields");
+        const QStringList all1 = {QStringLiteral("lblKotei1"), QStringLiteral("edtKotei1")};
+        QTest::newRow("1") << 1 << all1;
+        QTest::newRow("2") << 2
+                           << QStringList{QStringLiteral("lblMotoF"), QStringLiteral("lblMotoFH"),
+                                          QStringLiteral("udMotoFS"), QStringLiteral("udMotoFE"),
+                                          QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
+        QTest::newRow("3") << 3 << QStringList{QStringLiteral("lblKotei2"), QStringLiteral("edtKotei2")};
+        QTest::newRow("4") << 4
+                           << QStringList{QStringLiteral("lblRenKeta"), QStringLiteral("lblRenStart"),
+                                          QStringLiteral("lblRenAdd"), QStringLiteral("cbRenKeta"),
+                                          QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
+                                          QStringLiteral("udRenStart"), QStringLiteral("udRenAdd")};
+        QTest::newRow("5") << 5 << QStringList{};
+        QTest::newRow("7") << 7 << QStringList{QStringLiteral("lblKoteiK"), QStringLiteral("edtKoteiK")};
+        QTest::newRow("8") << 8
+                           << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
+                                          QStringLiteral("lblTimeK"), QStringLiteral("cbDateTime"),
+                                          QStringLiteral("edtDateK"), QStringLiteral("edtTimeK")};
+        QTest::newRow("9") << 9
+                           << QStringList{QStringLiteral("lblChgB"), QStringLiteral("lblChg"),
+                                          QStringLiteral("edtChgB"), QStringLiteral("edtChgA")};
+    }
+
+    void tickEnablesExactlyTheElementsFields() {
+        QFETCH(int, element);
+        QFETCH(QStringList, fields);
+        RenameTab t(m_clock);
+        for (int n = 1; n <= 9; ++n)
+            tick(t, n, false);
+        const QStringList every = {QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"), QStringLiteral("edtMotoFE"),
+                                   QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"), QStringLiteral("edtRenAdd"),
+                                   QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
+                                   QStringLiteral("edtChgA"), QStringLiteral("lblChgB")};
+        for (const QString& name : every)
+            QVERIFY2(!t.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
+        tick(t, element);
+        for (const QString& name : fields) {
+            QWidget* w = t.findChild<QWidget*>(name);
+            QVERIFY2(w, qPrintable(name));
+            QVERIFY2(w->isEnabled(), qPrintable(name));
+        }
+        for (const QString& name : every)
+            if (!fields.contains(name))
+                QVERIFY2(!t.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
+        QVERIFY(t.cbCase->isEnabled());
+    }
+
+    void exampleFollowsTheControls_data() {
+        QTest::addColumn<std::function<void(RenameTab&)>>("edit");
+        QTest::addColumn<QString>("expected");
+        using F = std::function<void(RenameTab&)>;
+        QTest::newRow("defaults") << F([](RenameTab&) {}) << QStringLiteral("abcde.xyz");
+        QTest::newRow("nothing ticked") << F([](RenameTab& t) {
+            tick(t, 2, false);
+            tick(t, 6, false);
+        }) << QStringLiteral("xyz");
+        QTest::newRow("fixed text 1") << F([](RenameTab& t) {
+            tick(t, 1);
+            t.edtKotei1->setText(QStringLiteral("new_"));
+        }) << QStringLiteral("new_abcde.xyz");
+        QTest::newRow("slice 2..4") << F([](RenameTab& t) {
+            t.udMotoFS->setValue(2);
+            t.udMotoFE->setValue(4);
+        }) << QStringLiteral("bcd.xyz");
+        QTest::newRow("serial, 1 digit from 9") << F([](RenameTab& t) {
+            tick(t, 4);
+            t.cbRenKeta->setCurrentIndex(0);
+            t.udRenStart->setValue(9);
+        }) << QStringLiteral("abcde9.xyz");
+        QTest::newRow("folder name") << F([](RenameTab& t) { tick(t, 5); }) << q("abcde[フォルダ名].xyz");
+        QTest::newRow("new extension") << F([](RenameTab& t) {
+            tick(t, 7);
+            t.edtKoteiK->setText(QStringLiteral("txt"));
+        }) << QStringLiteral("abcde.txt");
+        QTest::newRow("date and time, no separators") << F([](RenameTab& t) {
+            tick(t, 8);
+            t.cbDateTime->setCurrentIndex(2);
+            t.edtDateK->clear();
+            t.edtTimeK->clear();
+        }) << QStringLiteral("abcde.xyz20261206134509");
+        QTest::newRow("file date in the example uses now") << F([](RenameTab& t) {
+            tick(t, 8);
+            t.cbDateTime->setCurrentIndex(7);
+        }) << QStringLiteral("abcde.xyz13_45_09");
+        QTest::newRow("date moved after the old name") << F([](RenameTab& t) {
+            tick(t, 8);
+            t.MoveElement(7, 2);
+        }) << QStringLiteral("abcde2026_12_06.xyz");
+        QTest::newRow("replacement") << F([](RenameTab& t) {
+            tick(t, 9);
+            t.edtChgB->setText(QStringLiteral("C"));
+            t.edtChgA->setText(QStringLiteral("-"));
+        }) << QStringLiteral("ab-de.xyz");
+        QTest::newRow("upper case") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(1); })
+                                    << QStringLiteral("ABCDE.XYZ");
+        QTest::newRow("first letter upper") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); })
+                                            << QStringLiteral("Abcde.xyz");
+        QTest::newRow("example name edited") << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); })
+                                             << q("写真.jpg");
+    }
+
+    void exampleFollowsTheControls() {
+        QFETCH(std::function<void(RenameTab&)>, edit);
+        QFETCH(QString, expected);
+        RenameTab t(m_clock);
+        edit(t);
+        QCOMPARE(t.edtReiAfter->text(), expected);
+    }
+
+    void startThatIsNoNumberKeepsThePreviousExample() {
+        test::ScriptedPrompts prompts;
+        RenameTab t(m_clock);
+        tick(t, 4);
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("abcde001.xyz"));
+        t.udRenStart->edit()->setText(QStringLiteral("#5"));
+        QCOMPARE(prompts.asked.size(), std::size_t(1));
+        QCOMPARE(prompts.asked[0].type, MsgType::Error);
+        QCOMPARE(prompts.asked[0].text, q("'#5' は整数ではありません"));
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("abcde001.xyz"));
+        // A start the conversion accepts in its hexadecimal form.
+        t.udRenStart->edit()->setText(QStringLiteral("$10"));
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("abcde016.xyz"));
+        QCOMPARE(t.SerialCounter, 17);
+    }
+
+    void emptiedNumberFieldsBecomeOneAndReversedSliceIsMarked() {
+        RenameTab t(m_clock);
+        t.udRenAdd->setValue(5);
+        t.udRenAdd->edit()->clear();
+        QCOMPARE(t.udRenAdd->edit()->text(), QStringLiteral("1"));
+        t.udMotoFS->setValue(5);
+        t.udMotoFE->setValue(3);
+        QVERIFY(!t.udMotoFS->edit()->styleSheet().isEmpty());
+        QVERIFY(!t.udMotoFE->edit()->styleSheet().isEmpty());
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral(".xyz"));
+        t.udMotoFE->setValue(5);
+        QVERIFY(t.udMotoFS->edit()->styleSheet().isEmpty());
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("e.xyz"));
+    }
+
+    void movingKeepsTickAndSelection() {
+        RenameTab t(m_clock);
+        tick(t, 1);
+        t.lvChg->setCurrentRow(0);
+        t.bbtnDown->click();
+        t.bbtnDown->click();
+        QCOMPARE(t.lvChg->item(2)->text(), q("1) 固定文字１"));
+        QCOMPARE(t.lvChg->item(2)->checkState(), Qt::Checked);
+        QCOMPARE(t.lvChg->currentRow(), 2);
+        QVERIFY(t.edtKotei1->isEnabled());
+        // The top entry cannot go further up.
+        t.lvChg->setCurrentRow(0);
+        t.bbtnUp->click();
+        QCOMPARE(t.lvChg->item(0)->text(), q("2) 元ファイル名"));
+    }
+
+    void ruleSetRoundTripsThroughTheControls() {
+        RenameTab t(m_clock);
+        RenameRuleSet r = RenameRuleSet::defaults();
+        std::swap(r.elements[0], r.elements[8]);
+        r.elements[0].checked = true;
+        r.fixF1 = "a";
+        r.fixF2 = "b";
+        r.fixK = "c";
+        r.motoStart = 3;
+        r.motoEnd = 40;
+        r.renKeta = "2";
+        r.renAdd = 9;
+        r.dateTime = 5;
+        r.dateK = "-";
+        r.timeK = "";
+        r.strChgBefore = "x";
+        r.strChgAfter = "y";
+        r.caseMode = 3;
+        t.applyRuleSet(r);
+        const RenameRuleSet back = t.currentRuleSet();
+        for (std::size_t i = 0; i < 9; ++i) {
+            QCOMPARE(back.elements[i].caption, r.elements[i].caption);
+            QCOMPARE(back.elements[i].checked, r.elements[i].checked);
+        }
+        QCOMPARE(back.fixF1, r.fixF1);
+        QCOMPARE(back.fixF2, r.fixF2);
+        QCOMPARE(back.fixK, r.fixK);
+        QCOMPARE(back.motoStart, 3);
+        QCOMPARE(back.motoEnd, 40);
+        QCOMPARE(back.renKeta, std::string("2"));
+        QCOMPARE(back.renAdd, 9);
+        QCOMPARE(back.dateTime, 5);
+        QCOMPARE(back.dateK, std::string("-"));
+        QCOMPARE(back.timeK, std::string());
+        QCOMPARE(back.strChgBefore, std::string("x"));
+        QCOMPARE(back.strChgAfter, std::string("y"));
+        QCOMPARE(back.caseMode, 3);
+    }
+
+    void selectComboItemMatchesExactly() {
+        QComboBox c;
+        SelectComboItem(&c, QStringLiteral("x"));
+        QCOMPARE(c.currentIndex(), -1); // nothing to select
+        c.addItems({QStringLiteral("--"), QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("A")});
+        const struct {
+            const char* text;
+            int index;
+        } rows[] = {{"A", 2}, {"a", 1}, {"--", 0}, {"b", 0}, {"", 0}, {" A", 0}};
+        for (const auto& row : rows) {
+            c.setCurrentIndex(3);
+            SelectComboItem(&c, QString::fromUtf8(row.text));
+            QCOMPARE(c.currentIndex(), row.index);
+        }
+    }
+};
+
+QTEST_MAIN(RenameTabTest)
+#include "RenameTabTest.moc"
