@@ -57,7 +57,10 @@ void centreOnScreen(QWidget& w) {
 // The real dialogs.
 class QtUserPrompts final : public UserPrompts {
 public:
-    int message(const QString& text, MsgType type, MsgButtons buttons) override {
+    int message(const QString& rawText, MsgType type, MsgButtons buttons) override {
+        // Texts break lines with CR LF, LF or a lone CR; the message box only knows LF.
+        QString text = rawText;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
         QMessageBox box(iconOf(type), titleOf(type), text, QMessageBox::NoButton, QApplication::activeWindow());
         QPushButton* ok = nullptr;
         QPushButton* cancel = nullptr;
