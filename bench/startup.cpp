@@ -1,0 +1,123 @@
+// Start-up time: from starting the rinoza process to its main window's first show (offscreen),
+// median of 15 runs, each with an empty settings folder of its own.
+//   startup [PATH_TO_RINOZA] [RUNS]     (default: ../rinoza beside this benchmark's folder, 15)
+// The program is run with RINOZA_EXIT_WHEN_SHOWN=1, which makes it print one line at its first show
+// and quit; the time is taken here, when that line arrives, so it includes loading the program.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+std::string defaultBinary() {
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return "rinoza";
+    std::string self(buf, static_cast<std::size_t>(n));
+    self = self.substr(0, self.rfind('/'));
+    return self.substr(0, self.rfind('/')) + "/rinoza";
+}
+
+struct Run {
+    double wallMs = -1;   // spawn to the "shown" line
+    double insideMs = -1; // main() to the show, as the program measured it
+};
+
+Run runOnce(const std::string& binary, const std::string& home) {
+    Run r;
+    int out[2];
+    if (pipe(out) != 0)
+        return r;
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+    posix_spawn_file_actions_addclose(&fa, out[0]);
+    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", 0x1 /* O_WRONLY */, 0);
+
+    std::vector<std::string> env = {"RINOZA_EXIT_WHEN_SHOWN=1", "RINOZA_HOME=" + home};
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "RINOZA_", 7) != 0)
+            env.emplace_back(*e);
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        env.emplace_back("QT_QPA_PLATFORM=offscreen");
+    std::vector<char*> envp;
+    for (std::string& s : env)
+        envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::string bin = binary;
+    char* argv[] = {bin.data(), nullptr};
+
+    const auto t0 = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, binary.c_str(), &fa, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&fa);
+    close(out[1]);
+    if (rc != 0) {
+        close(out[0]);
+        return r;
+    }
+    std::string line;
+    char c;
+    while (read(out[0], &c, 1) == 1 && c != '\n')
+        line += c;
+    const auto t1 = std::chrono::steady_clock::now();
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    double inside = 0;
+    if (std::sscanf(line.c_str(), "shown %lf", &inside) == 1) {
+        r.wallMs = std::chrono::duration<double, std::milli>(t1 - t0).count();
+        r.insideMs = inside;
+    }
+    return r;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string binary = argc > 1 ? argv[1] : defaultBinary();
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
+    if (access(binary.c_str(), X_OK) != 0) {
+        std::fprintf(stderr, "startup: cannot run %s\n", binary.c_str());
+        return 2;
+    }
+    std::vector<double> wall, inside;
+    for (int i = 0; i < runs; ++i) {
+        char tmpl[] = "/tmp/rinoza-startup-XXXXXX";
+        const char* home = mkdtemp(tmpl);
+        if (!home)
+            return 2;
+        const Run r = runOnce(binary, home);
+        const std::string cleanup = std::string("rm -rf '") + home + "'";
+        if (std::system(cleanup.c_str()) != 0)
+            std::fprintf(stderr, "startup: could not remove %s\n", home);
+        if (r.wallMs < 0) {
+            std::fprintf(stderr, "startup: run %d did not report its window\n", i + 1);
+            return 1;
+        }
+        wall.push_back(r.wallMs);
+        inside.push_back(r.insideMs);
+    }
+    std::printf("startup: process start to main window shown, median of %d: %.1f ms "
+                "(min %.1f, max %.1f; main() to shown %.1f ms)\n",
+                runs, median(wall), *std::min_element(wall.begin(), wall.end()),
+                *std::max_element(wall.begin(), wall.end()), median(inside));
+    return 0;
+}
