@@ -150,6 +150,11 @@ void RenameTab::buildControls() {
 
     for (NumberSpinBox* s : {udMotoFS, udMotoFE, udRenStart, udRenAdd})
         s->setMaximumWidth(60);
+    // Drop-down lists size to a few characters, not to their longest entry, so the fields keep their room.
+    for (QComboBox* c : {cbRenKeta, cbDateTime, cbCase}) {
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(c == cbRenKeta ? 2 : 8);
+    }
     edtDateK->setMaximumWidth(36);
     edtTimeK->setMaximumWidth(36);
 
@@ -187,9 +192,9 @@ void RenameTab::buildControls() {
     fields->addWidget(lblTimeK, 7, 2);
     fields->addWidget(edtTimeK, 7, 3);
     fields->addWidget(lblChgB, 8, 0);
-    fields->addWidget(edtChgB, 8, 1, 1, 2);
-    fields->addWidget(lblChg, 8, 3, Qt::AlignCenter);
-    fields->addWidget(edtChgA, 8, 4);
+    fields->addWidget(edtChgB, 8, 1, 1, 4);
+    fields->addWidget(lblChg, 9, 0, Qt::AlignRight);
+    fields->addWidget(edtChgA, 9, 1, 1, 4);
     fields->setColumnStretch(4, 1);
 
     auto* chgLayout = new QGridLayout(gbChg);
@@ -198,11 +203,10 @@ void RenameTab::buildControls() {
     chgLayout->setVerticalSpacing(2);
     chgLayout->addWidget(lvChg, 0, 0);
     chgLayout->addLayout(arrows, 0, 1);
-    chgLayout->addLayout(fields, 0, 2, 2, 1);
-    auto* caseRow = new QHBoxLayout;
-    caseRow->addWidget(lblCase);
-    caseRow->addWidget(cbCase, 1);
-    chgLayout->addLayout(caseRow, 1, 0, 1, 2);
+    chgLayout->addLayout(fields, 0, 2, 3, 1);
+    chgLayout->addWidget(lblCase, 1, 0, 1, 2);
+    chgLayout->addWidget(cbCase, 2, 0, 1, 2);
+    chgLayout->setRowStretch(0, 1);
     chgLayout->setColumnStretch(2, 1);
 
     btnCnvStart = makeButton(QStringLiteral("btnCnvStart"), QStringLiteral("変名開始(&I) ..."), this);
