@@ -7,6 +7,10 @@
 #include "filelist/ui/SearchTab.h"
 #include "rename/ui/NumberSpinBox.h"
 #include "rename/ui/RenameTab.h"
+#include "run/ui/ProgressHost.h"
+#include "run/ui/RenameRunController.h"
+#include "run/ui/RunHost.h"
+#include "run/ui/UndoController.h"
 #include "settings/IniFile.h"
 #include "stamps/ui/AttrTab.h"
 #include "stamps/ui/TimeTab.h"
@@ -94,10 +98,27 @@ TFrmMain::TFrmMain(std::vector<std::string> args, const Clock* clock, QWidget* p
     : QMainWindow(parent), m_clock(clock ? clock : &m_systemClock), m_args(std::move(args)) {
     buildControls();
     buildMenus();
+    buildControllers();
     FrmMainCreate();
 }
 
 TFrmMain::~TFrmMain() = default;
+
+void TFrmMain::buildControllers() {
+    m_progress = std::make_unique<ProgressHost>(this);
+    RunHost h;
+    h.window = this;
+    h.progress = m_progress.get();
+    h.model = fileList;
+    h.builder = &tbsSet->nameBuilder();
+    h.rules = [this] { return tbsSet->currentRuleSet(); };
+    h.startText = [this] { return tbsSet->renStartText(); };
+    h.setStatus = [this](const QString& s) { setStatusText(s); };
+    h.updateUndoCommands = [this] { UpdateUndoCommands(); };
+    h.clock = m_clock;
+    m_run = std::make_unique<RenameRunController>(h);
+    m_undo = std::make_unique<UndoController>(h);
+}
 
 void TFrmMain::buildControls() {
     setObjectName(QStringLiteral("FrmMain"));
@@ -545,9 +566,9 @@ void TFrmMain::N4Click() {
 // Handlers that the list commands, presets, preview, run, undo, display settings, timestamp and
 // attribute changes and the version window fill in; until then they do nothing.
 void TFrmMain::About1Click() {}
-void TFrmMain::N6Click() {}
+void TFrmMain::N6Click() { btnAndoClick(); }
 void TFrmMain::N5Click() {}
-void TFrmMain::N8Click() {}
+void TFrmMain::N8Click() { m_undo->N8Click(); }
 void TFrmMain::SelectAll1Click() {}
 void TFrmMain::N11Click() {}
 void TFrmMain::N20Click() {}
@@ -559,9 +580,9 @@ void TFrmMain::N2Click() {}
 void TFrmMain::N9Click() {}
 void TFrmMain::N18Click() {}
 void TFrmMain::N167Click() {}
-void TFrmMain::btnCnvStartClick() {}
+void TFrmMain::btnCnvStartClick() { m_run->btnCnvStartClick(); }
 void TFrmMain::btnNewClick() {}
-void TFrmMain::btnAndoClick() {}
+void TFrmMain::btnAndoClick() { m_undo->btnAndoClick(); }
 void TFrmMain::btnDateTimeChgClick() {}
 
 } // namespace rinoza

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ namespace rinoza {
 
 class AttrTab;
 class FileListModel;
+class ProgressHost;
+class RenameRunController;
+class UndoController;
 class RenameTab;
 class SearchTab;
 class TimeTab;
@@ -93,7 +97,6 @@ public slots:
     void N4Click();
     void About1Click();
 
-    // Handlers built on top of the shell; each does nothing yet.
     void N6Click();
     void N5Click();
     void N8Click();
@@ -132,6 +135,12 @@ private:
     QString m_helpFile;
     // Texts of the ten date lists, held from the settings until the lists are filled.
     std::vector<QString> m_heldCrt, m_heldUpd;
+
+    // Long operations: the progress dialog and its stop flag, the rename run and the undo.
+    std::unique_ptr<ProgressHost> m_progress;
+    std::unique_ptr<RenameRunController> m_run;
+    std::unique_ptr<UndoController> m_undo;
+    void buildControllers();
 };
 
 } // namespace rinoza
