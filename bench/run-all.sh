@@ -7,3 +7,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/search_walk"
 "$BUILD/bench/rename_run_window"
 "$BUILD/bench/startup" "$BUILD/rinoza"
+"$BUILD/bench/search_window"
