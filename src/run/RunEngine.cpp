@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace rinoza {
@@ -92,6 +93,14 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     return result;
 }
 
+// True when a file other than the source itself has the target path. A folder there is no clash:
+// the operation refuses it and the row reads as failed.
+bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
+    FileInfo info;
+    return m_fs.stat(target, info, false) == 0 && !info.isDirectory &&
+           !(info.dev == source.dev && info.ino == source.ino);
+}
+
 RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
                                         HistoryFile& history, int32_t& serial, RunResult& result) {
     const bool inPlace = request.method == RenameMethod::RenameOnly;
@@ -112,16 +121,17 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
-    // A folder at the target is no clash here; the operation refuses it below. The source itself
-    // under another spelling (a case-only rename on a case-insensitive volume) is no clash either.
-    FileInfo targetInfo;
-    if (m_fs.stat(target, targetInfo, false) == 0 && !targetInfo.isDirectory &&
-        !(targetInfo.dev == sourceInfo.dev && targetInfo.ino == sourceInfo.ino)) {
+    const bool systemFile = (sourceInfo.attributes & AttrSystem) != 0;
+    // The clash is decided before the system file question, which a clashing file never gets. A
+    // plain rename may leave it to the operation, which refuses an existing target anyway, and sort
+    // out the reason afterwards: that spares a lookup per file. A copy or move is checked first, so
+    // that its record never names a file that was there before (undoing a copy deletes the target).
+    if ((systemFile || !inPlace) && clashes(target, sourceInfo)) {
         row.remarks = outcome::kExists;
         return RowStep::Next;
     }
 
-    if ((sourceInfo.attributes & AttrSystem) != 0 && callbacks.askSystemFile && !callbacks.askSystemFile(source)) {
+    if (systemFile && callbacks.askSystemFile && !callbacks.askSystemFile(source)) {
         row.remarks = outcome::kSystemFile;
         return RowStep::Next;
     }
@@ -153,7 +163,7 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         break;
     }
     if (opErr != 0) {
-        row.remarks = outcome::kError;
+        row.remarks = opErr == EEXIST && clashes(target, sourceInfo) ? outcome::kExists : outcome::kError;
         err = history.dropLastRecord();
         if (err != 0) {
             result.error = err;

@@ -79,6 +79,7 @@ private:
     enum class RowStep { Next, Stop };
     RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
                       HistoryFile& history, int32_t& serial, RunResult& result);
+    bool clashes(const std::string& target, const FileInfo& source);
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;
