@@ -6,5 +6,6 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/filelist_sort"
 "$BUILD/bench/search_walk"
 "$BUILD/bench/rename_run_window"
+"$BUILD/bench/rename_run"
 "$BUILD/bench/startup" "$BUILD/rinoza"
 "$BUILD/bench/search_window"
