@@ -4,6 +4,7 @@
 #include "common/ui/ProgramImages.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
+#include "filelist/ui/SearchController.h"
 #include "filelist/ui/SearchTab.h"
 #include "rename/ui/NumberSpinBox.h"
 #include "rename/ui/RenameTab.h"
@@ -105,6 +106,26 @@ TFrmMain::TFrmMain(std::vector<std::string> args, const Clock* clock, QWidget* p
 TFrmMain::~TFrmMain() = default;
 
 void TFrmMain::buildControllers() {
+    // The search connects the browse, start and stop buttons itself.
+    SearchWidgets w;
+    w.cmbFndName = tbsFnd->cmbFndName;
+    w.cmbFnd = tbsFnd->cmbFnd;
+    w.cbFnd = tbsFnd->cbFnd;
+    w.cbOpt = tbsFnd->cbOpt;
+    w.btnFnd = tbsFnd->btnFnd;
+    w.btnStart = tbsFnd->btnStart;
+    w.btnStop = tbsFnd->btnStop;
+    w.btnlvClr = tbsFnd->btnlvClr;
+    w.tbsSet = tbsSet;
+    w.pgcMain = pgcMain;
+    w.lvFile = lvFile;
+    w.model = fileList;
+    w.setStatus = [this](const QString& s) { setStatusText(s); };
+    w.displaySettings = [this] { return searchSettingsFrom(displaySettings); };
+    w.setListMenuAutoPopup = [this](bool on) { setListMenuEnabled(on); };
+    w.folderBytes = [this] { return tbsFnd->folderText(); };
+    m_search = new SearchController(std::move(w), this);
+
     m_progress = std::make_unique<ProgressHost>(this);
     RunHost h;
     h.window = this;
@@ -440,12 +461,9 @@ void TFrmMain::UpdateUndoCommands() {
     N8->setEnabled(exists);
 }
 
-void TFrmMain::ClearFileList() {
-    fileList->clear();
-    setListMenuEnabled(false);
-    tbsFnd->btnlvClr->setEnabled(false);
-    ListedFileCount = 0;
-}
+void TFrmMain::ClearFileList() { m_search->ClearFileList(); }
+
+int32_t TFrmMain::ListedFileCount() const { return m_search->ListedFileCount(); }
 
 void TFrmMain::setListMenuEnabled(bool on) { lvFile->setProperty("listMenuEnabled", on); }
 
@@ -467,6 +485,9 @@ void TFrmMain::AddCommandLinePaths() {
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
+    // A search still running ends at its next time slice and leaves the window as after a stop.
+    if (m_search->isSearching())
+        m_search->btnStopClick();
     FrmMainClose();
     event->accept();
 }

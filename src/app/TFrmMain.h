@@ -26,6 +26,7 @@ namespace rinoza {
 class AttrTab;
 class FileListModel;
 class ProgressHost;
+class SearchController;
 class RenameRunController;
 class UndoController;
 class RenameTab;
@@ -57,7 +58,8 @@ public:
 
     DisplaySettings displaySettings;
     QPoint DragStartPoint{-1, -1};
-    int32_t ListedFileCount = 0;
+    // Files listed since the list was last cleared (the search keeps the count).
+    int32_t ListedFileCount() const;
 
     // Controls (named as their objectName).
     QTabWidget* pgcMain = nullptr;
@@ -140,6 +142,7 @@ private:
     std::unique_ptr<ProgressHost> m_progress;
     std::unique_ptr<RenameRunController> m_run;
     std::unique_ptr<UndoController> m_undo;
+    SearchController* m_search = nullptr;
     void buildControllers();
 };
 
