@@ -1,0 +1,142 @@
+// The road of a typical rename through the real main window: search a folder, run a rule over the
+// listed files, look at the rows, then undo the run.
+
+#include "app/TFrmMain.h"
+#include "filelist/ui/FileListModel.h"
+#include "filelist/ui/SearchTab.h"
+#include "rename/ui/RenameTab.h"
+#include "run/ui/TFrmChg.h"
+#include "support/TestSupport.h"
+#include "support/ui/ScriptedPrompts.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+using namespace rinoza;
+
+namespace {
+
+const LocalDateTime kNow{2026, 12, 6, 13, 45, 9, 0};
+
+QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Serial numbered copies of the old names: "<old base>_001.<ext>".
+RenameRuleSet serialRule() {
+    RenameRuleSet r = RenameRuleSet::defaults();
+    for (auto& e : r.elements)
+        e.checked = false;
+    r.elements[1].checked = true; // 2) old name
+    r.elements[2].checked = true; // 3) fixed text 2
+    r.elements[3].checked = true; // 4) serial
+    r.elements[5].checked = true; // 6) period
+    r.fixF2 = "_";
+    return r;
+}
+
+} // namespace
+
+class MainWindowFlowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> m_home;
+    std::unique_ptr<test::TempDir> m_work;
+    FixedClock m_clock{kNow};
+
+private slots:
+    void init() {
+        m_home = std::make_unique<test::TempDir>();
+        m_work = std::make_unique<test::TempDir>();
+        qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path()));
+        qputenv("HOME", QByteArray::fromStdString(m_home->path()));
+    }
+
+    void searchRenameAndUndo() {
+        test::writeFile(*m_work / "b.txt", "bee");
+        test::writeFile(*m_work / "a.txt", "ay");
+        test::writeFile(*m_work / "sub/c.txt", "sea");
+        test::writeFile(*m_work / "skip.dat", "no");
+        const auto before = test::snapshotTree(m_work->path());
+
+        test::ScriptedPrompts prompts;
+        TFrmMain w({}, &m_clock);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+        // Search: the folder's own files first, then the subfolder's.
+        w.tbsFnd->cmbFndName->setEditText(QStringLiteral("*.txt"));
+        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
+        w.tbsFnd->btnStart->click();
+        QCOMPARE(w.fileList->rowCount(), 3);
+        QCOMPARE(w.ListedFileCount(), 3);
+        QCOMPARE(w.statusText(), q("3 個のファイルがリストアップされています。"));
+        QCOMPARE(w.pgcMain->currentWidget(), static_cast<QWidget*>(w.tbsSet)); // Focus is on by default
+        QCOMPARE(w.fileList->row(2).name, std::string("c.txt"));
+        QCOMPARE(w.fileList->row(2).folder, m_work->path() + "/sub");
+
+        // Sort by name so the serial numbers follow the names.
+        w.fileList->lvFileColumnClick(0);
+        QCOMPARE(w.fileList->row(0).name, std::string("a.txt"));
+
+        // Rename in place; the confirmation dialog is answered with method 0.
+        w.tbsSet->applyRuleSet(serialRule());
+        prompts.dialogAnswer([](QDialog& d) {
+            auto& dlg = dynamic_cast<TFrmChg&>(d);
+            dlg.setSelectedIndex(0);
+            dlg.acStart()->trigger();
+            return dlg.result();
+        });
+        w.tbsSet->btnCnvStart->click();
+        QCOMPARE(prompts.dialogsShown, 1);
+        QCOMPARE(w.statusText(), q("3個のファイルが正常に変名されました。"));
+        QVERIFY(test::pathExists(*m_work / "a_001.txt"));
+        QVERIFY(test::pathExists(*m_work / "b_002.txt"));
+        QVERIFY(test::pathExists(*m_work / "sub/c_003.txt"));
+        QCOMPARE(test::readFile(*m_work / "b_002.txt"), std::string("bee"));
+        QCOMPARE(w.fileList->row(1).name, std::string("b_002.txt"));
+        QCOMPARE(QString::fromStdString(w.fileList->row(1).remarks), q("OK (変名前：b.txt)"));
+        QVERIFY(w.isEnabled());
+        QVERIFY(w.N6->isEnabled());
+        QVERIFY(w.N8->isEnabled());
+
+        // Undo: one question answered OK, then the tree is as before.
+        prompts.answer(mrOk);
+        w.N6->trigger();
+        QCOMPARE(w.statusText(), q("3/3個が変名を戻されました。"));
+        QCOMPARE(test::snapshotTree(m_work->path()), before);
+        QVERIFY(w.close());
+    }
+
+    void aSecondRunOfTheSameRuleRefusesClashesAndKeepsEveryFile() {
+        test::writeFile(*m_work / "x.txt", "1");
+        test::writeFile(*m_work / "x_001.txt", "taken");
+
+        test::ScriptedPrompts prompts;
+        TFrmMain w({}, &m_clock);
+        w.tbsFnd->cmbFndName->setEditText(QStringLiteral("x.txt"));
+        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
+        w.tbsFnd->btnStart->click();
+        QCOMPARE(w.fileList->rowCount(), 1);
+
+        w.tbsSet->applyRuleSet(serialRule());
+        prompts.dialogAnswer([](QDialog& d) {
+            auto& dlg = dynamic_cast<TFrmChg&>(d);
+            dlg.setSelectedIndex(0);
+            dlg.acStart()->trigger();
+            return dlg.result();
+        });
+        w.tbsSet->btnCnvStart->click();
+        QCOMPARE(QString::fromStdString(w.fileList->row(0).remarks), q("x:既に存在"));
+        QCOMPARE(test::readFile(*m_work / "x_001.txt"), std::string("taken"));
+        QCOMPARE(test::readFile(*m_work / "x.txt"), std::string("1"));
+        QCOMPARE(w.statusText(), q("0個のファイルが正常に変名されました。"));
+    }
+};
+
+QTEST_MAIN(MainWindowFlowTest)
+#include "MainWindowFlowTest.moc"
