@@ -1,6 +1,7 @@
 #include "common/ui/UserPrompts.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -54,6 +55,20 @@ void centreOnScreen(QWidget& w) {
     }
 }
 
+// A message box that tells a close by the title bar from a click on its escape button: Esc
+// presses the escape button, while a close always answers Cancel.
+class MessageBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+    bool closedByTitleBar = false;
+
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        closedByTitleBar = true;
+        QMessageBox::closeEvent(e);
+    }
+};
+
 // The real dialogs.
 class QtUserPrompts final : public UserPrompts {
 public:
@@ -61,7 +76,7 @@ public:
         // Texts break lines with CR LF, LF or a lone CR; the message box only knows LF.
         QString text = rawText;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        QMessageBox box(iconOf(type), titleOf(type), text, QMessageBox::NoButton, QApplication::activeWindow());
+        MessageBox box(iconOf(type), titleOf(type), text, QMessageBox::NoButton, QApplication::activeWindow());
         QPushButton* ok = nullptr;
         QPushButton* cancel = nullptr;
         QPushButton* yes = nullptr;
@@ -88,8 +103,8 @@ public:
         centreOnScreen(box);
         box.exec();
         QAbstractButton* clicked = box.clickedButton();
-        if (clicked == nullptr)
-            return mrCancel; // closed by the title bar
+        if (clicked == nullptr || box.closedByTitleBar)
+            return mrCancel;
         if (clicked == ok)
             return mrOk;
         if (clicked == cancel)
