@@ -4,7 +4,9 @@
 #include "filelist/NameCollator.h"
 #include "platform/Paths.h"
 
+#include <QApplication>
 #include <QMimeDatabase>
+#include <QStyle>
 #include <QMimeType>
 #include <QString>
 
@@ -98,6 +100,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
                 QIcon found = QIcon::fromTheme(mime.iconName(),
                                                QIcon::fromTheme(mime.genericIconName(),
                                                                 QIcon::fromTheme(QStringLiteral("text-x-generic"))));
+                // Without an icon theme the style's plain file icon stands in, so every row still has one.
+                if (found.isNull() && qobject_cast<QApplication*>(QCoreApplication::instance()))
+                    found = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
                 it = m_impl->iconByMime.emplace(std::move(key), found).first;
             }
             icon = it->second;
