@@ -1,6 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "common/TextCodec.h"
+#include "platform/TextNumbers.h"
 
 #include <cerrno>
 #include <climits>
@@ -96,36 +97,14 @@ std::string storedValue(std::string_view value) {
     return v;
 }
 
-bool parseHexDigits(std::string_view s, uint64_t limit, uint64_t& out) {
-    if (s.empty())
-        return false;
-    uint64_t v = 0;
-    for (char c : s) {
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return false;
-        v = v * 16 + static_cast<uint64_t>(d);
-        if (v > limit)
-            return false;
-    }
-    out = v;
-    return true;
-}
-
 // A stored integer: signed decimal, or "0x" and hexadecimal digits when the text is longer than two
 // characters. Hexadecimal takes the 32-bit pattern, so 0xFFFFFFFF reads as -1.
 std::optional<int> parseStoredInteger(std::string_view s) {
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        uint64_t v = 0;
-        if (!parseHexDigits(s.substr(2), 0xFFFFFFFFULL, v))
+        const auto v = parseHexDigits(s.substr(2));
+        if (!v || *v > 0xFFFFFFFFULL)
             return std::nullopt;
-        return static_cast<int>(static_cast<int32_t>(static_cast<uint32_t>(v)));
+        return static_cast<int>(static_cast<int32_t>(static_cast<uint32_t>(*v)));
     }
     bool negative = false;
     if (!s.empty() && (s[0] == '-' || s[0] == '+')) {

@@ -1,5 +1,7 @@
 #include "platform/posix/DosAttrib.h"
 
+#include "platform/TextNumbers.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <sys/xattr.h>
@@ -54,20 +56,10 @@ std::size_t alignUp(std::size_t v, std::size_t align) {
 std::optional<uint32_t> parseHexText(std::string_view t) {
     if (t.size() < 3 || t.size() > 10 || t[0] != '0' || (t[1] != 'x' && t[1] != 'X'))
         return std::nullopt;
-    uint32_t v = 0;
-    for (char c : t.substr(2)) {
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return std::nullopt;
-        v = v << 4 | static_cast<uint32_t>(d);
-    }
-    return v;
+    const auto v = parseHexDigits(t.substr(2));
+    if (!v)
+        return std::nullopt;
+    return static_cast<uint32_t>(*v);
 }
 
 int readBlob(ssize_t (*get)(const char*, const char*, void*, size_t), const std::string& path, std::string& blob) {

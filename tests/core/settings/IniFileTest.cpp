@@ -35,6 +35,9 @@ TEST(IniFileRead, IntegersBooleansAndDefaults) {
                                           "Big=2147483648\r\n"
                                           "Min=-2147483648\r\n"
                                           "AllOnes=0xFFFFFFFF\r\n"
+                                          "HexZeros=0x000000000000FF\r\n"
+                                          "HexTooBig=0x100000000\r\n"
+                                          "HexHuge=0x1FFFFFFFFFFFFFFFFF\r\n"
                                           "Quoted=\"42\"\r\n"
                                           "Two=2\r\n"
                                           "Zero=0\r\n");
@@ -43,9 +46,9 @@ TEST(IniFileRead, IntegersBooleansAndDefaults) {
         const char* key;
         int expected;
     } rows[] = {
-        {"Hex", 607},    {"HexUpper", 26},   {"Word", -9},     {"Empty", -9}, {"Neg", -12},
-        {"Plus", 7},     {"BarePrefix", -9}, {"Trailing", -9}, {"Big", -9},   {"Min", INT32_MIN},
-        {"AllOnes", -1}, {"Quoted", 42},     {"Missing", -9},
+        {"Hex", 607},       {"HexUpper", 26},  {"Word", -9},      {"Empty", -9},      {"Neg", -12},    {"Plus", 7},
+        {"BarePrefix", -9}, {"Trailing", -9},  {"Big", -9},       {"Min", INT32_MIN}, {"AllOnes", -1}, {"Quoted", 42},
+        {"Missing", -9},    {"HexZeros", 255}, {"HexTooBig", -9}, {"HexHuge", -9},
     };
     for (const auto& r : rows)
         EXPECT_EQ(ini.ReadInteger("Window", r.key, -9), r.expected) << r.key;
