@@ -1,6 +1,7 @@
 #include "run/HistoryFile.h"
 
 #include "common/TextCodec.h"
+#include "platform/posix/WriteAll.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -50,18 +51,11 @@ HistoryFile::~HistoryFile() {
         ::close(m_fd);
 }
 
-int HistoryFile::writeAll(std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        m_size += n;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
+int HistoryFile::append(std::string_view bytes) {
+    std::size_t written = 0;
+    const int err = writeAll(m_fd, bytes, &written);
+    m_size += static_cast<int64_t>(written);
+    return err;
 }
 
 int HistoryFile::create(const std::string& path, const LocalDateTime& now, RenameMethod method) {
@@ -79,7 +73,7 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
         header += line;
         header += "\r\n";
     }
-    int err = writeAll(header);
+    int err = append(header);
     if (err != 0) {
         ::close(m_fd);
         m_fd = -1;
@@ -99,7 +93,7 @@ int HistoryFile::addRecord(std::string_view before, std::string_view after) {
     record += after;
     record += "\r\n";
     m_lastRecordStart = m_size;
-    int err = writeAll(record);
+    int err = append(record);
     // Half a record (a full disk, a size limit) would name a path nobody renamed: cut it off.
     if (err != 0 && m_size != m_lastRecordStart)
         dropLastRecord();

@@ -84,7 +84,8 @@ public:
     static std::vector<std::string> splitContent(std::string_view content);
 
 private:
-    int writeAll(std::string_view bytes);
+    // Writes bytes at the end and counts what reached the file, also when the write fails part way.
+    int append(std::string_view bytes);
 
     int m_fd = -1;
     std::string m_path;

@@ -2,6 +2,7 @@
 
 #include "common/TextCodec.h"
 #include "platform/TextNumbers.h"
+#include "platform/posix/WriteAll.h"
 
 #include <cerrno>
 #include <climits>
@@ -147,20 +148,6 @@ bool readWholeFile(const std::string& path, std::string& out) {
         out.append(buf, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    return true;
-}
-
-bool writeAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
     return true;
 }
 
@@ -364,7 +351,7 @@ void IniFile::save() {
     if (fd < 0)
         throw SettingsWriteError(m_path);
     const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~currentUmask());
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content);
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
         ::unlink(tmp.c_str());

@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "platform/posix/WriteAll.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -92,12 +94,9 @@ void writeFile(const std::string& path, const std::string& content) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0)
         fail("open " + path);
-    std::size_t off = 0;
-    while (off < content.size()) {
-        ssize_t n = ::write(fd, content.data() + off, content.size() - off);
-        if (n < 0)
-            fail("write " + path);
-        off += static_cast<std::size_t>(n);
+    if (const int e = writeAll(fd, content)) {
+        errno = e;
+        fail("write " + path);
     }
     ::close(fd);
 }

@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 #include "platform/posix/DosAttrib.h"
 #include "platform/posix/Trash.h"
+#include "platform/posix/WriteAll.h"
 
 #include <atomic>
 #include <cerrno>
@@ -105,15 +106,8 @@ int copyData(int in, int out) {
                 continue;
             return errno;
         }
-        for (ssize_t done = 0; done < n;) {
-            ssize_t w = write(out, buf.data() + done, static_cast<std::size_t>(n - done));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                return errno;
-            }
-            done += w;
-        }
+        if (int e = writeAll(out, std::string_view(buf.data(), static_cast<std::size_t>(n))))
+            return e;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "platform/posix/Trash.h"
 
 #include "platform/Paths.h"
+#include "platform/posix/WriteAll.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -115,20 +116,6 @@ int findTrash(const std::string& absPath, dev_t dev, TrashPlace& place) {
         return errno;
     if (st.st_uid != getuid())
         return EPERM; // someone else's folder: never put our files there
-    return 0;
-}
-
-int writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        done += static_cast<std::size_t>(n);
-    }
     return 0;
 }
 
