@@ -2,8 +2,8 @@
 
 #include "filelist/WildcardMatcher.h"
 #include "platform/Paths.h"
-#include "platform/posix/DosAttrib.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/StatxInfo.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,8 +13,6 @@
 #include <memory>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/sysmacros.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #include <unordered_set>
 
@@ -52,45 +50,10 @@ struct Listing {
     const char* at(uint32_t off) const { return names.c_str() + off; }
 };
 
-FileTime fromStatx(const statx_timestamp& t) { return FileTime{t.tv_sec, static_cast<int32_t>(t.tv_nsec)}; }
-
 int64_t monotonicMs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
-// Fills the attribute bits and creation time that user.DOSATTRIB holds, when the file has it.
-void applyDosAttrib(const std::string& path, FileInfo& info) {
-    char buf[256];
-    ssize_t n = getxattr(path.c_str(), kDosAttribName, buf, sizeof buf);
-    std::optional<DosAttrib> dos;
-    if (n >= 0) {
-        dos = decodeDosAttrib(std::string_view(buf, static_cast<std::size_t>(n)));
-    } else if (errno == ERANGE) {
-        if (readDosAttrib(path, dos) != 0)
-            dos.reset();
-    }
-    if (!dos)
-        return;
-    const uint32_t fromXattr = AttrHidden | AttrSystem | AttrArchive;
-    info.attributes = (info.attributes & ~fromXattr) | (dos->attrib & fromXattr);
-    if (dos->createTime)
-        info.creation = dos->createTime;
-}
-
-void fillFromStatx(const struct statx& sx, FileInfo& info) {
-    info.mode = sx.stx_mode;
-    info.isDirectory = S_ISDIR(sx.stx_mode);
-    info.isRegular = S_ISREG(sx.stx_mode);
-    info.size = static_cast<int64_t>(sx.stx_size);
-    info.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-    info.ino = sx.stx_ino;
-    info.lastWrite = fromStatx(sx.stx_mtime);
-    info.lastAccess = fromStatx(sx.stx_atime);
-    if (sx.stx_mask & STATX_BTIME)
-        info.creation = fromStatx(sx.stx_btime);
-    info.attributes = defaultAttributes(info.name, info.mode);
 }
 
 } // namespace
@@ -205,9 +168,8 @@ struct SearchWalk::Impl {
                 continue;
             FileInfo info;
             info.name = name;
-            fillFromStatx(sx, info);
-            std::string path = joinPath(folder, info.name);
-            applyDosAttrib(path, info);
+            fillFileInfo(sx, info);
+            overlayDosAttrib(joinPath(folder, info.name), info);
             if ((!o.showSystem && (info.attributes & AttrSystem)) || (!o.showHidden && (info.attributes & AttrHidden)) ||
                 (!o.showReadOnly && (info.attributes & AttrReadOnly)))
                 continue;

@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/posix/DosAttrib.h"
+#include "platform/posix/StatxInfo.h"
 #include "platform/posix/Trash.h"
 #include "platform/posix/WriteAll.h"
 
@@ -16,7 +17,6 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
@@ -53,10 +53,6 @@ bool folderListsName(const std::string& dir, const std::string& name) {
     }
     closedir(d);
     return found;
-}
-
-FileTime fromTimespec(const statx_timestamp& t) {
-    return FileTime{t.tv_sec, static_cast<int32_t>(t.tv_nsec)};
 }
 
 EntryType entryTypeOf(unsigned char t) {
@@ -217,26 +213,8 @@ int PosixFileSystem::stat(const std::string& path, FileInfo& info, bool followLi
         return errno;
     info = FileInfo{};
     info.name = baseNameOf(path);
-    info.mode = sx.stx_mode;
-    info.isDirectory = S_ISDIR(sx.stx_mode);
-    info.isRegular = S_ISREG(sx.stx_mode);
-    info.isSymlink = S_ISLNK(sx.stx_mode);
-    info.size = static_cast<int64_t>(sx.stx_size);
-    info.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-    info.ino = sx.stx_ino;
-    info.lastWrite = fromTimespec(sx.stx_mtime);
-    info.lastAccess = fromTimespec(sx.stx_atime);
-    if (sx.stx_mask & STATX_BTIME)
-        info.creation = fromTimespec(sx.stx_btime);
-
-    info.attributes = defaultAttributes(info.name, info.mode);
-    std::optional<DosAttrib> dos;
-    if (readDosAttrib(path, dos, followLinks) == 0 && dos) {
-        const uint32_t fromXattr = AttrHidden | AttrSystem | AttrArchive;
-        info.attributes = (info.attributes & ~fromXattr) | (dos->attrib & fromXattr);
-        if (dos->createTime)
-            info.creation = dos->createTime;
-    }
+    fillFileInfo(sx, info);
+    overlayDosAttrib(path, info, followLinks);
     return 0;
 }
 
@@ -356,7 +334,7 @@ int PosixFileSystem::copyFile(const std::string& from, const std::string& to, bo
             (sx.stx_mask & STATX_BTIME)) {
             DosAttrib a;
             a.attrib = defaultAttributes(baseNameOf(to), src.st_mode) & ~AttrDirectory;
-            a.createTime = fromTimespec(sx.stx_btime);
+            a.createTime = fromStatxTime(sx.stx_btime);
             const std::string b = encodeDosAttrib(a);
             fsetxattr(out, kDosAttribName, b.data(), b.size(), 0); // best effort: not every file system has it
         }
