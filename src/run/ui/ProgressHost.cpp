@@ -94,4 +94,16 @@ bool ProgressHost::cancelRequestedNow() {
     return CancelRequested;
 }
 
+ProgressCallbacks progressCallbacksFor(ProgressHost& host) {
+    ProgressCallbacks callbacks;
+    callbacks.setMaximum = [&host](int maximum) {
+        host.setPosition(0);
+        host.setMaximum(maximum);
+    };
+    callbacks.setPosition = [&host](int position) { host.setPosition(position); };
+    callbacks.pumpEvents = [&host] { host.pump(); };
+    callbacks.cancelRequested = [&host] { return host.cancelRequestedNow(); };
+    return callbacks;
+}
+
 } // namespace rinoza

@@ -10,6 +10,8 @@
 // and cancelRequestedNow() does that before reading the flag, so a click that arrived during the
 // slice is always seen.
 
+#include "run/RunProgress.h"
+
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
@@ -63,5 +65,8 @@ private:
     QElapsedTimer m_slice;
     int m_sliceMs = 20;
 };
+
+// Callbacks that drive host's bar, pump its events and read its stop flag, for an operation's progress.
+ProgressCallbacks progressCallbacksFor(ProgressHost& host);
 
 } // namespace rinoza

@@ -112,13 +112,7 @@ void RenameRunController::btnCnvStartClick() {
     // The engine works on a copy of the rows; each changed row goes back into the model at once.
     std::vector<FileListRow> rows = model.rows();
     RunCallbacks callbacks;
-    callbacks.setMaximum = [&progress](int maximum) {
-        progress.setPosition(0);
-        progress.setMaximum(maximum);
-    };
-    callbacks.setPosition = [&progress](int position) { progress.setPosition(position); };
-    callbacks.pumpEvents = [&progress] { progress.pump(); };
-    callbacks.cancelRequested = [&progress] { return progress.cancelRequestedNow(); };
+    static_cast<ProgressCallbacks&>(callbacks) = progressCallbacksFor(progress);
     callbacks.askSystemFile = [](const std::string& path) {
         // Closing the question counts as Yes; only No refuses.
         return BeepMessageDlg(systemFileQuestionText(path), MsgType::Warning, MsgButtons::YesNo) != mrNo;

@@ -54,14 +54,7 @@ void UndoController::btnAndoClick() {
 
     ProgressHost& progress = *m_host.progress;
     progress.BeginProgress(QStringLiteral("前回の変名戻し中"));
-    ProgressCallbacks callbacks;
-    callbacks.setMaximum = [&progress](int maximum) {
-        progress.setPosition(0);
-        progress.setMaximum(maximum);
-    };
-    callbacks.setPosition = [&progress](int position) { progress.setPosition(position); };
-    callbacks.pumpEvents = [&progress] { progress.pump(); };
-    callbacks.cancelRequested = [&progress] { return progress.cancelRequestedNow(); };
+    const ProgressCallbacks callbacks = progressCallbacksFor(progress);
 
     FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
     UndoEngine engine(fs);

@@ -130,6 +130,28 @@ private slots:
         QCOMPARE(host.position(), 0);
     }
 
+    void operationCallbacksDriveTheBarAndReadTheFlag() {
+        ScriptedPrompts prompts;
+        ProgressHost host(nullptr);
+        host.BeginProgress(QStringLiteral("変名中"));
+        host.setSliceMs(0);
+        const ProgressCallbacks cb = progressCallbacksFor(host);
+        host.setMaximum(50);
+        host.setPosition(7);
+        cb.setMaximum(4); // a new run starts at 0
+        QCOMPARE(host.position(), 0);
+        QCOMPARE(host.dialog()->prb()->maximum(), 4);
+        cb.setPosition(3);
+        QCOMPARE(host.position(), 3);
+        QVERIFY(!cb.cancelRequested());
+        QMetaObject::invokeMethod(host.dialog()->btnCancel(), "click", Qt::QueuedConnection);
+        cb.pumpEvents(); // the stop question is answered Yes while events run
+        QCOMPARE(prompts.asked.size(), std::size_t(1));
+        QVERIFY(host.CancelRequested);
+        QVERIFY(cb.cancelRequested());
+        host.EndProgress();
+    }
+
     void dialogIsCentredOnTheScreen() {
         QWidget window;
         window.setGeometry(10, 10, 200, 100);
