@@ -138,7 +138,7 @@ struct Window {
             statusAt = SteadyClock::now();
         };
         w.displaySettings = [] {
-            SearchSettings s;
+            DisplaySettings s;
             s.LVIconMax = 30000;
             return s;
         };

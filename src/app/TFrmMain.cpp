@@ -121,7 +121,7 @@ void TFrmMain::buildControllers() {
     w.lvFile = lvFile;
     w.model = fileList;
     w.setStatus = [this](const QString& s) { setStatusText(s); };
-    w.displaySettings = [this] { return searchSettingsFrom(displaySettings); };
+    w.displaySettings = [this] { return displaySettings; };
     w.setListMenuAutoPopup = [this](bool on) { setListMenuEnabled(on); };
     w.folderBytes = [this] { return tbsFnd->folderText(); };
     m_search = new SearchController(std::move(w), this);
@@ -352,7 +352,7 @@ void TFrmMain::FrmMainCreate() {
 
 void TFrmMain::LoadDisplaySettings() {
     try {
-        displaySettings = DisplaySettings::read(IniFile(settingsFilePath()));
+        displaySettings = loadDisplaySettings(IniFile(settingsFilePath()));
     } catch (const std::exception&) {
         displaySettings = DisplaySettings();
     }

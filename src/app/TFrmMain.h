@@ -3,8 +3,8 @@
 // The main window: the four tabs above the file list, the menus, the status bar; it restores its
 // state from the settings file when created and writes it back when closed.
 
-#include "app/DisplaySettings.h"
 #include "platform/DateTime.h"
+#include "settings/DisplaySettings.h"
 
 #include <QMainWindow>
 #include <QPoint>

@@ -68,8 +68,8 @@ void SearchController::setStatus(const QString& text) {
         m_w.setStatus(text);
 }
 
-SearchSettings SearchController::settings() const {
-    return m_w.displaySettings ? m_w.displaySettings() : SearchSettings{};
+DisplaySettings SearchController::settings() const {
+    return m_w.displaySettings ? m_w.displaySettings() : DisplaySettings{};
 }
 
 std::string SearchController::folderBytes() const {
@@ -147,7 +147,7 @@ bool SearchController::addPath(const std::string& path) {
     return true;
 }
 
-void SearchController::runWalk(const std::string& folder, const SearchSettings& s) {
+void SearchController::runWalk(const std::string& folder, const DisplaySettings& s) {
     SearchOptions o;
     o.pattern = m_w.cmbFndName->currentText().toUtf8().toStdString();
     o.subfolders = m_w.cbFnd->isChecked();
@@ -200,7 +200,7 @@ void SearchController::btnStartClick() {
     }
     // 2.
     const std::string folder = searchFolderOf(typed);
-    const SearchSettings s = settings();
+    const DisplaySettings s = settings();
     // 3.-6.
     if (m_w.cbOpt->isChecked())
         ClearFileList();

@@ -9,6 +9,8 @@
 // rename tab are disabled, the list is hidden, the wait cursor shows, and Esc anywhere in the window
 // presses btnStop.
 
+#include "settings/DisplaySettings.h"
+
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -27,28 +29,6 @@ namespace rinoza {
 class FileListModel;
 class SearchWalk;
 
-// The display settings a search reads (section Window of the settings file).
-struct SearchSettings {
-    bool LVIconVisible = true;
-    bool LVSysVisible = true;
-    bool LVHiddenVisible = true;
-    bool LVReadonlyVisible = true;
-    bool Focus = true;
-    int LVIconMax = 10000;
-};
-
-// The search settings of any struct that carries the same seven display-setting fields by name.
-template <class Display> SearchSettings searchSettingsFrom(const Display& d) {
-    SearchSettings s;
-    s.LVIconVisible = d.LVIconVisible;
-    s.LVSysVisible = d.LVSysVisible;
-    s.LVHiddenVisible = d.LVHiddenVisible;
-    s.LVReadonlyVisible = d.LVReadonlyVisible;
-    s.Focus = d.Focus;
-    s.LVIconMax = d.LVIconMax;
-    return s;
-}
-
 struct SearchWidgets {
     QComboBox* cmbFndName = nullptr;
     QComboBox* cmbFnd = nullptr;
@@ -63,7 +43,7 @@ struct SearchWidgets {
     QAbstractItemView* lvFile = nullptr;
     FileListModel* model = nullptr;
     std::function<void(const QString&)> setStatus;
-    std::function<SearchSettings()> displaySettings;
+    std::function<DisplaySettings()> displaySettings; // read at the start of every search
     std::function<void(bool)> setListMenuAutoPopup;
     // Optional: the bytes of the folder in cmbFnd (for a field that keeps bytes its text cannot show).
     // Without it the folder is the bytes of the drop-down entry whose text is in the field, else the
@@ -106,9 +86,9 @@ protected:
 
 private:
     void setStatus(const QString& text);
-    SearchSettings settings() const;
+    DisplaySettings settings() const;
     std::string folderBytes() const;
-    void runWalk(const std::string& folder, const SearchSettings& s);
+    void runWalk(const std::string& folder, const DisplaySettings& s);
 
     SearchWidgets m_w;
     int32_t m_listedFileCount = 0;

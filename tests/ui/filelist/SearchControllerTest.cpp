@@ -43,7 +43,7 @@ struct Window {
     FileListModel model;
     QString status = QStringLiteral("before");
     bool autoPopup = false;
-    SearchSettings display;
+    DisplaySettings display;
     std::unique_ptr<SearchController> ctl;
 
     Window() {

@@ -1,6 +1,6 @@
 #pragma once
 
-// The seven display settings of section Window, as LoadDisplaySettings reads them.
+// The seven display settings of section Window: what the file list shows and how a search fills it.
 
 namespace rinoza {
 
@@ -14,9 +14,9 @@ struct DisplaySettings {
     bool Focus = true;
     bool ColSize = false;
     int LVIconMax = 10000;
-
-    // Reads section Window of `ini`; missing or unreadable keys keep the defaults above.
-    static DisplaySettings read(const IniFile& ini);
 };
+
+// Reads section Window of `ini`; missing or unreadable keys keep the defaults above.
+DisplaySettings loadDisplaySettings(const IniFile& ini);
 
 } // namespace rinoza

@@ -1,10 +1,10 @@
-#include "app/DisplaySettings.h"
+#include "settings/DisplaySettings.h"
 
 #include "settings/IniFile.h"
 
 namespace rinoza {
 
-DisplaySettings DisplaySettings::read(const IniFile& ini) {
+DisplaySettings loadDisplaySettings(const IniFile& ini) {
     const DisplaySettings d;
     DisplaySettings s;
     s.LVIconVisible = ini.ReadBool("Window", "LVIconVisible", d.LVIconVisible);
