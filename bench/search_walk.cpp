@@ -4,74 +4,20 @@
 // (warm cache, median of 5 each), and the memory that the 30,000 rows add to the file list model.
 //   search_walk [--keep] [ROOT]     (default ROOT: a new folder in /tmp, removed at the end)
 
+#include "BenchTree.h"
 #include "filelist/SearchWalk.h"
 #include "filelist/ui/FileListModel.h"
 
 #include <QCoreApplication>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <fstream>
+#include <cstdint>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <vector>
 
 using namespace rinoza;
+using namespace rinoza::bench;
 
 namespace {
-
-long rssKb() {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return 0;
-}
-
-void touch(const std::string& path) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd >= 0)
-        close(fd);
-}
-
-// 20 + 200 + 19,800 = 20,020 folders with 10 files each; file k is a .jpg when k % 20 < 3.
-void generate(const std::string& root) {
-    mkdir(root.c_str(), 0755);
-    long k = 0;
-    auto files = [&](const std::string& dir) {
-        for (int f = 0; f < 10; ++f, ++k) {
-            const char* ext = (k % 20 < 3) ? ((k % 2) ? ".jpg" : ".JPG") : ((k % 3) ? ".txt" : ".dat");
-            touch(dir + "/file" + std::to_string(k) + ext);
-        }
-    };
-    for (int a = 0; a < 20; ++a) {
-        std::string da = root + "/a" + std::to_string(a);
-        mkdir(da.c_str(), 0755);
-        files(da);
-        for (int b = 0; b < 10; ++b) {
-            std::string db = da + "/b" + std::to_string(b);
-            mkdir(db.c_str(), 0755);
-            files(db);
-            for (int c = 0; c < 99; ++c) {
-                std::string dc = db + "/c" + std::to_string(c);
-                mkdir(dc.c_str(), 0755);
-                files(dc);
-            }
-        }
-    }
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 int64_t walkOnce(const std::string& root, FileListModel* model) {
     SearchOptions o;
@@ -93,32 +39,11 @@ int64_t walkOnce(const std::string& root, FileListModel* model) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    bool keep = false;
-    std::string root;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--keep") == 0)
-            keep = true;
-        else
-            root = argv[i];
-    }
-    bool generated = false;
-    std::string removeDir; // what the cleanup deletes: only what this run made
-    if (root.empty()) {
-        char tmpl[] = "/tmp/rinoza-walk-XXXXXX";
-        if (!mkdtemp(tmpl))
-            return 1;
-        removeDir = tmpl;
-        root = removeDir + "/tree";
-    }
-    struct stat st {};
-    if (::stat(root.c_str(), &st) != 0) {
-        auto t0 = std::chrono::steady_clock::now();
-        generate(root);
-        generated = true;
-        if (removeDir.empty())
-            removeDir = root;
-        std::printf("generated %s in %.1f s\n", root.c_str(), ms(std::chrono::steady_clock::now() - t0) / 1000);
-    }
+    // 20 + 200 + 19,800 = 20,020 folders with 10 files each.
+    BenchTree tree;
+    if (!tree.open(argc, argv, "/tmp/rinoza-walk-XXXXXX", TreeShape{20, 10, 99, 10}))
+        return 1;
+    const std::string& root = tree.root();
 
     // Memory first, while the heap is fresh.
     {
@@ -129,33 +54,21 @@ int main(int argc, char** argv) {
         std::printf("model with %lld rows: +%.1f MB RSS\n", static_cast<long long>(n), (after - before) / 1024.0);
     }
 
-    const std::string findCmd = "find '" + root + "' -iname '*.jpg' -printf '%s %T@ %A@\\n' >/dev/null";
+    const std::string findCmd = findJpgCommand(root);
     walkOnce(root, nullptr); // warm the cache
-    if (std::system(findCmd.c_str()) != 0)
-        std::printf("find failed\n");
+    runCommandMs(findCmd);
     std::vector<double> walkMs, findMs;
     int64_t found = 0;
     for (int i = 0; i < 5; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
+        const auto t0 = SteadyClock::now();
         found = walkOnce(root, nullptr);
-        walkMs.push_back(ms(std::chrono::steady_clock::now() - t0));
-        t0 = std::chrono::steady_clock::now();
-        if (std::system(findCmd.c_str()) != 0)
-            std::printf("find failed\n");
-        findMs.push_back(ms(std::chrono::steady_clock::now() - t0));
+        walkMs.push_back(ms(SteadyClock::now() - t0));
+        findMs.push_back(runCommandMs(findCmd));
     }
     const double w = median(walkMs), f = median(findMs);
     std::printf("walk: %lld rows, median %.1f ms; find: median %.1f ms; ratio %.2f\n", static_cast<long long>(found), w,
                 f, w / f);
 
-    if (generated && !keep) {
-        std::string rm = "rm -rf '" + removeDir + "'";
-        if (std::system(rm.c_str()) != 0)
-            std::printf("could not remove %s\n", root.c_str());
-    } else if (generated) {
-        std::printf("kept %s\n", root.c_str());
-    } else if (!removeDir.empty()) {
-        rmdir(removeDir.c_str());
-    }
+    tree.close();
     return 0;
 }
