@@ -28,6 +28,30 @@ std::string absolutePath(const std::string& path) {
     return joinPath(buf, path);
 }
 
+// Where a file really lies: its folder with every link resolved, its own name kept (a link is trashed
+// itself, not its target). The path as given when the folder cannot be resolved.
+std::string realLocation(const std::string& abs) {
+    const std::string base = baseNameOf(abs);
+    if (base.empty() || base == "." || base == "..")
+        return abs;
+    char* real = realpath(parentOf(abs).c_str(), nullptr);
+    if (!real)
+        return abs;
+    std::string located = joinPath(real, base);
+    std::free(real);
+    return located;
+}
+
+// The Path= value: relative to the top folder when the file lies below it, else absolute.
+std::string recordedPath(const std::string& abs, const std::string& topDir) {
+    if (topDir.empty())
+        return abs;
+    const std::string prefix = topDir == "/" ? "/" : topDir + "/";
+    if (abs.size() > prefix.size() && abs.compare(0, prefix.size(), prefix) == 0)
+        return abs.substr(prefix.size());
+    return abs;
+}
+
 // A folder that exists (created with 0700 when missing), is no symbolic link, and lies on `dev`.
 int ensureOwnFolder(const std::string& dir, dev_t dev) {
     if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
@@ -157,7 +181,8 @@ std::string homeTrashDir() {
 
 TrashResult trashFile(const std::string& path, const NoReplaceRename& rename) {
     TrashResult r;
-    const std::string abs = absolutePath(path);
+    // A file reached through a link to a folder is recorded (and moved) where it really lies.
+    const std::string abs = realLocation(absolutePath(path));
     struct stat st {};
     if (lstat(abs.c_str(), &st) != 0) {
         r.error = errno;
@@ -175,15 +200,7 @@ TrashResult trashFile(const std::string& path, const NoReplaceRename& rename) {
         return r;
     }
 
-    std::string recorded = abs;
-    if (!place.topDir.empty()) {
-        recorded = abs.substr(place.topDir == "/" ? 1 : place.topDir.size() + 1);
-        // A path reached through a link to another folder is recorded as the caller named it,
-        // relative when it lies below the top folder, absolute otherwise.
-        if (abs.rfind(place.topDir == "/" ? "/" : place.topDir + "/", 0) != 0)
-            recorded = abs;
-    }
-    const std::string info = trashInfoText(recorded, SystemClock().now());
+    const std::string info = trashInfoText(recordedPath(abs, place.topDir), SystemClock().now());
     const std::string base = baseNameOf(abs);
 
     for (int n = 1; n < 10000; ++n) {

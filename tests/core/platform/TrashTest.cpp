@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -134,4 +135,76 @@ TEST(Trash, FileThatCannotBeTrashedStaysWithoutInfo) {
     EXPECT_TRUE(pathExists("/proc/self/status"));
     EXPECT_EQ(fs.moveToTrash(home / "missing").error, ENOENT);
     EXPECT_FALSE(pathExists(home / "Trash/info/missing.trashinfo"));
+}
+
+namespace {
+
+// A file system other than the home trash's, whose top folder (/dev/shm) gets a per-user trash during
+// the test; skips when that is not possible without touching someone's existing trash.
+struct OtherDeviceTrash {
+    std::string top = "/dev/shm";
+    std::string userTrash = top + "/.Trash-" + std::to_string(getuid());
+    std::string skipReason;
+
+    explicit OtherDeviceTrash(const std::string& homePath) {
+        struct stat a {
+        }, b{};
+        if (stat(homePath.c_str(), &a) != 0 || stat(top.c_str(), &b) != 0 || a.st_dev == b.st_dev)
+            skipReason = "/dev/shm is missing or on the same file system as the temporary folder";
+        else if (pathExists(userTrash) || pathExists(top + "/.Trash"))
+            skipReason = "a trash already exists in /dev/shm; not touching it";
+    }
+    ~OtherDeviceTrash() {
+        if (skipReason.empty())
+            removeTree(userTrash);
+    }
+};
+
+std::string pathValueOf(const std::string& info) {
+    const auto at = info.find("\nPath=");
+    if (at == std::string::npos)
+        return "";
+    return info.substr(at + 6, info.find('\n', at + 6) - at - 6);
+}
+
+} // namespace
+
+TEST(Trash, FileReachedThroughALinkIsRecordedWhereItLies) {
+    TempDir home;
+    ScopedDataHome env(home.path());
+    OtherDeviceTrash trash(home.path());
+    if (!trash.skipReason.empty())
+        GTEST_SKIP() << trash.skipReason;
+    TempDir real("/dev/shm");
+    makeDirs(real / "dir");
+    // The real folder's path relative to /dev/shm.
+    const std::string relative = real.path().substr(trash.top.size() + 1) + "/dir/f";
+
+    struct Case {
+        const char* what;
+        std::string link; // a link to real/dir; empty when it cannot be made here
+    };
+    // A link with a path shorter than the top folder needs a place at the root, so only root has it.
+    std::string shortLink = "/r" + std::to_string(getpid() % 100);
+    if (getuid() != 0 || pathExists(shortLink))
+        shortLink.clear();
+    const Case cases[] = {
+        {"link in another folder", home / "via"},
+        {"link shorter than the top folder", shortLink},
+    };
+    PosixFileSystem fs;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.link.empty())
+            continue;
+        ASSERT_EQ(symlink((real / "dir").c_str(), c.link.c_str()), 0);
+        const std::unique_ptr<const char, int (*)(const char*)> removeLink(c.link.c_str(), unlink);
+        writeFile(real / "dir/f", c.what);
+        const TrashResult r = fs.moveToTrash(c.link + "/f");
+        ASSERT_EQ(r.error, 0);
+        EXPECT_FALSE(pathExists(real / "dir/f"));
+        EXPECT_EQ(parentOf(parentOf(r.trashedPath)), trash.userTrash);
+        EXPECT_EQ(readFile(r.trashedPath), c.what);
+        EXPECT_EQ(pathValueOf(readFile(r.infoPath)), percentEncodePath(relative));
+    }
 }
