@@ -50,6 +50,10 @@ bool UndoEngine::reverse(const UndoRecord& r) {
             return false;
         if (source.dev == copy.dev && source.ino == copy.ino)
             return false;
+        // The copy kept the source's size and last write time. A file that differs in either is no
+        // longer the copy (the user may have saved new work under its name since): it stays.
+        if (copy.size != source.size || !copy.lastWrite || !source.lastWrite || *copy.lastWrite != *source.lastWrite)
+            return false;
         return m_fs.removeFile(r.after) == 0;
     }
     case RenameMethod::RenameAndMove:

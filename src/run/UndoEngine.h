@@ -50,7 +50,9 @@ public:
 
     // Reverses one record. Never replaces an existing file: a rename or move back fails when the old
     // path is taken. A copy is only deleted while its source still exists, the copy is a regular
-    // file and it is not the source itself, so an undo never destroys the last copy of a file.
+    // file, it is not the source itself, and it still has the source's size and last write time (to
+    // the nanosecond), so an undo never destroys the last copy of a file nor anything written later
+    // under the copy's name.
     bool reverse(const UndoRecord& record);
 
 private:

@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace rinoza;
 using namespace rinoza::test;
@@ -84,7 +85,8 @@ TEST_F(UndoFixture, ChainsComeBackWholeAndNothingIsOverwritten) {
 
 TEST_F(UndoFixture, CopyUndoDeletesOnlyCopiesWhoseSourceIsStillThere) {
     writeFile(dir / "src/a.txt", "A");
-    writeFile(dir / "dst/A1.txt", "A");
+    makeDirs(dir / "dst");
+    ASSERT_EQ(fs.copyNoReplace(dir / "src/a.txt", dir / "dst/A1.txt"), 0);
     writeFile(dir / "dst/B1.txt", "B"); // its source b.txt is gone: this is the last copy
     writeFile(dir / "src/c.txt", "C");
     makeDirs(dir / "dst/C1"); // a folder where the copy was is never removed
@@ -101,6 +103,65 @@ TEST_F(UndoFixture, CopyUndoDeletesOnlyCopiesWhoseSourceIsStillThere) {
     EXPECT_EQ(readFile(dir / "dst/B1.txt"), "B");
     EXPECT_TRUE(pathExists(dir / "dst/C1"));
     EXPECT_EQ(readFile(dir / "src/d.txt"), "D");
+}
+
+TEST_F(UndoFixture, CopyUndoLeavesFilesThatNoLongerLookLikeTheCopy) {
+    // Each case: the file at the copy's path when the undo runs. Only a file of the source's size
+    // and last write time, and not the source itself, is taken for the copy the run made.
+    enum class Copy { Made, Rewritten, SameSizeOtherTime, Touched, HardLink };
+    struct Case {
+        const char* name;
+        Copy copy;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"made", Copy::Made, true},
+        // Undone once, then the user saved new work under the copy's name.
+        {"rewritten", Copy::Rewritten, false},
+        {"same size, other time", Copy::SameSizeOtherTime, false},
+        {"time off by a nanosecond", Copy::Touched, false},
+        {"hard link to the source", Copy::HardLink, false},
+    };
+    for (const Case& c : cases) {
+        TempDir d;
+        const std::string source = d / "a.txt";
+        const std::string copy = d / "copy_a.txt";
+        writeFile(source, "original");
+        FileInfo sourceInfo;
+        ASSERT_EQ(fs.stat(source, sourceInfo), 0);
+        switch (c.copy) {
+        case Copy::Made:
+            ASSERT_EQ(fs.copyNoReplace(source, copy), 0);
+            break;
+        case Copy::Rewritten:
+            writeFile(copy, "the user's new work");
+            break;
+        case Copy::SameSizeOtherTime:
+            writeFile(copy, "ORIGINAL");
+            ASSERT_EQ(fs.setTimes(copy, std::nullopt, FileTime{sourceInfo.lastWrite->sec - 60, 0}), 0);
+            break;
+        case Copy::Touched: {
+            ASSERT_EQ(fs.copyNoReplace(source, copy), 0);
+            FileTime t = *sourceInfo.lastWrite;
+            t.nsec = t.nsec == 0 ? 1 : t.nsec - 1;
+            ASSERT_EQ(fs.setTimes(copy, std::nullopt, t), 0);
+            break;
+        }
+        case Copy::HardLink:
+            ASSERT_EQ(::link(source.c_str(), copy.c_str()), 0);
+            break;
+        }
+        const std::string content = readFile(copy);
+        auto path = writeHistory(d, "[Copyed]", {{source, copy}});
+        UndoResult r = undo(path);
+        EXPECT_EQ(r.restored, c.deleted ? 1 : 0) << c.name;
+        EXPECT_EQ(r.seen, 1) << c.name;
+        EXPECT_EQ(pathExists(copy), !c.deleted) << c.name;
+        if (!c.deleted) {
+            EXPECT_EQ(readFile(copy), content) << c.name;
+        }
+        EXPECT_EQ(readFile(source), "original") << c.name;
+    }
 }
 
 TEST_F(UndoFixture, MovedRecordsGoBackAcrossFileSystems) {
