@@ -66,6 +66,14 @@ int ensureOwnFolder(const std::string& dir, dev_t dev) {
     return 0;
 }
 
+// A per-user trash folder inside the shared .Trash: it must be a real folder (no link) of ours that
+// nobody else may write into; anything else could hand our files to another user.
+bool isPrivateFolder(const std::string& dir) {
+    struct stat st {};
+    return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 // Device of a path, or of its nearest existing ancestor.
 bool deviceOfNearest(std::string path, dev_t& dev) {
     for (;;) {
@@ -129,7 +137,7 @@ int findTrash(const std::string& absPath, dev_t dev, TrashPlace& place) {
     if (lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) && st.st_dev == dev) {
         place.dir = joinPath(shared, uid);
         place.topDir = top;
-        if (ensureOwnFolder(place.dir, dev) == 0)
+        if (ensureOwnFolder(place.dir, dev) == 0 && isPrivateFolder(place.dir))
             return 0;
     }
     place.dir = joinPath(top, ".Trash-" + uid);

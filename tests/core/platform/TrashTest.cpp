@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <regex>
 #include <sys/stat.h>
@@ -206,5 +207,49 @@ TEST(Trash, FileReachedThroughALinkIsRecordedWhereItLies) {
         EXPECT_EQ(parentOf(parentOf(r.trashedPath)), trash.userTrash);
         EXPECT_EQ(readFile(r.trashedPath), c.what);
         EXPECT_EQ(pathValueOf(readFile(r.infoPath)), percentEncodePath(relative));
+    }
+}
+
+TEST(Trash, SharedTrashFolderThatIsNotPrivatelyOursIsPassedOver) {
+    TempDir home;
+    ScopedDataHome env(home.path());
+    OtherDeviceTrash trash(home.path());
+    if (!trash.skipReason.empty())
+        GTEST_SKIP() << trash.skipReason;
+    const std::string shared = trash.top + "/.Trash";
+    const std::string mine = shared + "/" + std::to_string(getuid());
+    ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    const std::unique_ptr<const std::string, void (*)(const std::string*)> removeShared(
+        &shared, [](const std::string* p) { removeTree(*p); });
+    TempDir files("/dev/shm");
+
+    struct Case {
+        const char* what;
+        std::function<bool()> spoil; // false when this case cannot be set up here
+    };
+    const Case cases[] = {
+        {"writable by the group", [&] { return mkdir(mine.c_str(), 0770) == 0 && chmod(mine.c_str(), 0770) == 0; }},
+        {"writable by everyone", [&] { return mkdir(mine.c_str(), 0700) == 0 && chmod(mine.c_str(), 0707) == 0; }},
+        {"owned by another user",
+         [&] { return getuid() == 0 && mkdir(mine.c_str(), 0700) == 0 && chown(mine.c_str(), 4242, 4242) == 0; }},
+        {"a link to our own folder",
+         [&] { return mkdir((files / "decoy").c_str(), 0700) == 0 && symlink((files / "decoy").c_str(), mine.c_str()) == 0; }},
+    };
+    PosixFileSystem fs;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        removeTree(mine);
+        removeTree(files / "decoy");
+        if (!c.spoil())
+            continue;
+        writeFile(files / "f", c.what);
+        const TrashResult r = fs.moveToTrash(files / "f");
+        ASSERT_EQ(r.error, 0);
+        EXPECT_EQ(r.trashedPath, trash.userTrash + "/files/f");
+        EXPECT_EQ(readFile(r.trashedPath), c.what);
+        EXPECT_FALSE(pathExists(mine + "/files/f"));
+        EXPECT_FALSE(pathExists(files / "decoy/files"));
+        removeTree(trash.userTrash);
     }
 }
