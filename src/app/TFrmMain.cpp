@@ -485,6 +485,12 @@ void TFrmMain::AddCommandLinePaths() {
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
+    // A rename or undo in progress runs to its end (or its stop button) first: closing now would
+    // write the settings and end the program halfway through the files and their history.
+    if (m_progress && m_progress->inProgress()) {
+        event->ignore();
+        return;
+    }
     // A search still running ends at its next time slice and leaves the window as after a stop.
     if (m_search->isSearching())
         m_search->btnStopClick();

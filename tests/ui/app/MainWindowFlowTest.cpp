@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -38,6 +39,29 @@ RenameRuleSet serialRule() {
     r.fixF2 = "_";
     return r;
 }
+
+// Asks the window to close (as the window manager's close button does) the moment the progress
+// dialog of a run or undo appears, so the request reaches the window in the middle of the operation.
+class CloseWhenProgressShows : public QObject {
+public:
+    explicit CloseWhenProgressShows(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
+    ~CloseWhenProgressShows() override { qApp->removeEventFilter(this); }
+    int requests = 0;
+    int refused = 0;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show && o->objectName() == QLatin1String("FrmRenameOn") && m_window) {
+            ++requests;
+            if (!m_window->close())
+                ++refused;
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_window;
+};
 
 } // namespace
 
@@ -135,6 +159,50 @@ private slots:
         QCOMPARE(test::readFile(*m_work / "x_001.txt"), std::string("taken"));
         QCOMPARE(test::readFile(*m_work / "x.txt"), std::string("1"));
         QCOMPARE(w.statusText(), q("0個のファイルが正常に変名されました。"));
+    }
+
+    void aCloseRequestDuringTheRunOrTheUndoIsRefusedAndTheOperationFinishes() {
+        test::writeFile(*m_work / "a.txt", "ay");
+        test::writeFile(*m_work / "b.txt", "bee");
+        const auto before = test::snapshotTree(m_work->path());
+
+        test::ScriptedPrompts prompts;
+        TFrmMain w({}, &m_clock);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.tbsFnd->cmbFndName->setEditText(QStringLiteral("*.txt"));
+        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
+        w.tbsFnd->btnStart->click();
+        QCOMPARE(w.fileList->rowCount(), 2);
+        w.fileList->lvFileColumnClick(0);
+        w.tbsSet->applyRuleSet(serialRule());
+
+        CloseWhenProgressShows closer(&w);
+        prompts.dialogAnswer([](QDialog& d) {
+            auto& dlg = dynamic_cast<TFrmChg&>(d);
+            dlg.setSelectedIndex(0);
+            dlg.acStart()->trigger();
+            return dlg.result();
+        });
+        w.tbsSet->btnCnvStart->click();
+        QCOMPARE(closer.requests, 1);
+        QCOMPARE(closer.refused, 1);
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.statusText(), q("2個のファイルが正常に変名されました。"));
+        QVERIFY(test::pathExists(*m_work / "a_001.txt"));
+        QVERIFY(test::pathExists(*m_work / "b_002.txt"));
+
+        prompts.answer(mrOk);
+        w.N6->trigger();
+        QCOMPARE(closer.requests, 2);
+        QCOMPARE(closer.refused, 2);
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.statusText(), q("2/2個が変名を戻されました。"));
+        QCOMPARE(test::snapshotTree(m_work->path()), before);
+
+        // Once the operation is over, the window closes as usual.
+        QVERIFY(w.close());
+        QVERIFY(!w.isVisible());
     }
 };
 
