@@ -3,6 +3,7 @@
 #include "common/TextCodec.h"
 #include "common/ui/ProgramImages.h"
 #include "common/ui/UserPrompts.h"
+#include "filelist/FileListRow.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchController.h"
 #include "filelist/ui/SearchTab.h"
@@ -604,7 +605,10 @@ void TFrmMain::LClick() {}
 void TFrmMain::lvFileDblClick() {}
 void TFrmMain::P1Click() {}
 void TFrmMain::N2Click() {}
-void TFrmMain::N9Click() {}
+void TFrmMain::N9Click() {
+    ClearFileList();
+    setStatusText(QString::fromUtf8(rowCountStatusText(0)));
+}
 void TFrmMain::N18Click() {}
 void TFrmMain::N167Click() {}
 void TFrmMain::btnCnvStartClick() { m_run->btnCnvStartClick(); }

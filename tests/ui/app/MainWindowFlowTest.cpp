@@ -161,6 +161,30 @@ private slots:
         QCOMPARE(w.statusText(), q("0個のファイルが正常に変名されました。"));
     }
 
+    // The clear button and the list command (Ctrl+Delete) both empty the list and say so.
+    void theClearButtonAndTheClearCommandEmptyTheList() {
+        test::writeFile(*m_work / "a.txt", "ay");
+        test::writeFile(*m_work / "b.txt", "bee");
+        test::ScriptedPrompts prompts;
+        TFrmMain w({}, &m_clock);
+        w.tbsFnd->cmbFndName->setEditText(QStringLiteral("*.txt"));
+        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
+        for (int way = 0; way < 2; ++way) {
+            w.tbsFnd->btnStart->click();
+            QCOMPARE(w.fileList->rowCount(), 2);
+            QVERIFY(w.tbsFnd->btnlvClr->isEnabled());
+            if (way == 0)
+                w.tbsFnd->btnlvClr->click();
+            else
+                w.N9->trigger();
+            QCOMPARE(w.fileList->rowCount(), 0);
+            QCOMPARE(w.ListedFileCount(), 0);
+            QVERIFY(!w.tbsFnd->btnlvClr->isEnabled());
+            QCOMPARE(w.statusText(), q("0 個のファイルがリストアップされています。"));
+        }
+        QVERIFY(prompts.asked.empty());
+    }
+
     void aCloseRequestDuringTheRunOrTheUndoIsRefusedAndTheOperationFinishes() {
         test::writeFile(*m_work / "a.txt", "ay");
         test::writeFile(*m_work / "b.txt", "bee");
