@@ -160,6 +160,16 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// Makes a rename in a folder durable. The file is already complete, so failures are ignored: some
+// file systems cannot sync a folder.
+void syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 mode_t currentUmask() {
     const mode_t m = ::umask(0);
     ::umask(m);
@@ -351,12 +361,15 @@ void IniFile::save() {
     if (fd < 0)
         throw SettingsWriteError(m_path);
     const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~currentUmask());
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) == 0;
+    // The new content reaches the disk before the rename makes it the settings file, so a power cut
+    // leaves either the old file or the whole new one, never an empty one.
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
         ::unlink(tmp.c_str());
         throw SettingsWriteError(m_path);
     }
+    syncFolder(folderOf(target));
 }
 
 std::string settingsFolder() {
