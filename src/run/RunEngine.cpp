@@ -35,6 +35,8 @@ static bool isUnusableName(std::string_view name) {
            name.find('\0') != std::string_view::npos;
 }
 
+static bool hasLineEnd(std::string_view path) { return path.find_first_of("\r\n") != std::string_view::npos; }
+
 // The folder a row shows: the destination without trailing separators (the root stays "/").
 static std::string rowFolderText(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/')
@@ -118,6 +120,13 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     FileInfo sourceInfo;
     if (m_fs.stat(source, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
         row.remarks = outcome::kMissing;
+        return RowStep::Next;
+    }
+
+    // The history holds one path per line: a path with a line end in it cannot be recorded faithfully,
+    // and its second half could read as a record of its own.
+    if (hasLineEnd(source) || hasLineEnd(target)) {
+        row.remarks = outcome::kError;
         return RowStep::Next;
     }
 

@@ -38,7 +38,9 @@ int UndoEngine::progressMaximum(std::size_t lineCount) {
 }
 
 bool UndoEngine::reverse(const UndoRecord& r) {
-    if (r.before.empty() || r.after.empty() || r.before == r.after)
+    // Every path a run records is absolute. Anything else is a damaged line (a path broken by a line
+    // end, say) and would resolve against whatever folder the program runs in.
+    if (!r.before.starts_with('/') || !r.after.starts_with('/') || r.before == r.after)
         return false;
     switch (r.method) {
     case RenameMethod::RenameAndCopy: {

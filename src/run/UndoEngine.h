@@ -48,7 +48,8 @@ public:
     // The progress maximum for a file of lineCount lines: (lineCount - 6) / 2, never below 0.
     static int progressMaximum(std::size_t lineCount);
 
-    // Reverses one record. Never replaces an existing file: a rename or move back fails when the old
+    // Reverses one record; a record whose paths are not both absolute is left alone. Never replaces
+    // an existing file: a rename or move back fails when the old
     // path is taken. A copy is only deleted while its source still exists, the copy is a regular
     // file, it is not the source itself, and it still has the source's size and last write time (to
     // the nanosecond), so an undo never destroys the last copy of a file nor anything written later

@@ -1,6 +1,7 @@
 #include "run/RunEngine.h"
 
 #include "RunTestSupport.h"
+#include "platform/Paths.h"
 #include "run/UndoEngine.h"
 #include "support/TestSupport.h"
 
@@ -306,6 +307,64 @@ TEST_F(RunFixture, CancelAfterTheSecondOfFiveRows) {
     r = engine.run(last, req, cb);
     EXPECT_EQ(r.end, RunEnd::Cancelled);
     EXPECT_EQ(r.renamed, 1);
+}
+
+TEST_F(RunFixture, PathsWithLineEndsAreRefusedBeforeAnyRecord) {
+    // A line end inside a path would split its history line and could turn the rest into a record of
+    // its own. Such rows fail before anything is written; the other rows of the run go on.
+    RenameRuleSet prefixed = RenameRuleSet::defaults();
+    tick(prefixed, 1);
+    prefixed.fixF1 = "p_";
+    RenameRuleSet broken = prefixed;
+    broken.fixF1 = "p\n[A]";
+    struct Case {
+        const char* what;
+        std::string folder;
+        std::string name;
+        RenameMethod method;
+        std::string destination; // for copy and move
+        const RenameRuleSet* rules;
+        bool goodRowRenamed; // the second row, whose paths are plain
+    };
+    const Case cases[] = {
+        {"LF in the source folder", dir / "in\n[A]side", "a.txt", RenameMethod::RenameOnly, "", &prefixed, true},
+        {"CR in the source name", dir / "s1", "line\rend.txt", RenameMethod::RenameOnly, "", &prefixed, true},
+        {"LF in the source name", dir / "s2", "line\nend.txt", RenameMethod::RenameAndMove, dir / "to", &prefixed,
+         true},
+        {"LF in the destination", dir / "s3", "b.txt", RenameMethod::RenameAndCopy, dir / "to\nhere", &prefixed,
+         false},
+        {"CR in the destination", dir / "s4", "b.txt", RenameMethod::RenameAndMove, dir / "to\rhere", &prefixed,
+         false},
+        {"LF in the new name", dir / "s5", "b.txt", RenameMethod::RenameOnly, "", &broken, false},
+    };
+    for (const Case& c : cases) {
+        TempDir ok;
+        const std::string bad = joinPath(c.folder, c.name);
+        writeFile(bad, "bad");
+        writeFile(ok / "good.txt", "good");
+        const bool inPlace = c.method == RenameMethod::RenameOnly;
+        if (!inPlace)
+            makeDirs(c.destination);
+        auto sourceFolder = snapshotTree(c.folder);
+        std::vector<FileListRow> rows = {row(c.folder, c.name), row(ok.path(), "good.txt")};
+        fs.operations = 0;
+        RunResult r = run(rows, request(*c.rules, c.method, c.destination));
+        EXPECT_EQ(rows[0].remarks, "x:Err") << c.what;
+        EXPECT_EQ(snapshotTree(c.folder), sourceFolder) << c.what;
+        EXPECT_EQ(r.end, RunEnd::Completed) << c.what;
+        EXPECT_EQ(r.renamed, c.goodRowRenamed ? 1 : 0) << c.what;
+        EXPECT_EQ(fs.operations != 0, c.goodRowRenamed) << c.what;
+        std::vector<std::string> expected;
+        if (c.goodRowRenamed) {
+            const std::string target = joinPath(inPlace ? ok.path() : c.destination, "p_good.txt");
+            expected = {"[B]" + (ok / "good.txt"), "[A]" + target};
+            EXPECT_EQ(readFile(target), "good") << c.what;
+        }
+        EXPECT_EQ(records(), expected) << c.what;
+        if (!inPlace) {
+            removeTree(c.destination);
+        }
+    }
 }
 
 TEST_F(RunFixture, AFailedRunStillReplacesTheHistory) {

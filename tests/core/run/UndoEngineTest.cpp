@@ -207,6 +207,34 @@ TEST_F(UndoFixture, OddLinesFollowTheReadingRules) {
     EXPECT_EQ(r.maximum, static_cast<int>((lines.size() - 6) / 2));
 }
 
+TEST_F(UndoFixture, RecordsWithRelativePathsAreSeenButNeverFollowed) {
+    // A history broken up by a line end inside a path can yield such lines; a relative path would
+    // resolve against whatever folder the program runs in.
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+    writeFile(dir / "rel_new", "1");
+    writeFile(dir / "n2", "2");
+    writeFile(dir / "n3", "3");
+    writeFile(dir / "src.txt", "4");
+    ASSERT_EQ(fs.copyNoReplace(dir / "src.txt", dir / "copy.txt"), 0);
+    auto before = snapshotTree(dir.path());
+    const std::pair<const char*, std::vector<std::pair<std::string, std::string>>> histories[] = {
+        {"[Changed]", {{"rel_old", "rel_new"}, {dir / "o2", "n2"}, {"o3", dir / "n3"}, {"", dir / "n3"}}},
+        {"[Moved]", {{"rel_old", "rel_new"}, {dir / "o2", "n2"}, {"o3", dir / "n3"}}},
+        {"[Copyed]", {{"src.txt", dir / "copy.txt"}, {dir / "src.txt", "copy.txt"}}},
+    };
+    for (const auto& [method, records] : histories) {
+        UndoResult r = undo(writeHistory(dir, method, records));
+        EXPECT_EQ(r.restored, 0) << method;
+        EXPECT_EQ(r.seen, static_cast<int>(records.size())) << method;
+        auto now = snapshotTree(dir.path());
+        now.erase("rinoza.txt");
+        EXPECT_EQ(now, before) << method;
+    }
+    ASSERT_EQ(::chdir(cwd), 0);
+}
+
 TEST_F(UndoFixture, HeaderOnlyAndWindowsFiles) {
     // A run in which nothing succeeded.
     auto path = writeHistory(dir, "[Changed]", {});
