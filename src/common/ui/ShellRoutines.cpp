@@ -1,9 +1,9 @@
 #include "common/ui/ShellRoutines.h"
 
 #include "common/TextCodec.h"
+#include "common/ui/LocalFileUrl.h"
 #include "common/ui/UserPrompts.h"
 
-#include <QFile>
 #include <QUrl>
 
 namespace rinoza {
@@ -26,8 +26,7 @@ bool ShellOpen(const std::string& path, QWidget* /*owner*/, const QString& /*par
         return false;
     }
     // The URL carries the name's own bytes, so a name that is not UTF-8 still opens.
-    const QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!prompts().openUrl(url.toString(QUrl::FullyEncoded))) {
+    if (!prompts().openUrl(localFileUrl(path).toString(QUrl::FullyEncoded))) {
         BeepMessageDlg(QStringLiteral("関連付けされたアプリケーションがありません。"), MsgType::Warning,
                        MsgButtons::Ok);
         return false;

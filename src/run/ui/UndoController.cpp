@@ -1,13 +1,13 @@
 #include "run/ui/UndoController.h"
 
 #include "common/TextCodec.h"
+#include "common/ui/LocalFileUrl.h"
 #include "common/ui/UserPrompts.h"
 #include "platform/FileSystem.h"
 #include "run/UndoEngine.h"
 #include "run/ui/ProgressHost.h"
 #include "settings/IniFile.h"
 
-#include <QByteArray>
 #include <QUrl>
 
 namespace rinoza {
@@ -22,13 +22,6 @@ const QString& historyMissingText() {
 QString display(std::string_view bytes) {
     const std::string s = displayText(bytes);
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// A file URL made from the path's bytes, so a name that is not UTF-8 still reaches the opener intact.
-QString fileUrl(const std::string& path) {
-    const QByteArray encoded =
-        QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding(QByteArrayLiteral("/"));
-    return QUrl::fromEncoded(QByteArrayLiteral("file://") + encoded).toString(QUrl::FullyEncoded);
 }
 
 } // namespace
@@ -82,7 +75,7 @@ void UndoController::N8Click() {
         BeepMessageDlg(historyMissingText(), MsgType::Warning, MsgButtons::Ok);
         return;
     }
-    if (!prompts().openUrl(fileUrl(historyFilePath())))
+    if (!prompts().openUrl(localFileUrl(historyFilePath()).toString(QUrl::FullyEncoded)))
         BeepMessageDlg(QStringLiteral("関連付けされたアプリケーションがありません。"), MsgType::Warning,
                        MsgButtons::Ok);
 }

@@ -51,6 +51,29 @@ private slots:
         QVERIFY(prompts.asked.empty());
     }
 
+    // A name that is not UTF-8 (here CP932 bytes) reaches the desktop byte for byte; "#", "%" and "?"
+    // stay part of the name.
+    void openHandsTheNamesOwnBytesToTheDesktop() {
+        ScriptedPrompts prompts;
+        TempDir dir;
+        for (const std::string& name : {std::string("\x93\xfa\x96\x7b.txt"), std::string("bad\xff name.txt"),
+                                       std::string("100%#?.txt")}) {
+            const std::string f = dir / name;
+            writeFile(f, "");
+            prompts.opened.clear();
+            QVERIFY(ShellOpen(f));
+            QCOMPARE(prompts.opened.size(), 1);
+            const QUrl url(prompts.opened.front(), QUrl::StrictMode);
+            QVERIFY(url.isValid());
+            QCOMPARE(url.scheme(), QStringLiteral("file"));
+            QVERIFY(url.query().isEmpty());
+            QVERIFY(url.fragment().isEmpty());
+            const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+            QCOMPARE(path.toStdString(), f);
+        }
+        QVERIFY(prompts.asked.empty());
+    }
+
     void openMissingFileWarns() {
         ScriptedPrompts prompts;
         TempDir dir;
