@@ -19,6 +19,7 @@ namespace rinoza {
 namespace {
 
 constexpr std::size_t kMaxStringRead = 2047;
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
@@ -170,6 +171,39 @@ void syncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+bool hasNonAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
+}
+
+// The lines of a settings file as they are kept. This program writes values as raw bytes: mostly
+// UTF-8, but a folder name may be any bytes. So a file decodes as CP932 only when it looks written
+// by the Windows version: not valid UTF-8, no line that is UTF-8 with non-ASCII text, and valid CP932
+// throughout. Anything else keeps its bytes, so one odd folder name never garbles the other values.
+std::string settingsText(std::string_view raw) {
+    const bool hasBom = raw.substr(0, kUtf8Bom.size()) == kUtf8Bom;
+    if (hasBom)
+        raw.remove_prefix(kUtf8Bom.size());
+    if (hasBom || isValidUtf8(raw))
+        return std::string(raw);
+    std::size_t start = 0;
+    while (start < raw.size()) {
+        std::size_t end = raw.find('\n', start);
+        if (end == std::string_view::npos)
+            end = raw.size();
+        const std::string_view line = raw.substr(start, end - start);
+        if (hasNonAscii(line) && isValidUtf8(line))
+            return std::string(raw);
+        start = end + 1;
+    }
+    std::string decoded;
+    if (decodeCp932(raw, decoded))
+        return decoded;
+    return std::string(raw);
+}
+
 mode_t currentUmask() {
     const mode_t m = ::umask(0);
     ::umask(m);
@@ -205,7 +239,7 @@ void IniFile::load() {
     std::string raw;
     if (!readWholeFile(m_path, raw))
         return;
-    const std::string text = textFileToUtf8(raw);
+    const std::string text = settingsText(raw);
     std::size_t start = 0;
     while (start < text.size()) {
         auto end = text.find('\n', start);
@@ -355,6 +389,10 @@ void IniFile::save() {
         content += line;
         content += "\r\n";
     }
+    // Bytes that are not UTF-8 (a folder name, say) could make the file look like one of the Windows
+    // version when nothing else in it is non-ASCII; a byte order mark keeps it read as bytes.
+    if (!isValidUtf8(content))
+        content.insert(0, kUtf8Bom);
 
     std::string tmp = target + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tmp.data());

@@ -5,6 +5,11 @@
 // stripped on reading. Each write replaces the file atomically (temporary file, then rename), so a
 // crash never leaves a truncated file. Reading never creates the file.
 //
+// Values are bytes, written as given. A file from the Windows version (CP932 throughout, no UTF-8
+// text) is read decoded to UTF-8; any other file keeps its bytes, so a folder name that is not UTF-8
+// reads back unchanged and leaves the other values alone. A file holding such bytes is written with
+// a UTF-8 byte order mark, so it is never taken for one of the Windows version.
+//
 // The file is read once when the object is made; callers make one object per handler and drop it
 // afterwards, so nothing is cached across user actions.
 
@@ -46,7 +51,7 @@ public:
 
 private:
     std::string m_path;
-    std::vector<std::string> m_lines; // the file's lines without their line ends, decoded to UTF-8
+    std::vector<std::string> m_lines; // the file's lines without their line ends (bytes; see load())
     void load();
     void save();
 };

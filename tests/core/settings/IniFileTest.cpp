@@ -285,3 +285,49 @@ TEST(SettingsLocation, HomeVariableNamesTheFolder) {
     else
         ::unsetenv("RINOZA_HOME");
 }
+
+TEST(IniFileRead, ValuesKeepTheirBytesUnlessTheWholeFileIsFromTheWindowsVersion) {
+    // 表 in CP932 (0x95 0x5C) is not UTF-8; neither is a stray 0xFF.
+    const std::string cp932Folder = "/data/\x95\x5c";
+    const std::string japanese = "日本語の名前";
+    struct Case {
+        const char* what;
+        std::string content;
+        std::string folder;   // FindLocate/1 as read back
+        std::string fixedText; // RenameFunction/FixF1 as read back
+    };
+    const Case cases[] = {
+        {"UTF-8 text and one CP932 folder", "[FindLocate]\r\n1=" + cp932Folder + "\r\n[RenameFunction]\r\nFixF1=" + japanese + "\r\n",
+         cp932Folder, japanese},
+        {"CP932 folder after the UTF-8 text", "[RenameFunction]\r\nFixF1=" + japanese + "\r\n[FindLocate]\r\n1=" + cp932Folder + "\r\n",
+         cp932Folder, japanese},
+        {"bytes that are neither encoding", "[FindLocate]\r\n1=/x\xff\xfe\r\n[RenameFunction]\r\nFixF1=\x93\xfa\r\n",
+         "/x\xff\xfe", "\x93\xfa"},
+        {"UTF-8 with a byte order mark and a CP932 folder",
+         "\xEF\xBB\xBF[FindLocate]\r\n1=" + cp932Folder + "\r\n[RenameFunction]\r\nFixF1=abc\r\n", cp932Folder, "abc"},
+        {"CP932 throughout", "[FindLocate]\r\n1=" + cp932Folder + "\r\n[RenameFunction]\r\nFixF1=\x93\xfa\x96\x7b\r\n",
+         "/data/表", "日本"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const IniFile ini(iniWith(dir, c.content));
+        EXPECT_EQ(ini.ReadString("FindLocate", "1", "?"), c.folder);
+        EXPECT_EQ(ini.ReadString("RenameFunction", "FixF1", "?"), c.fixedText);
+    }
+}
+
+TEST(IniFileWrite, ANonUtf8FolderAndJapaneseTextSurviveWritingAndReadingBack) {
+    TempDir dir;
+    const std::string path = dir / "rinoza.ini";
+    const std::string folder = "/mnt/old/\x83\x74\x83\x48\x83\x8b\x83\x5f"; // フォルダ in CP932
+    const std::string fixed = "日付_";
+    // The folder alone first: nothing else in the file tells it from one of the Windows version.
+    IniFile(path).WriteString("FindLocate", "1", folder);
+    IniFile(path).WriteString("RenameFunction", "FixF1", fixed);
+    IniFile(path).WriteString("FindLocate", "2", "/home/u/写真");
+    const IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("FindLocate", "1", ""), folder);
+    EXPECT_EQ(ini.ReadString("FindLocate", "2", ""), "/home/u/写真");
+    EXPECT_EQ(ini.ReadString("RenameFunction", "FixF1", ""), fixed);
+}
