@@ -1,11 +1,15 @@
 #include "run/HistoryFile.h"
 
 #include "common/TextCodec.h"
+#include "platform/Paths.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/WriteAll.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace rinoza {
@@ -61,24 +65,75 @@ int HistoryFile::append(std::string_view bytes) {
 int HistoryFile::create(const std::string& path, const LocalDateTime& now, RenameMethod method) {
     if (m_fd >= 0)
         close();
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
+
+    // The new history is written beside the old one and only then put in its place: a run that cannot
+    // even write its header (a full disk, a size limit) leaves the previous history whole.
+    std::string finalPath = path;
+    mode_t mode = 0644;
+    struct stat old {};
+    if (::lstat(path.c_str(), &old) == 0) {
+        if (S_ISLNK(old.st_mode)) {
+            // A history kept elsewhere through a link stays there, and the link stays a link.
+            if (char* real = ::realpath(path.c_str(), nullptr)) {
+                finalPath = real;
+                std::free(real);
+                if (::lstat(finalPath.c_str(), &old) != 0)
+                    old.st_mode = S_IFREG | 0644;
+            } else {
+                old.st_mode = S_IFREG | 0644;
+            }
+        }
+        if (S_ISDIR(old.st_mode))
+            return EISDIR;
+        // Whatever else sits there (a device, a pipe) is not a history and is never replaced.
+        if (!S_ISREG(old.st_mode))
+            return EEXIST;
+        mode = old.st_mode & 07777;
+    } else if (errno != ENOENT) {
         return errno;
-    m_fd = fd;
-    m_path = path;
-    m_size = 0;
-    m_lastRecordStart = -1;
+    }
+
+    int fd = -1;
+    std::string tmp;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tmp = uniqueSiblingName(finalPath);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST)
+            return errno;
+    }
+    if (fd < 0)
+        return EEXIST;
+
     std::string header;
     for (const std::string& line : history::headerLines(now, method)) {
         header += line;
         header += "\r\n";
     }
+    m_fd = fd;
+    m_size = 0;
     int err = append(header);
+    if (err == 0 && mode != 0644 && ::fchmod(fd, mode) != 0)
+        err = errno;
+    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        err = errno;
+    if (err == 0 && ::rename(tmp.c_str(), finalPath.c_str()) != 0)
+        err = errno;
     if (err != 0) {
-        ::close(m_fd);
+        ::close(fd);
+        ::unlink(tmp.c_str());
         m_fd = -1;
+        m_size = 0;
+        return err;
     }
-    return err;
+    // The new name itself survives a crash only once the folder is on the disk as well.
+    int dirFd = ::open(parentOf(finalPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    m_path = path;
+    m_lastRecordStart = -1;
+    return 0;
 }
 
 int HistoryFile::addRecord(std::string_view before, std::string_view after) {

@@ -55,8 +55,11 @@ public:
     HistoryFile(const HistoryFile&) = delete;
     HistoryFile& operator=(const HistoryFile&) = delete;
 
-    // Creates or empties the file at path and writes the header and the method line.
-    // Returns 0 or an errno; on failure nothing is open.
+    // Writes the header and the method line to a new file beside path, flushes it to the disk and
+    // renames it over path, keeping the old file's permissions; the records then go to that file. A
+    // link at path is followed, so the file it points to is the one replaced. Returns 0 or an errno;
+    // on failure nothing is open and whatever was at path is untouched (a folder gives EISDIR, any
+    // other file that is not a regular file EEXIST).
     int create(const std::string& path, const LocalDateTime& now, RenameMethod method);
 
     // Appends "[B]" + before and "[A]" + after. Returns 0 or an errno; a record that could not be

@@ -3,8 +3,15 @@
 #include "common/TextCodec.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace rinoza;
 using rinoza::test::TempDir;
@@ -26,6 +33,20 @@ std::string dataFile(const std::string& name) {
         return std::string(dir) + "/core/run/data/" + name;
     std::string here = __FILE__;
     return here.substr(0, here.rfind('/')) + "/data/" + name;
+}
+
+std::vector<std::string> listNames(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(folder.c_str())) {
+        while (dirent* e = readdir(d)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..")
+                names.push_back(n);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace
@@ -171,9 +192,78 @@ TEST(HistoryFile, ErrorsAreReported) {
     EXPECT_EQ(h.create(dir / "missing/h.txt", LocalDateTime{}, RenameMethod::RenameOnly), ENOENT);
     EXPECT_FALSE(h.isOpen());
     EXPECT_EQ(h.addRecord("/a", "/b"), EBADF);
-    // A full disk: the header cannot be written.
-    EXPECT_EQ(h.create("/dev/full", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), ENOSPC);
+    // Something at the path that is not a history is never replaced, and no temporary stays behind.
+    rinoza::test::makeDirs(dir / "folder");
+    EXPECT_EQ(h.create(dir / "folder", LocalDateTime{}, RenameMethod::RenameOnly), EISDIR);
     EXPECT_FALSE(h.isOpen());
+    EXPECT_EQ(h.create("/dev/null", LocalDateTime{}, RenameMethod::RenameOnly), EEXIST);
+    EXPECT_FALSE(h.isOpen());
+    struct stat st {};
+    ASSERT_EQ(::lstat("/dev/null", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+    EXPECT_EQ(listNames(dir.path()), std::vector<std::string>{"folder"});
     std::vector<std::string> lines;
     EXPECT_EQ(HistoryFile::read(dir / "none.txt", lines), ENOENT);
+}
+
+TEST(HistoryFile, APreviousHistoryStaysWholeWhenTheNewHeaderDoesNotFit) {
+    TempDir dir;
+    const std::string path = dir / "rinoza.txt";
+    const std::string previous = "{previous}\r\n[Changed]\r\n[B]/a/1\r\n[A]/a/2\r\n";
+    rinoza::test::writeFile(path, previous);
+    // A size limit far below the header, as a nearly full disk would give.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim{100, 100};
+        setrlimit(RLIMIT_FSIZE, &lim);
+        HistoryFile h;
+        int err = h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly);
+        _exit(err == EFBIG && !h.isOpen() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(rinoza::test::readFile(path), previous);
+    EXPECT_EQ(listNames(dir.path()), std::vector<std::string>{"rinoza.txt"});
+}
+
+TEST(HistoryFile, ReplacingKeepsPermissionsAndLinks) {
+    TempDir dir;
+    // A private history stays private.
+    const std::string path = dir / "rinoza.txt";
+    rinoza::test::writeFile(path, "previous");
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    {
+        HistoryFile h;
+        ASSERT_EQ(h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), 0);
+        ASSERT_EQ(h.addRecord("/a/1", "/a/2"), 0);
+        ASSERT_EQ(h.close(), 0);
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    std::vector<std::string> lines;
+    ASSERT_EQ(HistoryFile::read(path, lines), 0);
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[11], "[A]/a/2");
+
+    // A history reached through a link: the file it points to gets the new history.
+    const std::string real = dir / "elsewhere/history.txt";
+    rinoza::test::writeFile(real, "previous");
+    const std::string link = dir / "link.txt";
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    {
+        HistoryFile h;
+        ASSERT_EQ(h.create(link, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameAndMove), 0);
+        ASSERT_EQ(h.close(), 0);
+    }
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(HistoryFile::read(real, lines), 0);
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[9], "[Moved]");
+    EXPECT_EQ(listNames(dir / "elsewhere"), std::vector<std::string>{"history.txt"});
 }
