@@ -1,5 +1,6 @@
 #include "rename/ui/RenameTab.h"
 
+#include "common/Myfunction.h"
 #include "common/TextCodec.h"
 #include "common/ui/ComboUtil.h"
 #include "common/ui/ProgramImages.h"
@@ -351,7 +352,21 @@ void RenameTab::UpdateExample() {
 
 void RenameTab::edtReiBeforeChange() { UpdateExample(); }
 
-void RenameTab::edtKoteiChange() { UpdateExample(); }
+void RenameTab::edtKoteiChange() {
+    // Removing the characters is itself a change of the field and runs this handler again, so a text
+    // holding a forbidden character twice gets the message once per pass until none is left.
+    if (auto* edit = qobject_cast<QLineEdit*>(sender())) {
+        const std::string text = bytes(edit->text());
+        if (RemoveBadNameChars(text) != text) {
+            setFieldRed(edit, true);
+            BeepMessageDlg(QStringLiteral("ファイル名には次の文字は使用できません。\n \\ / : , ; * ? \" < > | "),
+                           MsgType::Information, MsgButtons::Ok);
+            edit->setText(u8(RemoveBadNameChars(bytes(edit->text()))));
+            setFieldRed(edit, false);
+        }
+    }
+    UpdateExample();
+}
 
 void RenameTab::edtChgChange() {
     if (auto* edit = qobject_cast<QLineEdit*>(sender()); edit && edit->text().isEmpty()) {

@@ -103,8 +103,8 @@ public slots:
     // the previous example.
     void UpdateExample();
     void edtReiBeforeChange();
-    // Text fields that become part of a name (the check for characters file names cannot hold is added
-    // by the rule editor's validation).
+    // Text fields that become part of a name: characters file names cannot hold are removed, with a
+    // message while the field shows red; then the example.
     void edtKoteiChange();
     // Slice bounds: an emptied field becomes "1"; a reversed slice is marked red.
     void edtChgChange();

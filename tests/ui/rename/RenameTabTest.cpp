@@ -176,6 +176,69 @@ private slots:
         QCOMPARE(t.edtReiAfter->text(), QStringLiteral("e.xyz"));
     }
 
+    // Each pass removes the first of each forbidden character, with one message while the field is red.
+    void forbiddenCharactersLeaveTheNameFields_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("colon typed") << "edtKotei1" << "ab:" << 1 << "ab";
+        QTest::newRow("pasted twice") << "edtKotei1" << "a//b" << 2 << "ab";
+        QTest::newRow("each once") << "edtKotei2" << "\\/:,;*?\"<>|x" << 1 << "x";
+        QTest::newRow("extension") << "edtKoteiK" << "t?t" << 1 << "tt";
+        QTest::newRow("date separator") << "edtDateK" << "*" << 1 << "";
+        QTest::newRow("time separator") << "edtTimeK" << "-|" << 1 << "-";
+        QTest::newRow("replace before") << "edtChgB" << "<<<" << 3 << "";
+        QTest::newRow("replace after") << "edtChgA" << q("日本\"語") << 1 << q("日本語");
+        QTest::newRow("allowed") << "edtKotei1" << q("a b-(1)[2]_日本.txt") << 0 << q("a b-(1)[2]_日本.txt");
+    }
+
+    void forbiddenCharactersLeaveTheNameFields() {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(int, messages);
+        QFETCH(QString, left);
+        struct Watching : test::ScriptedPrompts {
+            QLineEdit* edit = nullptr;
+            QStringList sheets;
+            int message(const QString& text, MsgType type, MsgButtons buttons) override {
+                sheets << edit->styleSheet();
+                return ScriptedPrompts::message(text, type, buttons);
+            }
+        } prompts;
+        RenameTab t(m_clock);
+        for (int n = 1; n <= 9; ++n)
+            tick(t, n);
+        prompts.edit = t.findChild<QLineEdit*>(field);
+        QVERIFY(prompts.edit);
+        prompts.edit->setText(typed);
+        QCOMPARE(prompts.edit->text(), left);
+        QCOMPARE(int(prompts.asked.size()), messages);
+        for (const auto& a : prompts.asked) {
+            QCOMPARE(a.text, q("ファイル名には次の文字は使用できません。\n \\ / : , ; * ? \" < > | "));
+            QCOMPARE(a.type, MsgType::Information);
+            QCOMPARE(a.buttons, MsgButtons::Ok);
+        }
+        for (const QString& sheet : prompts.sheets)
+            QVERIFY(sheet.contains(QStringLiteral("red")));
+        QVERIFY(prompts.edit->styleSheet().isEmpty());
+    }
+
+    void typedColonIsDroppedAndTheExampleFollows() {
+        test::ScriptedPrompts prompts;
+        RenameTab t(m_clock);
+        tick(t, 1);
+        t.edtKotei1->setFocus();
+        QTest::keyClicks(t.edtKotei1, QStringLiteral("x:y"));
+        QCOMPARE(t.edtKotei1->text(), QStringLiteral("xy"));
+        QCOMPARE(prompts.asked.size(), std::size_t(1));
+        QVERIFY(t.edtReiAfter->text().startsWith(QStringLiteral("xy")));
+        // The example's old name is exempt.
+        t.edtReiBefore->setText(QStringLiteral("a:b.txt"));
+        QCOMPARE(t.edtReiBefore->text(), QStringLiteral("a:b.txt"));
+        QCOMPARE(prompts.asked.size(), std::size_t(1));
+    }
+
     void movingKeepsTickAndSelection() {
         RenameTab t(m_clock);
         tick(t, 1);
