@@ -130,7 +130,13 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
-    const bool systemFile = (sourceInfo.attributes & AttrSystem) != 0;
+    // A link carries no attributes of its own: the question goes by the file it points to.
+    uint32_t attributes = sourceInfo.attributes;
+    if (sourceInfo.isSymlink) {
+        FileInfo linked;
+        attributes = m_fs.stat(source, linked, true) == 0 ? linked.attributes : 0;
+    }
+    const bool systemFile = (attributes & AttrSystem) != 0;
     // The clash is decided before the system file question, which a clashing file never gets. A
     // plain rename may leave it to the operation, which refuses an existing target anyway, and sort
     // out the reason afterwards: that spares a lookup per file. A copy or move is checked first, so

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -365,6 +366,37 @@ TEST_F(RunFixture, PathsWithLineEndsAreRefusedBeforeAnyRecord) {
             removeTree(c.destination);
         }
     }
+}
+
+TEST_F(RunFixture, ALinkToASystemFileGetsTheQuestionToo) {
+    // The system bit is the one the file itself carries (its stored attributes), not one laid on by
+    // the test; a link to such a file is asked about as the file is, and only the link is renamed.
+    const std::string d = dir.path();
+    writeFile(dir / "sys.txt", "system");
+    ASSERT_EQ(fs.PosixFileSystem::setAttributes(dir / "sys.txt", AttrSystem, AttrSystem), 0);
+    FileInfo check;
+    ASSERT_EQ(fs.stat(dir / "sys.txt", check), 0);
+    ASSERT_NE(check.attributes & AttrSystem, 0u) << "this file system keeps no user attributes";
+    ASSERT_EQ(::symlink("sys.txt", (dir / "link1").c_str()), 0);
+    ASSERT_EQ(::symlink("sys.txt", (dir / "link2").c_str()), 0);
+    writeFile(dir / "plain.txt", "plain");
+    ASSERT_EQ(::symlink("plain.txt", (dir / "link3").c_str()), 0);
+    RenameRuleSet prefixed = RenameRuleSet::defaults();
+    tick(prefixed, 1);
+    prefixed.fixF1 = "p_";
+    answers = {false, true};
+    std::vector<FileListRow> rows = {row(d, "link1"), row(d, "link2"), row(d, "link3")};
+    RunResult r = run(rows, request(prefixed));
+    EXPECT_EQ(asked, (std::vector<std::string>{dir / "link1", dir / "link2"}));
+    EXPECT_EQ(rows[0].remarks, "x:ｼｽﾃﾑﾌｧｲﾙ");
+    EXPECT_EQ(rows[1].remarks, "OK (変名前：link2)");
+    EXPECT_EQ(rows[2].remarks, "OK (変名前：link3)");
+    EXPECT_EQ(r.renamed, 2);
+    struct stat st {};
+    EXPECT_EQ(::lstat((dir / "link1").c_str(), &st), 0);
+    ASSERT_EQ(::lstat((dir / rows[1].name).c_str(), &st), 0) << rows[1].name;
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(readFile(dir / "sys.txt"), "system");
 }
 
 TEST_F(RunFixture, AFailedRunStillReplacesTheHistory) {
