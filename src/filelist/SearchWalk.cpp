@@ -25,6 +25,9 @@ constexpr std::size_t kDirentReclen = 16;
 constexpr std::size_t kDirentType = 18;
 constexpr std::size_t kDirentName = 19;
 
+// Folder entries read between two looks at the stop flag and the clock.
+constexpr unsigned kEntriesPerCheck = 256;
+
 struct DevIno {
     dev_t dev;
     ino_t ino;
@@ -86,10 +89,13 @@ struct SearchWalk::Impl {
     }
 
     // Reads every name of the open folder fd once. Entries whose kind the file system does not
-    // report, and links, are looked at with a stat that follows links.
+    // report, and links, are looked at with a stat that follows links. A folder may hold a great many
+    // entries, so the window gets its time slice in here too, and a stop ends the read (the caller
+    // sees the stop flag and lists nothing more).
     void read(int fd, Listing& out) {
         out.clear();
         const bool wantFolders = w.m_options.subfolders;
+        unsigned sinceCheck = 0;
         for (;;) {
             long n = syscall(SYS_getdents64, fd, direntBuf.data(), direntBuf.size());
             if (n <= 0)
@@ -99,6 +105,11 @@ struct SearchWalk::Impl {
                 unsigned short reclen;
                 std::memcpy(&reclen, rec + kDirentReclen, sizeof reclen);
                 pos += reclen;
+                if (++sinceCheck >= kEntriesPerCheck) {
+                    sinceCheck = 0;
+                    if (pumpIfDue())
+                        return;
+                }
                 const char* name = rec + kDirentName;
                 if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                     continue;
@@ -106,7 +117,10 @@ struct SearchWalk::Impl {
                 unsigned char type = static_cast<unsigned char>(rec[kDirentType]);
                 if (type == DT_LNK || type == DT_UNKNOWN) {
                     struct stat st {};
-                    if (fstatat(fd, name, &st, 0) != 0)
+                    const bool ok = fstatat(fd, name, &st, 0) == 0;
+                    if (pumpIfDue()) // a stat may wait on a slow or hung file system
+                        return;
+                    if (!ok)
                         continue;
                     type = S_ISDIR(st.st_mode) ? DT_DIR : (S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN);
                 }
@@ -137,9 +151,17 @@ struct SearchWalk::Impl {
     void tick() {
         if ((++ticks & 15) != 0)
             return;
+        pumpIfDue();
+    }
+
+    // Hands over rows and lets the window run when the time slice is over. True when the walk is to
+    // stop.
+    bool pumpIfDue() {
+        if (w.m_stop)
+            return true;
         const int64_t now = monotonicMs();
         if (now - lastPump < w.m_sliceMs)
-            return;
+            return false;
         flush();
         if (w.m_callbacks.folderChanged && currentFolder != reportedFolder) {
             reportedFolder = currentFolder;
@@ -148,6 +170,7 @@ struct SearchWalk::Impl {
         if (w.m_callbacks.pumpEvents)
             w.m_callbacks.pumpEvents();
         lastPump = monotonicMs();
+        return w.m_stop;
     }
 
     bool enter(int fd) {
@@ -160,6 +183,7 @@ struct SearchWalk::Impl {
     void listFiles(int fd, const std::string& folder, const Listing& listing) {
         const SearchOptions& o = w.m_options;
         for (uint32_t off : listing.files) {
+            tick(); // for every file, also those the filters pass over
             if (w.m_stop)
                 return;
             const char* name = listing.at(off);
@@ -183,7 +207,6 @@ struct SearchWalk::Impl {
             }
             batch.push_back(makeFileListRow(info, folder, o.withIcons));
             ++w.m_listed;
-            tick();
         }
     }
 

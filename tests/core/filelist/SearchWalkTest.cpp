@@ -187,6 +187,47 @@ TEST(SearchWalk, stopDuringAPumpEndsTheWalkBeforeTheNextEntry) {
     EXPECT_EQ(static_cast<std::size_t>(r.listed), c.rows.size());
 }
 
+TEST(SearchWalk, stopWorksWhileAFolderYieldsNoRows) {
+    // The walk must give the window its turn (and see the stop) while it reads a huge folder or
+    // passes over files, not only when it lists one.
+    struct Case {
+        const char* what;
+        std::string pattern;
+        bool showHidden;
+        int count;
+        std::string (*name)(int);
+    };
+    const Case cases[] = {
+        {"names the pattern passes over", "*.txt", true, 20000, [](int i) { return "n" + std::to_string(i) + ".dat"; }},
+        {"hidden files the filter passes over", "*.txt", false, 200,
+         [](int i) { return ".h" + std::to_string(i) + ".txt"; }},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        TempDir t;
+        for (int i = 0; i < k.count; ++i)
+            writeFile(t / k.name(i), "");
+        writeFile(t / "sub/hit.txt", "");
+        Collected c;
+        SearchWalk* self = nullptr;
+        SearchCallbacks cb = collectInto(c);
+        cb.pumpEvents = [&] {
+            ++c.pumps;
+            self->requestStop();
+        };
+        SearchOptions o;
+        o.pattern = k.pattern;
+        o.showHidden = k.showHidden;
+        SearchWalk walk(o, cb);
+        self = &walk;
+        walk.setTimeSliceMs(0);
+        const SearchResult r = walk.run(t.path());
+        EXPECT_EQ(c.pumps, 1);
+        EXPECT_TRUE(r.stopped);
+        EXPECT_TRUE(c.rows.empty()) << c.rows.size();
+    }
+}
+
 TEST(SearchWalk, followsFolderLinksButNeverEntersAFolderTwice) {
     TempDir t, outside;
     writeFile(t / "a/x.txt", "");
