@@ -4,9 +4,11 @@
 #include "platform/Paths.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <limits>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -117,31 +119,44 @@ std::string GetLongPath(const std::string& path, FileSystem& fs) {
         }
         abs = joinPath(buf.data(), path);
     }
-    std::vector<std::string> parts;
+    // Components are taken in order against the file system. Links stay as they are named, except
+    // that ".." after a link goes up from where the link leads, as the kernel does.
+    std::string result; // "" stands for the root
     std::size_t i = 0;
     while (i <= abs.size()) {
         std::size_t j = abs.find('/', i);
         if (j == std::string::npos)
             j = abs.size();
         const std::string part = abs.substr(i, j - i);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
         i = j + 1;
-    }
-    if (parts.empty())
-        throw std::runtime_error(kFileNotFound);
-    std::string result;
-    for (const auto& p : parts) {
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (result.empty())
+                continue;
+            struct stat st {};
+            if (::lstat(result.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+                char* real = ::realpath(result.c_str(), nullptr);
+                if (!real)
+                    throw std::runtime_error(kFileNotFound);
+                result = real;
+                std::free(real);
+            } else if (::stat(result.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+                throw std::runtime_error(kFileNotFound); // "file/.." names nothing
+            }
+            result = parentOf(result);
+            if (result == "/")
+                result.clear();
+            continue;
+        }
         result += '/';
-        result += p;
+        result += part;
         FileInfo info;
         if (fs.stat(result, info, false) != 0)
             throw std::runtime_error(kFileNotFound);
     }
+    if (result.empty())
+        throw std::runtime_error(kFileNotFound);
     return result;
 }
 

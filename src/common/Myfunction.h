@@ -26,7 +26,9 @@ std::string TrimTrailingBackslash(std::string_view text);
 // 1-based byte position of the last character ch in the text, whole characters compared; 0 if none.
 std::size_t LastCharPos(char32_t ch, std::string_view text);
 
-// The absolute form of a path (against the working folder, with ".", ".." and doubled "/" resolved).
+// The absolute form of a path (against the working folder, with "." and doubled "/" removed). Links
+// stay as named; ".." goes up from where the path so far really is, so after a link it leaves the
+// link's target, as the kernel does.
 // Throws std::runtime_error("ファイルが見つかりません。") when a component does not exist, and for the
 // root itself, which has no component to look up.
 std::string GetLongPath(const std::string& path, FileSystem& fs = systemFileSystem());

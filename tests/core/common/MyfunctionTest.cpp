@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -118,6 +119,45 @@ TEST(Myfunction, GetLongPath) {
         try {
             GetLongPath(bad);
             ADD_FAILURE() << bad << " gave no error";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), "ファイルが見つかりません。");
+        }
+    }
+}
+
+TEST(Myfunction, GetLongPathFollowsLinksBeforeGoingUp) {
+    TempDir dir;
+    writeFile(dir / "home/x", "beside the link");
+    writeFile(dir / "elsewhere/x", "beside the target");
+    writeFile(dir / "elsewhere/deep/f", "");
+    ASSERT_EQ(symlink((dir / "elsewhere/deep").c_str(), (dir / "home/link").c_str()), 0);
+    ASSERT_EQ(symlink("missing", (dir / "home/dangling").c_str()), 0);
+    char* resolved = realpath(dir.path().c_str(), nullptr); // where going up from a link lands
+    ASSERT_NE(resolved, nullptr);
+    const std::string real = resolved;
+    free(resolved);
+    struct Case {
+        std::string in, out; // out empty: not found
+    };
+    const Case cases[] = {
+        {dir / "home/link/../x", real + "/elsewhere/x"},
+        {dir / "home/link/f", dir / "home/link/f"}, // a link inside the path stays
+        {dir / "home/link", dir / "home/link"},     // so does a link at the end
+        {dir / "home/link/./f/", dir / "home/link/f"},
+        {dir / "home/dangling", dir / "home/dangling"}, // the link itself exists
+        {dir / "home/dangling/..", ""},
+        {dir / "home/x/..", ""}, // a file has no ".."
+        {dir / "home/link/../../home/x", real + "/home/x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        if (!c.out.empty()) {
+            EXPECT_EQ(GetLongPath(c.in), c.out);
+            continue;
+        }
+        try {
+            GetLongPath(c.in);
+            ADD_FAILURE() << "no error";
         } catch (const std::runtime_error& e) {
             EXPECT_STREQ(e.what(), "ファイルが見つかりません。");
         }
