@@ -262,6 +262,11 @@ void RenameTab::buildControls() {
     }
     for (QComboBox* c : {cbCase, cbDateTime, cbRenKeta})
         connect(c, &QComboBox::currentIndexChanged, this, &RenameTab::cbChange);
+
+    // A main window has no default button of its own: Enter in any field of the tab (the number
+    // fields' and the example's included) presses the start button.
+    for (QLineEdit* e : findChildren<QLineEdit*>())
+        connect(e, &QLineEdit::returnPressed, btnCnvStart, &QPushButton::click);
 }
 
 RenameRuleSet RenameTab::currentRuleSet() const {

@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -253,6 +255,26 @@ private slots:
         t.lvChg->setCurrentRow(0);
         t.bbtnUp->click();
         QCOMPARE(t.lvChg->item(0)->text(), q("2) 元ファイル名"));
+    }
+
+    // Enter in any field of the tab presses the start button, once.
+    void enterInAnyFieldPressesStart() {
+        RenameTab t(m_clock);
+        for (int n = 1; n <= 9; ++n)
+            tick(t, n);
+        QSignalSpy clicks(t.btnCnvStart, &QPushButton::clicked);
+        const QList<QWidget*> fields = {t.edtReiBefore, t.edtKotei1, t.udMotoFS, t.udMotoFE, t.edtKotei2,
+                                        t.udRenStart,   t.udRenAdd,  t.edtKoteiK, t.edtDateK, t.edtTimeK,
+                                        t.edtChgB,      t.edtChgA};
+        int expected = 0;
+        for (QWidget* field : fields) {
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+                QTest::keyClick(field, key);
+                QVERIFY2(clicks.count() == ++expected, qPrintable(field->objectName()));
+            }
+        }
+        // Keys for a number field reach its spin box first (the line edit hands its focus to it).
+        QCOMPARE(t.udRenAdd->edit()->focusProxy(), static_cast<QWidget*>(t.udRenAdd));
     }
 
     void ruleSetRoundTripsThroughTheControls() {
