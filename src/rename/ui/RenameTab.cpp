@@ -8,6 +8,7 @@
 #include "rename/ui/NumberSpinBox.h"
 
 #include <QComboBox>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -267,6 +268,56 @@ void RenameTab::buildControls() {
     // fields' and the example's included) presses the start button.
     for (QLineEdit* e : findChildren<QLineEdit*>())
         connect(e, &QLineEdit::returnPressed, btnCnvStart, &QPushButton::click);
+
+    // Dragging an entry onto another moves it there. The drop is handled here, never by the view
+    // itself, so no entry is copied in or removed by the drag.
+    lvChg->setDragEnabled(true);
+    lvChg->setDragDropMode(QAbstractItemView::DragDrop);
+    lvChg->setDefaultDropAction(Qt::CopyAction);
+    lvChg->setAcceptDrops(true);
+    lvChg->viewport()->setAcceptDrops(true);
+    lvChg->viewport()->installEventFilter(this);
+}
+
+bool RenameTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != lvChg->viewport())
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* e = static_cast<QDragMoveEvent*>(event);
+        if (e->source() == lvChg) {
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+        } else {
+            e->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* e = static_cast<QDropEvent*>(event);
+        if (e->source() == lvChg) {
+            lvChgDragDrop(e->position().toPoint());
+            // Reported as a copy, so the view that started the drag removes nothing.
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+        } else {
+            e->ignore();
+        }
+        return true;
+    }
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+void RenameTab::lvChgDragDrop(const QPoint& viewportPos) {
+    // Both positions are taken before anything changes.
+    const QModelIndex target = lvChg->indexAt(viewportPos);
+    QListWidgetItem* selected = lvChg->currentItem();
+    if (!target.isValid() || !selected || !selected->isSelected())
+        return;
+    MoveElement(lvChg->row(selected), target.row());
 }
 
 RenameRuleSet RenameTab::currentRuleSet() const {
@@ -298,7 +349,7 @@ void RenameTab::applyRuleSet(const RenameRuleSet& rules) {
     lvChg->clear();
     for (const RenameElement& e : rules.elements) {
         auto* item = new QListWidgetItem(u8(e.caption));
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled);
         item->setCheckState(e.checked ? Qt::Checked : Qt::Unchecked);
         lvChg->addItem(item);
     }

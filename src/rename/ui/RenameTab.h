@@ -116,6 +116,13 @@ public slots:
     // Moves the element at `from` to `to` (positions from 0), keeping its caption and tick; the moved
     // entry becomes the selected one.
     void MoveElement(int from, int to);
+    // A drop of the selected entry at a point of lvChg's viewport: moves it to the entry under the
+    // point. A point beside the entries, or no selected entry, changes nothing.
+    void lvChgDragDrop(const QPoint& viewportPos);
+
+protected:
+    // lvChg's viewport: only its own entries may be dragged over it and dropped on it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();

@@ -7,8 +7,10 @@
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QComboBox>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -275,6 +277,82 @@ private slots:
         }
         // Keys for a number field reach its spin box first (the line edit hands its focus to it).
         QCOMPARE(t.udRenAdd->edit()->focusProxy(), static_cast<QWidget*>(t.udRenAdd));
+    }
+
+    // Dragging the selected entry onto another: positions are the old ones, taken before the move.
+    void dropOnAnEntryMovesTheSelectedOneThere_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QList<int>>("order");
+        QTest::newRow("0 onto 3") << 0 << 3 << QList<int>{1, 2, 3, 0, 4, 5, 6, 7, 8};
+        QTest::newRow("5 onto 2") << 5 << 2 << QList<int>{0, 1, 5, 2, 3, 4, 6, 7, 8};
+        QTest::newRow("onto itself") << 4 << 4 << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8};
+        QTest::newRow("last onto first") << 8 << 0 << QList<int>{8, 0, 1, 2, 3, 4, 5, 6, 7};
+    }
+
+    void dropOnAnEntryMovesTheSelectedOneThere() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QList<int>, order);
+        RenameTab t(m_clock);
+        t.resize(700, 600);
+        t.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t));
+        tick(t, 1);
+        QStringList before;
+        QList<bool> ticked;
+        for (int i = 0; i < t.lvChg->count(); ++i) {
+            before << t.lvChg->item(i)->text();
+            ticked << (t.lvChg->item(i)->checkState() == Qt::Checked);
+        }
+        for (int i = 0; i < t.lvChg->count(); ++i)
+            QVERIFY(t.lvChg->item(i)->flags() & Qt::ItemIsDragEnabled);
+        QVERIFY(t.lvChg->dragEnabled());
+        t.lvChg->setCurrentRow(from);
+        t.lvChgDragDrop(t.lvChg->visualItemRect(t.lvChg->item(to)).center());
+        for (int i = 0; i < order.size(); ++i) {
+            QCOMPARE(t.lvChg->item(i)->text(), before[order[i]]);
+            QCOMPARE(t.lvChg->item(i)->checkState() == Qt::Checked, ticked[order[i]]);
+        }
+        QCOMPARE(t.lvChg->count(), before.size());
+        QCOMPARE(t.lvChg->currentRow(), to);
+        QVERIFY(t.edtKotei1->isEnabled());
+    }
+
+    void dropBesideTheEntriesOrFromElsewhereChangesNothing() {
+        RenameTab t(m_clock);
+        t.resize(700, 600);
+        t.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t));
+        QStringList before;
+        for (int i = 0; i < t.lvChg->count(); ++i)
+            before << t.lvChg->item(i)->text();
+        auto order = [&t] {
+            QStringList now;
+            for (int i = 0; i < t.lvChg->count(); ++i)
+                now << t.lvChg->item(i)->text();
+            return now;
+        };
+        const QRect last = t.lvChg->visualItemRect(t.lvChg->item(t.lvChg->count() - 1));
+        t.lvChg->setCurrentRow(2);
+        t.lvChgDragDrop(QPoint(last.center().x(), last.bottom() + 40));
+        QCOMPARE(order(), before);
+        // No entry selected.
+        t.lvChg->clearSelection();
+        t.lvChgDragDrop(t.lvChg->visualItemRect(t.lvChg->item(5)).center());
+        QCOMPARE(order(), before);
+        // Something dragged in from outside the list is refused, and its drop changes nothing.
+        t.lvChg->setCurrentRow(2);
+        QMimeData data;
+        data.setText(QStringLiteral("x"));
+        const QPointF at = t.lvChg->visualItemRect(t.lvChg->item(5)).center();
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(t.lvChg->viewport(), &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(t.lvChg->viewport(), &drop);
+        QVERIFY(!drop.isAccepted());
+        QCOMPARE(order(), before);
     }
 
     void ruleSetRoundTripsThroughTheControls() {
