@@ -9,8 +9,6 @@
 #include "run/ui/TFrmChg.h"
 #include "settings/IniFile.h"
 
-#include <QFile>
-
 #include <vector>
 
 namespace rinoza {
@@ -51,7 +49,6 @@ QString RenameRunController::systemFileQuestionText(const std::string& sourcePat
 bool RenameRunController::confirm(int& method, std::string& destination) {
     FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
     for (;;) {
-        QString destText;
         {
             // Made anew for every showing, so a showing after a declined folder question reads what
             // the start action of the one before stored.
@@ -59,19 +56,17 @@ bool RenameRunController::confirm(int& method, std::string& destination) {
             if (prompts().execDialog(dlg) != QDialog::Accepted)
                 return false;
             method = dlg.selectedIndex();
-            destText = dlg.destinationText();
+            // The chosen entry's own bytes; typed text as entered.
+            destination = dlg.destinationBytes();
         }
         if (method == static_cast<int>(RenameMethod::RenameOnly))
             return true;
 
-        // Typed text: the locale's encoding gives the bytes the file system sees; used as entered.
-        const QByteArray bytes = QFile::encodeName(destText);
-        destination.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         FileInfo info;
         if (!destination.empty() && fs.stat(destination, info) == 0 && info.isDirectory)
             return true;
 
-        const int answer = BeepMessageDlg(QStringLiteral("フォルダ[ ") + destText +
+        const int answer = BeepMessageDlg(QStringLiteral("フォルダ[ ") + display(destination) +
                                               QStringLiteral(" ]が存在しません。\r\n作成しますか？"),
                                           MsgType::Information, MsgButtons::OkCancel);
         if (answer != mrOk)

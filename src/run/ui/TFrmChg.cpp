@@ -1,5 +1,6 @@
 #include "run/ui/TFrmChg.h"
 
+#include "common/TextCodec.h"
 #include "common/ui/UserPrompts.h"
 #include "run/ui/DropDownComboBox.h"
 #include "run/ui/TFolderDialog.h"
@@ -48,18 +49,28 @@ void openHelp(int context) {
     prompts().openUrl(url.toString(QUrl::FullyEncoded));
 }
 
-QString currentFolder() {
+// The working folder's bytes, as the system gives them.
+std::string currentFolder() {
     std::vector<char> buf(PATH_MAX);
     while (::getcwd(buf.data(), buf.size()) == nullptr) {
         if (errno != ERANGE)
             return {};
         buf.resize(buf.size() * 2);
     }
-    return QFile::decodeName(buf.data());
+    return std::string(buf.data());
 }
 
-std::string toSetting(const QString& s) {
-    const QByteArray b = s.toUtf8();
+QString shown(const std::string& folder) {
+    return QString::fromUtf8(displayText(folder));
+}
+
+QByteArray raw(const std::string& s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Text the user typed, as the file system sees it.
+std::string typedBytes(const QString& text) {
+    const QByteArray b = QFile::encodeName(text);
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
@@ -158,9 +169,9 @@ void TFrmChg::FormCreate() {
     setSelectedIndex(0);
     rgChgClick();
     LoadDialogSettings();
-    if (m_history.isEmpty())
+    if (m_history.empty())
         PushFolderHistory(currentFolder());
-    if (!m_history.isEmpty())
+    if (!m_history.empty())
         m_cmbPass->setCurrentIndex(0);
 }
 
@@ -178,6 +189,27 @@ QString TFrmChg::destinationText() const {
     return m_cmbPass->currentText();
 }
 
+std::string TFrmChg::destinationBytes() const {
+    // The shown text stands for the bytes of the entry it came from, unless the user has edited it.
+    const QString text = m_cmbPass->currentText();
+    const int selected = m_cmbPass->currentIndex();
+    if (selected >= 0 && m_cmbPass->itemText(selected) == text)
+        return m_cmbPass->itemData(selected).toByteArray().toStdString();
+    if (text == m_fieldShown)
+        return m_fieldBytes;
+    for (int i = 0; i < m_cmbPass->count(); ++i)
+        if (m_cmbPass->itemText(i) == text)
+            return m_cmbPass->itemData(i).toByteArray().toStdString();
+    return typedBytes(text);
+}
+
+QStringList TFrmChg::folderHistory() const {
+    QStringList out;
+    for (const std::string& f : m_history)
+        out << shown(f);
+    return out;
+}
+
 void TFrmChg::rgChgClick() {
     const bool needsFolder = selectedIndex() != 0;
     m_lblPass->setEnabled(needsFolder);
@@ -186,25 +218,36 @@ void TFrmChg::rgChgClick() {
 }
 
 void TFrmChg::PushFolderHistory(const QString& folder) {
-    if (folder.isEmpty())
-        return;
-    QString fieldText = m_cmbPass->currentText();
-    const qsizetype at = m_history.indexOf(folder);
-    if (at >= 0) {
-        fieldText = m_history.at(at);
-        m_history.removeAt(at);
-    }
-    m_history.prepend(folder);
-    while (m_history.size() > kHistoryMax)
-        m_history.removeLast();
-    showHistory(fieldText);
+    PushFolderHistory(typedBytes(folder));
 }
 
-void TFrmChg::showHistory(const QString& fieldText) {
+void TFrmChg::PushFolderHistory(const std::string& folder) {
+    if (folder.empty())
+        return;
+    std::string fieldBytes = destinationBytes();
+    const auto at = std::find(m_history.begin(), m_history.end(), folder);
+    if (at != m_history.end()) {
+        fieldBytes = *at;
+        m_history.erase(at);
+    }
+    m_history.insert(m_history.begin(), folder);
+    if (m_history.size() > static_cast<std::size_t>(kHistoryMax))
+        m_history.resize(kHistoryMax);
+    showHistory(fieldBytes);
+}
+
+void TFrmChg::showHistory(const std::string& fieldBytes) {
     m_cmbPass->clear();
-    m_cmbPass->addItems(m_history);
+    for (const std::string& f : m_history)
+        m_cmbPass->addItem(shown(f), raw(f));
     m_cmbPass->setCurrentIndex(-1);
-    m_cmbPass->setEditText(fieldText);
+    setField(fieldBytes);
+}
+
+void TFrmChg::setField(const std::string& folder) {
+    m_fieldBytes = folder;
+    m_fieldShown = shown(folder);
+    m_cmbPass->setEditText(m_fieldShown);
 }
 
 void TFrmChg::LoadDialogSettings() {
@@ -216,7 +259,7 @@ void TFrmChg::LoadDialogSettings() {
     for (int key = kHistoryMax; key >= 1; --key) {
         const std::string v = ini.ReadString(kSection, std::to_string(key), "");
         if (!v.empty())
-            PushFolderHistory(QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+            PushFolderHistory(v);
     }
 }
 
@@ -224,13 +267,13 @@ void TFrmChg::SaveDialogSettings() {
     IniFile ini(settingsFilePath());
     ini.WriteInteger(kSection, "Type", selectedIndex());
     for (int key = 1; key <= kHistoryMax; ++key) {
-        const QString v = key <= m_history.size() ? m_history.at(key - 1) : QString();
-        ini.WriteString(kSection, std::to_string(key), toSetting(v));
+        const std::size_t i = static_cast<std::size_t>(key - 1);
+        ini.WriteString(kSection, std::to_string(key), i < m_history.size() ? m_history[i] : std::string());
     }
 }
 
 void TFrmChg::acStartExecute() {
-    PushFolderHistory(m_cmbPass->currentText());
+    PushFolderHistory(destinationBytes());
     try {
         SaveDialogSettings();
     } catch (const SettingsWriteError& e) {
@@ -250,10 +293,10 @@ void TFrmChg::acHelpExecute() {
 
 void TFrmChg::btnPassClick() {
     TFolderDialog fd(this);
-    fd.Directory = m_cmbPass->currentText();
+    fd.Directory = QFile::decodeName(raw(destinationBytes()));
     fd.Title = QStringLiteral("コピーまたは移動するフォルダを選択して下さい");
     if (fd.Execute())
-        m_cmbPass->setEditText(fd.Directory);
+        setField(typedBytes(fd.Directory));
 }
 
 void TFrmChg::cmbPassDropDown() {

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <string>
+#include <vector>
 
 class QAction;
 class QButtonGroup;
@@ -32,16 +34,22 @@ public:
     void setSelectedIndex(int index);
     // The destination folder text as the user sees it.
     QString destinationText() const;
-    // The folder history, most recent first.
-    QStringList folderHistory() const { return m_history; }
+    // The destination folder's bytes: those of the entry the field shows, or of the text the user typed
+    // (in the locale's encoding) when it is no entry's text.
+    std::string destinationBytes() const;
+    // The folder history, most recent first: as shown, and as bytes.
+    QStringList folderHistory() const;
+    const std::vector<std::string>& folderHistoryBytes() const { return m_history; }
 
     QAction* acStart() const { return m_acStart; }
     QAction* acCancel() const { return m_acCancel; }
     QAction* acHelp() const { return m_acHelp; }
 
-    // Empty text: nothing. An entry equal to the text (exactly: Linux names are case-sensitive) moves
-    // to the top and becomes the field's text; otherwise the text is the new top entry. The oldest
-    // entry beyond ten is dropped.
+    // Empty folder: nothing. An entry equal to the folder (byte for byte: Linux names are case-sensitive)
+    // moves to the top and becomes the field's text; otherwise the folder is the new top entry. The
+    // oldest entry beyond ten is dropped.
+    void PushFolderHistory(const std::string& folder);
+    // The same for a typed text, taken in the locale's encoding.
     void PushFolderHistory(const QString& folder);
     void LoadDialogSettings();
     // Throws SettingsWriteError when the settings file cannot be written.
@@ -60,7 +68,9 @@ public slots:
 
 private:
     void FormCreate();
-    void showHistory(const QString& fieldText);
+    void showHistory(const std::string& fieldBytes);
+    // Puts a folder into the field as its shown text, remembering the bytes behind that text.
+    void setField(const std::string& folder);
 
     QGroupBox* m_rgChg;
     QButtonGroup* m_rgChgGroup;
@@ -71,7 +81,9 @@ private:
     QAction* m_acStart;
     QAction* m_acCancel;
     QAction* m_acHelp;
-    QStringList m_history;
+    std::vector<std::string> m_history;
+    std::string m_fieldBytes;
+    QString m_fieldShown;
 };
 
 } // namespace rinoza

@@ -20,6 +20,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 using namespace rinoza;
 using rinoza::test::pathExists;
@@ -220,6 +221,23 @@ private slots:
         QVERIFY(pathExists(f.work / "b.txt"));
         QCOMPARE(f.model.row(0).folder, dest);
         QCOMPARE(f.status, QStringLiteral("2個のファイルが正常に変名されました。"));
+    }
+
+    // The destination chosen from the history is used byte for byte, though its name is not UTF-8.
+    void copyIntoAFolderWhoseNameIsNotUtf8() {
+        ScriptedPrompts prompts;
+        Fixture f;
+        f.addFiles({"a.txt"});
+        const std::string dest = f.work / "\x93\xfa \xff";
+        QVERIFY(::mkdir(dest.c_str(), 0700) == 0);
+        IniFile(settingsFilePath()).WriteString("ChangeDialog", "1", dest);
+        prompts.dialogAnswer(startWith(1));
+        f.run();
+        QVERIFY(prompts.asked.empty());
+        QCOMPARE(readFile(dest + "/n001.txt"), std::string("data of a.txt"));
+        QCOMPARE(f.model.row(0).folder, dest);
+        // Nothing else appeared beside it.
+        QCOMPARE(snapshotTree(f.work.path()).size(), std::size_t(3));
     }
 
     void missingFolderCancelledTwiceStartsNothing() {

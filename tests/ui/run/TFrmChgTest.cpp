@@ -16,6 +16,8 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace rinoza;
 using rinoza::test::ScriptedPrompts;
@@ -220,6 +222,51 @@ private slots:
         QVERIFY2(prompts.opened[0].endsWith(QStringLiteral("#context-11")), qPrintable(prompts.opened[0]));
         QCOMPARE(dlg.acHelp()->shortcut(), QKeySequence(Qt::Key_F1));
         QCOMPARE(dlg.acCancel()->shortcut(), QKeySequence(Qt::Key_Escape));
+    }
+
+    // A working folder whose name is not UTF-8 is offered, chosen and stored with its own bytes.
+    void workingFolderThatIsNotUtf8KeepsItsBytes() {
+        const std::string odd = m_home->path() + "/\x93\xfa\x96\x7b \xff";
+        QVERIFY(::mkdir(odd.c_str(), 0700) == 0);
+        QVERIFY(::chdir(odd.c_str()) == 0);
+        TFrmChg dlg;
+        dlg.setSelectedIndex(1);
+        QCOMPARE(dlg.destinationBytes(), odd);
+        QCOMPARE(dlg.folderHistoryBytes(), std::vector<std::string>{odd});
+        dlg.acStart()->trigger();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(readKey("1"), odd);
+        QCOMPARE(TFrmChg().destinationBytes(), odd);
+    }
+
+    // Entries that differ only in bytes that do not show (both "/x/\uFFFD" on screen) stay apart; the
+    // chosen one is what the run gets, typed text is taken as typed.
+    void theChosenEntrysBytesAreTheDestination() {
+        IniFile ini(settingsFilePath());
+        ini.WriteString("ChangeDialog", "1", "/x/\xff");
+        ini.WriteString("ChangeDialog", "2", "/x/\xfe");
+        ini.WriteString("ChangeDialog", "3", "/x/\x93\xfa");
+        TFrmChg dlg;
+        dlg.setSelectedIndex(2);
+        auto* cmb = dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"));
+        QCOMPARE(dlg.folderHistoryBytes(), (std::vector<std::string>{"/x/\xff", "/x/\xfe", "/x/\x93\xfa"}));
+        QCOMPARE(cmb->itemText(0), cmb->itemText(1));
+        QCOMPARE(cmb->itemText(2), q("/x/日"));
+        QCOMPARE(dlg.destinationBytes(), std::string("/x/\xff"));
+        cmb->setCurrentIndex(1);
+        QCOMPARE(dlg.destinationBytes(), std::string("/x/\xfe"));
+        cmb->setCurrentIndex(2);
+        QCOMPARE(dlg.destinationBytes(), std::string("/x/\x93\xfa"));
+        cmb->setEditText(q("/typed/日本"));
+        QCOMPARE(dlg.destinationBytes(), std::string("/typed/日本"));
+
+        cmb->setCurrentIndex(1);
+        dlg.acStart()->trigger();
+        QCOMPARE(readKey("1"), "/x/\xfe");
+        QCOMPARE(readKey("2"), "/x/\xff");
+        QCOMPARE(readKey("3"), "/x/\x93\xfa");
+        TFrmChg again;
+        QCOMPARE(again.destinationBytes(), std::string("/x/\xfe"));
     }
 
     void dropDownIsWideEnoughForTheWidestEntry() {
