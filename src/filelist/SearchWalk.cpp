@@ -36,7 +36,8 @@ struct DevIno {
 
 struct DevInoHash {
     std::size_t operator()(const DevIno& k) const noexcept {
-        return std::hash<uint64_t>()(static_cast<uint64_t>(k.ino) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(k.dev));
+        return std::hash<uint64_t>()(static_cast<uint64_t>(k.ino) * 0x9E3779B97F4A7C15ull ^
+                                     static_cast<uint64_t>(k.dev));
     }
 };
 
@@ -194,7 +195,8 @@ struct SearchWalk::Impl {
             info.name = name;
             fillFileInfo(sx, info);
             overlayDosAttrib(joinPath(folder, info.name), info);
-            if ((!o.showSystem && (info.attributes & AttrSystem)) || (!o.showHidden && (info.attributes & AttrHidden)) ||
+            if ((!o.showSystem && (info.attributes & AttrSystem)) ||
+                (!o.showHidden && (info.attributes & AttrHidden)) ||
                 (!o.showReadOnly && (info.attributes & AttrReadOnly)))
                 continue;
             if (w.listedFileCount() + 1 > o.limit) {

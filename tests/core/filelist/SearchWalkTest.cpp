@@ -13,8 +13,8 @@
 namespace rinoza {
 namespace {
 
-using test::TempDir;
 using test::makeDirs;
+using test::TempDir;
 using test::writeFile;
 
 struct Collected {
@@ -232,10 +232,10 @@ TEST(SearchWalk, followsFolderLinksButNeverEntersAFolderTwice) {
     TempDir t, outside;
     writeFile(t / "a/x.txt", "");
     writeFile(outside / "e.txt", "");
-    ASSERT_EQ(symlink(t.path().c_str(), (t / "a/loop").c_str()), 0);     // back to the search folder
-    ASSERT_EQ(symlink("../a", (t / "a/self").c_str()), 0);                // back to its own folder
-    ASSERT_EQ(symlink(outside.path().c_str(), (t / "ext").c_str()), 0);  // a folder elsewhere
-    ASSERT_EQ(symlink("a/x.txt", (t / "xlink.txt").c_str()), 0);         // a link to a file is a file
+    ASSERT_EQ(symlink(t.path().c_str(), (t / "a/loop").c_str()), 0);    // back to the search folder
+    ASSERT_EQ(symlink("../a", (t / "a/self").c_str()), 0);              // back to its own folder
+    ASSERT_EQ(symlink(outside.path().c_str(), (t / "ext").c_str()), 0); // a folder elsewhere
+    ASSERT_EQ(symlink("a/x.txt", (t / "xlink.txt").c_str()), 0);        // a link to a file is a file
     ASSERT_EQ(symlink("nowhere", (t / "dangling.txt").c_str()), 0);
 
     Collected c;

@@ -234,7 +234,10 @@ TEST(Trash, SharedTrashFolderThatIsNotPrivatelyOursIsPassedOver) {
         {"owned by another user",
          [&] { return getuid() == 0 && mkdir(mine.c_str(), 0700) == 0 && chown(mine.c_str(), 4242, 4242) == 0; }},
         {"a link to our own folder",
-         [&] { return mkdir((files / "decoy").c_str(), 0700) == 0 && symlink((files / "decoy").c_str(), mine.c_str()) == 0; }},
+         [&] {
+             return mkdir((files / "decoy").c_str(), 0700) == 0 &&
+                    symlink((files / "decoy").c_str(), mine.c_str()) == 0;
+         }},
     };
     PosixFileSystem fs;
     for (const Case& c : cases) {

@@ -293,14 +293,16 @@ TEST(IniFileRead, ValuesKeepTheirBytesUnlessTheWholeFileIsFromTheWindowsVersion)
     struct Case {
         const char* what;
         std::string content;
-        std::string folder;   // FindLocate/1 as read back
+        std::string folder;    // FindLocate/1 as read back
         std::string fixedText; // RenameFunction/FixF1 as read back
     };
     const Case cases[] = {
-        {"UTF-8 text and one CP932 folder", "[FindLocate]\r\n1=" + cp932Folder + "\r\n[RenameFunction]\r\nFixF1=" + japanese + "\r\n",
-         cp932Folder, japanese},
-        {"CP932 folder after the UTF-8 text", "[RenameFunction]\r\nFixF1=" + japanese + "\r\n[FindLocate]\r\n1=" + cp932Folder + "\r\n",
-         cp932Folder, japanese},
+        {"UTF-8 text and one CP932 folder",
+         "[FindLocate]\r\n1=" + cp932Folder + "\r\n[RenameFunction]\r\nFixF1=" + japanese + "\r\n", cp932Folder,
+         japanese},
+        {"CP932 folder after the UTF-8 text",
+         "[RenameFunction]\r\nFixF1=" + japanese + "\r\n[FindLocate]\r\n1=" + cp932Folder + "\r\n", cp932Folder,
+         japanese},
         {"bytes that are neither encoding", "[FindLocate]\r\n1=/x\xff\xfe\r\n[RenameFunction]\r\nFixF1=\x93\xfa\r\n",
          "/x\xff\xfe", "\x93\xfa"},
         {"UTF-8 with a byte order mark and a CP932 folder",
