@@ -1,6 +1,7 @@
 #include "filelist/ui/SearchController.h"
 
 #include "common/TextCodec.h"
+#include "common/ui/TFolderDialog.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/SearchWalk.h"
 #include "filelist/ui/FileListModel.h"
@@ -77,11 +78,11 @@ std::string SearchController::folderBytes() const {
 }
 
 void SearchController::btnFndClick() {
-    QString directory = m_w.cmbFnd->currentText();
-    if (!prompts().pickFolder(m_w.btnFnd->window(), QStringLiteral("検索するフォルダを選択して下さい"), directory))
-        return;
-    if (!directory.isEmpty())
-        m_w.cmbFnd->setEditText(directory);
+    TFolderDialog dialog(m_w.btnFnd->window());
+    dialog.Directory = m_w.cmbFnd->currentText();
+    dialog.Title = QStringLiteral("検索するフォルダを選択して下さい");
+    if (dialog.Execute())
+        m_w.cmbFnd->setEditText(dialog.Directory);
 }
 
 void SearchController::btnStopClick() {

@@ -3,7 +3,7 @@
 #include "common/TextCodec.h"
 #include "common/ui/UserPrompts.h"
 #include "run/ui/DropDownComboBox.h"
-#include "run/ui/TFolderDialog.h"
+#include "common/ui/TFolderDialog.h"
 #include "settings/IniFile.h"
 
 #include <QAbstractItemView>

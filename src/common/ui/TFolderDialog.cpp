@@ -1,4 +1,4 @@
-#include "run/ui/TFolderDialog.h"
+#include "common/ui/TFolderDialog.h"
 
 #include "common/ui/UserPrompts.h"
 
