@@ -504,6 +504,7 @@ void TFrmMain::FrmMainClose() {
     // user is never kept in a program that cannot save.
     try {
         IniFile ini(settingsFilePath());
+        ini.beginUpdate();
 
         const bool normal =
             !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
@@ -569,6 +570,7 @@ void TFrmMain::FrmMainClose() {
         ini.WriteBool("Attr", "H", tbsAttr->cbAttrH->isChecked());
         ini.WriteBool("Attr", "SS", tbsAttr->cbAttrSS->isChecked());
         ini.WriteBool("Attr", "S", tbsAttr->cbAttrS->isChecked());
+        ini.endUpdate();
     } catch (const SettingsWriteError& e) {
         BeepMessageDlg(QString::fromUtf8(e.what()), MsgType::Error, MsgButtons::Ok);
     }

@@ -342,7 +342,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
             --insertAt;
         m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), line);
     }
-    save();
+    changed();
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -364,7 +364,21 @@ void IniFile::EraseSection(const std::string& section) {
         erased = true;
     }
     if (erased)
+        changed();
+}
+
+void IniFile::changed() {
+    if (m_updateDepth > 0)
+        m_pending = true;
+    else
         save();
+}
+
+void IniFile::endUpdate() {
+    if (m_updateDepth > 0 && --m_updateDepth == 0 && m_pending) {
+        m_pending = false;
+        save();
+    }
 }
 
 void IniFile::save() {

@@ -49,11 +49,21 @@ public:
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void EraseSection(const std::string& section);
 
+    // Gathers the writes of one handler into a single replacement of the file: between beginUpdate()
+    // and endUpdate() writes change only the text in memory; endUpdate() writes the file once and
+    // throws SettingsWriteError as a single write would. Closing the window writes over a hundred
+    // values, and one replacement instead of one per value keeps the close quick and all-or-nothing.
+    void beginUpdate() { ++m_updateDepth; }
+    void endUpdate();
+
 private:
     std::string m_path;
     std::vector<std::string> m_lines; // the file's lines without their line ends (bytes; see load())
+    int m_updateDepth = 0;
+    bool m_pending = false;
     void load();
     void save();
+    void changed();
 };
 
 // Where the settings and history files live: $RINOZA_HOME when set; else the executable's folder when

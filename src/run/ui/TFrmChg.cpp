@@ -265,11 +265,13 @@ void TFrmChg::LoadDialogSettings() {
 
 void TFrmChg::SaveDialogSettings() {
     IniFile ini(settingsFilePath());
+    ini.beginUpdate();
     ini.WriteInteger(kSection, "Type", selectedIndex());
     for (int key = 1; key <= kHistoryMax; ++key) {
         const std::size_t i = static_cast<std::size_t>(key - 1);
         ini.WriteString(kSection, std::to_string(key), i < m_history.size() ? m_history[i] : std::string());
     }
+    ini.endUpdate();
 }
 
 void TFrmChg::acStartExecute() {

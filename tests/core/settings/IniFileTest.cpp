@@ -333,3 +333,36 @@ TEST(IniFileWrite, ANonUtf8FolderAndJapaneseTextSurviveWritingAndReadingBack) {
     EXPECT_EQ(ini.ReadString("FindLocate", "2", ""), "/home/u/写真");
     EXPECT_EQ(ini.ReadString("RenameFunction", "FixF1", ""), fixed);
 }
+
+TEST(IniFileWrite, AnUpdateWritesTheFileOnceAtItsEnd) {
+    TempDir dir;
+    const std::string batched = iniWith(dir, "[Window]\r\nTop=1\r\n[RenameFunction]\r\nOld=x\r\n");
+    const std::string single = dir / "single.ini";
+    test::writeFile(single, test::readFile(batched));
+
+    auto writeAll = [](IniFile& ini) {
+        ini.WriteInteger("Window", "Top", 5);
+        ini.EraseSection("RenameFunction");
+        ini.WriteString("RenameFunction", "Chg1", "1) 固定文字１");
+        ini.WriteBool("Attr", "R", true);
+    };
+    IniFile plain(single);
+    writeAll(plain);
+
+    IniFile ini(batched);
+    ini.beginUpdate();
+    writeAll(ini);
+    // Nothing reaches the file until the update ends; reads see the new values at once.
+    EXPECT_EQ(test::readFile(batched), "[Window]\r\nTop=1\r\n[RenameFunction]\r\nOld=x\r\n");
+    EXPECT_EQ(ini.ReadInteger("Window", "Top", 0), 5);
+    ini.endUpdate();
+    EXPECT_EQ(test::readFile(batched), test::readFile(single));
+
+    // A refused file fails at the end of the update, as a single write would, and stays as it was.
+    ASSERT_EQ(::chmod(batched.c_str(), 0444), 0);
+    IniFile refused(batched);
+    refused.beginUpdate();
+    refused.WriteInteger("Window", "Top", 9);
+    EXPECT_THROW(refused.endUpdate(), SettingsWriteError);
+    EXPECT_EQ(test::readFile(batched), test::readFile(single));
+}
