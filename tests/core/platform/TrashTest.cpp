@@ -92,19 +92,48 @@ TEST(Trash, SameNameTwiceGetsANumberedName) {
     EXPECT_NE(readFile(second.infoPath).find("/two/report.txt\n"), std::string::npos);
 }
 
+namespace {
+
+// A file system other than the home trash's, whose top folder (/dev/shm) gets a per-user trash during
+// the test; skips when that is not possible without touching someone's existing trash.
+struct OtherDeviceTrash {
+    std::string top = "/dev/shm";
+    std::string userTrash = top + "/.Trash-" + std::to_string(getuid());
+    std::string skipReason;
+
+    explicit OtherDeviceTrash(const std::string& homePath) {
+        struct stat a {
+        }, b{};
+        if (stat(homePath.c_str(), &a) != 0 || stat(top.c_str(), &b) != 0 || a.st_dev == b.st_dev ||
+            access(top.c_str(), W_OK) != 0)
+            skipReason = "/dev/shm is missing, read-only or on the same file system as the temporary folder";
+        else if (pathExists(userTrash) || pathExists(top + "/.Trash"))
+            skipReason = "a trash already exists in /dev/shm; not touching it";
+    }
+    ~OtherDeviceTrash() {
+        if (skipReason.empty())
+            removeTree(userTrash);
+    }
+};
+
+std::string pathValueOf(const std::string& info) {
+    const auto at = info.find("\nPath=");
+    if (at == std::string::npos)
+        return "";
+    return info.substr(at + 6, info.find('\n', at + 6) - at - 6);
+}
+
+} // namespace
+
 TEST(Trash, OtherFileSystemUsesItsTopFolderTrashOrLeavesTheFileAlone) {
     TempDir home; // the home trash lies on another device than /dev/shm
     ScopedDataHome env(home.path());
-    TempDir files("/dev/shm");
-    struct stat a {
-    }, b{};
-    ASSERT_EQ(stat(home.path().c_str(), &a), 0);
-    ASSERT_EQ(stat(files.path().c_str(), &b), 0);
-    if (a.st_dev == b.st_dev)
-        GTEST_SKIP() << "/dev/shm is on the same file system as the temporary folder";
-    const std::string topTrash = "/dev/shm/.Trash-" + std::to_string(getuid());
-    if (pathExists(topTrash))
-        GTEST_SKIP() << topTrash << " already exists; not touching it";
+    // A shared .Trash there would take the file even with the per-user folder blocked.
+    OtherDeviceTrash trash(home.path());
+    if (!trash.skipReason.empty())
+        GTEST_SKIP() << trash.skipReason;
+    TempDir files(trash.top);
+    const std::string topTrash = trash.userTrash;
     PosixFileSystem fs;
     const std::string f = files / "keep me.txt";
     writeFile(f, "data");
@@ -137,38 +166,6 @@ TEST(Trash, FileThatCannotBeTrashedStaysWithoutInfo) {
     EXPECT_EQ(fs.moveToTrash(home / "missing").error, ENOENT);
     EXPECT_FALSE(pathExists(home / "Trash/info/missing.trashinfo"));
 }
-
-namespace {
-
-// A file system other than the home trash's, whose top folder (/dev/shm) gets a per-user trash during
-// the test; skips when that is not possible without touching someone's existing trash.
-struct OtherDeviceTrash {
-    std::string top = "/dev/shm";
-    std::string userTrash = top + "/.Trash-" + std::to_string(getuid());
-    std::string skipReason;
-
-    explicit OtherDeviceTrash(const std::string& homePath) {
-        struct stat a {
-        }, b{};
-        if (stat(homePath.c_str(), &a) != 0 || stat(top.c_str(), &b) != 0 || a.st_dev == b.st_dev)
-            skipReason = "/dev/shm is missing or on the same file system as the temporary folder";
-        else if (pathExists(userTrash) || pathExists(top + "/.Trash"))
-            skipReason = "a trash already exists in /dev/shm; not touching it";
-    }
-    ~OtherDeviceTrash() {
-        if (skipReason.empty())
-            removeTree(userTrash);
-    }
-};
-
-std::string pathValueOf(const std::string& info) {
-    const auto at = info.find("\nPath=");
-    if (at == std::string::npos)
-        return "";
-    return info.substr(at + 6, info.find('\n', at + 6) - at - 6);
-}
-
-} // namespace
 
 TEST(Trash, FileReachedThroughALinkIsRecordedWhereItLies) {
     TempDir home;
