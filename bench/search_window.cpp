@@ -60,15 +60,7 @@ struct Window {
         pgcMain->addTab(tab, QStringLiteral("検索"));
         pgcMain->addTab(tbsSet, QStringLiteral("変名"));
         lvFile->setModel(&model);
-        SearchWidgets w;
-        w.cmbFndName = tab->cmbFndName;
-        w.cmbFnd = tab->cmbFnd;
-        w.cbFnd = tab->cbFnd;
-        w.cbOpt = tab->cbOpt;
-        w.btnFnd = tab->btnFnd;
-        w.btnStart = tab->btnStart;
-        w.btnStop = tab->btnStop;
-        w.btnlvClr = tab->btnlvClr;
+        SearchWidgets w = searchTabWidgets(*tab);
         w.tbsSet = tbsSet;
         w.pgcMain = pgcMain;
         w.lvFile = lvFile;
@@ -83,7 +75,6 @@ struct Window {
             return s;
         };
         w.setListMenuAutoPopup = [](bool) {};
-        w.folderBytes = [this] { return tab->folderText(); };
         ctl = new SearchController(std::move(w), &top);
         top.resize(800, 600);
         top.show();

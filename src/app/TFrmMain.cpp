@@ -108,15 +108,7 @@ TFrmMain::~TFrmMain() = default;
 
 void TFrmMain::buildControllers() {
     // The search connects the browse, start and stop buttons itself.
-    SearchWidgets w;
-    w.cmbFndName = tbsFnd->cmbFndName;
-    w.cmbFnd = tbsFnd->cmbFnd;
-    w.cbFnd = tbsFnd->cbFnd;
-    w.cbOpt = tbsFnd->cbOpt;
-    w.btnFnd = tbsFnd->btnFnd;
-    w.btnStart = tbsFnd->btnStart;
-    w.btnStop = tbsFnd->btnStop;
-    w.btnlvClr = tbsFnd->btnlvClr;
+    SearchWidgets w = searchTabWidgets(*tbsFnd);
     w.tbsSet = tbsSet;
     w.pgcMain = pgcMain;
     w.lvFile = lvFile;
@@ -124,7 +116,6 @@ void TFrmMain::buildControllers() {
     w.setStatus = [this](const QString& s) { setStatusText(s); };
     w.displaySettings = [this] { return displaySettings; };
     w.setListMenuAutoPopup = [this](bool on) { setListMenuEnabled(on); };
-    w.folderBytes = [this] { return tbsFnd->folderText(); };
     m_search = new SearchController(std::move(w), this);
 
     m_progress = std::make_unique<ProgressHost>(this);

@@ -2,6 +2,7 @@
 
 #include "common/TextCodec.h"
 #include "common/ui/TFolderDialog.h"
+#include "filelist/ui/SearchTab.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/SearchWalk.h"
 #include "filelist/ui/FileListModel.h"
@@ -75,6 +76,20 @@ DisplaySettings SearchController::settings() const {
 
 std::string SearchController::folderBytes() const {
     return m_w.folderBytes ? m_w.folderBytes() : folderFieldBytes(m_w.cmbFnd);
+}
+
+SearchWidgets searchTabWidgets(SearchTab& tab) {
+    SearchWidgets w;
+    w.cmbFndName = tab.cmbFndName;
+    w.cmbFnd = tab.cmbFnd;
+    w.cbFnd = tab.cbFnd;
+    w.cbOpt = tab.cbOpt;
+    w.btnFnd = tab.btnFnd;
+    w.btnStart = tab.btnStart;
+    w.btnStop = tab.btnStop;
+    w.btnlvClr = tab.btnlvClr;
+    w.folderBytes = [&tab] { return tab.folderText(); };
+    return w;
 }
 
 void SearchController::btnFndClick() {

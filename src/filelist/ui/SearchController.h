@@ -27,6 +27,7 @@ class QWidget;
 namespace rinoza {
 
 class FileListModel;
+class SearchTab;
 class SearchWalk;
 
 struct SearchWidgets {
@@ -50,6 +51,9 @@ struct SearchWidgets {
     // typed text as a file name.
     std::function<std::string()> folderBytes;
 };
+
+// The search tab's own controls and folder bytes; the caller adds the rest (tabs, list, model, callbacks).
+SearchWidgets searchTabWidgets(SearchTab& tab);
 
 class SearchController : public QObject {
     Q_OBJECT

@@ -53,15 +53,7 @@ struct Window {
         pgcMain->addTab(tab, QStringLiteral("検索"));
         pgcMain->addTab(tbsSet, QStringLiteral("変名"));
         lvFile->setModel(&model);
-        SearchWidgets w;
-        w.cmbFndName = tab->cmbFndName;
-        w.cmbFnd = tab->cmbFnd;
-        w.cbFnd = tab->cbFnd;
-        w.cbOpt = tab->cbOpt;
-        w.btnFnd = tab->btnFnd;
-        w.btnStart = tab->btnStart;
-        w.btnStop = tab->btnStop;
-        w.btnlvClr = tab->btnlvClr;
+        SearchWidgets w = searchTabWidgets(*tab);
         w.tbsSet = tbsSet;
         w.pgcMain = pgcMain;
         w.lvFile = lvFile;
@@ -69,7 +61,6 @@ struct Window {
         w.setStatus = [this](const QString& s) { status = s; };
         w.displaySettings = [this] { return display; };
         w.setListMenuAutoPopup = [this](bool on) { autoPopup = on; };
-        w.folderBytes = [this] { return tab->folderText(); };
         ctl = std::make_unique<SearchController>(std::move(w));
         top.show();
     }
