@@ -11,6 +11,9 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace rinoza {
 
 namespace {
@@ -69,10 +72,19 @@ protected:
     }
 };
 
+// Under the test runner a real modal dialog would wait forever for a click nobody makes: with
+// RINOZA_FAIL_ON_MODAL set, showing one ends the program at once, naming what it was about to ask.
+void refuseModalUnderTest(const QString& what) {
+    const char* v = std::getenv("RINOZA_FAIL_ON_MODAL");
+    if (v && *v && std::strcmp(v, "0") != 0)
+        qFatal("a modal dialog was about to block the test: %s", qUtf8Printable(what));
+}
+
 // The real dialogs.
 class QtUserPrompts final : public UserPrompts {
 public:
     int message(const QString& rawText, MsgType type, MsgButtons buttons) override {
+        refuseModalUnderTest(rawText);
         // Texts break lines with CR LF, LF or a lone CR; the message box only knows LF.
         QString text = rawText;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -117,12 +129,14 @@ public:
     }
 
     void plainMessage(const QString& text) override {
+        refuseModalUnderTest(text);
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Rinoza"), text, QMessageBox::Ok,
                         QApplication::activeWindow());
         box.exec();
     }
 
     bool pickFolder(QWidget* owner, const QString& title, QString& directory) override {
+        refuseModalUnderTest(title);
         const QString start = (!directory.isEmpty() && QDir(directory).exists()) ? directory : QDir::homePath();
         const QString chosen = QFileDialog::getExistingDirectory(owner, title, start);
         if (chosen.isEmpty())
@@ -131,7 +145,10 @@ public:
         return true;
     }
 
-    int execDialog(QDialog& dialog) override { return dialog.exec(); }
+    int execDialog(QDialog& dialog) override {
+        refuseModalUnderTest(dialog.windowTitle());
+        return dialog.exec();
+    }
 
     bool openUrl(const QString& url) override { return QDesktopServices::openUrl(QUrl(url)); }
 };
