@@ -20,6 +20,8 @@ namespace {
 
 constexpr std::size_t kMaxStringRead = 2047;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+// The first line of a settings file that holds bytes a reader could take for the Windows code page.
+constexpr std::string_view kOwnFileMark = "; 文字コード UTF-8 (フォルダ名はそのままのバイト列)";
 
 std::string_view trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
@@ -404,9 +406,10 @@ void IniFile::save() {
         content += "\r\n";
     }
     // Bytes that are not UTF-8 (a folder name, say) could make the file look like one of the Windows
-    // version when nothing else in it is non-ASCII; a byte order mark keeps it read as bytes.
-    if (!isValidUtf8(content))
-        content.insert(0, kUtf8Bom);
+    // version when nothing else in it is non-ASCII. A comment line in Japanese UTF-8 tells the two
+    // apart on the next reading; profile readers pass comment lines over, and the file keeps no BOM.
+    if (settingsText(content) != content)
+        content.insert(0, std::string(kOwnFileMark) + "\r\n");
 
     std::string tmp = target + ".tmp-XXXXXX";
     const int fd = ::mkstemp(tmp.data());

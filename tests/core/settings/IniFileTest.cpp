@@ -326,6 +326,10 @@ TEST(IniFileWrite, ANonUtf8FolderAndJapaneseTextSurviveWritingAndReadingBack) {
     const std::string fixed = "日付_";
     // The folder alone first: nothing else in the file tells it from one of the Windows version.
     IniFile(path).WriteString("FindLocate", "1", folder);
+    // No byte order mark: a Japanese comment line marks the file as this program's own.
+    const std::string written = test::readFile(path);
+    EXPECT_NE(written.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_EQ(written.rfind("; ", 0), 0u);
     IniFile(path).WriteString("RenameFunction", "FixF1", fixed);
     IniFile(path).WriteString("FindLocate", "2", "/home/u/写真");
     const IniFile ini(path);
