@@ -600,7 +600,7 @@ void TFrmMain::P1Click() {}
 void TFrmMain::N2Click() {}
 void TFrmMain::N9Click() {
     ClearFileList();
-    setStatusText(QString::fromUtf8(rowCountStatusText(0)));
+    setStatusText(QString());
 }
 void TFrmMain::N18Click() {}
 void TFrmMain::N167Click() {}

@@ -180,7 +180,7 @@ private slots:
             QCOMPARE(w.fileList->rowCount(), 0);
             QCOMPARE(w.ListedFileCount(), 0);
             QVERIFY(!w.tbsFnd->btnlvClr->isEnabled());
-            QCOMPARE(w.statusText(), q("0 個のファイルがリストアップされています。"));
+            QCOMPARE(w.statusText(), QString());
         }
         QVERIFY(prompts.asked.empty());
     }
