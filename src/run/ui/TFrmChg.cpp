@@ -197,9 +197,8 @@ std::string TFrmChg::destinationBytes() const {
         return m_cmbPass->itemData(selected).toByteArray().toStdString();
     if (text == m_fieldShown)
         return m_fieldBytes;
-    for (int i = 0; i < m_cmbPass->count(); ++i)
-        if (m_cmbPass->itemText(i) == text)
-            return m_cmbPass->itemData(i).toByteArray().toStdString();
+    // Typed text names the folder spelled so, even when a remembered folder whose name is not UTF-8
+    // looks the same on screen.
     return typedBytes(text);
 }
 
