@@ -259,6 +259,10 @@ private slots:
         QCOMPARE(dlg.destinationBytes(), std::string("/x/\x93\xfa"));
         cmb->setEditText(q("/typed/日本"));
         QCOMPARE(dlg.destinationBytes(), std::string("/typed/日本"));
+        // Typing what a remembered CP932 folder looks like names the UTF-8 folder of that spelling.
+        cmb->setCurrentIndex(-1);
+        cmb->setEditText(q("/x/日"));
+        QCOMPARE(dlg.destinationBytes(), std::string("/x/日"));
 
         cmb->setCurrentIndex(1);
         dlg.acStart()->trigger();
