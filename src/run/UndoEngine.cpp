@@ -4,6 +4,26 @@
 
 namespace rinoza {
 
+namespace {
+
+// Whether the copy's last write time is the source's as the copy's file system could keep it. Many
+// file systems store coarser times than the source's (whole seconds, or two seconds on FAT, rounded
+// either way), so the times count as equal when they share the whole second or lie less than two
+// seconds apart.
+bool sameStoredTime(const FileTime& copy, const FileTime& source) {
+    if (copy.sec == source.sec)
+        return true;
+    const int64_t secs = copy.sec - source.sec;
+    if (secs > 2 || secs < -2)
+        return false;
+    int64_t nanos = secs * 1'000'000'000 + (static_cast<int64_t>(copy.nsec) - source.nsec);
+    if (nanos < 0)
+        nanos = -nanos;
+    return nanos < 2'000'000'000;
+}
+
+} // namespace
+
 std::string UndoResult::statusText() const {
     return std::to_string(restored) + "/" + std::to_string(seen) + "個が変名を戻されました。";
 }
@@ -54,7 +74,8 @@ bool UndoEngine::reverse(const UndoRecord& r) {
             return false;
         // The copy kept the source's size and last write time. A file that differs in either is no
         // longer the copy (the user may have saved new work under its name since): it stays.
-        if (copy.size != source.size || !copy.lastWrite || !source.lastWrite || *copy.lastWrite != *source.lastWrite)
+        if (copy.size != source.size || !copy.lastWrite || !source.lastWrite ||
+            !sameStoredTime(*copy.lastWrite, *source.lastWrite))
             return false;
         return m_fs.removeFile(r.after) == 0;
     }

@@ -107,46 +107,52 @@ TEST_F(UndoFixture, CopyUndoDeletesOnlyCopiesWhoseSourceIsStillThere) {
 
 TEST_F(UndoFixture, CopyUndoLeavesFilesThatNoLongerLookLikeTheCopy) {
     // Each case: the file at the copy's path when the undo runs. Only a file of the source's size
-    // and last write time, and not the source itself, is taken for the copy the run made.
-    enum class Copy { Made, Rewritten, SameSizeOtherTime, Touched, HardLink };
+    // and last write time, and not the source itself, is taken for the copy the run made. The time
+    // counts as the source's as a file system of coarser times stores it (whole seconds, FAT's two
+    // seconds rounded either way); anything further off is another file.
+    enum class Copy { Made, MadeAt, Rewritten, SameSizeOtherTime, HardLink };
+    const FileTime sourceTime{1'700'000'001, 700'000'000};
     struct Case {
         const char* name;
         Copy copy;
+        FileTime copyTime; // for MadeAt
         bool deleted;
     };
     const Case cases[] = {
-        {"made", Copy::Made, true},
+        {"made", Copy::Made, {}, true},
+        {"stored in whole seconds", Copy::MadeAt, {1'700'000'001, 0}, true},
+        {"a nanosecond off", Copy::MadeAt, {1'700'000'001, 699'999'999}, true},
+        {"rounded up to an even second", Copy::MadeAt, {1'700'000'002, 0}, true},
+        {"rounded down to an even second", Copy::MadeAt, {1'700'000'000, 0}, true},
+        {"two seconds later", Copy::MadeAt, {1'700'000'003, 700'000'000}, false},
+        {"two seconds earlier", Copy::MadeAt, {1'699'999'999, 700'000'000}, false},
+        {"three seconds later, whole", Copy::MadeAt, {1'700'000'004, 0}, false},
         // Undone once, then the user saved new work under the copy's name.
-        {"rewritten", Copy::Rewritten, false},
-        {"same size, other time", Copy::SameSizeOtherTime, false},
-        {"time off by a nanosecond", Copy::Touched, false},
-        {"hard link to the source", Copy::HardLink, false},
+        {"rewritten", Copy::Rewritten, {}, false},
+        {"same size, other time", Copy::SameSizeOtherTime, {}, false},
+        {"hard link to the source", Copy::HardLink, {}, false},
     };
     for (const Case& c : cases) {
         TempDir d;
         const std::string source = d / "a.txt";
         const std::string copy = d / "copy_a.txt";
         writeFile(source, "original");
-        FileInfo sourceInfo;
-        ASSERT_EQ(fs.stat(source, sourceInfo), 0);
+        ASSERT_EQ(fs.setTimes(source, std::nullopt, sourceTime), 0);
         switch (c.copy) {
         case Copy::Made:
             ASSERT_EQ(fs.copyNoReplace(source, copy), 0);
+            break;
+        case Copy::MadeAt:
+            ASSERT_EQ(fs.copyNoReplace(source, copy), 0);
+            ASSERT_EQ(fs.setTimes(copy, std::nullopt, c.copyTime), 0);
             break;
         case Copy::Rewritten:
             writeFile(copy, "the user's new work");
             break;
         case Copy::SameSizeOtherTime:
             writeFile(copy, "ORIGINAL");
-            ASSERT_EQ(fs.setTimes(copy, std::nullopt, FileTime{sourceInfo.lastWrite->sec - 60, 0}), 0);
+            ASSERT_EQ(fs.setTimes(copy, std::nullopt, FileTime{sourceTime.sec - 60, 0}), 0);
             break;
-        case Copy::Touched: {
-            ASSERT_EQ(fs.copyNoReplace(source, copy), 0);
-            FileTime t = *sourceInfo.lastWrite;
-            t.nsec = t.nsec == 0 ? 1 : t.nsec - 1;
-            ASSERT_EQ(fs.setTimes(copy, std::nullopt, t), 0);
-            break;
-        }
         case Copy::HardLink:
             ASSERT_EQ(::link(source.c_str(), copy.c_str()), 0);
             break;
