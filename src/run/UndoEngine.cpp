@@ -66,7 +66,9 @@ bool UndoEngine::reverse(const UndoRecord& r) {
     case RenameMethod::RenameAndCopy: {
         FileInfo source;
         FileInfo copy;
-        if (m_fs.stat(r.before, source, false) != 0 || source.isDirectory)
+        // A run copies what a link in its list points to, so the source is read through links too;
+        // a link that points at the copy itself is then caught as the same file below.
+        if (m_fs.stat(r.before, source, true) != 0 || source.isDirectory)
             return false;
         if (m_fs.stat(r.after, copy, false) != 0 || !copy.isRegular || copy.isSymlink)
             return false;

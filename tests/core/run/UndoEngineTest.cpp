@@ -170,6 +170,32 @@ TEST_F(UndoFixture, CopyUndoLeavesFilesThatNoLongerLookLikeTheCopy) {
     }
 }
 
+TEST_F(UndoFixture, CopyOfALinkIsTheCopyOfWhatItPointsTo) {
+    // The run copied the file a link in the list points to; the undo takes that file's size and time.
+    writeFile(dir / "src/real.txt", "the linked data");
+    ASSERT_EQ(fs.setTimes(dir / "src/real.txt", std::nullopt, FileTime{1'600'000'000, 123'456'789}), 0);
+    ASSERT_EQ(::symlink("real.txt", (dir / "src/link.txt").c_str()), 0);
+    makeDirs(dir / "dst");
+    ASSERT_EQ(fs.copyNoReplace(dir / "src/link.txt", dir / "dst/copy.txt"), 0);
+    // A link that points at the file standing where the copy was is that file itself: never deleted.
+    writeFile(dir / "dst/self.txt", "only one of these");
+    ASSERT_EQ(::symlink((dir / "dst/self.txt").c_str(), (dir / "src/self-link.txt").c_str()), 0);
+    // A link whose target is gone has no source left.
+    writeFile(dir / "dst/orphan.txt", "x");
+    ASSERT_EQ(::symlink("gone.txt", (dir / "src/dangling.txt").c_str()), 0);
+
+    auto path = writeHistory(dir, "[Copyed]",
+                             {{dir / "src/link.txt", dir / "dst/copy.txt"},
+                              {dir / "src/self-link.txt", dir / "dst/self.txt"},
+                              {dir / "src/dangling.txt", dir / "dst/orphan.txt"}});
+    UndoResult r = undo(path);
+    EXPECT_EQ(r.statusText(), "1/3個が変名を戻されました。");
+    EXPECT_FALSE(pathExists(dir / "dst/copy.txt"));
+    EXPECT_EQ(readFile(dir / "src/link.txt"), "the linked data");
+    EXPECT_EQ(readFile(dir / "dst/self.txt"), "only one of these");
+    EXPECT_EQ(readFile(dir / "dst/orphan.txt"), "x");
+}
+
 TEST_F(UndoFixture, MovedRecordsGoBackAcrossFileSystems) {
     TempDir shm("/dev/shm");
     writeFile(shm / "moved 1.txt", "one");
