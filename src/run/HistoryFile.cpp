@@ -72,15 +72,19 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
     mode_t mode = 0644;
     struct stat old {};
     if (::lstat(path.c_str(), &old) == 0) {
+        bool exists = true;
         if (S_ISLNK(old.st_mode)) {
             // A history kept elsewhere through a link stays there, and the link stays a link.
             if (char* real = ::realpath(path.c_str(), nullptr)) {
                 finalPath = real;
                 std::free(real);
-                if (::lstat(finalPath.c_str(), &old) != 0)
+                if (::lstat(finalPath.c_str(), &old) != 0) {
                     old.st_mode = S_IFREG | 0644;
+                    exists = false;
+                }
             } else {
                 old.st_mode = S_IFREG | 0644;
+                exists = false;
             }
         }
         if (S_ISDIR(old.st_mode))
@@ -88,6 +92,10 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
         // Whatever else sits there (a device, a pipe) is not a history and is never replaced.
         if (!S_ISREG(old.st_mode))
             return EEXIST;
+        // A history the user made read-only stays as it is. Without any write bit it is refused for
+        // every user, root included: replacing it by a rename would silently defeat its protection.
+        if (exists && ((old.st_mode & 0222) == 0 || ::access(finalPath.c_str(), W_OK) != 0))
+            return EACCES;
         mode = old.st_mode & 07777;
     } else if (errno != ENOENT) {
         return errno;

@@ -59,7 +59,8 @@ public:
     // renames it over path, keeping the old file's permissions; the records then go to that file. A
     // link at path is followed, so the file it points to is the one replaced. Returns 0 or an errno;
     // on failure nothing is open and whatever was at path is untouched (a folder gives EISDIR, any
-    // other file that is not a regular file EEXIST).
+    // other file that is not a regular file EEXIST, a file without any write bit or that this user may
+    // not write EACCES).
     int create(const std::string& path, const LocalDateTime& now, RenameMethod method);
 
     // Appends "[B]" + before and "[A]" + after. Returns 0 or an errno; a record that could not be

@@ -267,3 +267,39 @@ TEST(HistoryFile, ReplacingKeepsPermissionsAndLinks) {
     EXPECT_EQ(lines[9], "[Moved]");
     EXPECT_EQ(listNames(dir / "elsewhere"), std::vector<std::string>{"history.txt"});
 }
+
+TEST(HistoryFile, AReadOnlyHistoryIsNeverReplaced) {
+    // Without any write bit the file is refused for every user, root included.
+    struct Case {
+        const char* what;
+        mode_t mode;
+        bool throughLink;
+    };
+    const Case cases[] = {
+        {"read-only for everyone", 0444, false},
+        {"readable by its owner only", 0400, false},
+        {"read-only, reached through a link", 0444, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string file = dir / "rinoza.txt";
+        rinoza::test::writeFile(file, "previous");
+        ASSERT_EQ(::chmod(file.c_str(), c.mode), 0);
+        std::string path = file;
+        if (c.throughLink) {
+            path = dir / "link.txt";
+            ASSERT_EQ(::symlink("rinoza.txt", path.c_str()), 0);
+        }
+        HistoryFile h;
+        EXPECT_EQ(h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), EACCES);
+        EXPECT_FALSE(h.isOpen());
+        EXPECT_EQ(rinoza::test::readFile(file), "previous");
+        struct stat st {};
+        ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        EXPECT_EQ(listNames(dir.path()).size(), c.throughLink ? 2u : 1u);
+        ::chmod(file.c_str(), 0644);
+    }
+}
