@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,6 +49,39 @@ std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod met
 
 } // namespace history
 
+namespace {
+
+// Where the links starting at path end: the first path of the chain that is not a link (it may not
+// exist). A relative link target is taken against the folder holding the link. Returns 0 or an errno
+// (ELOOP for a chain that does not end).
+int followLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0)
+            return errno == ENOENT ? 0 : errno;
+        if (!S_ISLNK(st.st_mode))
+            return 0;
+        std::string link(st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 4096, '\0');
+        for (;;) {
+            const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+            if (n < 0)
+                return errno;
+            if (static_cast<std::size_t>(n) < link.size()) {
+                link.resize(static_cast<std::size_t>(n));
+                break;
+            }
+            link.resize(link.size() * 2); // the link changed since lstat: try again with more room
+        }
+        if (link.empty())
+            return ENOENT;
+        target = link.front() == '/' ? link : joinPath(parentOf(target), link);
+    }
+    return ELOOP;
+}
+
+} // namespace
+
 HistoryFile::~HistoryFile() {
     if (m_fd >= 0)
         ::close(m_fd);
@@ -68,25 +100,14 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
 
     // The new history is written beside the old one and only then put in its place: a run that cannot
     // even write its header (a full disk, a size limit) leaves the previous history whole.
-    std::string finalPath = path;
+    // A history kept elsewhere through a link stays there, and the link stays a link: the file the
+    // link points to is the one written, also when it does not exist yet.
+    std::string finalPath;
+    if (int err = followLinks(path, finalPath))
+        return err;
     mode_t mode = 0644;
     struct stat old {};
-    if (::lstat(path.c_str(), &old) == 0) {
-        bool exists = true;
-        if (S_ISLNK(old.st_mode)) {
-            // A history kept elsewhere through a link stays there, and the link stays a link.
-            if (char* real = ::realpath(path.c_str(), nullptr)) {
-                finalPath = real;
-                std::free(real);
-                if (::lstat(finalPath.c_str(), &old) != 0) {
-                    old.st_mode = S_IFREG | 0644;
-                    exists = false;
-                }
-            } else {
-                old.st_mode = S_IFREG | 0644;
-                exists = false;
-            }
-        }
+    if (::lstat(finalPath.c_str(), &old) == 0) {
         if (S_ISDIR(old.st_mode))
             return EISDIR;
         // Whatever else sits there (a device, a pipe) is not a history and is never replaced.
@@ -94,7 +115,7 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
             return EEXIST;
         // A history the user made read-only stays as it is. Without any write bit it is refused for
         // every user, root included: replacing it by a rename would silently defeat its protection.
-        if (exists && ((old.st_mode & 0222) == 0 || ::access(finalPath.c_str(), W_OK) != 0))
+        if ((old.st_mode & 0222) == 0 || ::access(finalPath.c_str(), W_OK) != 0)
             return EACCES;
         mode = old.st_mode & 07777;
     } else if (errno != ENOENT) {

@@ -57,10 +57,11 @@ public:
 
     // Writes the header and the method line to a new file beside path, flushes it to the disk and
     // renames it over path, keeping the old file's permissions; the records then go to that file. A
-    // link at path is followed, so the file it points to is the one replaced. Returns 0 or an errno;
-    // on failure nothing is open and whatever was at path is untouched (a folder gives EISDIR, any
-    // other file that is not a regular file EEXIST, a file without any write bit or that this user may
-    // not write EACCES).
+    // link at path is followed (a relative target from the link's folder), so the file it points to
+    // is the one replaced, or created when it does not exist yet; the link stays. Returns 0 or an
+    // errno; on failure nothing is open and whatever was at path is untouched (a folder gives EISDIR,
+    // any other file that is not a regular file EEXIST, a file without any write bit or that this
+    // user may not write EACCES, a loop of links ELOOP).
     int create(const std::string& path, const LocalDateTime& now, RenameMethod method);
 
     // Appends "[B]" + before and "[A]" + after. Returns 0 or an errno; a record that could not be

@@ -1,6 +1,7 @@
 #include "run/HistoryFile.h"
 
 #include "common/TextCodec.h"
+#include "platform/Paths.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
@@ -301,5 +302,57 @@ TEST(HistoryFile, AReadOnlyHistoryIsNeverReplaced) {
         EXPECT_EQ(st.st_mode & 07777, c.mode);
         EXPECT_EQ(listNames(dir.path()).size(), c.throughLink ? 2u : 1u);
         ::chmod(file.c_str(), 0644);
+    }
+}
+
+TEST(HistoryFile, ALinkToAMissingHistoryGetsItWhereItPoints) {
+    // Each case: the link at the history path (relative targets count from the link's folder) and
+    // where the history is then written; an empty place means create() fails with that error and
+    // changes nothing.
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links; // link name -> target, inside the folder
+        std::string written;
+        int error;
+    };
+    TempDir dir;
+    const Case cases[] = {
+        {"relative target", {{"h.txt", "sub/real.txt"}}, "sub/real.txt", 0},
+        {"absolute target", {{"h.txt", dir / "sub/abs.txt"}}, "sub/abs.txt", 0},
+        {"a chain, each relative to its own folder", {{"h.txt", "other/next"}, {"other/next", "chained.txt"}},
+         "other/chained.txt", 0},
+        {"target in a missing folder", {{"h.txt", "missing/real.txt"}}, "", ENOENT},
+        {"a loop", {{"h.txt", "other/loop"}, {"other/loop", "../h.txt"}}, "", ELOOP},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        rinoza::test::removeTree(dir / "sub");
+        rinoza::test::removeTree(dir / "other");
+        ::unlink((dir / "h.txt").c_str());
+        rinoza::test::makeDirs(dir / "sub");
+        rinoza::test::makeDirs(dir / "other");
+        for (const auto& [name, target] : c.links)
+            ASSERT_EQ(::symlink(target.c_str(), (dir / name).c_str()), 0);
+        const auto before = rinoza::test::snapshotTree(dir.path());
+
+        HistoryFile h;
+        const int err = h.create(dir / "h.txt", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly);
+        EXPECT_EQ(err, c.error);
+        EXPECT_EQ(h.isOpen(), c.error == 0);
+        ASSERT_EQ(h.close(), 0);
+        for (const auto& [name, target] : c.links) {
+            struct stat st {};
+            ASSERT_EQ(::lstat((dir / name).c_str(), &st), 0) << name;
+            EXPECT_TRUE(S_ISLNK(st.st_mode)) << name;
+        }
+        if (c.error != 0) {
+            EXPECT_EQ(rinoza::test::snapshotTree(dir.path()), before);
+            continue;
+        }
+        std::vector<std::string> lines;
+        ASSERT_EQ(HistoryFile::read(dir / c.written, lines), 0);
+        ASSERT_EQ(lines.size(), 10u);
+        EXPECT_EQ(lines[9], "[Changed]");
+        EXPECT_EQ(listNames(parentOf(dir / c.written)).size(), c.written.starts_with("other/") ? 2u : 1u);
     }
 }
