@@ -66,8 +66,9 @@ int ensureOwnFolder(const std::string& dir, dev_t dev) {
     return 0;
 }
 
-// A per-user trash folder inside the shared .Trash: it must be a real folder (no link) of ours that
-// nobody else may write into; anything else could hand our files to another user.
+// A per-user trash folder (inside the shared .Trash, or .Trash-$uid beside it): it must be a real
+// folder (no link) of ours that nobody else may write into; anything else could hand our files to
+// another user.
 bool isPrivateFolder(const std::string& dir) {
     struct stat st {};
     return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
@@ -144,10 +145,9 @@ int findTrash(const std::string& absPath, dev_t dev, TrashPlace& place) {
     place.topDir = top;
     if (int e = ensureOwnFolder(place.dir, dev))
         return e;
-    if (lstat(place.dir.c_str(), &st) != 0)
-        return errno;
-    if (st.st_uid != getuid())
-        return EPERM; // someone else's folder: never put our files there
+    // Someone else's folder, or one others may write into, could hand our files to another user.
+    if (!isPrivateFolder(place.dir))
+        return EPERM;
     return 0;
 }
 

@@ -253,3 +253,52 @@ TEST(Trash, SharedTrashFolderThatIsNotPrivatelyOursIsPassedOver) {
         removeTree(trash.userTrash);
     }
 }
+
+TEST(Trash, TopFolderTrashThatIsNotPrivatelyOursLeavesTheFileAlone) {
+    TempDir home;
+    ScopedDataHome env(home.path());
+    OtherDeviceTrash trash(home.path());
+    if (!trash.skipReason.empty())
+        GTEST_SKIP() << trash.skipReason;
+    TempDir files("/dev/shm");
+    const std::string& mine = trash.userTrash;
+
+    struct Case {
+        const char* what;
+        std::function<bool()> spoil; // false when this case cannot be set up here
+        int error;
+    };
+    const Case cases[] = {
+        {"writable by everyone", [&] { return mkdir(mine.c_str(), 0700) == 0 && chmod(mine.c_str(), 0777) == 0; },
+         EPERM},
+        {"writable by the group", [&] { return mkdir(mine.c_str(), 0700) == 0 && chmod(mine.c_str(), 0770) == 0; },
+         EPERM},
+        {"writable by others", [&] { return mkdir(mine.c_str(), 0700) == 0 && chmod(mine.c_str(), 0703) == 0; }, EPERM},
+        {"owned by another user",
+         [&] { return getuid() == 0 && mkdir(mine.c_str(), 0700) == 0 && chown(mine.c_str(), 4242, 4242) == 0; },
+         EPERM},
+        {"a link to our own folder",
+         [&] {
+             return mkdir((files / "decoy").c_str(), 0700) == 0 &&
+                    symlink((files / "decoy").c_str(), mine.c_str()) == 0;
+         },
+         ENOTDIR},
+    };
+    PosixFileSystem fs;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        removeTree(mine);
+        removeTree(files / "decoy");
+        if (!c.spoil())
+            continue;
+        writeFile(files / "f", c.what);
+        const TrashResult r = fs.moveToTrash(files / "f");
+        EXPECT_EQ(r.error, c.error);
+        EXPECT_EQ(readFile(files / "f"), c.what);
+        EXPECT_FALSE(pathExists(mine + "/files"));
+        EXPECT_FALSE(pathExists(mine + "/info"));
+        EXPECT_FALSE(pathExists(files / "decoy/files"));
+        EXPECT_FALSE(pathExists(home / "Trash/files/f"));
+    }
+    removeTree(mine);
+}
