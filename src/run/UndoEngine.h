@@ -49,12 +49,12 @@ public:
     static int progressMaximum(std::size_t lineCount);
 
     // Reverses one record; a record whose paths are not both absolute is left alone. Never replaces
-    // an existing file: a rename or move back fails when the old
-    // path is taken. A copy is only deleted while its source still exists, the copy is a regular
-    // file, it is not the source itself (a source that is a link is read where it points), and it still has the source's size and last write time (as a
-    // file system of coarser times keeps it: the same whole second, or less than two seconds apart),
-    // so an undo never destroys the last copy of a file nor anything written later under the copy's
-    // name.
+    // an existing file: a rename or move back fails when the old path is taken. A copy is only
+    // deleted while its source still exists, the copy is a regular file, it is not the source itself
+    // (a source that is a link is read where it points), and it still has the source's size and last
+    // write time (as a file system of coarser times keeps it: the same whole second, or less than two
+    // seconds apart), so an undo never destroys the last copy of a file nor anything written later
+    // under the copy's name.
     bool reverse(const UndoRecord& record);
 
 private:
