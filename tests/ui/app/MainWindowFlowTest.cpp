@@ -7,6 +7,8 @@
 #include "rename/ui/RenameTab.h"
 #include "run/ui/TFrmChg.h"
 #include "support/TestSupport.h"
+#include "support/ui/ChangeDialogAnswers.h"
+#include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QAction>
@@ -25,7 +27,7 @@ namespace {
 
 const LocalDateTime kNow{2026, 12, 6, 13, 45, 9, 0};
 
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+using test::q;
 
 // Serial numbered copies of the old names: "<old base>_001.<ext>".
 RenameRuleSet serialRule() {
@@ -72,6 +74,13 @@ class MainWindowFlowTest : public QObject {
     std::unique_ptr<test::TempDir> m_work;
     FixedClock m_clock{kNow};
 
+    // Lists the work folder's files that match the pattern, as the search tab's start button does.
+    void search(TFrmMain& w, const QString& pattern) {
+        w.tbsFnd->cmbFndName->setEditText(pattern);
+        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
+        w.tbsFnd->btnStart->click();
+    }
+
 private slots:
     void init() {
         m_home = std::make_unique<test::TempDir>();
@@ -89,13 +98,10 @@ private slots:
 
         test::ScriptedPrompts prompts;
         TFrmMain w({}, &m_clock);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(test::showExposed(w));
 
         // Search: the folder's own files first, then the subfolder's.
-        w.tbsFnd->cmbFndName->setEditText(QStringLiteral("*.txt"));
-        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
-        w.tbsFnd->btnStart->click();
+        search(w, QStringLiteral("*.txt"));
         QCOMPARE(w.fileList->rowCount(), 3);
         QCOMPARE(w.ListedFileCount(), 3);
         QCOMPARE(w.statusText(), q("3 個のファイルがリストアップされています。"));
@@ -109,12 +115,7 @@ private slots:
 
         // Rename in place; the confirmation dialog is answered with method 0.
         w.tbsSet->applyRuleSet(serialRule());
-        prompts.dialogAnswer([](QDialog& d) {
-            auto& dlg = dynamic_cast<TFrmChg&>(d);
-            dlg.setSelectedIndex(0);
-            dlg.acStart()->trigger();
-            return dlg.result();
-        });
+        prompts.dialogAnswer(test::startWith(0));
         w.tbsSet->btnCnvStart->click();
         QCOMPARE(prompts.dialogsShown, 1);
         QCOMPARE(w.statusText(), q("3個のファイルが正常に変名されました。"));
@@ -142,18 +143,11 @@ private slots:
 
         test::ScriptedPrompts prompts;
         TFrmMain w({}, &m_clock);
-        w.tbsFnd->cmbFndName->setEditText(QStringLiteral("x.txt"));
-        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
-        w.tbsFnd->btnStart->click();
+        search(w, QStringLiteral("x.txt"));
         QCOMPARE(w.fileList->rowCount(), 1);
 
         w.tbsSet->applyRuleSet(serialRule());
-        prompts.dialogAnswer([](QDialog& d) {
-            auto& dlg = dynamic_cast<TFrmChg&>(d);
-            dlg.setSelectedIndex(0);
-            dlg.acStart()->trigger();
-            return dlg.result();
-        });
+        prompts.dialogAnswer(test::startWith(0));
         w.tbsSet->btnCnvStart->click();
         QCOMPARE(QString::fromStdString(w.fileList->row(0).remarks), q("x:既に存在"));
         QCOMPARE(test::readFile(*m_work / "x_001.txt"), std::string("taken"));
@@ -167,10 +161,8 @@ private slots:
         test::writeFile(*m_work / "b.txt", "bee");
         test::ScriptedPrompts prompts;
         TFrmMain w({}, &m_clock);
-        w.tbsFnd->cmbFndName->setEditText(QStringLiteral("*.txt"));
-        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
         for (int way = 0; way < 2; ++way) {
-            w.tbsFnd->btnStart->click();
+            search(w, QStringLiteral("*.txt"));
             QCOMPARE(w.fileList->rowCount(), 2);
             QVERIFY(w.tbsFnd->btnlvClr->isEnabled());
             if (way == 0)
@@ -192,22 +184,14 @@ private slots:
 
         test::ScriptedPrompts prompts;
         TFrmMain w({}, &m_clock);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.tbsFnd->cmbFndName->setEditText(QStringLiteral("*.txt"));
-        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
-        w.tbsFnd->btnStart->click();
+        QVERIFY(test::showExposed(w));
+        search(w, QStringLiteral("*.txt"));
         QCOMPARE(w.fileList->rowCount(), 2);
         w.fileList->lvFileColumnClick(0);
         w.tbsSet->applyRuleSet(serialRule());
 
         CloseWhenProgressShows closer(&w);
-        prompts.dialogAnswer([](QDialog& d) {
-            auto& dlg = dynamic_cast<TFrmChg&>(d);
-            dlg.setSelectedIndex(0);
-            dlg.acStart()->trigger();
-            return dlg.result();
-        });
+        prompts.dialogAnswer(test::startWith(0));
         w.tbsSet->btnCnvStart->click();
         QCOMPARE(closer.requests, 1);
         QCOMPARE(closer.refused, 1);

@@ -10,6 +10,7 @@
 #include "stamps/ui/AttrTab.h"
 #include "stamps/ui/TimeTab.h"
 #include "support/TestSupport.h"
+#include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QAction>
@@ -31,7 +32,7 @@ namespace {
 
 const LocalDateTime kNow{2026, 12, 6, 13, 45, 9, 0};
 
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+using test::q;
 
 // The keys of one section of the settings file, in file order.
 QStringList sectionKeys(const std::string& iniText, const std::string& section) {
@@ -75,8 +76,7 @@ class MainWindowTest : public QObject {
     std::string iniPath() const { return m_home->path() + "/rinoza.ini"; }
     std::unique_ptr<TFrmMain> openWindow() { return std::make_unique<TFrmMain>(std::vector<std::string>{}, &m_clock); }
     void showAndClose(TFrmMain& w) {
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(test::showExposed(w));
         QVERIFY(w.close());
     }
 
@@ -282,8 +282,7 @@ private slots:
     void secondStartRestoresWhatTheCloseWrote() {
         {
             auto w = openWindow();
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+            QVERIFY(test::showExposed(*w));
             w->resize(620, 520);
             w->move(30, 40);
             RenameTab* r = w->tbsSet;
@@ -398,8 +397,7 @@ private slots:
         qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path() + "/plain/sub"));
         test::ScriptedPrompts prompts;
         auto w = openWindow();
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(test::showExposed(*w));
         QVERIFY(w->close());
         QVERIFY(!w->isVisible());
         QCOMPARE(prompts.asked.size(), std::size_t(1));

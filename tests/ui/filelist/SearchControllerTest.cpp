@@ -4,6 +4,7 @@
 #include "filelist/ui/SearchTab.h"
 
 #include "support/TestSupport.h"
+#include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QApplication>
@@ -22,15 +23,12 @@
 #include <unistd.h>
 
 using namespace rinoza;
+using rinoza::test::q;
 using rinoza::test::ScriptedPrompts;
 using rinoza::test::TempDir;
 using rinoza::test::writeFile;
 
 namespace {
-
-QString q(const std::string& s) {
-    return QString::fromUtf8(s);
-}
 
 // A small window holding what the search works on: the tabs with the search tab and a stand-in
 // rename tab, the list, a status text and the list menu switch.

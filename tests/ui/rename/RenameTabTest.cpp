@@ -4,6 +4,7 @@
 #include "common/ui/ComboUtil.h"
 #include "rename/ui/NumberSpinBox.h"
 #include "rename/ui/RenameTab.h"
+#include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QComboBox>
@@ -22,7 +23,7 @@ using namespace rinoza;
 
 namespace {
 
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+using test::q;
 
 void tick(RenameTab& t, int element, bool on = true) {
     for (int i = 0; i < t.lvChg->count(); ++i)
@@ -296,8 +297,7 @@ private slots:
         QFETCH(QList<int>, order);
         RenameTab t(m_clock);
         t.resize(700, 600);
-        t.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&t));
+        QVERIFY(test::showExposed(t));
         tick(t, 1);
         QStringList before;
         QList<bool> ticked;
@@ -322,8 +322,7 @@ private slots:
     void dropBesideTheEntriesOrFromElsewhereChangesNothing() {
         RenameTab t(m_clock);
         t.resize(700, 600);
-        t.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&t));
+        QVERIFY(test::showExposed(t));
         QStringList before;
         for (int i = 0; i < t.lvChg->count(); ++i)
             before << t.lvChg->item(i)->text();

@@ -11,10 +11,11 @@
 #include "run/ui/UndoController.h"
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
+#include "support/ui/ChangeDialogAnswers.h"
+#include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -23,18 +24,17 @@
 #include <sys/stat.h>
 
 using namespace rinoza;
+using rinoza::test::cancelWith;
 using rinoza::test::pathExists;
+using rinoza::test::q;
 using rinoza::test::readFile;
 using rinoza::test::ScriptedPrompts;
 using rinoza::test::snapshotTree;
+using rinoza::test::startWith;
 using rinoza::test::TempDir;
 using rinoza::test::writeFile;
 
 namespace {
-
-QString q(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // "n" + three-digit serial + "." + the old extension.
 RenameRuleSet serialRules() {
@@ -47,18 +47,6 @@ RenameRuleSet serialRules() {
     r.fixF1 = "n";
     r.renKeta = "3";
     return r;
-}
-
-// A dialog answer: choose the method and folder, then start.
-std::function<int(QDialog&)> startWith(int method, const QString& folder = {}) {
-    return [method, folder](QDialog& d) {
-        auto& dlg = dynamic_cast<TFrmChg&>(d);
-        dlg.setSelectedIndex(method);
-        if (!folder.isNull())
-            dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->setEditText(folder);
-        dlg.acStart()->trigger();
-        return dlg.result();
-    };
 }
 
 struct Fixture {
@@ -128,12 +116,7 @@ private slots:
 
     void cancelledDialogTouchesNothing() {
         ScriptedPrompts prompts;
-        prompts.dialogAnswer([](QDialog& d) {
-            auto& dlg = dynamic_cast<TFrmChg&>(d);
-            dlg.setSelectedIndex(2);
-            dlg.acCancel()->trigger();
-            return dlg.result();
-        });
+        prompts.dialogAnswer(cancelWith(2));
         Fixture f;
         f.addFiles({"a.txt", "b.txt"});
         writeFile(historyFilePath(), "previous history\r\n");

@@ -4,6 +4,7 @@
 #include "run/ui/TFrmChg.h"
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
+#include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QAbstractItemView>
@@ -20,14 +21,11 @@
 #include <unistd.h>
 
 using namespace rinoza;
+using rinoza::test::q;
 using rinoza::test::ScriptedPrompts;
 using rinoza::test::TempDir;
 
 namespace {
-
-QString q(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 std::string readKey(const std::string& key) {
     return IniFile(settingsFilePath()).ReadString("ChangeDialog", key, "<none>");
