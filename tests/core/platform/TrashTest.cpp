@@ -37,9 +37,17 @@ private:
     std::optional<std::string> m_old;
 };
 
+// Each test trashes into a home trash of its own.
+class Trash : public ::testing::Test {
+protected:
+    TempDir home;
+    ScopedDataHome env{home.path()};
+    PosixFileSystem fs;
+};
+
 } // namespace
 
-TEST(Trash, PathIsPercentEncodedExceptUnreservedAndSlash) {
+TEST_F(Trash, PathIsPercentEncodedExceptUnreservedAndSlash) {
     EXPECT_EQ(percentEncodePath("/home/u/a b.txt"), "/home/u/a%20b.txt");
     EXPECT_EQ(percentEncodePath("/x/日本"), "/x/%E6%97%A5%E6%9C%AC");
     EXPECT_EQ(percentEncodePath("A-z_0.9~%#?&+\\"), "A-z_0.9~%25%23%3F%26%2B%5C");
@@ -48,11 +56,9 @@ TEST(Trash, PathIsPercentEncodedExceptUnreservedAndSlash) {
               "[Trash Info]\nPath=/a%20b\nDeletionDate=2024-03-05T07:08:09\n");
 }
 
-TEST(Trash, HomeTrashRecordsAbsolutePathAndDate) {
-    TempDir home;
+TEST_F(Trash, HomeTrashRecordsAbsolutePathAndDate) {
     TempDir files;
-    ScopedDataHome env(home / "share");
-    PosixFileSystem fs;
+    ScopedDataHome share(home / "share");
     const std::string f = files / "a b 日本.txt";
     writeFile(f, "content");
 
@@ -72,11 +78,8 @@ TEST(Trash, HomeTrashRecordsAbsolutePathAndDate) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
-TEST(Trash, SameNameTwiceGetsANumberedName) {
-    TempDir home;
+TEST_F(Trash, SameNameTwiceGetsANumberedName) {
     TempDir files;
-    ScopedDataHome env(home.path());
-    PosixFileSystem fs;
     writeFile(files / "one/report.txt", "first");
     writeFile(files / "two/report.txt", "second");
     writeFile(files / "three/report.txt", "third");
@@ -116,6 +119,16 @@ struct OtherDeviceTrash {
     }
 };
 
+// The home trash lies on another device than /dev/shm, which gets a per-user trash during the test.
+class TrashOnOtherDevice : public Trash {
+protected:
+    OtherDeviceTrash trash{home.path()};
+    void SetUp() override {
+        if (!trash.skipReason.empty())
+            GTEST_SKIP() << trash.skipReason;
+    }
+};
+
 std::string pathValueOf(const std::string& info) {
     const auto at = info.find("\nPath=");
     if (at == std::string::npos)
@@ -123,18 +136,23 @@ std::string pathValueOf(const std::string& info) {
     return info.substr(at + 6, info.find('\n', at + 6) - at - 6);
 }
 
+// Ways to make a trash folder that is not privately ours; each is false when it cannot be set up here.
+bool makeDirWithMode(const std::string& dir, mode_t mode) {
+    return mkdir(dir.c_str(), 0700) == 0 && chmod(dir.c_str(), mode) == 0;
+}
+bool makeDirOfAnotherUser(const std::string& dir) {
+    return getuid() == 0 && mkdir(dir.c_str(), 0700) == 0 && chown(dir.c_str(), 4242, 4242) == 0;
+}
+bool makeLinkToOwnFolder(const std::string& link, const std::string& folder) {
+    return mkdir(folder.c_str(), 0700) == 0 && symlink(folder.c_str(), link.c_str()) == 0;
+}
+
 } // namespace
 
-TEST(Trash, OtherFileSystemUsesItsTopFolderTrashOrLeavesTheFileAlone) {
-    TempDir home; // the home trash lies on another device than /dev/shm
-    ScopedDataHome env(home.path());
-    // A shared .Trash there would take the file even with the per-user folder blocked.
-    OtherDeviceTrash trash(home.path());
-    if (!trash.skipReason.empty())
-        GTEST_SKIP() << trash.skipReason;
+TEST_F(TrashOnOtherDevice, OtherFileSystemUsesItsTopFolderTrashOrLeavesTheFileAlone) {
+    // The fixture skips when a shared .Trash is there: it would take the file even with the per-user folder blocked.
     TempDir files(trash.top);
     const std::string topTrash = trash.userTrash;
-    PosixFileSystem fs;
     const std::string f = files / "keep me.txt";
     writeFile(f, "data");
 
@@ -156,10 +174,7 @@ TEST(Trash, OtherFileSystemUsesItsTopFolderTrashOrLeavesTheFileAlone) {
     EXPECT_FALSE(pathExists(f));
 }
 
-TEST(Trash, FileThatCannotBeTrashedStaysWithoutInfo) {
-    TempDir home;
-    ScopedDataHome env(home.path());
-    PosixFileSystem fs;
+TEST_F(Trash, FileThatCannotBeTrashedStaysWithoutInfo) {
     // /proc has no trash and none can be made there.
     EXPECT_NE(fs.moveToTrash("/proc/self/status").error, 0);
     EXPECT_TRUE(pathExists("/proc/self/status"));
@@ -167,12 +182,7 @@ TEST(Trash, FileThatCannotBeTrashedStaysWithoutInfo) {
     EXPECT_FALSE(pathExists(home / "Trash/info/missing.trashinfo"));
 }
 
-TEST(Trash, FileReachedThroughALinkIsRecordedWhereItLies) {
-    TempDir home;
-    ScopedDataHome env(home.path());
-    OtherDeviceTrash trash(home.path());
-    if (!trash.skipReason.empty())
-        GTEST_SKIP() << trash.skipReason;
+TEST_F(TrashOnOtherDevice, FileReachedThroughALinkIsRecordedWhereItLies) {
     TempDir real("/dev/shm");
     makeDirs(real / "dir");
     // The real folder's path relative to /dev/shm.
@@ -190,7 +200,6 @@ TEST(Trash, FileReachedThroughALinkIsRecordedWhereItLies) {
         {"link in another folder", home / "via"},
         {"link shorter than the top folder", shortLink},
     };
-    PosixFileSystem fs;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         if (c.link.empty())
@@ -207,12 +216,7 @@ TEST(Trash, FileReachedThroughALinkIsRecordedWhereItLies) {
     }
 }
 
-TEST(Trash, SharedTrashFolderThatIsNotPrivatelyOursIsPassedOver) {
-    TempDir home;
-    ScopedDataHome env(home.path());
-    OtherDeviceTrash trash(home.path());
-    if (!trash.skipReason.empty())
-        GTEST_SKIP() << trash.skipReason;
+TEST_F(TrashOnOtherDevice, SharedTrashFolderThatIsNotPrivatelyOursIsPassedOver) {
     const std::string shared = trash.top + "/.Trash";
     const std::string mine = shared + "/" + std::to_string(getuid());
     ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
@@ -226,17 +230,11 @@ TEST(Trash, SharedTrashFolderThatIsNotPrivatelyOursIsPassedOver) {
         std::function<bool()> spoil; // false when this case cannot be set up here
     };
     const Case cases[] = {
-        {"writable by the group", [&] { return mkdir(mine.c_str(), 0770) == 0 && chmod(mine.c_str(), 0770) == 0; }},
-        {"writable by everyone", [&] { return mkdir(mine.c_str(), 0700) == 0 && chmod(mine.c_str(), 0707) == 0; }},
-        {"owned by another user",
-         [&] { return getuid() == 0 && mkdir(mine.c_str(), 0700) == 0 && chown(mine.c_str(), 4242, 4242) == 0; }},
-        {"a link to our own folder",
-         [&] {
-             return mkdir((files / "decoy").c_str(), 0700) == 0 &&
-                    symlink((files / "decoy").c_str(), mine.c_str()) == 0;
-         }},
+        {"writable by the group", [&] { return makeDirWithMode(mine, 0770); }},
+        {"writable by everyone", [&] { return makeDirWithMode(mine, 0707); }},
+        {"owned by another user", [&] { return makeDirOfAnotherUser(mine); }},
+        {"a link to our own folder", [&] { return makeLinkToOwnFolder(mine, files / "decoy"); }},
     };
-    PosixFileSystem fs;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         removeTree(mine);
@@ -254,12 +252,7 @@ TEST(Trash, SharedTrashFolderThatIsNotPrivatelyOursIsPassedOver) {
     }
 }
 
-TEST(Trash, TopFolderTrashThatIsNotPrivatelyOursLeavesTheFileAlone) {
-    TempDir home;
-    ScopedDataHome env(home.path());
-    OtherDeviceTrash trash(home.path());
-    if (!trash.skipReason.empty())
-        GTEST_SKIP() << trash.skipReason;
+TEST_F(TrashOnOtherDevice, TopFolderTrashThatIsNotPrivatelyOursLeavesTheFileAlone) {
     TempDir files("/dev/shm");
     const std::string& mine = trash.userTrash;
 
@@ -269,22 +262,12 @@ TEST(Trash, TopFolderTrashThatIsNotPrivatelyOursLeavesTheFileAlone) {
         int error;
     };
     const Case cases[] = {
-        {"writable by everyone", [&] { return mkdir(mine.c_str(), 0700) == 0 && chmod(mine.c_str(), 0777) == 0; },
-         EPERM},
-        {"writable by the group", [&] { return mkdir(mine.c_str(), 0700) == 0 && chmod(mine.c_str(), 0770) == 0; },
-         EPERM},
-        {"writable by others", [&] { return mkdir(mine.c_str(), 0700) == 0 && chmod(mine.c_str(), 0703) == 0; }, EPERM},
-        {"owned by another user",
-         [&] { return getuid() == 0 && mkdir(mine.c_str(), 0700) == 0 && chown(mine.c_str(), 4242, 4242) == 0; },
-         EPERM},
-        {"a link to our own folder",
-         [&] {
-             return mkdir((files / "decoy").c_str(), 0700) == 0 &&
-                    symlink((files / "decoy").c_str(), mine.c_str()) == 0;
-         },
-         ENOTDIR},
+        {"writable by everyone", [&] { return makeDirWithMode(mine, 0777); }, EPERM},
+        {"writable by the group", [&] { return makeDirWithMode(mine, 0770); }, EPERM},
+        {"writable by others", [&] { return makeDirWithMode(mine, 0703); }, EPERM},
+        {"owned by another user", [&] { return makeDirOfAnotherUser(mine); }, EPERM},
+        {"a link to our own folder", [&] { return makeLinkToOwnFolder(mine, files / "decoy"); }, ENOTDIR},
     };
-    PosixFileSystem fs;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         removeTree(mine);
