@@ -158,4 +158,42 @@ void removeTree(const std::string& path) {
     }
 }
 
+std::vector<std::string> subfoldersInListingOrder(const std::string& dir) {
+    std::vector<std::string> out;
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        fail("opendir " + dir);
+    while (dirent* e = readdir(d)) {
+        std::string n = e->d_name;
+        if (n != "." && n != ".." && e->d_type == DT_DIR)
+            out.push_back(n);
+    }
+    closedir(d);
+    return out;
+}
+
+std::vector<std::string> writeSearchTree(const TempDir& t) {
+    writeFile(t / "f1.txt", "");
+    writeFile(t / "A/a1.txt", "");
+    writeFile(t / "A/A1/x.txt", "");
+    writeFile(t / "B/b1.txt", "");
+    writeFile(t / "B/skip.dat", "");
+    std::vector<std::string> listed = {t / "f1.txt"};
+    for (const auto& sub : subfoldersInListingOrder(t.path())) {
+        if (sub == "A") {
+            listed.push_back(t / "A/A1/x.txt");
+            listed.push_back(t / "A/a1.txt");
+        } else {
+            listed.push_back(t / "B/b1.txt");
+        }
+    }
+    return listed;
+}
+
+void writeBigTree(const TempDir& t, int folders, int files) {
+    for (int d = 0; d < folders; ++d)
+        for (int f = 0; f < files; ++f)
+            writeFile(t / ("d" + std::to_string(d) + "/f" + std::to_string(f) + ".txt"), "");
+}
+
 } // namespace rinoza::test

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace rinoza::test {
 
@@ -38,5 +39,16 @@ std::map<std::string, std::string> snapshotTree(const std::string& root);
 
 // Removes a tree (files, links and folders), making read-only folders writable first.
 void removeTree(const std::string& path);
+
+// The subfolder names of a folder in the order the file system lists them.
+std::vector<std::string> subfoldersInListingOrder(const std::string& dir);
+
+// Writes the small tree the search tests walk: f1.txt, A/a1.txt, A/A1/x.txt, B/b1.txt and B/skip.dat.
+// Returns the paths of its *.txt files in the order a search lists them: the folder's own files first,
+// then each subfolder in listing order, its subfolders' files before its own.
+std::vector<std::string> writeSearchTree(const TempDir& t);
+
+// Many folders with many files (d<n>/f<m>.txt), so that a search takes many time slices.
+void writeBigTree(const TempDir& t, int folders, int files);
 
 } // namespace rinoza::test

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,36 +44,9 @@ std::vector<std::string> paths(const std::vector<FileListRow>& rows) {
     return out;
 }
 
-// The subfolder names of a folder in the order the file system lists them.
-std::vector<std::string> listedFolders(const std::string& dir) {
-    std::vector<std::string> out;
-    DIR* d = opendir(dir.c_str());
-    while (dirent* e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n != "." && n != ".." && e->d_type == DT_DIR)
-            out.push_back(n);
-    }
-    closedir(d);
-    return out;
-}
-
 TEST(SearchWalk, rootFilesFirstThenEachFolderAfterItsSubfolders) {
     TempDir t;
-    writeFile(t / "f1.txt", "");
-    writeFile(t / "A/a1.txt", "");
-    writeFile(t / "A/A1/x.txt", "");
-    writeFile(t / "B/b1.txt", "");
-    writeFile(t / "B/skip.dat", "");
-
-    std::vector<std::string> expected = {t / "f1.txt"};
-    for (const auto& sub : listedFolders(t.path())) {
-        if (sub == "A") {
-            expected.push_back(t / "A/A1/x.txt");
-            expected.push_back(t / "A/a1.txt");
-        } else {
-            expected.push_back(t / "B/b1.txt");
-        }
-    }
+    const std::vector<std::string> expected = test::writeSearchTree(t);
 
     Collected c;
     SearchOptions o;
@@ -134,8 +106,7 @@ TEST(SearchWalk, filtersApplyToFilesButHiddenFoldersAreAlwaysSearched) {
 
 TEST(SearchWalk, limitAdmitsExactlyTheRemainingCountAndReportsOnce) {
     TempDir t;
-    for (int i = 0; i < 15; ++i)
-        writeFile(t / ("d" + std::to_string(i % 3) + "/f" + std::to_string(i)), "");
+    test::writeBigTree(t, 3, 5);
     for (int i = 0; i < 10; ++i)
         writeFile(t / ("r" + std::to_string(i)), "");
 
@@ -164,8 +135,7 @@ TEST(SearchWalk, limitAdmitsExactlyTheRemainingCountAndReportsOnce) {
 
 TEST(SearchWalk, stopDuringAPumpEndsTheWalkBeforeTheNextEntry) {
     TempDir t;
-    for (int i = 0; i < 300; ++i)
-        writeFile(t / ("d" + std::to_string(i % 10) + "/f" + std::to_string(i)), "");
+    test::writeBigTree(t, 10, 30);
     Collected c;
     SearchWalk* self = nullptr;
     std::size_t rowsAtStop = 0;

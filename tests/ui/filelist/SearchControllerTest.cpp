@@ -2,6 +2,7 @@
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchHistory.h"
 #include "filelist/ui/SearchTab.h"
+#include "platform/Paths.h"
 
 #include "support/TestSupport.h"
 #include "support/ui/QtTestSupport.h"
@@ -17,7 +18,6 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +26,8 @@ using namespace rinoza;
 using rinoza::test::q;
 using rinoza::test::ScriptedPrompts;
 using rinoza::test::TempDir;
+using rinoza::test::writeBigTree;
+using rinoza::test::writeSearchTree;
 using rinoza::test::writeFile;
 
 namespace {
@@ -75,6 +77,14 @@ struct Window {
             out.push_back(r.name);
         return out;
     }
+
+    QStringList sortedNames() const {
+        QStringList out;
+        for (const auto& n : names())
+            out << q(n);
+        out.sort();
+        return out;
+    }
 };
 
 QStringList names(std::initializer_list<const char*> texts) {
@@ -86,25 +96,6 @@ QStringList names(std::initializer_list<const char*> texts) {
 
 QString listed(int rows) {
     return q(rowCountStatusText(rows));
-}
-
-std::vector<std::string> subfoldersInListingOrder(const std::string& dir) {
-    std::vector<std::string> out;
-    DIR* d = opendir(dir.c_str());
-    while (dirent* e = readdir(d)) {
-        std::string n = e->d_name;
-        if (n != "." && n != ".." && e->d_type == DT_DIR)
-            out.push_back(n);
-    }
-    closedir(d);
-    return out;
-}
-
-// Many folders with many files, so a search takes many time slices.
-void makeBigTree(const TempDir& t, int folders, int files) {
-    for (int d = 0; d < folders; ++d)
-        for (int f = 0; f < files; ++f)
-            writeFile(t / ("d" + std::to_string(d) + "/f" + std::to_string(f) + ".txt"), "");
 }
 
 QStringList items(const QComboBox* c) {
@@ -140,20 +131,9 @@ private slots:
 
 void SearchControllerTest::rowOrderStatusAndState() {
     TempDir t;
-    writeFile(t / "f1.txt", "");
-    writeFile(t / "A/a1.txt", "");
-    writeFile(t / "A/A1/x.txt", "");
-    writeFile(t / "B/b1.txt", "");
-    writeFile(t / "B/skip.dat", "");
-    std::vector<std::string> expected = {"f1.txt"};
-    for (const auto& sub : subfoldersInListingOrder(t.path())) {
-        if (sub == "A") {
-            expected.push_back("x.txt");
-            expected.push_back("a1.txt");
-        } else {
-            expected.push_back("b1.txt");
-        }
-    }
+    std::vector<std::string> expected;
+    for (const std::string& path : writeSearchTree(t))
+        expected.push_back(baseNameOf(path));
 
     ScriptedPrompts prompts;
     Window w;
@@ -215,12 +195,8 @@ void SearchControllerTest::filters() {
     w.display.LVHiddenVisible = hidden;
     w.display.LVReadonlyVisible = readOnly;
     w.search(t.path(), QStringLiteral("*.txt"));
-    QStringList got;
-    for (const auto& n : w.names())
-        got << q(n);
-    got.sort();
     expected.sort();
-    QCOMPARE(got, expected);
+    QCOMPARE(w.sortedNames(), expected);
     QCOMPARE(w.ctl->ListedFileCount(), expected.size());
 }
 
@@ -242,7 +218,7 @@ void SearchControllerTest::limitKeepsEarlierRowsAndWarnsOnce() {
     TempDir earlier, t;
     for (int i = 0; i < earlierFiles; ++i)
         writeFile(earlier / ("e" + std::to_string(i) + ".txt"), "");
-    makeBigTree(t, 3, 10); // 30 files, more than the limit admits
+    writeBigTree(t, 3, 10); // 30 files, more than the limit admits
 
     ScriptedPrompts prompts;
     Window w;
@@ -273,7 +249,7 @@ void SearchControllerTest::limitKeepsEarlierRowsAndWarnsOnce() {
 
 void SearchControllerTest::stopButtonEndsTheSearchAndTheEndStepsRun() {
     TempDir t;
-    makeBigTree(t, 40, 50); // 2000 files
+    writeBigTree(t, 40, 50); // 2000 files
     ScriptedPrompts prompts;
     Window w;
     w.ctl->setTimeSliceMs(0);
@@ -306,7 +282,7 @@ void SearchControllerTest::stopButtonEndsTheSearchAndTheEndStepsRun() {
 
 void SearchControllerTest::escapeStopsOnlyARunningSearch() {
     TempDir t;
-    makeBigTree(t, 40, 50);
+    writeBigTree(t, 40, 50);
     ScriptedPrompts prompts;
     Window w;
     w.ctl->setTimeSliceMs(0);
@@ -399,11 +375,7 @@ void SearchControllerTest::linkLoopEnds() {
     ScriptedPrompts prompts;
     Window w;
     w.search(t.path());
-    QStringList got;
-    for (const auto& n : w.names())
-        got << q(n);
-    got.sort();
-    QCOMPARE(got, names({"a.txt", "b.txt"}));
+    QCOMPARE(w.sortedNames(), names({"a.txt", "b.txt"}));
     QVERIFY(prompts.asked.empty());
 }
 
