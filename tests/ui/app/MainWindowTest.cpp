@@ -34,6 +34,9 @@ const LocalDateTime kNow{2026, 12, 6, 13, 45, 9, 0};
 
 using test::q;
 
+// Words separated by single spaces, as a list.
+QStringList words(const char* spaced) { return QString::fromUtf8(spaced).split(QLatin1Char(' ')); }
+
 // The keys of one section of the settings file, in file order.
 QStringList sectionKeys(const std::string& iniText, const std::string& section) {
     QStringList keys;
@@ -193,7 +196,7 @@ private slots:
     void tabsAndMenusAsDesigned() {
         auto w = openWindow();
         QCOMPARE(w->pgcMain->count(), 4);
-        const QStringList tabs = {q("検索"), q("変名"), q("日時"), q("属性")};
+        const QStringList tabs = words("検索 変名 日時 属性");
         for (int i = 0; i < 4; ++i)
             QCOMPARE(w->pgcMain->tabText(i), tabs[i]);
         QVERIFY(w->pgcMain->height() >= 329);
@@ -247,29 +250,17 @@ private slots:
         QStringList expected;
         for (int n = 1; n <= 9; ++n)
             expected << QStringLiteral("Chg%1").arg(n) << QStringLiteral("ChgB%1").arg(n);
-        expected << QStringList({QStringLiteral("FixF1"), QStringLiteral("FixF2"), QStringLiteral("FixK"),
-                                 QStringLiteral("MotoStart"), QStringLiteral("MotoEnd"), QStringLiteral("RenKeta"),
-                                 QStringLiteral("RenStart"), QStringLiteral("Renadd"), QStringLiteral("DateTime"),
-                                 QStringLiteral("DateK"), QStringLiteral("TimeK"), QStringLiteral("Case"),
-                                 QStringLiteral("ReiBefore"), QStringLiteral("StrChgBefore"),
-                                 QStringLiteral("StrChgAfter")});
+        expected << words("FixF1 FixF2 FixK MotoStart MotoEnd RenKeta RenStart Renadd DateTime DateK TimeK Case "
+                          "ReiBefore StrChgBefore StrChgAfter");
         QCOMPARE(sectionKeys(text, "RenameFunction"), expected);
-        QCOMPARE(sectionKeys(text, "Time"),
-                 QStringList({QStringLiteral("Crt"), QStringLiteral("CrtY"), QStringLiteral("CrtM"),
-                              QStringLiteral("CrtD"), QStringLiteral("CrtH"), QStringLiteral("CrtN"),
-                              QStringLiteral("Upd"), QStringLiteral("UpdY"), QStringLiteral("UpdM"),
-                              QStringLiteral("UpdD"), QStringLiteral("UpdH"), QStringLiteral("UpdN")}));
-        QCOMPARE(sectionKeys(text, "Attr"),
-                 QStringList({QStringLiteral("RS"), QStringLiteral("R"), QStringLiteral("AS"), QStringLiteral("A"),
-                              QStringLiteral("HS"), QStringLiteral("H"), QStringLiteral("SS"), QStringLiteral("S")}));
+        QCOMPARE(sectionKeys(text, "Time"), words("Crt CrtY CrtM CrtD CrtH CrtN Upd UpdY UpdM UpdD UpdH UpdN"));
+        QCOMPARE(sectionKeys(text, "Attr"), words("RS R AS A HS H SS S"));
         QCOMPARE(sectionKeys(text, "FindName").size(), 20);
         QCOMPARE(sectionKeys(text, "FindLocate").size(), 20);
-        QCOMPARE(sectionKeys(text, "Window"),
-                 QStringList({QStringLiteral("Height"), QStringLiteral("Width"), QStringLiteral("Top"),
-                              QStringLiteral("Left"), QStringLiteral("State")}));
+        QCOMPARE(sectionKeys(text, "Window"), words("Height Width Top Left State"));
         // ColSize off: no widths written. Other sections stay.
         QVERIFY(sectionKeys(text, "ColSize").isEmpty());
-        QCOMPARE(sectionKeys(text, "Keep"), QStringList({QStringLiteral("A")}));
+        QCOMPARE(sectionKeys(text, "Keep"), words("A"));
 
         const IniFile ini(iniPath());
         // The stored caption at position 1 was the old name element: it stays there, with the stored tick (none).
