@@ -31,6 +31,13 @@ std::string readKey(const std::string& key) {
     return IniFile(settingsFilePath()).ReadString("ChangeDialog", key, "<none>");
 }
 
+// Stores entries of the dialog's folder history, each under its key ("1" is the top).
+void storeFolders(std::initializer_list<std::pair<const char*, std::string>> entries) {
+    IniFile ini(settingsFilePath());
+    for (const auto& [key, folder] : entries)
+        ini.WriteString("ChangeDialog", key, folder);
+}
+
 // One showing of the dialog as the user confirms it: method, folder text, start.
 void confirm(int method, const QString& folder) {
     TFrmChg dlg;
@@ -108,21 +115,14 @@ private slots:
     }
 
     void historyLoadsWithKeyOneOnTop() {
-        IniFile ini(settingsFilePath());
-        ini.WriteString("ChangeDialog", "1", "/a");
-        ini.WriteString("ChangeDialog", "2", "");
-        ini.WriteString("ChangeDialog", "3", "/c");
-        ini.WriteString("ChangeDialog", "10", "/j");
+        storeFolders({{"1", "/a"}, {"2", ""}, {"3", "/c"}, {"10", "/j"}});
         TFrmChg dlg;
         QCOMPARE(dlg.folderHistory(), (QStringList{QStringLiteral("/a"), QStringLiteral("/c"), QStringLiteral("/j")}));
         QCOMPARE(dlg.destinationText(), QStringLiteral("/a"));
     }
 
     void pushMovesAnExistingEntryToTheTop() {
-        IniFile ini(settingsFilePath());
-        ini.WriteString("ChangeDialog", "1", "/a");
-        ini.WriteString("ChangeDialog", "2", "/b");
-        ini.WriteString("ChangeDialog", "3", "/c");
+        storeFolders({{"1", "/a"}, {"2", "/b"}, {"3", "/c"}});
         TFrmChg dlg;
         dlg.PushFolderHistory(QStringLiteral("/c"));
         QCOMPARE(dlg.folderHistory(), (QStringList{QStringLiteral("/c"), QStringLiteral("/a"), QStringLiteral("/b")}));
@@ -240,10 +240,7 @@ private slots:
     // Entries that differ only in bytes that do not show (both "/x/\uFFFD" on screen) stay apart; the
     // chosen one is what the run gets, typed text is taken as typed.
     void theChosenEntrysBytesAreTheDestination() {
-        IniFile ini(settingsFilePath());
-        ini.WriteString("ChangeDialog", "1", "/x/\xff");
-        ini.WriteString("ChangeDialog", "2", "/x/\xfe");
-        ini.WriteString("ChangeDialog", "3", "/x/\x93\xfa");
+        storeFolders({{"1", "/x/\xff"}, {"2", "/x/\xfe"}, {"3", "/x/\x93\xfa"}});
         TFrmChg dlg;
         dlg.setSelectedIndex(2);
         auto* cmb = dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"));
