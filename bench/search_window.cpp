@@ -8,6 +8,8 @@
 #include "BenchTree.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
+#include "common/ui/PathComboBox.h"
+#include "filelist/ui/FileListController.h"
 #include "filelist/ui/SearchController.h"
 #include "filelist/ui/SearchTab.h"
 
@@ -47,10 +49,11 @@ struct Window {
     QTabWidget* pgcMain = new QTabWidget(&top);
     SearchTab* tab = new SearchTab;
     QWidget* tbsSet = new QWidget;
-    QTableView* lvFile = new QTableView(&top);
-    FileListModel model;
     QString status;
     SteadyClock::time_point statusAt;
+    FileListController list{FileListHost{tab->btnlvClr, {}, {}, {}, {}}, &top};
+    QTableView* lvFile = list.view();
+    FileListModel& model = *list.model();
     SearchController* ctl = nullptr;
 
     Window() {
@@ -59,12 +62,10 @@ struct Window {
         layout->addWidget(lvFile, 1);
         pgcMain->addTab(tab, QStringLiteral("検索"));
         pgcMain->addTab(tbsSet, QStringLiteral("変名"));
-        lvFile->setModel(&model);
         SearchWidgets w = searchTabWidgets(*tab);
         w.tbsSet = tbsSet;
         w.pgcMain = pgcMain;
-        w.lvFile = lvFile;
-        w.model = &model;
+        w.list = &list;
         w.setStatus = [this](const QString& s) {
             status = s;
             statusAt = SteadyClock::now();
@@ -74,7 +75,6 @@ struct Window {
             s.LVIconMax = 30000;
             return s;
         };
-        w.setListMenuAutoPopup = [](bool) {};
         ctl = new SearchController(std::move(w), &top);
         top.resize(800, 600);
         top.show();
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     CountingPrompts prompts;
     setPrompts(&prompts);
     Window w;
-    w.tab->setFolderText(root);
+    w.tab->cmbFnd->setPathText(root);
     w.tab->cmbFndName->setEditText(QStringLiteral("*.jpg"));
     QApplication::processEvents();
 

@@ -14,4 +14,10 @@ std::string parentOf(std::string_view path);
 // The last component of a path ("/a/b.txt" -> "b.txt"; "/" -> "").
 std::string baseNameOf(std::string_view path);
 
+// The user's home folder ($HOME, else the password database, else "/"), without a trailing separator.
+std::string homeFolder();
+
+// The current working folder as the system gives its bytes; empty when it cannot be read.
+std::string currentFolder();
+
 } // namespace rinoza

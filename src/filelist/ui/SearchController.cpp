@@ -1,15 +1,16 @@
 #include "filelist/ui/SearchController.h"
 
 #include "common/TextCodec.h"
+#include "common/ui/PathComboBox.h"
 #include "common/ui/TFolderDialog.h"
-#include "filelist/ui/SearchTab.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/SearchWalk.h"
+#include "filelist/ui/FileListController.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchHistory.h"
+#include "filelist/ui/SearchTab.h"
 #include "platform/FileSystem.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 
 #include <exception>
 
@@ -74,10 +76,6 @@ DisplaySettings SearchController::settings() const {
     return m_w.displaySettings ? m_w.displaySettings() : DisplaySettings{};
 }
 
-std::string SearchController::folderBytes() const {
-    return m_w.folderBytes ? m_w.folderBytes() : folderFieldBytes(m_w.cmbFnd);
-}
-
 SearchWidgets searchTabWidgets(SearchTab& tab) {
     SearchWidgets w;
     w.cmbFndName = tab.cmbFndName;
@@ -87,8 +85,6 @@ SearchWidgets searchTabWidgets(SearchTab& tab) {
     w.btnFnd = tab.btnFnd;
     w.btnStart = tab.btnStart;
     w.btnStop = tab.btnStop;
-    w.btnlvClr = tab.btnlvClr;
-    w.folderBytes = [&tab] { return tab.folderText(); };
     return w;
 }
 
@@ -97,21 +93,13 @@ void SearchController::btnFndClick() {
     dialog.Directory = m_w.cmbFnd->currentText();
     dialog.Title = QStringLiteral("検索するフォルダを選択して下さい");
     if (dialog.Execute())
-        m_w.cmbFnd->setEditText(dialog.Directory);
+        m_w.cmbFnd->setPathText(PathComboBox::typedPath(dialog.Directory));
 }
 
 void SearchController::btnStopClick() {
     m_stopRequested = true;
     if (m_walk)
         m_walk->requestStop();
-}
-
-void SearchController::ClearFileList() {
-    m_w.model->clear(); // rows and their icons, as one reset
-    if (m_w.setListMenuAutoPopup)
-        m_w.setListMenuAutoPopup(false);
-    m_w.btnlvClr->setEnabled(false);
-    m_listedFileCount = 0;
 }
 
 void SearchController::LockSearchControls() {
@@ -154,15 +142,6 @@ bool SearchController::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-bool SearchController::addPath(const std::string& path) {
-    std::optional<FileListRow> row = addedPathRow(path, settings().LVIconVisible);
-    if (!row)
-        return false;
-    m_w.model->appendRow(std::move(*row));
-    ++m_listedFileCount;
-    return true;
-}
-
 void SearchController::runWalk(const std::string& folder, const DisplaySettings& s) {
     SearchOptions o;
     o.pattern = m_w.cmbFndName->currentText().toUtf8().toStdString();
@@ -171,14 +150,11 @@ void SearchController::runWalk(const std::string& folder, const DisplaySettings&
     o.showHidden = s.LVHiddenVisible;
     o.showReadOnly = s.LVReadonlyVisible;
     o.withIcons = s.LVIconVisible;
-    o.listedBefore = m_listedFileCount;
+    o.listedBefore = m_w.list->ListedFileCount();
     o.limit = s.LVIconMax;
 
     SearchCallbacks cb;
-    cb.rows = [this](std::vector<FileListRow>&& rows) {
-        m_listedFileCount += static_cast<int32_t>(rows.size());
-        m_w.model->appendRows(std::move(rows));
-    };
+    cb.rows = [this](std::vector<FileListRow>&& rows) { m_w.list->appendListedRows(std::move(rows)); };
     cb.folderChanged = [this](const std::string& f) { setStatus(QStringLiteral("検索中：") + shown(f)); };
     cb.pumpEvents = [] { QCoreApplication::processEvents(); };
     cb.limitReached = [this, limit = s.LVIconMax] {
@@ -203,10 +179,11 @@ void SearchController::runWalk(const std::string& folder, const DisplaySettings&
 void SearchController::btnStartClick() {
     if (m_searching)
         return;
+    FileListController& list = *m_w.list;
 
-    // 1. The folder must exist.
+    // The folder must exist.
     const QString folderText = m_w.cmbFnd->currentText();
-    const std::string typed = folderBytes();
+    const std::string typed = m_w.cmbFnd->pathText();
     if (!isFolder(typed)) {
         BeepMessageDlg(QStringLiteral("フォルダー「") + folderText +
                            QStringLiteral("」が\n存在しないか、アクセスできません。正しく入力してください。"),
@@ -214,23 +191,21 @@ void SearchController::btnStartClick() {
         m_w.cmbFnd->setFocus();
         return;
     }
-    // 2.
     const std::string folder = searchFolderOf(typed);
     const DisplaySettings s = settings();
-    // 3.-6.
     if (m_w.cbOpt->isChecked())
-        ClearFileList();
+        list.ClearFileList();
     setStatus(QString());
     if (m_w.cmbFndName->currentText().isEmpty())
         m_w.cmbFndName->setEditText(QStringLiteral("*.*"));
-    const int32_t before = m_listedFileCount;
+    const int32_t before = list.ListedFileCount();
 
-    // 7.-11. The walk; whatever happens in it, the controls, the cursor and the list come back.
+    // The walk; whatever happens in it, the controls, the cursor and the list come back.
     m_searching = true;
     QString failure;
     {
         LockSearchControls();
-        m_w.lvFile->hide();
+        list.view()->hide();
         WaitCursor cursor;
         try {
             runWalk(folder, s);
@@ -241,36 +216,29 @@ void SearchController::btnStartClick() {
         }
         UnlockSearchControls();
         try {
-            m_removedDuplicateCount = m_w.model->RemoveDuplicateRows();
-            m_listedFileCount -= m_removedDuplicateCount;
+            m_removedDuplicateCount = list.RemoveDuplicateRows();
         } catch (const std::exception& e) {
             m_removedDuplicateCount = 0;
             if (failure.isEmpty())
                 failure = QString::fromLocal8Bit(e.what());
         }
         cursor.restore();
-        m_w.lvFile->show();
+        list.view()->show();
     }
     m_searching = false;
 
-    // 12. Status text.
-    QString status = QString::fromUtf8(rowCountStatusText(m_w.model->rowCount()));
+    QString status = QString::fromUtf8(rowCountStatusText(list.model()->rowCount()));
     if (!m_w.cbOpt->isChecked())
-        status += QStringLiteral("(追加分=") + QString::number(m_listedFileCount - before) + QStringLiteral(")");
+        status += QStringLiteral("(追加分=") + QString::number(list.ListedFileCount() - before) + QStringLiteral(")");
     setStatus(status);
-    // 13.
-    if (m_listedFileCount != 0) {
-        if (m_w.setListMenuAutoPopup)
-            m_w.setListMenuAutoPopup(true);
-        m_w.btnlvClr->setEnabled(true);
-    }
-    // 14. Histories.
+    if (list.ListedFileCount() != 0)
+        list.setRowsListed(true);
     recordPatternHistory(m_w.cmbFndName, m_w.cmbFndName->currentText());
-    recordFolderHistory(m_w.cmbFnd, folder);
-    // 15.
-    if (s.Focus && m_listedFileCount != 0)
+    m_w.cmbFnd->recordPath(folder, kSearchHistoryMax);
+    if (s.Focus && list.ListedFileCount() != 0)
         m_w.pgcMain->setCurrentWidget(m_w.tbsSet);
-    m_w.model->setSortKey(0);
+    // The list counts as unsorted again.
+    list.model()->setSortKey(0);
 
     if (!failure.isEmpty())
         BeepMessageDlg(failure, MsgType::Error, MsgButtons::Ok);

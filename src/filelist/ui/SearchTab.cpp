@@ -1,6 +1,8 @@
 #include "filelist/ui/SearchTab.h"
 
-#include "common/TextCodec.h"
+#include "common/ui/PathComboBox.h"
+#include "filelist/ui/SearchHistory.h"
+#include "settings/IniFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,12 +15,6 @@
 #include <QVBoxLayout>
 
 namespace rinoza {
-
-namespace {
-
-QString shown(const std::string& bytes) { return QString::fromUtf8(displayText(bytes)); }
-
-} // namespace
 
 SearchTab::SearchTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("tbsFnd"));
@@ -35,11 +31,8 @@ SearchTab::SearchTab(QWidget* parent) : QWidget(parent) {
 
     stxFnd = new QLabel(QStringLiteral("探す場所(&L)"), this);
     stxFnd->setObjectName(QStringLiteral("stxFnd"));
-    cmbFnd = new QComboBox(this);
+    cmbFnd = new PathComboBox(this);
     cmbFnd->setObjectName(QStringLiteral("cmbFnd"));
-    cmbFnd->setEditable(true);
-    cmbFnd->setMaxVisibleItems(10);
-    cmbFnd->setInsertPolicy(QComboBox::NoInsert);
     stxFnd->setBuddy(cmbFnd);
 
     btnFnd = new QPushButton(QStringLiteral("参照(&B)..."), this);
@@ -105,44 +98,38 @@ SearchTab::SearchTab(QWidget* parent) : QWidget(parent) {
         if (btnStop->isEnabled())
             btnStop->click();
     });
-
-    connect(btnFnd, &QPushButton::clicked, this, &SearchTab::btnFndClick);
-    connect(btnStart, &QPushButton::clicked, this, &SearchTab::btnStartClick);
-    connect(btnStop, &QPushButton::clicked, this, &SearchTab::btnStopClick);
 }
 
-void SearchTab::addFolderItem(const std::string& folder) {
-    const QByteArray raw(folder.data(), static_cast<qsizetype>(folder.size()));
-    cmbFnd->addItem(shown(folder), raw);
+void SearchTab::restoreState(const IniFile& ini) {
+    for (int n = 1; n <= kSearchHistoryMax; ++n) {
+        const std::string key = std::to_string(n);
+        const std::string name = ini.ReadString("FindName", key, "");
+        if (!name.empty())
+            cmbFndName->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        const std::string folder = ini.ReadString("FindLocate", key, "");
+        if (!folder.empty())
+            cmbFnd->addPath(folder);
+    }
 }
 
-std::string SearchTab::folderAt(int i) const {
-    const QVariant raw = cmbFnd->itemData(i);
-    if (raw.typeId() == QMetaType::QByteArray)
-        return raw.toByteArray().toStdString();
-    return cmbFnd->itemText(i).toUtf8().toStdString();
+void SearchTab::saveState(IniFile& ini) const {
+    for (int n = 1; n <= kSearchHistoryMax; ++n) {
+        const std::string key = std::to_string(n);
+        ini.WriteString("FindName", key, n <= cmbFndName->count() ? cmbFndName->itemText(n - 1).toUtf8().toStdString()
+                                                                   : std::string());
+        ini.WriteString("FindLocate", key, n <= cmbFnd->count() ? cmbFnd->pathAt(n - 1) : std::string());
+    }
 }
 
-std::string SearchTab::folderText() const {
-    // The shown text stands for the bytes of the entry it came from, unless the user has edited it.
-    const QString text = cmbFnd->currentText();
-    for (int i = 0; i < cmbFnd->count(); ++i)
-        if (cmbFnd->itemText(i) == text)
-            return folderAt(i);
-    if (text == m_folderShown)
-        return m_folderBytes;
-    return text.toUtf8().toStdString();
+void SearchTab::showFirstEntries(const std::string& home) {
+    cmbFndName->setEditText(cmbFndName->count() > 0 ? cmbFndName->itemText(0) : QStringLiteral("*.*"));
+    if (cmbFnd->count() > 0) {
+        cmbFnd->setPathText(cmbFnd->pathAt(0));
+        return;
+    }
+    cmbFnd->addPath(home);
+    cmbFnd->addPath("/");
+    cmbFnd->setPathText(home);
 }
-
-void SearchTab::setFolderText(const std::string& folder) {
-    m_folderBytes = folder;
-    m_folderShown = shown(folder);
-    cmbFnd->setEditText(m_folderShown);
-}
-
-// The search runs here; until then these buttons do nothing.
-void SearchTab::btnFndClick() {}
-void SearchTab::btnStartClick() {}
-void SearchTab::btnStopClick() {}
 
 } // namespace rinoza

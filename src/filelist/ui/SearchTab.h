@@ -1,6 +1,7 @@
 #pragma once
 
-// The search tab: name pattern, folder, the two options and the four buttons.
+// The search tab: name pattern, folder, the two options and the four buttons. It restores and saves
+// its two histories (sections FindName and FindLocate) itself.
 
 #include <QWidget>
 #include <string>
@@ -12,6 +13,9 @@ class QPushButton;
 
 namespace rinoza {
 
+class IniFile;
+class PathComboBox;
+
 class SearchTab : public QWidget {
     Q_OBJECT
 public:
@@ -20,33 +24,22 @@ public:
     QLabel* stxFndName = nullptr;
     QComboBox* cmbFndName = nullptr;
     QLabel* stxFnd = nullptr;
-    // Folder history entries keep the folder's bytes in Qt::UserRole (a QByteArray) when the text shown
-    // is not the bytes themselves; folderAt()/folderText() give the bytes.
-    QComboBox* cmbFnd = nullptr;
+    PathComboBox* cmbFnd = nullptr;
     QPushButton* btnFnd = nullptr;
     QCheckBox* cbFnd = nullptr;
     QPushButton* btnStart = nullptr;
     QCheckBox* cbOpt = nullptr;
     QPushButton* btnStop = nullptr;
-    // Clears the list; the main window connects it to its clear command.
+    // Clears the list; the file list connects it to its clear command.
     QPushButton* btnlvClr = nullptr;
 
-    // Adds a folder (bytes) to the drop-down list of cmbFnd.
-    void addFolderItem(const std::string& folder);
-    // The bytes of drop-down entry i of cmbFnd, and of the text now in the field.
-    std::string folderAt(int i) const;
-    std::string folderText() const;
-    void setFolderText(const std::string& folder);
-
-public slots:
-    // Handlers of the search; the search itself is built on top of these controls.
-    void btnFndClick();
-    void btnStartClick();
-    void btnStopClick();
-
-private:
-    std::string m_folderBytes; // the bytes behind a folder text set by setFolderText
-    QString m_folderShown;
+    // The pattern and folder histories, 20 entries each, non-empty ones only.
+    void restoreState(const IniFile& ini);
+    // Writes both histories; a missing entry is written empty, so each section holds 20 keys.
+    void saveState(IniFile& ini) const;
+    // The fields start with the first history entries. Without a folder history the folder is
+    // `home`, and the list offers it and the root.
+    void showFirstEntries(const std::string& home);
 };
 
 } // namespace rinoza

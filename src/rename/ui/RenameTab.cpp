@@ -5,7 +5,9 @@
 #include "common/ui/ComboUtil.h"
 #include "common/ui/ProgramImages.h"
 #include "common/ui/UserPrompts.h"
+#include "rename/RuleSetStore.h"
 #include "rename/ui/NumberSpinBox.h"
+#include "settings/IniFile.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -369,6 +371,24 @@ void RenameTab::applyRuleSet(const RenameRuleSet& rules) {
     edtChgA->setText(u8(rules.strChgAfter));
     lvChgChange();
 }
+
+StoredRuleSet RenameTab::storedRuleSet() const {
+    StoredRuleSet s;
+    s.rules = currentRuleSet();
+    s.renStart = udRenStart->value();
+    s.reiBefore = bytes(edtReiBefore->text());
+    return s;
+}
+
+void RenameTab::applyStoredRuleSet(const StoredRuleSet& stored) {
+    setRenStart(stored.renStart);
+    applyRuleSet(stored.rules);
+    edtReiBefore->setText(u8(stored.reiBefore));
+}
+
+void RenameTab::restoreState(const IniFile& ini) { applyStoredRuleSet(RuleSetStore::readCurrent(ini)); }
+
+void RenameTab::saveState(IniFile& ini) const { RuleSetStore::writeCurrent(ini, storedRuleSet()); }
 
 QString RenameTab::renStartText() const { return udRenStart->edit()->text(); }
 

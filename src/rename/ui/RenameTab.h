@@ -1,10 +1,11 @@
 #pragma once
 
 // The rename tab: the example group gbRei, the rule group gbChg whose controls are the rule set
-// itself, and the four buttons whose handlers belong to the main window.
+// itself, and the four buttons, whose handlers belong to the run, undo, preview and preset controllers.
 
 #include "rename/NameBuilder.h"
 #include "rename/RenameRuleSet.h"
+#include "rename/RuleSetStore.h"
 
 #include <QWidget>
 #include <array>
@@ -22,6 +23,7 @@ class QToolButton;
 
 namespace rinoza {
 
+class IniFile;
 class NumberSpinBox;
 
 class RenameTab : public QWidget {
@@ -39,6 +41,13 @@ public:
     // Puts a rule set into the controls (element list rebuilt, fields set); the change handlers run
     // as for a user's edit, so the enabled states and the example follow.
     void applyRuleSet(const RenameRuleSet& rules);
+
+    // The rule with the start number and the example name, as the settings file and presets keep it.
+    StoredRuleSet storedRuleSet() const;
+    void applyStoredRuleSet(const StoredRuleSet& stored);
+    // Section RenameFunction: read at start-up, erased and written afresh at close.
+    void restoreState(const IniFile& ini);
+    void saveState(IniFile& ini) const;
 
     QString renStartText() const;
     void setRenStart(int value);

@@ -40,7 +40,7 @@ private:
 
 } // namespace
 
-RenameRunController::RenameRunController(RunHost host) : m_host(std::move(host)) {}
+RenameRunController::RenameRunController(RunHost host, QObject* parent) : QObject(parent), m_host(std::move(host)) {}
 
 QString RenameRunController::systemFileQuestionText(const std::string& sourcePath) {
     return display(systemFileQuestion(sourcePath));

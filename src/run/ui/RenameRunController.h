@@ -6,19 +6,23 @@
 
 #include "run/ui/RunHost.h"
 
+#include <QObject>
+
 #include <string>
 
 namespace rinoza {
 
-class RenameRunController {
+class RenameRunController : public QObject {
+    Q_OBJECT
 public:
     // host must outlive the controller; its window, progress, model and builder must be set.
-    explicit RenameRunController(RunHost host);
-
-    // The whole run. Rows are updated in the model as they change.
-    void btnCnvStartClick();
+    explicit RenameRunController(RunHost host, QObject* parent = nullptr);
 
     static QString systemFileQuestionText(const std::string& sourcePath);
+
+public slots:
+    // The whole run. Rows are updated in the model as they change.
+    void btnCnvStartClick();
 
 private:
     // Shows the confirmation dialog until the user confirms a usable destination. False when the

@@ -1,17 +1,17 @@
 #include "run/ui/TFrmChg.h"
 
 #include "common/TextCodec.h"
-#include "common/ui/UserPrompts.h"
-#include "run/ui/DropDownComboBox.h"
+#include "common/ui/Manual.h"
+#include "common/ui/PathComboBox.h"
 #include "common/ui/TFolderDialog.h"
+#include "common/ui/UserPrompts.h"
+#include "platform/Paths.h"
 #include "settings/IniFile.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -22,14 +22,10 @@
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace rinoza {
@@ -38,41 +34,6 @@ namespace {
 
 const std::string kSection = "ChangeDialog";
 constexpr int kHelpContext = 11;
-
-// The installed manual at the anchor of a help context.
-void openHelp(int context) {
-    QString manual = QCoreApplication::applicationDirPath() + QStringLiteral("/docs/manual.html");
-    if (!QFileInfo::exists(manual))
-        manual = QStringLiteral("/usr/share/doc/rinoza/manual.html");
-    QUrl url = QUrl::fromLocalFile(manual);
-    url.setFragment(QStringLiteral("context-") + QString::number(context));
-    prompts().openUrl(url.toString(QUrl::FullyEncoded));
-}
-
-// The working folder's bytes, as the system gives them.
-std::string currentFolder() {
-    std::vector<char> buf(PATH_MAX);
-    while (::getcwd(buf.data(), buf.size()) == nullptr) {
-        if (errno != ERANGE)
-            return {};
-        buf.resize(buf.size() * 2);
-    }
-    return std::string(buf.data());
-}
-
-QString shown(const std::string& folder) {
-    return QString::fromUtf8(displayText(folder));
-}
-
-QByteArray raw(const std::string& s) {
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// Text the user typed, as the file system sees it.
-std::string typedBytes(const QString& text) {
-    const QByteArray b = QFile::encodeName(text);
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
 
 } // namespace
 
@@ -100,15 +61,12 @@ TFrmChg::TFrmChg(QWidget* parent)
 
     m_lblPass = new QLabel(QStringLiteral("コピーまたは移動先 (&P)"), this);
     m_lblPass->setObjectName(QStringLiteral("lblPass"));
-    auto* combo = new DropDownComboBox(this);
-    m_cmbPass = combo;
+    m_cmbPass = new PathComboBox(this); // the history changes only through the start action
     m_cmbPass->setObjectName(QStringLiteral("cmbPass"));
-    m_cmbPass->setEditable(true);
-    m_cmbPass->setInsertPolicy(QComboBox::NoInsert); // the history changes only through the start action
     m_cmbPass->setMaxVisibleItems(kHistoryMax);
     m_cmbPass->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_cmbPass->setMinimumContentsLength(20);
-    combo->setBeforeDropDown([this] { cmbPassDropDown(); });
+    m_cmbPass->setBeforeDropDown([this] { cmbPassDropDown(); });
     m_lblPass->setBuddy(m_cmbPass);
 
     m_btnPass = new QPushButton(QStringLiteral("参照...(&S) "), this);
@@ -169,9 +127,9 @@ void TFrmChg::FormCreate() {
     setSelectedIndex(0);
     rgChgClick();
     LoadDialogSettings();
-    if (m_history.empty())
+    if (m_cmbPass->count() == 0)
         PushFolderHistory(currentFolder());
-    if (!m_history.empty())
+    if (m_cmbPass->count() > 0)
         m_cmbPass->setCurrentIndex(0);
 }
 
@@ -190,22 +148,17 @@ QString TFrmChg::destinationText() const {
 }
 
 std::string TFrmChg::destinationBytes() const {
-    // The shown text stands for the bytes of the entry it came from, unless the user has edited it.
-    const QString text = m_cmbPass->currentText();
-    const int selected = m_cmbPass->currentIndex();
-    if (selected >= 0 && m_cmbPass->itemText(selected) == text)
-        return m_cmbPass->itemData(selected).toByteArray().toStdString();
-    if (text == m_fieldShown)
-        return m_fieldBytes;
-    // Typed text names the folder spelled so, even when a remembered folder whose name is not UTF-8
-    // looks the same on screen.
-    return typedBytes(text);
+    return m_cmbPass->pathText();
+}
+
+std::vector<std::string> TFrmChg::folderHistoryBytes() const {
+    return m_cmbPass->paths();
 }
 
 QStringList TFrmChg::folderHistory() const {
     QStringList out;
-    for (const std::string& f : m_history)
-        out << shown(f);
+    for (int i = 0; i < m_cmbPass->count(); ++i)
+        out << m_cmbPass->itemText(i);
     return out;
 }
 
@@ -217,36 +170,11 @@ void TFrmChg::rgChgClick() {
 }
 
 void TFrmChg::PushFolderHistory(const QString& folder) {
-    PushFolderHistory(typedBytes(folder));
+    PushFolderHistory(PathComboBox::typedPath(folder));
 }
 
 void TFrmChg::PushFolderHistory(const std::string& folder) {
-    if (folder.empty())
-        return;
-    std::string fieldBytes = destinationBytes();
-    const auto at = std::find(m_history.begin(), m_history.end(), folder);
-    if (at != m_history.end()) {
-        fieldBytes = *at;
-        m_history.erase(at);
-    }
-    m_history.insert(m_history.begin(), folder);
-    if (m_history.size() > static_cast<std::size_t>(kHistoryMax))
-        m_history.resize(kHistoryMax);
-    showHistory(fieldBytes);
-}
-
-void TFrmChg::showHistory(const std::string& fieldBytes) {
-    m_cmbPass->clear();
-    for (const std::string& f : m_history)
-        m_cmbPass->addItem(shown(f), raw(f));
-    m_cmbPass->setCurrentIndex(-1);
-    setField(fieldBytes);
-}
-
-void TFrmChg::setField(const std::string& folder) {
-    m_fieldBytes = folder;
-    m_fieldShown = shown(folder);
-    m_cmbPass->setEditText(m_fieldShown);
+    m_cmbPass->recordPath(folder, kHistoryMax);
 }
 
 void TFrmChg::LoadDialogSettings() {
@@ -266,9 +194,10 @@ void TFrmChg::SaveDialogSettings() {
     IniFile ini(settingsFilePath());
     ini.beginUpdate();
     ini.WriteInteger(kSection, "Type", selectedIndex());
+    const std::vector<std::string> history = folderHistoryBytes();
     for (int key = 1; key <= kHistoryMax; ++key) {
         const std::size_t i = static_cast<std::size_t>(key - 1);
-        ini.WriteString(kSection, std::to_string(key), i < m_history.size() ? m_history[i] : std::string());
+        ini.WriteString(kSection, std::to_string(key), i < history.size() ? history[i] : std::string());
     }
     ini.endUpdate();
 }
@@ -289,15 +218,15 @@ void TFrmChg::acCancelExecute() {
 }
 
 void TFrmChg::acHelpExecute() {
-    openHelp(kHelpContext);
+    openManual(manualContext(kHelpContext));
 }
 
 void TFrmChg::btnPassClick() {
     TFolderDialog fd(this);
-    fd.Directory = QFile::decodeName(raw(destinationBytes()));
+    fd.Directory = QFile::decodeName(QByteArray::fromStdString(destinationBytes()));
     fd.Title = QStringLiteral("コピーまたは移動するフォルダを選択して下さい");
     if (fd.Execute())
-        setField(typedBytes(fd.Directory));
+        m_cmbPass->setPathText(PathComboBox::typedPath(fd.Directory));
 }
 
 void TFrmChg::cmbPassDropDown() {

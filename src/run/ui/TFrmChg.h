@@ -12,7 +12,6 @@
 
 class QAction;
 class QButtonGroup;
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -20,6 +19,8 @@ class QRadioButton;
 class QToolBar;
 
 namespace rinoza {
+
+class PathComboBox;
 
 class TFrmChg : public QDialog {
     Q_OBJECT
@@ -39,7 +40,7 @@ public:
     std::string destinationBytes() const;
     // The folder history, most recent first: as shown, and as bytes.
     QStringList folderHistory() const;
-    const std::vector<std::string>& folderHistoryBytes() const { return m_history; }
+    std::vector<std::string> folderHistoryBytes() const;
 
     QAction* acStart() const { return m_acStart; }
     QAction* acCancel() const { return m_acCancel; }
@@ -68,22 +69,17 @@ public slots:
 
 private:
     void FormCreate();
-    void showHistory(const std::string& fieldBytes);
     // Puts a folder into the field as its shown text, remembering the bytes behind that text.
-    void setField(const std::string& folder);
 
     QGroupBox* m_rgChg;
     QButtonGroup* m_rgChgGroup;
     QLabel* m_lblPass;
-    QComboBox* m_cmbPass;
+    PathComboBox* m_cmbPass;
     QPushButton* m_btnPass;
     QToolBar* m_tlbChg;
     QAction* m_acStart;
     QAction* m_acCancel;
     QAction* m_acHelp;
-    std::vector<std::string> m_history;
-    std::string m_fieldBytes;
-    QString m_fieldShown;
 };
 
 } // namespace rinoza

@@ -8,6 +8,8 @@
 #include "run/ui/ProgressHost.h"
 #include "settings/IniFile.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QUrl>
 
 namespace rinoza {
@@ -26,7 +28,20 @@ QString display(std::string_view bytes) {
 
 } // namespace
 
-UndoController::UndoController(RunHost host) : m_host(std::move(host)) {}
+UndoController::UndoController(RunHost host, QObject* parent) : QObject(parent), m_host(std::move(host)) {}
+
+void UndoController::setUndoCommands(QAbstractButton* button, QList<QAction*> actions) {
+    m_button = button;
+    m_actions = std::move(actions);
+}
+
+void UndoController::UpdateUndoCommands() {
+    const bool exists = historyExists();
+    if (m_button)
+        m_button->setEnabled(exists);
+    for (QAction* a : m_actions)
+        a->setEnabled(exists);
+}
 
 bool UndoController::historyExists() const {
     FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();

@@ -4,12 +4,26 @@
 
 #include "run/ui/RunHost.h"
 
+#include <QList>
+#include <QObject>
+
+class QAbstractButton;
+class QAction;
+
 namespace rinoza {
 
-class UndoController {
+class UndoController : public QObject {
+    Q_OBJECT
 public:
     // Uses window, progress, setStatus and updateUndoCommands of host (and fileSystem when set).
-    explicit UndoController(RunHost host);
+    explicit UndoController(RunHost host, QObject* parent = nullptr);
+
+    // The button and menu items that UpdateUndoCommands enables.
+    void setUndoCommands(QAbstractButton* button, QList<QAction*> actions);
+
+public slots:
+    // Enables the undo and history commands exactly when the history file exists.
+    void UpdateUndoCommands();
 
     // Undo: asks first, then reverses the records of the history file under the progress dialog.
     // Also what N6Click does.
@@ -21,6 +35,8 @@ private:
     bool historyExists() const;
 
     RunHost m_host;
+    QAbstractButton* m_button = nullptr;
+    QList<QAction*> m_actions;
 };
 
 } // namespace rinoza

@@ -1,5 +1,7 @@
 #include "stamps/ui/AttrTab.h"
 
+#include "settings/IniFile.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -60,5 +62,29 @@ AttrTab::AttrTab(QWidget* parent) : QWidget(parent) {
 
 // The attribute change is built on top of these controls; until then this handler does nothing.
 void AttrTab::cbAttrClick() {}
+
+namespace {
+
+struct AttrKey {
+    const char* key;
+    bool def;
+    QCheckBox* AttrTab::*box;
+};
+const AttrKey kAttrKeys[] = {{"RS", false, &AttrTab::cbAttrRS}, {"R", true, &AttrTab::cbAttrR},
+                             {"AS", false, &AttrTab::cbAttrAS}, {"A", true, &AttrTab::cbAttrA},
+                             {"HS", false, &AttrTab::cbAttrHS}, {"H", true, &AttrTab::cbAttrH},
+                             {"SS", false, &AttrTab::cbAttrSS}, {"S", true, &AttrTab::cbAttrS}};
+
+} // namespace
+
+void AttrTab::restoreState(const IniFile& ini) {
+    for (const AttrKey& k : kAttrKeys)
+        (this->*k.box)->setChecked(ini.ReadBool("Attr", k.key, k.def));
+}
+
+void AttrTab::saveState(IniFile& ini) const {
+    for (const AttrKey& k : kAttrKeys)
+        ini.WriteBool("Attr", k.key, (this->*k.box)->isChecked());
+}
 
 } // namespace rinoza

@@ -10,6 +10,8 @@ class QPushButton;
 
 namespace rinoza {
 
+class IniFile;
+
 class AttrTab : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +27,10 @@ public:
     QCheckBox* cbAttrSS = nullptr;
     QCheckBox* cbAttrS = nullptr;
     QPushButton* btnAttrChg = nullptr;
+
+    // Section Attr: the eight check marks.
+    void restoreState(const IniFile& ini);
+    void saveState(IniFile& ini) const;
 
 public slots:
     // Handler of the four change boxes; built on top of these controls.

@@ -1,5 +1,8 @@
 #include "stamps/ui/TimeTab.h"
 
+#include "platform/DateTime.h"
+#include "settings/IniFile.h"
+
 #include "common/ui/ComboUtil.h"
 
 #include <QCheckBox>
@@ -128,6 +131,51 @@ void TimeTab::fillDateLists(const DateFieldTexts& crt, const DateFieldTexts& upd
     for (std::size_t i = 0; i < 5; ++i) {
         fillList(crtFields[i], kFields[i], crt[i]);
         fillList(updFields[i], kFields[i], upd[i]);
+    }
+}
+
+namespace {
+
+// The texts of the five date fields of a time, without leading zeros.
+DateFieldTexts textsOfTime(const LocalDateTime& t) {
+    return {QString::number(t.year), QString::number(t.month), QString::number(t.day), QString::number(t.hour),
+            QString::number(t.minute)};
+}
+
+const char* const kFieldKeys[5] = {"Y", "M", "D", "H", "N"};
+
+} // namespace
+
+void TimeTab::restoreState(const IniFile& ini, const LocalDateTime& now) {
+    const DateFieldTexts nowTexts = textsOfTime(now);
+    std::array<DateFieldTexts, 2> held;
+    const char* const blocks[2] = {"Crt", "Upd"};
+    QCheckBox* const checks[2] = {cbCrt, cbUpd};
+    for (std::size_t b = 0; b < 2; ++b) {
+        checks[b]->setChecked(ini.ReadBool("Time", blocks[b], true));
+        for (std::size_t i = 0; i < 5; ++i) {
+            const std::string text =
+                ini.ReadString("Time", std::string(blocks[b]) + kFieldKeys[i], nowTexts[i].toStdString());
+            held[b][i] = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        }
+    }
+    m_held = held;
+}
+
+void TimeTab::fillDateLists(const LocalDateTime& now) {
+    const std::array<DateFieldTexts, 2> texts = m_held.value_or(std::array{textsOfTime(now), textsOfTime(now)});
+    fillDateLists(texts[0], texts[1]);
+    m_held.reset();
+}
+
+void TimeTab::saveState(IniFile& ini) const {
+    const char* const blocks[2] = {"Crt", "Upd"};
+    const QCheckBox* const checks[2] = {cbCrt, cbUpd};
+    const DateFieldTexts texts[2] = {crtTexts(), updTexts()};
+    for (std::size_t b = 0; b < 2; ++b) {
+        ini.WriteBool("Time", blocks[b], checks[b]->isChecked());
+        for (std::size_t i = 0; i < 5; ++i)
+            ini.WriteString("Time", std::string(blocks[b]) + kFieldKeys[i], texts[b][i].toUtf8().toStdString());
     }
 }
 

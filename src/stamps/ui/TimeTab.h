@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -13,6 +14,9 @@ class QLabel;
 class QPushButton;
 
 namespace rinoza {
+
+class IniFile;
+struct LocalDateTime;
 
 // The five texts of one block: year, month, day, hour, minute.
 using DateFieldTexts = std::array<QString, 5>;
@@ -27,6 +31,12 @@ public:
     void fillDateLists(const DateFieldTexts& crt, const DateFieldTexts& upd);
     DateFieldTexts crtTexts() const;
     DateFieldTexts updTexts() const;
+
+    // Section Time: the two check boxes are set at once; the ten texts are held until the lists are
+    // filled by fillDateLists(now), whose texts of `now` stand in for any not read.
+    void restoreState(const IniFile& ini, const LocalDateTime& now);
+    void fillDateLists(const LocalDateTime& now);
+    void saveState(IniFile& ini) const;
 
     QGroupBox* gbTime = nullptr;
     QCheckBox* cbCrt = nullptr;
@@ -45,6 +55,7 @@ public slots:
     void btnTimeClick();
 
 private:
+    std::optional<std::array<DateFieldTexts, 2>> m_held;
     QGroupBox* buildBlock(const QString& prefix, QCheckBox*& check, const QString& checkText, QPushButton*& dateBtn,
                           const QString& dateText, int dateTag, QPushButton*& timeBtn, const QString& timeText,
                           int timeTag, std::array<QComboBox*, 5>& fields);

@@ -2,6 +2,7 @@
 // listed files, look at the rows, then undo the run.
 
 #include "app/TFrmMain.h"
+#include "common/ui/PathComboBox.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchTab.h"
 #include "rename/ui/RenameTab.h"

@@ -2,6 +2,8 @@
 // next start brings all of it back.
 
 #include "app/TFrmMain.h"
+#include "common/ui/PathComboBox.h"
+#include "filelist/ui/FileListController.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchTab.h"
 #include "rename/ui/NumberSpinBox.h"
@@ -141,7 +143,7 @@ private slots:
         QVERIFY(!w->tbsFnd->btnStop->isEnabled());
         QVERIFY(!w->tbsTime->btnDateTimeChg->isEnabled());
         QVERIFY(!w->tbsAttr->btnAttrChg->isEnabled());
-        QCOMPARE(w->DragStartPoint, QPoint(-1, -1));
+        QCOMPARE(w->fileListController()->DragStartPoint, QPoint(-1, -1));
         // Reading never creates the settings file.
         QVERIFY(!test::pathExists(iniPath()));
     }

@@ -2,6 +2,7 @@
 // must give exactly the file the program has always written for the same state.
 
 #include "app/TFrmMain.h"
+#include "common/ui/PathComboBox.h"
 #include "filelist/ui/SearchTab.h"
 #include "rename/ui/NumberSpinBox.h"
 #include "rename/ui/RenameTab.h"
@@ -39,7 +40,7 @@ private slots:
             w.move(20, 30);
             w.tbsFnd->cmbFndName->addItem(QStringLiteral("*.jpg"));
             w.tbsFnd->cmbFndName->addItem(QStringLiteral("IMG_????.*"));
-            w.tbsFnd->addFolderItem("/srv/\x93\xfa\x96\x7b"); // a folder whose name is CP932 bytes
+            w.tbsFnd->cmbFnd->addPath("/srv/\x93\xfa\x96\x7b"); // a folder whose name is CP932 bytes
             w.lvFile->setColumnWidth(0, 150);
             w.lvFile->setColumnWidth(8, 90);
 

@@ -1,4 +1,6 @@
 #include "filelist/ui/SearchController.h"
+#include "common/ui/PathComboBox.h"
+#include "filelist/ui/FileListController.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchHistory.h"
 #include "filelist/ui/SearchTab.h"
@@ -39,12 +41,20 @@ struct Window {
     QTabWidget* pgcMain = new QTabWidget(&top);
     SearchTab* tab = new SearchTab;
     QWidget* tbsSet = new QWidget;
-    QTableView* lvFile = new QTableView(&top);
-    FileListModel model;
     QString status = QStringLiteral("before");
-    bool autoPopup = false;
     DisplaySettings display;
+    FileListController list{listHost(), &top};
+    QTableView* lvFile = list.view();
+    FileListModel& model = *list.model();
     std::unique_ptr<SearchController> ctl;
+
+    FileListHost listHost() {
+        FileListHost h;
+        h.clearButton = tab->btnlvClr;
+        h.setStatus = [this](const QString& s) { status = s; };
+        h.displaySettings = [this] { return display; };
+        return h;
+    }
 
     Window() {
         auto* layout = new QVBoxLayout(&top);
@@ -52,15 +62,12 @@ struct Window {
         layout->addWidget(lvFile);
         pgcMain->addTab(tab, QStringLiteral("検索"));
         pgcMain->addTab(tbsSet, QStringLiteral("変名"));
-        lvFile->setModel(&model);
         SearchWidgets w = searchTabWidgets(*tab);
         w.tbsSet = tbsSet;
         w.pgcMain = pgcMain;
-        w.lvFile = lvFile;
-        w.model = &model;
+        w.list = &list;
         w.setStatus = [this](const QString& s) { status = s; };
         w.displaySettings = [this] { return display; };
-        w.setListMenuAutoPopup = [this](bool on) { autoPopup = on; };
         ctl = std::make_unique<SearchController>(std::move(w));
         top.show();
     }
@@ -142,7 +149,7 @@ void SearchControllerTest::rowOrderStatusAndState() {
 
     QCOMPARE(w.names(), expected);
     QCOMPARE(w.model.row(0).folder, t.path()); // the typed trailing "/" is dropped
-    QCOMPARE(w.ctl->ListedFileCount(), 4);
+    QCOMPARE(w.list.ListedFileCount(), 4);
     QCOMPARE(w.status, listed(4));
     QCOMPARE(w.model.sortKey(), 0);
     QVERIFY(prompts.asked.empty());
@@ -154,7 +161,7 @@ void SearchControllerTest::rowOrderStatusAndState() {
     QVERIFY(w.lvFile->isVisible());
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(w.tab->btnlvClr->isEnabled());
-    QVERIFY(w.autoPopup);
+    QVERIFY(w.list.rowsListed());
     QVERIFY(!w.ctl->isSearching());
 
     // Without subfolders only the folder's own files.
@@ -197,7 +204,7 @@ void SearchControllerTest::filters() {
     w.search(t.path(), QStringLiteral("*.txt"));
     expected.sort();
     QCOMPARE(w.sortedNames(), expected);
-    QCOMPARE(w.ctl->ListedFileCount(), expected.size());
+    QCOMPARE(w.list.ListedFileCount(), expected.size());
 }
 
 void SearchControllerTest::limitKeepsEarlierRowsAndWarnsOnce_data() {
@@ -226,8 +233,11 @@ void SearchControllerTest::limitKeepsEarlierRowsAndWarnsOnce() {
     w.tab->cbOpt->setChecked(false);
     if (earlierFiles)
         w.search(earlier.path());
-    w.ctl->addListedFiles(countedBefore);
-    const int before = w.ctl->ListedFileCount();
+    std::vector<FileListRow> counted(static_cast<std::size_t>(countedBefore));
+    for (std::size_t i = 0; i < counted.size(); ++i)
+        counted[i].name = "counted" + std::to_string(i);
+    w.list.appendListedRows(std::move(counted));
+    const int before = w.list.ListedFileCount();
 
     w.search(t.path());
     QCOMPARE(prompts.asked.size(), std::size_t(1));
@@ -236,13 +246,13 @@ void SearchControllerTest::limitKeepsEarlierRowsAndWarnsOnce() {
                  QStringLiteral("を越えました。検索が途中で中止されます。\n検索設定を見直して下さい。"));
     QCOMPARE(prompts.asked[0].type, MsgType::Information);
     QCOMPARE(prompts.asked[0].buttons, MsgButtons::Ok);
-    QCOMPARE(w.ctl->ListedFileCount(), before + expectedNew);
-    QCOMPARE(w.ctl->ListedFileCount(), limit);
-    QCOMPARE(w.model.rowCount(), earlierFiles + expectedNew);
+    QCOMPARE(w.list.ListedFileCount(), before + expectedNew);
+    QCOMPARE(w.list.ListedFileCount(), limit);
+    QCOMPARE(w.model.rowCount(), earlierFiles + countedBefore + expectedNew);
     for (int i = 0; i < earlierFiles; ++i)
         QCOMPARE(w.model.row(i).folder, earlier.path());
-    QCOMPARE(w.status, listed(earlierFiles + expectedNew) + QStringLiteral("(追加分=") + QString::number(expectedNew) +
-                           QStringLiteral(")"));
+    QCOMPARE(w.status, listed(earlierFiles + countedBefore + expectedNew) + QStringLiteral("(追加分=") +
+                           QString::number(expectedNew) + QStringLiteral(")"));
     QVERIFY(w.tab->btnStart->isEnabled());
     QVERIFY(!QApplication::overrideCursor());
 }
@@ -265,7 +275,7 @@ void SearchControllerTest::stopButtonEndsTheSearchAndTheEndStepsRun() {
     QVERIFY(w.ctl->StopRequested());
     QVERIFY(w.model.rowCount() > 0);
     QVERIFY(w.model.rowCount() < 2000);
-    QCOMPARE(w.ctl->ListedFileCount(), w.model.rowCount());
+    QCOMPARE(w.list.ListedFileCount(), w.model.rowCount());
     QCOMPARE(w.status, listed(w.model.rowCount()));
     QVERIFY(prompts.asked.empty());
     QVERIFY(!w.tab->btnStop->isEnabled() && w.tab->btnStart->isEnabled());
@@ -323,7 +333,7 @@ void SearchControllerTest::duplicatesKeepOneRowPerFile() {
     w.model.setRemarks(0, "old");
     w.search(t.path() + "/");
     QCOMPARE(w.model.rowCount(), 2);
-    QCOMPARE(w.ctl->ListedFileCount(), 2);
+    QCOMPARE(w.list.ListedFileCount(), 2);
     QCOMPARE(w.ctl->RemovedDuplicateCount(), 2);
     QCOMPARE(w.status, listed(2) + QStringLiteral("(追加分=0)"));
     for (const auto& r : w.model.rows())
@@ -357,7 +367,7 @@ void SearchControllerTest::missingFolderWarnsAndChangesNothing() {
         QCOMPARE(prompts.asked[0].type, MsgType::Warning);
         QCOMPARE(prompts.asked[0].buttons, MsgButtons::Ok);
         QCOMPARE(w.model.rowCount(), 2);
-        QCOMPARE(w.ctl->ListedFileCount(), 2);
+        QCOMPARE(w.list.ListedFileCount(), 2);
         QCOMPARE(w.status, status);
         QCOMPARE(items(w.tab->cmbFndName), names);
         QCOMPARE(items(w.tab->cmbFnd), folders);
@@ -405,8 +415,8 @@ void SearchControllerTest::renameTabAfterSearch() {
     w.pgcMain->setCurrentWidget(w.tab);
     w.search(t.path(), pattern);
     QCOMPARE(w.pgcMain->currentWidget() == w.tbsSet, renameTab);
-    QCOMPARE(w.tab->btnlvClr->isEnabled(), w.ctl->ListedFileCount() != 0);
-    QCOMPARE(w.autoPopup, w.ctl->ListedFileCount() != 0);
+    QCOMPARE(w.tab->btnlvClr->isEnabled(), w.list.ListedFileCount() != 0);
+    QCOMPARE(w.list.rowsListed(), w.list.ListedFileCount() != 0);
 }
 
 void SearchControllerTest::patternHistory() {
@@ -444,33 +454,32 @@ void SearchControllerTest::patternHistory() {
 
 void SearchControllerTest::folderHistory() {
     SearchTab tab;
-    QComboBox* c = tab.cmbFnd;
+    PathComboBox* c = tab.cmbFnd;
     for (const char* f : {"/tmp/a", "/"})
-        tab.addFolderItem(f);
+        c->addPath(f);
     // Letter case counts: "/tmp/A" is another folder.
     c->setEditText(QStringLiteral("/tmp/A/"));
-    recordFolderHistory(c, "/tmp/A");
+    c->recordPath("/tmp/A", kSearchHistoryMax);
     QCOMPARE(items(c), names({"/tmp/A", "/tmp/a", "/"}));
     QCOMPARE(c->currentText(), QStringLiteral("/tmp/A/")); // a new entry: the field keeps its text
     // A stored folder moves to the top and the field shows it.
     c->setEditText(QStringLiteral("/"));
-    recordFolderHistory(c, "/");
+    c->recordPath("/", kSearchHistoryMax);
     QCOMPARE(items(c), names({"/", "/tmp/A", "/tmp/a"}));
     QCOMPARE(c->currentText(), QStringLiteral("/"));
 
     // A folder whose bytes are not UTF-8 keeps its bytes, shown decoded, and is found again by them.
     const std::string sjis = "/tmp/\x83\x65\x83\x58\x83\x67"; // テスト in CP932
-    recordFolderHistory(c, sjis);
+    c->recordPath(sjis, kSearchHistoryMax);
     QCOMPARE(c->itemText(0), QStringLiteral("/tmp/テスト"));
-    QCOMPARE(folderEntryBytes(c, 0), sjis);
-    QCOMPARE(tab.folderAt(0), sjis);
-    c->setEditText(QStringLiteral("/tmp/テスト"));
-    QCOMPARE(folderFieldBytes(c), sjis);
-    recordFolderHistory(c, "/tmp/テスト"); // the UTF-8 name is another folder
+    QCOMPARE(c->pathAt(0), sjis);
+    c->setCurrentIndex(0);
+    QCOMPARE(c->pathText(), sjis);
+    c->recordPath("/tmp/テスト", kSearchHistoryMax); // the UTF-8 name is another folder
     QCOMPARE(c->count(), 5);
 
     for (int i = 0; i < 30; ++i)
-        recordFolderHistory(c, "/f" + std::to_string(i));
+        c->recordPath("/f" + std::to_string(i), kSearchHistoryMax);
     QCOMPARE(c->count(), 20);
     QCOMPARE(c->itemText(0), QStringLiteral("/f29"));
     QCOMPARE(c->itemText(19), QStringLiteral("/f10"));
@@ -515,22 +524,21 @@ void SearchControllerTest::clearAndAddedPaths() {
     Window w;
     w.display.LVHiddenVisible = false; // added paths ignore the filters and the limit
     w.display.LVIconMax = 1;
-    QVERIFY(w.ctl->addPath(t / "a.txt"));
-    QVERIFY(w.ctl->addPath(t / ".hidden"));
-    QVERIFY(!w.ctl->addPath(t.path()));
-    QVERIFY(!w.ctl->addPath(t / "missing"));
+    QVERIFY(w.list.addPath(t / "a.txt"));
+    QVERIFY(w.list.addPath(t / ".hidden"));
+    QVERIFY(!w.list.addPath(t.path()));
+    QVERIFY(!w.list.addPath(t / "missing"));
     QCOMPARE(w.model.rowCount(), 2);
-    QCOMPARE(w.ctl->ListedFileCount(), 2);
+    QCOMPARE(w.list.ListedFileCount(), 2);
     QCOMPARE(w.model.row(1).folder, t.path());
     QVERIFY(prompts.asked.empty());
 
-    w.tab->btnlvClr->setEnabled(true);
-    w.autoPopup = true;
-    w.ctl->ClearFileList();
+    w.list.setRowsListed(true);
+    w.list.ClearFileList();
     QCOMPARE(w.model.rowCount(), 0);
-    QCOMPARE(w.ctl->ListedFileCount(), 0);
+    QCOMPARE(w.list.ListedFileCount(), 0);
     QVERIFY(!w.tab->btnlvClr->isEnabled());
-    QVERIFY(!w.autoPopup);
+    QVERIFY(!w.list.rowsListed());
 }
 
 QTEST_MAIN(SearchControllerTest)

@@ -1,0 +1,115 @@
+#pragma once
+
+// The owner of the file list: the view lvFile over its model, the context menu pmList and its
+// commands, the count of listed files, and every way rows come in (a search's batches, single
+// paths, the command line) or go (clearing). Nobody else adds or removes rows; the run and the
+// timestamp changes only update rows in place through model().
+
+#include "filelist/FileListRow.h"
+#include "settings/DisplaySettings.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAbstractButton;
+class QAction;
+class QMenu;
+class QTableView;
+class QWidget;
+
+namespace rinoza {
+
+class FileListModel;
+class IniFile;
+
+// What the list needs from the window around it.
+struct FileListHost {
+    QAbstractButton* clearButton = nullptr;           // btnlvClr: enabled while rows are listed
+    std::function<void(const QString&)> setStatus;    // the status bar text
+    std::function<DisplaySettings()> displaySettings; // read whenever rows are added
+    // A path given as a folder (or that cannot be read): it becomes the search folder.
+    std::function<void(const std::string&)> showSearchFolder;
+    std::function<void()> showRenameTab;
+};
+
+class FileListController : public QObject {
+    Q_OBJECT
+public:
+    // Creates lvFile as a child of `viewParent`.
+    FileListController(FileListHost host, QWidget* viewParent, QObject* parent = nullptr);
+    ~FileListController() override;
+
+    QTableView* view() const { return m_view; }
+    FileListModel* model() const { return m_model; }
+    QMenu* menu() const { return m_menu; }
+
+    // The context menu's commands, named as their objectName.
+    QAction* Open1 = nullptr;
+    QAction* P1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* N9 = nullptr;
+    QAction* N18 = nullptr;
+    QAction* N16 = nullptr;
+    QAction* N17 = nullptr;
+
+    // Where a mouse button last went down on the list, (-1, -1) until the first press; a drag starts from it.
+    QPoint DragStartPoint{-1, -1};
+
+    // Files listed since the list was last cleared; the search limit is tested against it.
+    int32_t ListedFileCount() const { return m_listedFileCount; }
+
+    // Appends a batch of a search's rows, raising the count by their number.
+    void appendListedRows(std::vector<FileListRow>&& rows);
+    // Removes rows naming the same file as a later row and lowers the count by their number, which it returns.
+    int RemoveDuplicateRows();
+    // Lists one file regardless of the filters and the limit; an earlier row of the same path goes, so
+    // the new row is the file's only one. False (nothing listed) when the path names no regular file
+    // or link to one.
+    bool addPath(const std::string& path);
+    // One dropped or command-line path: a folder (or a path that cannot be read) becomes the search
+    // folder; a file becomes a row, after which the list's menu and clear button come on and, with
+    // Focus set, the rename tab shows.
+    void AddDroppedPath(const std::string& path);
+    // The command-line paths in order, with the list hidden meanwhile; then the row-count status text.
+    void addPaths(const std::vector<std::string>& paths);
+
+    // While rows have been listed since the last clear, the context menu pops up and the clear button works.
+    void setRowsListed(bool on);
+    bool rowsListed() const { return m_rowsListed; }
+
+    // Column widths of section ColSize, read and written only while ColSize is on.
+    void restoreState(const IniFile& ini, const DisplaySettings& s);
+    void saveState(IniFile& ini, const DisplaySettings& s) const;
+
+public slots:
+    // Empties the list, turns the context menu and the clear button off, zeroes the count.
+    void ClearFileList();
+    // The clear command: ClearFileList and an empty status text.
+    void N9Click();
+    void SelectAll1Click();
+    void N11Click();
+    void lvFileDblClick();
+    void P1Click();
+    void N2Click();
+    void N18Click();
+    void N167Click();
+
+private:
+    void buildView(QWidget* viewParent);
+    void buildMenu();
+    DisplaySettings settings() const;
+
+    FileListHost m_host;
+    QTableView* m_view = nullptr;
+    FileListModel* m_model = nullptr;
+    QMenu* m_menu = nullptr;
+    int32_t m_listedFileCount = 0;
+    bool m_rowsListed = false;
+};
+
+} // namespace rinoza

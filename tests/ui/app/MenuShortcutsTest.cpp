@@ -1,0 +1,122 @@
+// The main menu's shortcuts act while a text field has the focus, as they would with a menu that sees
+// every key first; the field keeps the keys no enabled item claims.
+
+#include "app/TFrmMain.h"
+#include "filelist/ui/SearchTab.h"
+#include "rename/ui/RenameTab.h"
+#include "settings/IniFile.h"
+#include "support/TestSupport.h"
+#include "support/ui/QtTestSupport.h"
+#include "support/ui/ScriptedPrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+#include <memory>
+
+using namespace rinoza;
+
+class MenuShortcutsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> m_home;
+    std::unique_ptr<test::TempDir> m_work;
+    FixedClock m_clock{LocalDateTime{2026, 12, 6, 13, 45, 9, 0}};
+
+    // A window with two listed files and a history file, the focus in the given field.
+    std::unique_ptr<TFrmMain> openWithFocusIn(const QString& field) {
+        test::writeFile(*m_work / "a.txt", "a");
+        test::writeFile(*m_work / "b.txt", "b");
+        test::writeFile(historyFilePath(), "");
+        auto w = std::make_unique<TFrmMain>(std::vector<std::string>{*m_work / "a.txt", *m_work / "b.txt"}, &m_clock);
+        if (!test::showExposed(*w))
+            return nullptr;
+        QLineEdit* edit = field == QLatin1String("name") ? w->tbsFnd->cmbFndName->lineEdit() : w->tbsSet->edtReiBefore;
+        w->pgcMain->setCurrentWidget(field == QLatin1String("name") ? static_cast<QWidget*>(w->tbsFnd) : w->tbsSet);
+        w->activateWindow();
+        edit->setFocus();
+        QApplication::processEvents();
+        return w;
+    }
+
+private slots:
+    void init() {
+        m_home = std::make_unique<test::TempDir>();
+        m_work = std::make_unique<test::TempDir>();
+        qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path()));
+        qputenv("HOME", QByteArray::fromStdString(m_home->path()));
+    }
+
+    void menuKeysReachTheirItemsFromATextField_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("key");
+        for (const char* field : {"name", "example"})
+            for (const char* key : {"Ctrl+E", "Ctrl+Z", "Ctrl+O", "Ctrl+K", "Ctrl+A", "Ctrl+B", "Ctrl+L"})
+                QTest::newRow((std::string(field) + " " + key).c_str())
+                    << QString::fromLatin1(field) << QString::fromLatin1(key);
+    }
+
+    void menuKeysReachTheirItemsFromATextField() {
+        QFETCH(QString, field);
+        QFETCH(QString, key);
+        test::ScriptedPrompts prompts;
+        prompts.answer(mrCancel); // the undo question
+        auto w = openWithFocusIn(field);
+        QVERIFY(w);
+        // The name field is an editable drop-down: it holds the focus and hands keys to its line edit.
+        QWidget* focused = QApplication::focusWidget();
+        const auto fieldText = [&] {
+            return field == QLatin1String("name") ? w->tbsFnd->cmbFndName->currentText() : w->tbsSet->edtReiBefore->text();
+        };
+        QVERIFY(focused == w->tbsFnd->cmbFndName || focused == w->tbsSet->edtReiBefore);
+        const QString textBefore = fieldText();
+
+        QAction* item = nullptr;
+        for (QAction* a : {w->X1, w->N6, w->N5, w->N20, w->SelectAll1, w->N11, w->N8})
+            if (a->shortcut() == QKeySequence(key))
+                item = a;
+        QVERIFY(item);
+        QSignalSpy fired(item, &QAction::triggered);
+        const QKeyCombination combo = QKeySequence(key)[0];
+        QTest::keyClick(focused, combo.key(), combo.keyboardModifiers());
+
+        QCOMPARE(fired.count(), 1);
+        if (item == w->X1)
+            QVERIFY(!w->isVisible());
+        if (item == w->N6) {
+            QCOMPARE(prompts.asked.size(), std::size_t(1)); // the undo asks first
+            QCOMPARE(prompts.asked[0].buttons, MsgButtons::OkCancel);
+        }
+        if (item == w->SelectAll1 || item == w->N11)
+            QCOMPARE(w->lvFile->selectionModel()->selectedRows().size(), 2);
+        if (item == w->N8)
+            QCOMPARE(prompts.opened.size(), 1);
+        // The field did not act on the key itself (Ctrl+K would have cut the text, Ctrl+A selected it).
+        if (item != w->X1)
+            QCOMPARE(fieldText(), textBefore);
+    }
+
+    void aKeyOfADisabledItemStaysWithTheField() {
+        test::ScriptedPrompts prompts;
+        auto w = openWithFocusIn(QStringLiteral("example"));
+        QVERIFY(w);
+        QLineEdit* edit = w->tbsSet->edtReiBefore;
+        w->N6->setEnabled(false);
+        QSignalSpy fired(w->N6, &QAction::triggered);
+        QTest::keyClicks(edit, QStringLiteral("xy"));
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier); // the field's own undo of the typing
+        QCOMPARE(fired.count(), 0);
+        QCOMPARE(edit->text(), QStringLiteral("abcde.xyz"));
+        QVERIFY(prompts.asked.empty());
+    }
+};
+
+QTEST_MAIN(MenuShortcutsTest)
+#include "MenuShortcutsTest.moc"
