@@ -4,6 +4,8 @@
 // whole or in pieces, and the history grows at its end while a run writes it. Paths are bytes;
 // results are errno values (0 = success).
 
+#include "platform/Descriptor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -36,14 +38,9 @@ int replaceFileDurably(const std::string& path, std::string_view content, const 
 // survives the process being killed right after it.
 class AppendFile {
 public:
-    AppendFile() = default;
-    ~AppendFile(); // closes without flushing
-    AppendFile(AppendFile&& other) noexcept;
-    AppendFile& operator=(AppendFile&& other) noexcept;
-    AppendFile(const AppendFile&) = delete;
-    AppendFile& operator=(const AppendFile&) = delete;
+    // Destroying an open AppendFile closes it without flushing.
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd.valid(); }
 
     // Writes every byte, going on after short writes. Returns 0 or the errno of the write that
     // failed; `written` receives the bytes that reached the file, a failed call included.
@@ -57,7 +54,7 @@ public:
 
 private:
     friend int replaceFileDurably(const std::string&, std::string_view, const ReplaceOptions&, AppendFile*);
-    int m_fd = -1;
+    Descriptor m_fd;
 };
 
 // Reads a whole file into content. Returns 0 or an errno.

@@ -4,6 +4,7 @@
 // one above it, its names are read in large batches, and the kind of each entry comes from the
 // listing itself, so only links and entries of unknown kind cost a stat.
 
+#include "platform/Descriptor.h"
 #include "platform/FileSystem.h"
 
 #include <cstdint>
@@ -26,13 +27,8 @@ public:
     explicit OpenFolder(const std::string& path);
     // The folder `name` inside parent; links to folders are followed.
     OpenFolder(const OpenFolder& parent, const char* name);
-    ~OpenFolder();
-    OpenFolder(OpenFolder&& other) noexcept;
-    OpenFolder& operator=(OpenFolder&& other) noexcept;
-    OpenFolder(const OpenFolder&) = delete;
-    OpenFolder& operator=(const OpenFolder&) = delete;
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_fd.valid(); }
 
     // The device and inode that tell this folder from every other; false when unknown.
     bool identity(uint64_t& device, uint64_t& inode) const;
@@ -47,7 +43,7 @@ public:
     int stat(const char* name, const std::string& fullPath, FileInfo& info) const;
 
 private:
-    int m_fd = -1;
+    Descriptor m_fd;
 };
 
 } // namespace rinoza

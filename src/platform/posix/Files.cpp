@@ -75,59 +75,38 @@ int replaceFileDurably(const std::string& path, std::string_view content, const 
         return e;
     if (keepOpen) {
         keepOpen->close();
-        keepOpen->m_fd = tmp.release();
+        keepOpen->m_fd.reset(tmp.release());
     }
     return 0;
 }
 
-AppendFile::~AppendFile() {
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-AppendFile::AppendFile(AppendFile&& other) noexcept : m_fd(other.m_fd) {
-    other.m_fd = -1;
-}
-
-AppendFile& AppendFile::operator=(AppendFile&& other) noexcept {
-    if (this != &other) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = other.m_fd;
-        other.m_fd = -1;
-    }
-    return *this;
-}
-
 int AppendFile::append(std::string_view bytes, std::size_t* written) {
-    if (m_fd < 0) {
+    if (!m_fd.valid()) {
         if (written)
             *written = 0;
         return EBADF;
     }
-    return writeAll(m_fd, bytes, written);
+    return writeAll(m_fd.get(), bytes, written);
 }
 
 int AppendFile::truncate(int64_t size) {
-    if (m_fd < 0)
+    if (!m_fd.valid())
         return EBADF;
-    if (::ftruncate(m_fd, static_cast<off_t>(size)) != 0)
+    if (::ftruncate(m_fd.get(), static_cast<off_t>(size)) != 0)
         return errno;
-    if (::lseek(m_fd, static_cast<off_t>(size), SEEK_SET) < 0)
+    if (::lseek(m_fd.get(), static_cast<off_t>(size), SEEK_SET) < 0)
         return errno;
     return 0;
 }
 
 int AppendFile::close() {
-    if (m_fd < 0)
+    if (!m_fd.valid())
         return 0;
     int err = 0;
-    if (::fdatasync(m_fd) != 0 && errno != EINVAL && errno != EROFS)
+    if (::fdatasync(m_fd.get()) != 0 && errno != EINVAL && errno != EROFS)
         err = errno;
-    if (::close(m_fd) != 0 && err == 0 && errno != EINTR)
-        err = errno;
-    m_fd = -1;
-    return err;
+    const int closeErr = m_fd.reset();
+    return err ? err : closeErr;
 }
 
 int readFilePieces(const std::string& path, const std::function<void(std::string_view)>& onPiece) {

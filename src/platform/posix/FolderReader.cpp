@@ -27,30 +27,11 @@ OpenFolder::OpenFolder(const std::string& path)
     : m_fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
 
 OpenFolder::OpenFolder(const OpenFolder& parent, const char* name)
-    : m_fd(parent.m_fd < 0 ? -1 : ::openat(parent.m_fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
-
-OpenFolder::~OpenFolder() {
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-OpenFolder::OpenFolder(OpenFolder&& other) noexcept : m_fd(other.m_fd) {
-    other.m_fd = -1;
-}
-
-OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
-    if (this != &other) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = other.m_fd;
-        other.m_fd = -1;
-    }
-    return *this;
-}
+    : m_fd(parent.isOpen() ? ::openat(parent.m_fd.get(), name, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1) {}
 
 bool OpenFolder::identity(uint64_t& device, uint64_t& inode) const {
     struct stat st {};
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+    if (!isOpen() || ::fstat(m_fd.get(), &st) != 0)
         return false;
     device = static_cast<uint64_t>(st.st_dev);
     inode = static_cast<uint64_t>(st.st_ino);
@@ -58,12 +39,12 @@ bool OpenFolder::identity(uint64_t& device, uint64_t& inode) const {
 }
 
 int OpenFolder::read(const std::function<bool(const Entry&)>& visit) const {
-    if (m_fd < 0)
+    if (!isOpen())
         return EBADF;
     // Not zeroed: the kernel fills what is read.
     const std::unique_ptr<char[]> buf(new char[kBufferSize]);
     for (;;) {
-        const long n = ::syscall(SYS_getdents64, m_fd, buf.get(), kBufferSize);
+        const long n = ::syscall(SYS_getdents64, m_fd.get(), buf.get(), kBufferSize);
         if (n < 0)
             return errno;
         if (n == 0)
@@ -82,7 +63,7 @@ int OpenFolder::read(const std::function<bool(const Entry&)>& visit) const {
             if (type == DT_LNK || type == DT_UNKNOWN) {
                 struct stat st {};
                 e.looked = true;
-                if (::fstatat(m_fd, name, &st, 0) != 0)
+                if (::fstatat(m_fd.get(), name, &st, 0) != 0)
                     e.type = EntryType::Unknown;
                 else
                     e.type = S_ISDIR(st.st_mode) ? EntryType::Directory
@@ -98,7 +79,7 @@ int OpenFolder::read(const std::function<bool(const Entry&)>& visit) const {
 
 int OpenFolder::stat(const char* name, const std::string& fullPath, FileInfo& info) const {
     struct statx sx {};
-    if (::statx(m_fd, name, 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+    if (::statx(m_fd.get(), name, 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return errno;
     info = FileInfo{};
     info.name = name;
