@@ -65,6 +65,7 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
     }
     ReplaceOptions options;
     options.newFileMode = 0644;
+    m_size = 0;
     if (int err = replaceFileDurably(path, header, options, &m_file))
         return err;
     m_size = static_cast<int64_t>(header.size());
