@@ -1,6 +1,9 @@
 // Start-up time: from starting the rinoza process to its main window's first show (offscreen),
-// median of 15 runs, each with an empty settings folder of its own.
-//   startup [PATH_TO_RINOZA] [RUNS]     (default: ../rinoza beside this benchmark's folder, 15)
+// median of 15 runs, each with an empty settings folder of its own, compared in the same run with
+// startup_baseline, a plain Qt Widgets program that shows a main window with a table view (the two
+// are started by turns, so both meet the same machine).
+//   startup [PATH_TO_RINOZA] [RUNS] [PATH_TO_BASELINE]
+//   (defaults: ../rinoza beside this benchmark's folder, 15, startup_baseline beside this benchmark)
 // The program is run with RINOZA_EXIT_WHEN_SHOWN=1, which makes it print one line at its first show
 // and quit; the time is taken here, when that line arrives, so it includes loading the program.
 
@@ -19,14 +22,18 @@ extern char** environ;
 
 namespace {
 
-std::string defaultBinary() {
+std::string selfFolder() {
     char buf[4096];
     const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0)
-        return "rinoza";
-    std::string self(buf, static_cast<std::size_t>(n));
-    self = self.substr(0, self.rfind('/'));
-    return self.substr(0, self.rfind('/')) + "/rinoza";
+        return ".";
+    const std::string self(buf, static_cast<std::size_t>(n));
+    return self.substr(0, self.rfind('/'));
+}
+
+std::string defaultBinary() {
+    const std::string folder = selfFolder();
+    return folder.substr(0, folder.rfind('/')) + "/rinoza";
 }
 
 struct Run {
@@ -89,35 +96,55 @@ double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+struct Series {
+    std::vector<double> wall, inside;
+};
+
+void print(const char* what, const Series& s) {
+    std::printf("%s: process start to main window shown, median of %zu: %.1f ms (min %.1f, max %.1f; "
+                "main() to shown %.1f ms)\n",
+                what, s.wall.size(), median(s.wall), *std::min_element(s.wall.begin(), s.wall.end()),
+                *std::max_element(s.wall.begin(), s.wall.end()), median(s.inside));
+}
+
+// One start with an empty settings folder of its own; false when the program did not report its window.
+bool measure(const std::string& binary, Series& into) {
+    char tmpl[] = "/tmp/rinoza-startup-XXXXXX";
+    const char* home = mkdtemp(tmpl);
+    if (!home)
+        return false;
+    const Run r = runOnce(binary, home);
+    const std::string cleanup = std::string("rm -rf '") + home + "'";
+    if (std::system(cleanup.c_str()) != 0)
+        std::fprintf(stderr, "startup: could not remove %s\n", home);
+    if (r.wallMs < 0)
+        return false;
+    into.wall.push_back(r.wallMs);
+    into.inside.push_back(r.insideMs);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string binary = argc > 1 ? argv[1] : defaultBinary();
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
-    if (access(binary.c_str(), X_OK) != 0) {
-        std::fprintf(stderr, "startup: cannot run %s\n", binary.c_str());
-        return 2;
-    }
-    std::vector<double> wall, inside;
-    for (int i = 0; i < runs; ++i) {
-        char tmpl[] = "/tmp/rinoza-startup-XXXXXX";
-        const char* home = mkdtemp(tmpl);
-        if (!home)
+    const std::string baseline = argc > 3 ? argv[3] : selfFolder() + "/startup_baseline";
+    for (const std::string& b : {binary, baseline}) {
+        if (access(b.c_str(), X_OK) != 0) {
+            std::fprintf(stderr, "startup: cannot run %s\n", b.c_str());
             return 2;
-        const Run r = runOnce(binary, home);
-        const std::string cleanup = std::string("rm -rf '") + home + "'";
-        if (std::system(cleanup.c_str()) != 0)
-            std::fprintf(stderr, "startup: could not remove %s\n", home);
-        if (r.wallMs < 0) {
+        }
+    }
+    Series program, plain;
+    for (int i = 0; i < runs; ++i) {
+        if (!measure(binary, program) || !measure(baseline, plain)) {
             std::fprintf(stderr, "startup: run %d did not report its window\n", i + 1);
             return 1;
         }
-        wall.push_back(r.wallMs);
-        inside.push_back(r.insideMs);
     }
-    std::printf("startup: process start to main window shown, median of %d: %.1f ms "
-                "(min %.1f, max %.1f; main() to shown %.1f ms)\n",
-                runs, median(wall), *std::min_element(wall.begin(), wall.end()),
-                *std::max_element(wall.begin(), wall.end()), median(inside));
+    print("startup", program);
+    print("baseline (QMainWindow with a QTableView)", plain);
+    std::printf("startup ratio rinoza/baseline: %.2f\n", median(program.wall) / median(plain.wall));
     return 0;
 }

@@ -1,16 +1,12 @@
 #include "common/Myfunction.h"
 
 #include "common/TextCodec.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
 #include <limits>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace rinoza {
@@ -111,13 +107,10 @@ std::string FolderOfPath(const std::string& path, FileSystem& fs) {
 std::string GetLongPath(const std::string& path, FileSystem& fs) {
     std::string abs = path;
     if (abs.empty() || abs[0] != '/') {
-        std::vector<char> buf(4096);
-        while (!getcwd(buf.data(), buf.size())) {
-            if (errno != ERANGE)
-                throw std::runtime_error(kFileNotFound);
-            buf.resize(buf.size() * 2);
-        }
-        abs = joinPath(buf.data(), path);
+        const std::string cwd = currentFolder();
+        if (cwd.empty())
+            throw std::runtime_error(kFileNotFound);
+        abs = joinPath(cwd, path);
     }
     // Components are taken in order against the file system. Links stay as they are named, except
     // that ".." after a link goes up from where the link leads, as the kernel does.
@@ -134,14 +127,12 @@ std::string GetLongPath(const std::string& path, FileSystem& fs) {
         if (part == "..") {
             if (result.empty())
                 continue;
-            struct stat st {};
-            if (::lstat(result.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-                char* real = ::realpath(result.c_str(), nullptr);
-                if (!real)
+            FileInfo info;
+            if (fs.stat(result, info, false) == 0 && info.isSymlink) {
+                result = resolvedPath(result);
+                if (result.empty())
                     throw std::runtime_error(kFileNotFound);
-                result = real;
-                std::free(real);
-            } else if (::stat(result.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            } else if (fs.stat(result, info) != 0 || !info.isDirectory) {
                 throw std::runtime_error(kFileNotFound); // "file/.." names nothing
             }
             result = parentOf(result);
@@ -207,29 +198,16 @@ bool SetFileAttrBits(const std::string& path, bool changeReadOnly, bool changeAr
 }
 
 int64_t CountFileLines(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw std::system_error(errno, std::generic_category(), path);
     int64_t lines = 0;
     char last = '\n';
-    std::vector<char> buf(1 << 16);
-    for (;;) {
-        const ssize_t n = read(fd, buf.data(), buf.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int e = errno;
-            close(fd);
-            throw std::system_error(e, std::generic_category(), path);
-        }
-        if (n == 0)
-            break;
-        for (ssize_t k = 0; k < n; ++k)
-            if (buf[k] == '\n')
+    const int err = readFilePieces(path, [&](std::string_view piece) {
+        for (char c : piece)
+            if (c == '\n')
                 ++lines;
-        last = buf[n - 1];
-    }
-    close(fd);
+        last = piece.back();
+    });
+    if (err)
+        throw std::system_error(err, std::generic_category(), path);
     if (last != '\n')
         ++lines;
     return lines;

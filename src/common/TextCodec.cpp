@@ -3,6 +3,7 @@
 #include <memory>
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 #include <unicode/ustring.h>
 #include <vector>
@@ -20,6 +21,34 @@ struct ConverterCloser {
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 
+// The converter refuses the single byte 0x80, which Windows reads as U+0080; every other byte that
+// does not decode stops the conversion.
+void toUnicodeCallback(const void*, UConverterToUnicodeArgs* args, const char* codeUnits, int32_t length,
+                       UConverterCallbackReason reason, UErrorCode* err) {
+    if (reason > UCNV_IRREGULAR)
+        return;
+    if (length == 1 && static_cast<unsigned char>(codeUnits[0]) == 0x80) {
+        const UChar c = 0x80;
+        *err = U_ZERO_ERROR;
+        ucnv_cbToUWriteUChars(args, &c, 1, 0, err);
+    }
+}
+
+// The table rotates three control codes (0x1A gives U+001C, 0x1C U+007F, 0x7F U+001A); Windows maps
+// each to itself. No other byte sequence decodes to these code points.
+UChar windowsControlCode(UChar c) {
+    switch (c) {
+    case 0x1C:
+        return 0x1A;
+    case 0x7F:
+        return 0x1C;
+    case 0x1A:
+        return 0x7F;
+    default:
+        return c;
+    }
+}
+
 // One strict converter per thread: opening a converter for every name of a long list costs more
 // than the conversion itself.
 UConverter* cp932Converter() {
@@ -28,7 +57,7 @@ UConverter* cp932Converter() {
         ConverterPtr c(ucnv_open(kCp932Converter, &err));
         if (U_FAILURE(err))
             return ConverterPtr();
-        ucnv_setToUCallBack(c.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        ucnv_setToUCallBack(c.get(), toUnicodeCallback, nullptr, nullptr, nullptr, &err);
         if (U_FAILURE(err))
             return ConverterPtr();
         return c;
@@ -166,6 +195,8 @@ bool decodeCp932(std::string_view bytes, std::string& utf8) {
                                     static_cast<int32_t>(bytes.size()), &err);
     if (U_FAILURE(err))
         return false;
+    for (int32_t k = 0; k < n; ++k)
+        units[static_cast<std::size_t>(k)] = windowsControlCode(units[static_cast<std::size_t>(k)]);
     int32_t need = 0;
     err = U_ZERO_ERROR;
     u_strToUTF8(nullptr, 0, &need, units.data(), n, &err);

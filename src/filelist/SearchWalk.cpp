@@ -1,47 +1,37 @@
 #include "filelist/SearchWalk.h"
 
+#include "filelist/ListingOrder.h"
 #include "filelist/WildcardMatcher.h"
+#include "platform/FolderReader.h"
 #include "platform/Paths.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/StatxInfo.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <chrono>
 #include <cstring>
-#include <ctime>
-#include <dirent.h>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 #include <unordered_set>
 
 namespace rinoza {
 
 namespace {
 
-// The record layout of getdents64: inode (8 bytes), offset (8), record length (2), type (1), name.
-constexpr std::size_t kDirentReclen = 16;
-constexpr std::size_t kDirentType = 18;
-constexpr std::size_t kDirentName = 19;
-
 // Folder entries read between two looks at the stop flag and the clock.
 constexpr unsigned kEntriesPerCheck = 256;
 
 struct DevIno {
-    dev_t dev;
-    ino_t ino;
+    uint64_t dev;
+    uint64_t ino;
     bool operator==(const DevIno&) const = default;
 };
 
 struct DevInoHash {
     std::size_t operator()(const DevIno& k) const noexcept {
-        return std::hash<uint64_t>()(static_cast<uint64_t>(k.ino) * 0x9E3779B97F4A7C15ull ^
-                                     static_cast<uint64_t>(k.dev));
+        return std::hash<uint64_t>()(k.ino * 0x9E3779B97F4A7C15ull ^ k.dev);
     }
 };
 
-// The names of one folder, read once: its subfolders and its files whose names matched.
+// The names of one folder, read once: its subfolders and its files whose names matched, each kind
+// in listing order once sorted.
 struct Listing {
     std::string names; // NUL-separated
     std::vector<uint32_t> folders;
@@ -54,10 +44,43 @@ struct Listing {
     const char* at(uint32_t off) const { return names.c_str() + off; }
 };
 
+// Puts name offsets into listing order. The keys of all names go into one buffer, each made once.
+class ListingSorter {
+public:
+    void sort(const Listing& listing, std::vector<uint32_t>& offsets) {
+        if (offsets.size() < 2)
+            return;
+        m_keys.clear();
+        m_items.clear();
+        for (uint32_t off : offsets) {
+            const std::size_t start = m_keys.size();
+            appendListingKey(listing.at(off), m_keys);
+            m_items.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(m_keys.size() - start), off});
+        }
+        const std::u16string_view keys = m_keys;
+        std::sort(m_items.begin(), m_items.end(), [&](const Item& a, const Item& b) {
+            const int c = keys.substr(a.keyStart, a.keyLength).compare(keys.substr(b.keyStart, b.keyLength));
+            if (c != 0)
+                return c < 0;
+            return std::strcmp(listing.at(a.name), listing.at(b.name)) < 0; // names that differ in case only
+        });
+        for (std::size_t i = 0; i < m_items.size(); ++i)
+            offsets[i] = m_items[i].name;
+    }
+
+private:
+    struct Item {
+        uint32_t keyStart;
+        uint32_t keyLength;
+        uint32_t name;
+    };
+    std::u16string m_keys;
+    std::vector<Item> m_items;
+};
+
 int64_t monotonicMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -75,7 +98,7 @@ struct SearchWalk::Impl {
     std::vector<FileListRow> batch;
     std::unordered_set<DevIno, DevInoHash> visited;
     std::vector<std::unique_ptr<Listing>> levels;
-    std::vector<char> direntBuf = std::vector<char>(64 * 1024);
+    ListingSorter sorter;
     std::string currentFolder;
     std::string reportedFolder;
     int64_t lastPump = 0;
@@ -89,53 +112,36 @@ struct SearchWalk::Impl {
         return *levels[depth];
     }
 
-    // Reads every name of the open folder fd once. Entries whose kind the file system does not
-    // report, and links, are looked at with a stat that follows links. A folder may hold a great many
-    // entries, so the window gets its time slice in here too, and a stop ends the read (the caller
-    // sees the stop flag and lists nothing more).
-    void read(int fd, Listing& out) {
+    // Reads every name of the folder once and puts the files and subfolders in listing order. A
+    // folder may hold a great many entries, so the window gets its time slice in here too, and a stop
+    // ends the read (the caller sees the stop flag and lists nothing more).
+    void readListing(const OpenFolder& folder, Listing& out) {
         out.clear();
         const bool wantFolders = w.m_options.subfolders;
         unsigned sinceCheck = 0;
-        for (;;) {
-            long n = syscall(SYS_getdents64, fd, direntBuf.data(), direntBuf.size());
-            if (n <= 0)
-                return;
-            for (long pos = 0; pos < n;) {
-                const char* rec = direntBuf.data() + pos;
-                unsigned short reclen;
-                std::memcpy(&reclen, rec + kDirentReclen, sizeof reclen);
-                pos += reclen;
-                if (++sinceCheck >= kEntriesPerCheck) {
-                    sinceCheck = 0;
-                    if (pumpIfDue())
-                        return;
-                }
-                const char* name = rec + kDirentName;
-                if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-                    continue;
-                std::string_view nv(name);
-                unsigned char type = static_cast<unsigned char>(rec[kDirentType]);
-                if (type == DT_LNK || type == DT_UNKNOWN) {
-                    struct stat st {};
-                    const bool ok = fstatat(fd, name, &st, 0) == 0;
-                    if (pumpIfDue()) // a stat may wait on a slow or hung file system
-                        return;
-                    if (!ok)
-                        continue;
-                    type = S_ISDIR(st.st_mode) ? DT_DIR : (S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN);
-                }
-                if (type == DT_DIR) {
-                    if (wantFolders) {
-                        out.folders.push_back(static_cast<uint32_t>(out.names.size()));
-                        out.names.append(nv).push_back('\0');
-                    }
-                } else if (type == DT_REG && matcher.matches(nv)) {
-                    out.files.push_back(static_cast<uint32_t>(out.names.size()));
-                    out.names.append(nv).push_back('\0');
-                }
+        folder.read([&](const OpenFolder::Entry& e) {
+            if (++sinceCheck >= kEntriesPerCheck) {
+                sinceCheck = 0;
+                if (pumpIfDue())
+                    return false;
             }
-        }
+            if (e.looked && pumpIfDue()) // a stat may wait on a slow or hung file system
+                return false;
+            if (e.type == EntryType::Directory) {
+                if (wantFolders) {
+                    out.folders.push_back(static_cast<uint32_t>(out.names.size()));
+                    out.names.append(e.name).push_back('\0');
+                }
+            } else if (e.type == EntryType::File && matcher.matches(e.name)) {
+                out.files.push_back(static_cast<uint32_t>(out.names.size()));
+                out.names.append(e.name).push_back('\0');
+            }
+            return true;
+        });
+        if (w.m_stop)
+            return;
+        sorter.sort(out, out.files);
+        sorter.sort(out, out.folders);
     }
 
     void flush() {
@@ -174,27 +180,23 @@ struct SearchWalk::Impl {
         return w.m_stop;
     }
 
-    bool enter(int fd) {
-        struct stat st {};
-        if (fstat(fd, &st) != 0)
+    bool enter(const OpenFolder& folder) {
+        DevIno id{};
+        if (!folder.identity(id.dev, id.ino))
             return false;
-        return visited.insert(DevIno{st.st_dev, st.st_ino}).second;
+        return visited.insert(id).second;
     }
 
-    void listFiles(int fd, const std::string& folder, const Listing& listing) {
+    void listFiles(const OpenFolder& dir, const std::string& folder, const Listing& listing) {
         const SearchOptions& o = w.m_options;
         for (uint32_t off : listing.files) {
             tick(); // for every file, also those the filters pass over
             if (w.m_stop)
                 return;
             const char* name = listing.at(off);
-            struct statx sx {};
-            if (statx(fd, name, 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0 || !S_ISREG(sx.stx_mode))
-                continue;
             FileInfo info;
-            info.name = name;
-            fillFileInfo(sx, info);
-            overlayDosAttrib(joinPath(folder, info.name), info);
+            if (dir.stat(name, joinPath(folder, name), info) != 0 || !info.isRegular)
+                continue;
             if ((!o.showSystem && (info.attributes & AttrSystem)) ||
                 (!o.showHidden && (info.attributes & AttrHidden)) ||
                 (!o.showReadOnly && (info.attributes & AttrReadOnly)))
@@ -213,31 +215,26 @@ struct SearchWalk::Impl {
     }
 
     // A folder below the search folder: the folders beneath it first, then its own files.
-    void visit(int parentFd, const std::string& parent, const char* name, std::size_t depth) {
+    void visit(const OpenFolder& parentFolder, const std::string& parent, const char* name, std::size_t depth) {
         if (w.m_stop)
             return;
         std::string path = joinPath(parent, name);
-        int fd = openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
+        const OpenFolder folder(parentFolder, name);
+        if (!folder.isOpen() || !enter(folder))
             return;
-        if (!enter(fd)) {
-            close(fd);
-            return;
-        }
         currentFolder = path;
         Listing& listing = level(depth);
-        read(fd, listing);
+        readListing(folder, listing);
         for (uint32_t off : listing.folders) {
             if (w.m_stop)
                 break;
-            visit(fd, path, listing.at(off), depth + 1);
+            visit(folder, path, listing.at(off), depth + 1);
             tick();
         }
         if (!w.m_stop) {
             currentFolder = path;
-            listFiles(fd, path, listing);
+            listFiles(folder, path, listing);
         }
-        close(fd);
     }
 };
 
@@ -252,24 +249,23 @@ SearchResult SearchWalk::run(const std::string& folderText) {
     Impl impl(*this);
     impl.lastPump = monotonicMs();
     if (!m_stop) {
-        int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
+        const OpenFolder folder(root);
+        if (folder.isOpen()) {
             impl.currentFolder = root;
             if (m_callbacks.folderChanged) {
                 impl.reportedFolder = root;
                 m_callbacks.folderChanged(root);
             }
-            impl.enter(fd);
+            impl.enter(folder);
             Listing& listing = impl.level(0);
-            impl.read(fd, listing);
-            impl.listFiles(fd, root, listing);
+            impl.readListing(folder, listing);
+            impl.listFiles(folder, root, listing);
             for (uint32_t off : listing.folders) {
                 if (m_stop)
                     break;
-                impl.visit(fd, root, listing.at(off), 1);
+                impl.visit(folder, root, listing.at(off), 1);
                 impl.tick();
             }
-            close(fd);
         }
     }
     impl.flush();

@@ -2,8 +2,9 @@
 
 // The walk of a file search: lists the files of a folder, and optionally of every folder below it,
 // whose names match one wildcard pattern, as FileListRows in the list's order:
-//   the search folder's own files first; then depth first in listing order, where each folder's
-//   files come after the files of all folders beneath it (R: f1, A/a1, A/A1/x, B/b1 -> f1, x, a1, b1).
+//   the search folder's own files first; then depth first, where each folder's files come after the
+//   files of all folders beneath it (R: f1, A/a1, A/A1/x, B/b1 -> f1, x, a1, b1). Within a folder,
+//   files and subfolders go in the listing order of ListingOrder.h, whatever order the disk has.
 //
 // It runs on the caller's thread. The caller drives it through callbacks:
 //   - rows:          a batch of new rows, handed over on every time slice and at the end;

@@ -40,30 +40,25 @@ WildcardMatcher::WildcardMatcher(std::string_view pattern) {
     std::vector<char32_t> chars;
     for (std::size_t i = 0; i < pattern.size();)
         chars.push_back(nextUpper(pattern, i));
+    if (chars == std::vector<char32_t>{'*', '.', '*'})
+        chars = {'*'};
     for (std::size_t i = 0; i < chars.size(); ++i) {
-        char32_t c = chars[i];
-        if (c == '*')
+        const char32_t c = chars[i];
+        const char32_t next = i + 1 < chars.size() ? chars[i + 1] : 0;
+        if (c == '*' && (next == '.' || (endedInDot && i + 1 == chars.size()))) {
+            m_elements.push_back({Kind::DosStar, 0});
+            m_hasDosStar = true;
+        } else if (c == '*') {
             m_elements.push_back({Kind::Star, 0});
-        else if (c == '?')
+        } else if (c == '?') {
             m_elements.push_back({Kind::DosQm, 0});
-        else if (c == '.' && i + 1 < chars.size() && (chars[i + 1] == '*' || chars[i + 1] == '?'))
+        } else if (c == '.' && (next == '*' || next == '?')) {
             m_elements.push_back({Kind::DosDot, 0});
-        else
+        } else {
             m_elements.push_back({Kind::Char, c});
-    }
-    if (endedInDot) {
-        for (auto it = m_elements.rbegin(); it != m_elements.rend(); ++it) {
-            if (it->kind == Kind::Star) {
-                it->kind = Kind::DosStar;
-                m_hasDosStar = true;
-                break;
-            }
         }
     }
-    // "*" alone, or "*" ">" "*" ("*.*"), accept every name.
-    auto is = [&](std::size_t i, Kind k) { return m_elements[i].kind == k; };
-    m_everything = (m_elements.size() == 1 && is(0, Kind::Star)) ||
-                   (m_elements.size() == 3 && is(0, Kind::Star) && is(1, Kind::DosDot) && is(2, Kind::Star));
+    m_everything = m_elements.size() == 1 && m_elements[0].kind == Kind::Star;
 
     if (m_elements.size() < 64) {
         for (std::size_t i = 0; i < m_elements.size(); ++i) {

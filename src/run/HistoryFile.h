@@ -5,6 +5,7 @@
 // and read back unchanged.
 
 #include "platform/DateTime.h"
+#include "platform/Files.h"
 
 #include <array>
 #include <cstdint>
@@ -75,7 +76,7 @@ public:
     // Flushes the data to the disk and closes. Returns 0 or the first errno met.
     int close();
 
-    bool isOpen() const { return m_fd >= 0; }
+    bool isOpen() const { return m_file.isOpen(); }
     const std::string& path() const { return m_path; }
 
     // Reads a history file into lines. Lines split on LF; a CR before the LF is removed; a last line
@@ -92,7 +93,7 @@ private:
     // Writes bytes at the end and counts what reached the file, also when the write fails part way.
     int append(std::string_view bytes);
 
-    int m_fd = -1;
+    AppendFile m_file;
     std::string m_path;
     int64_t m_size = 0;
     int64_t m_lastRecordStart = -1;

@@ -1,18 +1,15 @@
 #include "settings/IniFile.h"
 
 #include "common/TextCodec.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 #include "platform/TextNumbers.h"
-#include "platform/posix/WriteAll.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
-#include <fcntl.h>
 #include <optional>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace rinoza {
 
@@ -132,47 +129,6 @@ std::optional<int> parseStoredInteger(std::string_view s) {
     return static_cast<int>(v);
 }
 
-bool readWholeFile(const std::string& path, std::string& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    out.clear();
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        out.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return true;
-}
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-// Makes a rename in a folder durable. The file is already complete, so failures are ignored: some
-// file systems cannot sync a folder.
-void syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 bool hasNonAscii(std::string_view s) {
     for (char c : s)
         if (static_cast<unsigned char>(c) >= 0x80)
@@ -206,22 +162,6 @@ std::string settingsText(std::string_view raw) {
     return std::string(raw);
 }
 
-mode_t currentUmask() {
-    const mode_t m = ::umask(0);
-    ::umask(m);
-    return m;
-}
-
-bool makeFolders(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const std::string parent = folderOf(path);
-    if (parent != path && parent != "." && !makeFolders(parent))
-        return false;
-    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 std::string envOrEmpty(const char* name) {
     const char* v = std::getenv(name);
     return v ? std::string(v) : std::string();
@@ -239,7 +179,7 @@ IniFile::IniFile(std::string path) : m_path(std::move(path)) {
 void IniFile::load() {
     m_lines.clear();
     std::string raw;
-    if (!readWholeFile(m_path, raw))
+    if (readWholeFile(m_path, raw) != 0)
         return;
     const std::string text = settingsText(raw);
     std::size_t start = 0;
@@ -384,22 +324,6 @@ void IniFile::endUpdate() {
 }
 
 void IniFile::save() {
-    // A settings file reached through a symbolic link is replaced where it really lies, so the link stays.
-    std::string target = m_path;
-    struct stat st {};
-    bool exists = ::lstat(m_path.c_str(), &st) == 0;
-    if (exists && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(m_path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-        exists = ::stat(target.c_str(), &st) == 0;
-    }
-    // A file without any write permission is refused for every user, root included: replacing it by a
-    // rename would silently defeat its protection.
-    if (exists && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
-        throw SettingsWriteError(m_path);
-
     std::string content;
     for (const std::string& line : m_lines) {
         content += line;
@@ -410,21 +334,9 @@ void IniFile::save() {
     // apart on the next reading; profile readers pass comment lines over, and the file keeps no BOM.
     if (settingsText(content) != content)
         content.insert(0, std::string(kOwnFileMark) + "\r\n");
-
-    std::string tmp = target + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(tmp.data());
-    if (fd < 0)
+    // A power cut leaves either the old file or the whole new one, never an empty one.
+    if (replaceFileDurably(m_path, content) != 0)
         throw SettingsWriteError(m_path);
-    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~currentUmask());
-    // The new content reaches the disk before the rename makes it the settings file, so a power cut
-    // leaves either the old file or the whole new one, never an empty one.
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        throw SettingsWriteError(m_path);
-    }
-    syncFolder(folderOf(target));
 }
 
 std::string settingsFolder() {
@@ -432,19 +344,15 @@ std::string settingsFolder() {
     if (!home.empty())
         return home;
 
-    if (char* exe = ::realpath("/proc/self/exe", nullptr)) {
-        const std::string folder = folderOf(exe);
-        std::free(exe);
-        if (::access(folder.c_str(), W_OK) == 0)
-            return folder;
-    }
+    if (const std::string folder = executableFolder(); !folder.empty() && canWriteInto(folder))
+        return folder;
 
     std::string config = envOrEmpty("XDG_CONFIG_HOME");
     // The XDG rules ignore a relative path here.
     if (config.empty() || config.front() != '/')
         config = envOrEmpty("HOME") + "/.config";
     const std::string folder = config + "/rinoza";
-    makeFolders(folder);
+    makePrivateFolders(folder);
     return folder;
 }
 

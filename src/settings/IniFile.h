@@ -43,7 +43,7 @@ public:
     // A settings file without any write permission is refused for every user, root included. Values that
     // begin or end with a blank or are enclosed in quotes are stored quoted so they read back unchanged;
     // line breaks in a value are stored as blanks. A file reached through a symbolic link is replaced
-    // where it lies, with its mode kept.
+    // where it lies (or created there, when the link dangles), with its mode kept.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);

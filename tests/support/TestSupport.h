@@ -45,7 +45,7 @@ std::vector<std::string> subfoldersInListingOrder(const std::string& dir);
 
 // Writes the small tree the search tests walk: f1.txt, A/a1.txt, A/A1/x.txt, B/b1.txt and B/skip.dat.
 // Returns the paths of its *.txt files in the order a search lists them: the folder's own files first,
-// then each subfolder in listing order, its subfolders' files before its own.
+// then each subfolder in name order, its subfolders' files before its own.
 std::vector<std::string> writeSearchTree(const TempDir& t);
 
 // Many folders with many files (d<n>/f<m>.txt), so that a search takes many time slices.

@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 #include "platform/posix/DosAttrib.h"
 #include "platform/posix/StatxInfo.h"
+#include "platform/posix/TemporaryFile.h"
 #include "platform/posix/Trash.h"
 #include "platform/posix/WriteAll.h"
 
@@ -219,6 +220,10 @@ int PosixFileSystem::stat(const std::string& path, FileInfo& info, bool followLi
 }
 
 int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+    return renameWithoutReplacing(from, to);
+}
+
+int renameWithoutReplacing(const std::string& from, const std::string& to) {
     int rc = renameat2NoReplace(from, to);
     if (rc == 0 || rc == EXDEV)
         return rc;
@@ -299,27 +304,12 @@ int PosixFileSystem::copyFile(const std::string& from, const std::string& to, bo
         return EAGAIN; // the source changed under us
     }
 
-    const std::string dir = parentOf(to);
-    std::string tmpName; // empty while the temporary file has no name (O_TMPFILE)
-    int out = open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    if (out < 0) {
-        if (!unsupported(errno) && errno != EISDIR) {
-            int e = errno;
-            close(in);
-            return e;
-        }
-        for (int attempt = 0; attempt < 100 && out < 0; ++attempt) {
-            tmpName = uniqueSiblingName(to);
-            out = open(tmpName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0600);
-            if (out < 0 && errno != EEXIST)
-                break;
-        }
-        if (out < 0) {
-            int e = errno;
-            close(in);
-            return e;
-        }
+    TemporaryFile tmp;
+    if (int e = tmp.create(to, 0600, true)) {
+        close(in);
+        return e;
     }
+    const int out = tmp.fd();
 
     int rc = copyData(in, out);
     if (!rc)
@@ -348,38 +338,12 @@ int PosixFileSystem::copyFile(const std::string& from, const std::string& to, bo
         if (futimens(out, times) != 0)
             rc = errno;
     }
-    if (!rc && fsync(out) != 0)
-        rc = errno;
     if (!rc)
         rc = fault("publish");
-    if (!rc) {
-        if (tmpName.empty()) {
-            char proc[64];
-            std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", out);
-            if (linkat(AT_FDCWD, proc, AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-                rc = errno;
-                if (rc == ENOENT && linkat(out, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0)
-                    rc = 0;
-            }
-        } else {
-            rc = renameNoReplace(tmpName, to);
-            if (rc == 0)
-                tmpName.clear();
-        }
-    }
+    if (!rc)
+        rc = tmp.publish(to, TemporaryFile::Publish::NoReplace);
     close(in);
-    close(out);
-    if (!tmpName.empty())
-        unlink(tmpName.c_str());
-    if (rc)
-        return rc;
-    // The new name is durable once its folder is.
-    int d = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (d >= 0) {
-        fsync(d);
-        close(d);
-    }
-    return 0;
+    return rc;
 }
 
 int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
@@ -514,6 +478,10 @@ int PosixFileSystem::setAttributes(const std::string& path, uint32_t mask, uint3
 }
 
 int PosixFileSystem::makeDirectories(const std::string& path) {
+    return makeFolderChain(path, 0777);
+}
+
+int makeFolderChain(const std::string& path, mode_t mode) {
     if (path.empty())
         return ENOENT;
     std::size_t pos = 0;
@@ -521,7 +489,7 @@ int PosixFileSystem::makeDirectories(const std::string& path) {
         pos = path.find('/', pos + 1);
         const std::string part = path.substr(0, pos);
         if (!part.empty() && part != "/" && part.back() != '/') {
-            if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+            if (mkdir(part.c_str(), mode) != 0 && errno != EEXIST) {
                 int e = errno;
                 struct stat st {};
                 if (::stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))

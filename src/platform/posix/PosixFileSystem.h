@@ -38,6 +38,13 @@ private:
 // archive set, system clear; read-only and directory from the mode.
 uint32_t defaultAttributes(std::string_view name, mode_t mode);
 
+// The rename of PosixFileSystem::renameNoReplace, which never replaces an existing target.
+int renameWithoutReplacing(const std::string& from, const std::string& to);
+
+// Creates a folder and every missing parent, from the top down, with permission bits `mode` (the
+// umask applies). 0 when the folder exists afterwards.
+int makeFolderChain(const std::string& path, mode_t mode);
+
 // A name in the same folder that does not exist yet, for a temporary file (".<name>.rinoza-<random>").
 std::string uniqueSiblingName(const std::string& path);
 

@@ -22,10 +22,8 @@ bool isUnreserved(unsigned char c) {
 std::string absolutePath(const std::string& path) {
     if (!path.empty() && path[0] == '/')
         return path;
-    char buf[4096];
-    if (!getcwd(buf, sizeof buf))
-        return path;
-    return joinPath(buf, path);
+    const std::string cwd = currentFolder();
+    return cwd.empty() ? path : joinPath(cwd, path);
 }
 
 // Where a file really lies: its folder with every link resolved, its own name kept (a link is trashed

@@ -52,7 +52,28 @@ TEST(TextCodec, Cp932DecodingMapsLikeWindows) {
     }
     std::string out;
     EXPECT_FALSE(decodeCp932("\x95", out)) << "a lead byte without its trail";
+    EXPECT_FALSE(decodeCp932("\xA0", out)) << "an unassigned single byte";
     EXPECT_FALSE(decodeCp932("ab\x81\x20", out)) << "an invalid trail byte";
+}
+
+TEST(TextCodec, Cp932ControlBytesAndByte80DecodeToThemselves) {
+    const struct {
+        std::string cp932;
+        std::string utf8;
+    } rows[] = {
+        {"\x1A", "\x1A"},
+        {"\x1C", "\x1C"},
+        {"\x7F", "\x7F"},
+        {"\x80", "\xC2\x80"},
+        {"a\x1A\x1C\x7F\x80\x95\x5C", "a\x1A\x1C\x7F\xC2\x80表"},
+        {"\x81\x80", "÷"}, // 0x80 as a trail byte stays part of its character
+    };
+    for (const auto& r : rows) {
+        std::string out;
+        ASSERT_TRUE(decodeCp932(r.cp932, out)) << testing::PrintToString(r.cp932);
+        EXPECT_EQ(out, r.utf8) << testing::PrintToString(r.cp932);
+    }
+    EXPECT_EQ(displayText("\x80\x95\x5C"), "\xC2\x80表");
 }
 
 TEST(TextCodec, DisplayTextAndTextFiles) {

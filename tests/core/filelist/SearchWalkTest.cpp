@@ -229,6 +229,28 @@ TEST(SearchWalk, unreadableFolderIsSkippedSilently) {
     EXPECT_EQ(paths(c.rows), std::vector<std::string>{t / "ok/a.txt"});
 }
 
+TEST(SearchWalk, eachFolderListsItsFilesAndEntersItsFoldersInNameOrder) {
+    // Upper-cased UTF-16 code units: digits before letters before "_", a surrogate pair before
+    // half-width katakana; a name that is not UTF-8 by its CP932 reading, else by its bytes.
+    const std::vector<std::string> ordered = {
+        "10.txt", "9.txt", "A.txt", "a.txt", "a1.txt", "b.txt", "Z.txt", "_x.txt", "ä.txt",
+        "\xFF\xFE.txt", "日.txt", "\x95\x5C.txt" /* 表 */, "😀.txt", "ｱ.txt"};
+    TempDir t;
+    for (auto it = ordered.rbegin(); it != ordered.rend(); ++it)
+        writeFile(t / *it, "");
+    for (const char* folder : {"c", "A", "b"})
+        writeFile(t / (std::string(folder) + "/x.txt"), "");
+    std::vector<std::string> want;
+    for (const std::string& name : ordered)
+        want.push_back(t / name);
+    for (const char* folder : {"A", "b", "c"})
+        want.push_back(t / (std::string(folder) + "/x.txt"));
+
+    Collected c;
+    SearchWalk(SearchOptions{}, collectInto(c)).run(t.path());
+    EXPECT_EQ(paths(c.rows), want);
+}
+
 TEST(SearchWalk, missingFolderAndRootFolderText) {
     Collected c;
     SearchResult r = SearchWalk(SearchOptions{}, collectInto(c)).run("/nonexistent-rinoza-folder");

@@ -53,6 +53,37 @@ INSTANTIATE_TEST_SUITE_P(
         // An empty pattern (or one of dots only) matches nothing.
         MatchCase{"", "a", false}, MatchCase{"..", "a", false}));
 
+// The rewrite of "*" before a dot, "?" and "." before a wildcard, against names with several dots,
+// none, a leading one and a trailing one.
+INSTANTIATE_TEST_SUITE_P(
+    DosRewrite, WildcardMatcherTable,
+    ::testing::Values(
+        MatchCase{"*.?", "a.b", true}, MatchCase{"*.?", "a", true}, MatchCase{"*.?", "a.bc", false},
+        MatchCase{"*.?", "a.b.c", true}, MatchCase{"*.?", ".x", true}, MatchCase{"*.?", "a.", true},
+        MatchCase{"*.??", "a.tx", true}, MatchCase{"*.??", "a.t", true}, MatchCase{"*.??", "a.txt", false},
+        MatchCase{"*.??", "ab", true},
+        MatchCase{"*.???", "a.txt", true}, MatchCase{"*.???", "a.tx", true}, MatchCase{"*.???", "a", true},
+        MatchCase{"*.???", "a.b.txt", true}, MatchCase{"*.???", "photo.jpeg", false},
+        MatchCase{"*.???", "archive.tar.gz", true},
+        MatchCase{"*.", "Makefile", true}, MatchCase{"*.", ".bashrc", false}, MatchCase{"*.", "a.b.c", false},
+        MatchCase{"*.", "trailing.", false},
+        MatchCase{"?.*", "a.txt", true}, MatchCase{"?.*", "a", true}, MatchCase{"?.*", "ab.txt", false},
+        MatchCase{"?.*", "a.b.c", true}, MatchCase{"?.*", ".txt", true},
+        MatchCase{"*.t??", "a.txt", true}, MatchCase{"*.t??", "a.t", true}, MatchCase{"*.t??", "a.tgz.bak", false},
+        MatchCase{"*.t??", "a.b.tar", true}, MatchCase{"*.t??", "a.exe", false}, MatchCase{"*.t??", "at", false},
+        MatchCase{"a*.*", "abc", true}, MatchCase{"a*.*", "abc.txt", true}, MatchCase{"a*.*", "a", true},
+        MatchCase{"a*.*", "a.b.c", true}, MatchCase{"a*.*", "b.a", false},
+        MatchCase{"???", "abc", true}, MatchCase{"???", "ab", true}, MatchCase{"???", "abcd", false},
+        MatchCase{"???", "a.b", false},
+        MatchCase{"*.txt", "a.b.txt", true}, MatchCase{"*.txt", "a.txt.bak", false}, MatchCase{"*.txt", ".txt", true},
+        MatchCase{"*.tar.gz", "a.b.tar.gz", true}, MatchCase{"*.tar.gz", "a.tar.gz", true},
+        MatchCase{"x*.y*.z", "x.a.y.b.z", true}, MatchCase{"x*.y*.z", "x1.y2.z", true},
+        // A pattern that ended in a dot: its last "*" stops before the last dot only when it ends the pattern.
+        MatchCase{"ab*.", "abc", true}, MatchCase{"ab*.", "ab.c", false}, MatchCase{"*a.", "x.a", true},
+        MatchCase{"*a.", "xa", true},
+        MatchCase{"?.?", "a.b", true}, MatchCase{"?.?", "a", true}, MatchCase{"?.?", "ab", false},
+        MatchCase{"?.?", ".a", true}));
+
 TEST(WildcardMatcher, longPatternsMatchLikeShortOnes) {
     // More than 64 elements takes the general path.
     std::string name(70, 'x');

@@ -65,10 +65,12 @@ TEST(IniFileDurability, ContentIsSyncedBeforeTheRenameAndTheFolderAfterIt) {
     ASSERT_NE(realDir, nullptr);
     const std::string folder = realDir;
     std::free(realDir);
-    const std::string tempPrefix = "fsync " + folder + "/rinoza.ini.tmp-";
+    // The new content is written to a temporary file beside the settings file.
+    const std::string tempPrefix = "fsync " + folder + "/";
     ASSERT_EQ(calls[0].compare(0, tempPrefix.size(), tempPrefix), 0) << calls[0];
-    const std::string tempSuffix = calls[0].substr(tempPrefix.size());
-    EXPECT_EQ(calls[1], "rename " + path + ".tmp-" + tempSuffix + " -> " + path);
+    const std::string tempName = calls[0].substr(tempPrefix.size());
+    EXPECT_NE(tempName, "rinoza.ini");
+    EXPECT_EQ(calls[1], "rename " + dir.path() + "/" + tempName + " -> " + path);
     EXPECT_EQ(calls[2], "fsync " + folder);
     EXPECT_EQ(IniFile(path).ReadInteger("Window", "Top", 0), 2);
 }

@@ -220,6 +220,18 @@ TEST(IniFileWrite, WriteThroughASymbolicLinkKeepsTheLink) {
     EXPECT_EQ(IniFile(real).ReadInteger("Window", "Top", 0), 3);
 }
 
+TEST(IniFileWrite, ALinkToAMissingFileGetsTheSettingsWhereItPoints) {
+    TempDir dir;
+    test::makeDirs(dir / "real");
+    const std::string link = dir / "link.ini";
+    ASSERT_EQ(::symlink("real/rinoza.ini", link.c_str()), 0);
+    IniFile(link).WriteInteger("Window", "Top", 4);
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(IniFile(dir / "real/rinoza.ini").ReadInteger("Window", "Top", 0), 4);
+}
+
 TEST(IniFileWrite, RefusedWritesThrowWithThePathAndChangeNothing) {
     TempDir dir;
     // A read-only settings file is refused for every user, root included.

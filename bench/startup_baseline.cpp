@@ -1,0 +1,54 @@
+// The baseline of the start-up benchmark: the least a Qt Widgets program with a main window and a
+// table view does to show itself. Under RINOZA_EXIT_WHEN_SHOWN it reports its first show as rinoza
+// does ("shown <ms> ms after main") and quits.
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QShowEvent>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const auto g_start = std::chrono::steady_clock::now();
+
+class Window : public QMainWindow {
+public:
+    explicit Window(bool exitWhenShown) : m_exitWhenShown(exitWhenShown) {}
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMainWindow::showEvent(event);
+        if (!m_exitWhenShown)
+            return;
+        m_exitWhenShown = false;
+        std::printf("shown %.1f ms after main\n",
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - g_start).count());
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+
+private:
+    bool m_exitWhenShown;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const char* exitEnv = std::getenv("RINOZA_EXIT_WHEN_SHOWN");
+    Window window(exitEnv && *exitEnv && std::strcmp(exitEnv, "0") != 0);
+    QStandardItemModel model(0, 8);
+    auto* view = new QTableView;
+    view->setModel(&model);
+    window.setCentralWidget(view);
+    window.resize(800, 600);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,203 @@
+#include "platform/Files.h"
+#include "platform/FolderReader.h"
+#include "platform/Paths.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace rinoza;
+using namespace rinoza::test;
+
+namespace {
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+// Sets an environment variable for one scope, or removes it (value nullptr).
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        m_had = std::getenv(name) != nullptr;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { m_had ? ::setenv(m_name, m_old.c_str(), 1) : ::unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
+} // namespace
+
+TEST(ReplaceFileDurably, ReplacesOrRefusesByWhatIsThere) {
+    // Each case: how the path is prepared, the error, and where the new content lands then.
+    struct Case {
+        const char* what;
+        void (*prepare)(const TempDir&);
+        int error;
+        const char* written; // relative to the folder; nullptr when nothing may change
+    };
+    const Case cases[] = {
+        {"no file yet", [](const TempDir&) {}, 0, "f"},
+        {"a file", [](const TempDir& t) { writeFile(t / "f", "old"); }, 0, "f"},
+        {"a link to a file elsewhere",
+         [](const TempDir& t) {
+             writeFile(t / "sub/real", "old");
+             ASSERT_EQ(::symlink("sub/real", (t / "f").c_str()), 0);
+         },
+         0, "sub/real"},
+        {"a dangling link",
+         [](const TempDir& t) {
+             makeDirs(t / "sub");
+             ASSERT_EQ(::symlink("sub/new", (t / "f").c_str()), 0);
+         },
+         0, "sub/new"},
+        {"a read-only file, for root too",
+         [](const TempDir& t) {
+             writeFile(t / "f", "old");
+             ASSERT_EQ(::chmod((t / "f").c_str(), 0444), 0);
+         },
+         EACCES, nullptr},
+        {"a folder", [](const TempDir& t) { makeDirs(t / "f"); }, EISDIR, nullptr},
+        {"a pipe", [](const TempDir& t) { ASSERT_EQ(::mkfifo((t / "f").c_str(), 0644), 0); }, EEXIST, nullptr},
+        {"a link loop", [](const TempDir& t) { ASSERT_EQ(::symlink("f", (t / "f").c_str()), 0); }, ELOOP, nullptr},
+        {"a missing folder", [](const TempDir&) {}, ENOENT, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir t;
+        c.prepare(t);
+        const auto before = snapshotTree(t.path());
+        const std::string path = c.error == ENOENT ? t / "missing/f" : t / "f";
+        EXPECT_EQ(replaceFileDurably(path, "new\r\n"), c.error);
+        if (c.written) {
+            EXPECT_EQ(readFile(t / c.written), "new\r\n");
+            auto after = snapshotTree(t.path());
+            after.erase(c.written);
+            auto expected = before;
+            expected.erase(c.written);
+            EXPECT_EQ(after, expected) << "nothing else changes, no temporary stays";
+        } else {
+            EXPECT_EQ(snapshotTree(t.path()), before);
+        }
+        ::chmod((t / "f").c_str(), 0644);
+    }
+}
+
+TEST(ReplaceFileDurably, KeepsTheModeOfTheOldFileAndGivesANewOneTheModeAsked) {
+    TempDir t;
+    writeFile(t / "old", "x");
+    ASSERT_EQ(::chmod((t / "old").c_str(), 0604), 0);
+    ASSERT_EQ(replaceFileDurably(t / "old", "y"), 0);
+    EXPECT_EQ(modeOf(t / "old"), 0604u);
+
+    const mode_t mask = ::umask(022);
+    ReplaceOptions o;
+    o.newFileMode = 0640;
+    EXPECT_EQ(replaceFileDurably(t / "new", "y", o), 0);
+    ::umask(mask);
+    EXPECT_EQ(modeOf(t / "new"), 0640u);
+}
+
+TEST(ReplaceFileDurably, KeptOpenTheFileGrowsAndIsCutBack) {
+    TempDir t;
+    AppendFile f;
+    ASSERT_EQ(replaceFileDurably(t / "h", "head\n", {}, &f), 0);
+    ASSERT_TRUE(f.isOpen());
+    std::size_t written = 0;
+    EXPECT_EQ(f.append("one\n", &written), 0);
+    EXPECT_EQ(written, 4u);
+    EXPECT_EQ(f.truncate(5), 0);
+    EXPECT_EQ(f.append("two\n"), 0);
+    EXPECT_EQ(f.close(), 0);
+    EXPECT_FALSE(f.isOpen());
+    EXPECT_EQ(f.append("late"), EBADF);
+    EXPECT_EQ(readFile(t / "h"), "head\ntwo\n");
+
+    std::string content;
+    EXPECT_EQ(readWholeFile(t / "h", content), 0);
+    EXPECT_EQ(content, "head\ntwo\n");
+    EXPECT_EQ(readWholeFile(t / "none", content), ENOENT);
+}
+
+TEST(Paths, HomeFolderFromTheEnvironmentElseTheAccount) {
+    const passwd* pw = ::getpwuid(::getuid());
+    std::string account = pw && pw->pw_dir && *pw->pw_dir ? pw->pw_dir : "/";
+    while (account.size() > 1 && account.back() == '/')
+        account.pop_back();
+    const struct {
+        const char* home;
+        std::string expected;
+    } rows[] = {
+        {"/home/u", "/home/u"}, {"/home/u//", "/home/u"}, {"/", "/"}, {"", account}, {nullptr, account},
+    };
+    for (const auto& r : rows) {
+        ScopedEnv env("HOME", r.home);
+        EXPECT_EQ(homeFolder(), r.expected) << (r.home ? r.home : "(unset)");
+    }
+}
+
+TEST(Paths, CurrentFolderIsTheWorkingFolderOrNothing) {
+    const std::string before = currentFolder();
+    ASSERT_FALSE(before.empty());
+    {
+        TempDir t;
+        makeDirs(t / "gone");
+        ASSERT_EQ(::chdir((t / "gone").c_str()), 0);
+        EXPECT_EQ(currentFolder(), resolvedPath(t / "gone"));
+        ASSERT_EQ(::rmdir((t / "gone").c_str()), 0);
+        EXPECT_EQ(currentFolder(), "");
+    }
+    ASSERT_EQ(::chdir(before.c_str()), 0);
+}
+
+TEST(OpenFolder, TellsEachKindAndResolvesLinks) {
+    TempDir t;
+    writeFile(t / "file", "");
+    makeDirs(t / "dir");
+    ASSERT_EQ(::symlink("dir", (t / "dirlink").c_str()), 0);
+    ASSERT_EQ(::symlink("file", (t / "filelink").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", (t / "dangling").c_str()), 0);
+    ASSERT_EQ(::mkfifo((t / "pipe").c_str(), 0644), 0);
+
+    const OpenFolder folder(t.path());
+    ASSERT_TRUE(folder.isOpen());
+    std::map<std::string, std::pair<EntryType, bool>> seen;
+    EXPECT_EQ(folder.read([&](const OpenFolder::Entry& e) {
+        seen[std::string(e.name)] = {e.type, e.looked};
+        return true;
+    }),
+              0);
+    const std::map<std::string, std::pair<EntryType, bool>> want = {
+        {"file", {EntryType::File, false}},        {"dir", {EntryType::Directory, false}},
+        {"dirlink", {EntryType::Directory, true}}, {"filelink", {EntryType::File, true}},
+        {"dangling", {EntryType::Unknown, true}},  {"pipe", {EntryType::Other, false}},
+    };
+    EXPECT_EQ(seen, want);
+
+    const OpenFolder inner(folder, "dirlink");
+    uint64_t d1 = 0, i1 = 0, d2 = 0, i2 = 0;
+    ASSERT_TRUE(inner.identity(d1, i1));
+    ASSERT_TRUE(OpenFolder(folder, "dir").identity(d2, i2));
+    EXPECT_EQ(std::make_pair(d1, i1), std::make_pair(d2, i2));
+    EXPECT_FALSE(OpenFolder(folder, "file").isOpen());
+
+    FileInfo info;
+    ASSERT_EQ(folder.stat("filelink", t / "filelink", info), 0);
+    EXPECT_TRUE(info.isRegular);
+    EXPECT_EQ(info.name, "filelink");
+    EXPECT_EQ(folder.stat("dangling", t / "dangling", info), ENOENT);
+}
