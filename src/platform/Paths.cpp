@@ -1,5 +1,9 @@
 #include "platform/Paths.h"
 
+#include <cerrno>
+#include <unistd.h>
+#include <vector>
+
 namespace rinoza {
 
 std::string joinPath(std::string_view folder, std::string_view name) {
@@ -28,6 +32,16 @@ std::string baseNameOf(std::string_view path) {
         return "";
     auto pos = path.rfind('/');
     return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+std::string currentFolder() {
+    std::vector<char> buf(4096);
+    while (::getcwd(buf.data(), buf.size()) == nullptr) {
+        if (errno != ERANGE)
+            return {};
+        buf.resize(buf.size() * 2);
+    }
+    return std::string(buf.data());
 }
 
 } // namespace rinoza

@@ -14,4 +14,8 @@ std::string parentOf(std::string_view path);
 // The last component of a path ("/a/b.txt" -> "b.txt"; "/" -> "").
 std::string baseNameOf(std::string_view path);
 
+// The process's current folder, its bytes as the system gives them; empty when it cannot be read
+// (removed, or not reachable any more).
+std::string currentFolder();
+
 } // namespace rinoza
