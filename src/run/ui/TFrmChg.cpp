@@ -4,6 +4,9 @@
 #include "common/ui/UserPrompts.h"
 #include "run/ui/DropDownComboBox.h"
 #include "common/ui/TFolderDialog.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "run/RunPaths.h"
 #include "settings/IniFile.h"
 
 #include <QAbstractItemView>
@@ -26,10 +29,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace rinoza {
@@ -47,17 +47,6 @@ void openHelp(int context) {
     QUrl url = QUrl::fromLocalFile(manual);
     url.setFragment(QStringLiteral("context-") + QString::number(context));
     prompts().openUrl(url.toString(QUrl::FullyEncoded));
-}
-
-// The working folder's bytes, as the system gives them.
-std::string currentFolder() {
-    std::vector<char> buf(PATH_MAX);
-    while (::getcwd(buf.data(), buf.size()) == nullptr) {
-        if (errno != ERANGE)
-            return {};
-        buf.resize(buf.size() * 2);
-    }
-    return std::string(buf.data());
 }
 
 QString shown(const std::string& folder) {
@@ -274,7 +263,11 @@ void TFrmChg::SaveDialogSettings() {
 }
 
 void TFrmChg::acStartExecute() {
-    PushFolderHistory(destinationBytes());
+    // A folder typed as "backup" is the one in the current folder; the history and the run keep it so,
+    // since the undo follows absolute paths only.
+    const std::string folder = absolutePath(destinationBytes(), currentFolder(), systemFileSystem());
+    setField(folder);
+    PushFolderHistory(folder);
     try {
         SaveDialogSettings();
     } catch (const SettingsWriteError& e) {
