@@ -128,8 +128,9 @@ bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
 RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
                                         HistoryFile& history, int32_t& serial, RunResult& result) {
     const bool inPlace = request.method == RenameMethod::RenameOnly;
-    // A row added by a relative path (the command line's a.txt) is taken from the current folder.
-    if (!row.folder.starts_with('/'))
+    // A row added by a relative path (the command line's a.txt) is taken from the current folder, one
+    // found below a folder typed with ".." from where that leads.
+    if (!isRecordablePath(row.folder))
         row.folder = absolutePath(row.folder, m_cwd, m_fs);
     const std::string& targetFolder = inPlace ? row.folder : m_destination;
     // Built before any check, so a refused row still uses up its serial number.

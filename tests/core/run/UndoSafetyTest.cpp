@@ -191,22 +191,27 @@ TEST_F(Safety, TheHistoryIsNeverARowOfTheRun) {
 
 TEST_F(Safety, RelativeRowsAndDestinationsAreRecordedAbsolute) {
     writeFile(dir / "work/a.txt", "A");
+    writeFile(dir / "work/b.dat", "B");
     makeDirs(dir / "work/backup");
     {
         InFolder in(dir / "work");
-        // The command line's "a.txt" gives a row in folder ".".
-        std::vector<FileListRow> rows{*addedPathRow("a.txt", false)};
+        // The command line's "a.txt" gives a row in folder "."; a search of a folder typed with ".."
+        // gives rows below that text.
+        std::vector<FileListRow> rows{*addedPathRow("a.txt", false), rowFor(dir / "work/b.dat")};
         ASSERT_EQ(rows[0].folder, ".");
+        rows[1].folder = dir / "work/backup/..";
         const RunResult result = run(rows, RenameMethod::RenameAndCopy, "./backup/", fixedName("copy"));
-        EXPECT_EQ(result.renamed, 1);
+        EXPECT_EQ(result.renamed, 2);
         EXPECT_EQ(rows[0].folder, dir / "work/backup");
     }
     const auto l = lines();
-    EXPECT_EQ(std::vector<std::string>(l.end() - 2, l.end()),
-              (std::vector<std::string>{"[B]" + (dir / "work/a.txt"), "[A]" + (dir / "work/backup/copy.txt")}));
+    EXPECT_EQ(std::vector<std::string>(l.end() - 4, l.end()),
+              (std::vector<std::string>{"[B]" + (dir / "work/a.txt"), "[A]" + (dir / "work/backup/copy.txt"),
+                                        "[B]" + (dir / "work/b.dat"), "[A]" + (dir / "work/backup/copy.dat")}));
     // Undone from another folder.
-    EXPECT_EQ(undo().statusText(), "1/1個が変名を戻されました。");
+    EXPECT_EQ(undo().statusText(), "2/2個が変名を戻されました。");
     EXPECT_FALSE(pathExists(dir / "work/backup/copy.txt"));
+    EXPECT_FALSE(pathExists(dir / "work/backup/copy.dat"));
     EXPECT_EQ(readFile(dir / "work/a.txt"), "A");
 }
 
