@@ -25,7 +25,9 @@ namespace {
 
 using Timer = std::chrono::steady_clock;
 
-double secondsSince(Timer::time_point t0) { return std::chrono::duration<double>(Timer::now() - t0).count(); }
+double secondsSince(Timer::time_point t0) {
+    return std::chrono::duration<double>(Timer::now() - t0).count();
+}
 
 void makeFiles(const std::string& dir, const std::vector<std::string>& names, std::size_t bytes) {
     std::filesystem::create_directories(dir);

@@ -92,9 +92,8 @@ TEST_F(Safety, ASecondUndoAfterAChainRestoresNothing) {
     // The run renamed 3 to 5, 1 to 4, then 4 to 3 (the last row took the name the first one freed).
     writeFile(dir / "5.txt", "three");
     writeFile(dir / "3.txt", "one");
-    const auto history = historyOf("[Changed]", {{dir / "3.txt", dir / "5.txt"},
-                                                 {dir / "1.txt", dir / "4.txt"},
-                                                 {dir / "4.txt", dir / "3.txt"}});
+    const auto history = historyOf(
+        "[Changed]", {{dir / "3.txt", dir / "5.txt"}, {dir / "1.txt", dir / "4.txt"}, {dir / "4.txt", dir / "3.txt"}});
     writeFile(historyPath, crlfLines(history));
 
     EXPECT_EQ(undo().statusText(), "3/3個が変名を戻されました。");
@@ -124,7 +123,8 @@ TEST_F(Safety, AfterAPartialUndoOnlyTheRestGoesBack) {
     EXPECT_EQ(readFile(dir / "b"), "a new b");
     EXPECT_EQ(readFile(dir / "c"), "was c");
     const auto l = lines();
-    EXPECT_EQ(std::vector<std::string>(l.end() - 2, l.end()), (std::vector<std::string>{"{戻し済み:1}", "{戻し済み:2}"}));
+    EXPECT_EQ(std::vector<std::string>(l.end() - 2, l.end()),
+              (std::vector<std::string>{"{戻し済み:1}", "{戻し済み:2}"}));
     EXPECT_EQ(undo().statusText(), "0/2個が変名を戻されました。");
 }
 
@@ -230,7 +230,7 @@ TEST(RunPaths, AbsolutePath) {
         {"", ""},
         {"..", dir.path()},
         {"../real/sub/..", base},
-        {dir / "link/..", base},           // after a link, ".." leaves where the link leads
+        {dir / "link/..", base},                  // after a link, ".." leaves where the link leads
         {"missing/../x", base + "/missing/../x"}, // not there yet: kept as typed
     };
     PosixFileSystem fs;
@@ -276,12 +276,9 @@ TEST_F(Safety, HandEditedRecordsOnlyReachRegularFilesAndLinks) {
     writeFile(dir / "sub/file", "f");
     // A source with the history's very bytes and time, so that only the history rule saves it.
     const auto records = [&] {
-        return Records{{dir / "was-folder", dir / "folder"},
-                       {dir / "was-pipe", dir / "pipe"},
-                       {dir / "was-history", historyPath},
-                       {dir / "was-link", dir / "history-link"},
-                       {dir / "sub/../up", dir / "sub/file"},
-                       {dir / "back", dir / "sub/../sub/file"},
+        return Records{{dir / "was-folder", dir / "folder"},  {dir / "was-pipe", dir / "pipe"},
+                       {dir / "was-history", historyPath},    {dir / "was-link", dir / "history-link"},
+                       {dir / "sub/../up", dir / "sub/file"}, {dir / "back", dir / "sub/../sub/file"},
                        {dir / "twin.txt", historyPath}};
     };
     for (const char* method : {"[Changed]", "[Moved]", "[Copyed]"}) {
