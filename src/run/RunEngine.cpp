@@ -101,8 +101,6 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     return result;
 }
 
-// True when a file other than the source itself has the target path. A folder there is no clash:
-// the operation refuses it and the row reads as failed.
 bool RunEngine::isHistory(const FileInfo& info) const {
     return m_historyKnown && info.dev == m_history.dev && info.ino == m_history.ino;
 }
@@ -119,6 +117,8 @@ bool RunEngine::targetIsHistory(const std::string& target) {
     return m_fs.stat(target, info, true) == 0 && isHistory(info);
 }
 
+// True when a file other than the source itself has the target path. A folder there is no clash:
+// the operation refuses it and the row reads as failed.
 bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
     FileInfo info;
     return m_fs.stat(target, info, false) == 0 && !info.isDirectory &&

@@ -112,7 +112,8 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
             before = std::string(l.substr(history::kBefore.size()));
         } else if (l.starts_with(history::kAfter)) {
             const int number = static_cast<int>(records.size()) + 1;
-            records.push_back(UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false});
+            records.push_back(
+                UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false});
         }
     }
     const int count = static_cast<int>(records.size());
@@ -192,8 +193,8 @@ UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& pro
     m_historyKnown = m_fs.stat(path, historyInfo, true) == 0;
     m_history = historyInfo;
     UndoResult result = runLines(lines, progress);
-    // What this undo restored is noted at once, so that a second undo leaves it alone: after a chain
-    // (3 to 5, 1 to 4, 4 to 3) the restored 3 would otherwise be taken for the renamed 4.
+    // What this undo restored is noted in the history, so that a second undo leaves it alone: after a
+    // chain (3 to 5, 1 to 4, 4 to 3) the restored 3 would otherwise be taken for the renamed 4.
     if (!result.restoredRecords.empty())
         result.noteError = m_fs.appendLine(path, history::undoneNote(result.restoredRecords));
     return result;
