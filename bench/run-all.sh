@@ -7,5 +7,6 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/search_walk"
 "$BUILD/bench/rename_run_window"
 "$BUILD/bench/rename_run"
+"$BUILD/bench/undo_copy"
 "$BUILD/bench/startup" "$BUILD/rinoza" 15 "$BUILD/bench/startup_baseline"
 "$BUILD/bench/search_window"

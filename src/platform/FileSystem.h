@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
@@ -95,6 +96,17 @@ public:
 
     // Creates a folder and every missing parent, from the top down. 0 when it exists afterwards.
     virtual int makeDirectories(const std::string& path) = 0;
+
+    // Whether two files hold the same bytes: reads both side by side and stops at the first
+    // difference. The source is read where a link points; the copy only when it is a regular file
+    // itself (a link there gives ELOOP, anything else EINVAL). Returns 0 with equal set, or errno.
+    virtual int compareContents(const std::string& source, const std::string& copy, bool& equal) = 0;
+
+    // Appends line and CR LF to an existing file (a link is followed), first ending its last line
+    // when the file does not end with LF, and flushes the data to the disk. Never creates the file
+    // (ENOENT) and writes to nothing but a regular file (EINVAL). Returns 0 or errno; a line that
+    // could not be written whole is taken off again.
+    virtual int appendLine(const std::string& path, std::string_view line) = 0;
 };
 
 // The real file system of this machine.

@@ -48,7 +48,7 @@ const std::array<Field, 15> kFields = {
     text("StrChgAfter", [](StoredRuleSet& s) -> std::string& { return s.rules.strChgAfter; }, ""),
 };
 
-void read(const IniFile& ini, const std::string& section, bool preset, StoredRuleSet& into) {
+void readRule(const IniFile& ini, const std::string& section, bool preset, StoredRuleSet& into) {
     for (int n = 1; n <= 9; ++n) {
         RenameElement& e = into.rules.elements[static_cast<std::size_t>(n - 1)];
         e.caption = ini.ReadString(section, "Chg" + std::to_string(n), "");
@@ -68,7 +68,7 @@ void read(const IniFile& ini, const std::string& section, bool preset, StoredRul
     }
 }
 
-void write(IniFile& ini, const std::string& section, bool preset, StoredRuleSet rule) {
+void writeRule(IniFile& ini, const std::string& section, bool preset, StoredRuleSet rule) {
     for (int n = 1; n <= 9; ++n) {
         const RenameElement& e = rule.rules.elements[static_cast<std::size_t>(n - 1)];
         ini.WriteString(section, "Chg" + std::to_string(n), e.caption);
@@ -92,23 +92,23 @@ std::string presetSection(int n) { return "SettingBack" + std::to_string(n); }
 
 StoredRuleSet readCurrent(const IniFile& ini) {
     StoredRuleSet rule;
-    read(ini, kCurrentSection, false, rule);
+    readRule(ini, kCurrentSection, false, rule);
     return rule;
 }
 
 void writeCurrent(IniFile& ini, const StoredRuleSet& rule) {
     ini.EraseSection(kCurrentSection);
-    write(ini, kCurrentSection, false, rule);
+    writeRule(ini, kCurrentSection, false, rule);
 }
 
 bool presetSaved(const IniFile& ini, int n) { return ini.ReadBool(presetSection(n), "In", false); }
 
-void readPreset(const IniFile& ini, int n, StoredRuleSet& into) { read(ini, presetSection(n), true, into); }
+void readPreset(const IniFile& ini, int n, StoredRuleSet& into) { readRule(ini, presetSection(n), true, into); }
 
 void writePreset(IniFile& ini, int n, const StoredRuleSet& rule) {
     const std::string section = presetSection(n);
     ini.WriteBool(section, "In", true);
-    write(ini, section, true, rule);
+    writeRule(ini, section, true, rule);
 }
 
 } // namespace RuleSetStore

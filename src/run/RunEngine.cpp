@@ -1,6 +1,7 @@
 #include "run/RunEngine.h"
 
 #include "platform/Paths.h"
+#include "run/RunPaths.h"
 
 #include <cerrno>
 #include <cstring>
@@ -63,6 +64,11 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     }
     result.historyWritten = true;
 
+    m_cwd = currentFolder();
+    m_destination = absolutePath(request.destination, m_cwd, m_fs);
+    m_historyPath = request.historyPath;
+    m_historyKnown = m_fs.stat(request.historyPath, m_history, true) == 0;
+
     int32_t serial = *start;
     ProgressPacer pacer(callbacks);
     const std::size_t count = rows.size();
@@ -95,6 +101,22 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     return result;
 }
 
+bool RunEngine::isHistory(const FileInfo& info) const {
+    return m_historyKnown && info.dev == m_history.dev && info.ino == m_history.ino;
+}
+
+// True when a new name would land on the history file. Only a target with the history's own name is
+// looked up, so that a plain rename keeps to one lookup per file; any other name of that file exists
+// and is refused as taken.
+bool RunEngine::targetIsHistory(const std::string& target) {
+    if (target == m_historyPath)
+        return true;
+    if (baseNameOf(target) != m_history.name)
+        return false;
+    FileInfo info;
+    return m_fs.stat(target, info, true) == 0 && isHistory(info);
+}
+
 // True when a file other than the source itself has the target path. A folder there is no clash:
 // the operation refuses it and the row reads as failed.
 bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
@@ -106,7 +128,11 @@ bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
 RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
                                         HistoryFile& history, int32_t& serial, RunResult& result) {
     const bool inPlace = request.method == RenameMethod::RenameOnly;
-    const std::string& targetFolder = inPlace ? row.folder : request.destination;
+    // A row added by a relative path (the command line's a.txt) is taken from the current folder, one
+    // found below a folder typed with ".." from where that leads.
+    if (!isRecordablePath(row.folder))
+        row.folder = absolutePath(row.folder, m_cwd, m_fs);
+    const std::string& targetFolder = inPlace ? row.folder : m_destination;
     // Built before any check, so a refused row still uses up its serial number.
     const std::string newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial);
 
@@ -124,17 +150,28 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     }
 
     // The history holds one path per line: a path with a line end in it cannot be recorded faithfully,
-    // and its second half could read as a record of its own.
-    if (hasLineEnd(source) || hasLineEnd(target)) {
+    // and its second half could read as a record of its own. A path that is not absolute or goes up
+    // by ".." is one the undo refuses to follow, so it is not touched either.
+    if (hasLineEnd(source) || hasLineEnd(target) || !isRecordablePath(source) || !isRecordablePath(target)) {
         row.remarks = outcome::kError;
         return RowStep::Next;
     }
 
     // A link carries no attributes of its own: the question goes by the file it points to.
     uint32_t attributes = sourceInfo.attributes;
+    bool linksToHistory = false;
     if (sourceInfo.isSymlink) {
         FileInfo linked;
-        attributes = m_fs.stat(source, linked, true) == 0 ? linked.attributes : 0;
+        const bool found = m_fs.stat(source, linked, true) == 0;
+        attributes = found ? linked.attributes : 0;
+        linksToHistory = found && isHistory(linked);
+    }
+
+    // The history the run is writing (a search of the program's own folder lists it) stays where it
+    // is and as it is: renamed, moved or copied it would no longer be the record the undo reads.
+    if (isHistory(sourceInfo) || linksToHistory || targetIsHistory(target)) {
+        row.remarks = outcome::kError;
+        return RowStep::Next;
     }
     const bool systemFile = (attributes & AttrSystem) != 0;
     // The clash is decided before the system file question, which a clashing file never gets. A

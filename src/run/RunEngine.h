@@ -73,6 +73,9 @@ public:
     // replaced, then each row is handled; the run stops early on cancel or when the history cannot be
     // written. Every record reaches the history file before its file is renamed, and is taken back if
     // the operation fails, so the history never misses a file that changed.
+    // The destination and every row's folder are taken as absolute paths (a relative one from the
+    // current folder), and the history file itself is never renamed, copied or moved, nor taken as
+    // a new name: such a row reads "x:Err".
     RunResult run(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks);
 
 private:
@@ -80,6 +83,16 @@ private:
     RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
                       HistoryFile& history, int32_t& serial, RunResult& result);
     bool clashes(const std::string& target, const FileInfo& source);
+    bool isHistory(const FileInfo& info) const;
+    bool targetIsHistory(const std::string& target);
+
+    // Of the run under way: the current folder, the destination as an absolute path, and the
+    // history file (the file a link at its path points to; name is that of the path).
+    std::string m_cwd;
+    std::string m_destination;
+    bool m_historyKnown = false;
+    FileInfo m_history;
+    std::string m_historyPath;
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;

@@ -1,5 +1,9 @@
 #include "run/UndoEngine.h"
 
+#include "run/RunPaths.h"
+
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace rinoza {
@@ -24,18 +28,80 @@ bool sameStoredTime(const FileTime& copy, const FileTime& source) {
 
 } // namespace
 
+namespace history {
+
+std::string undoneNote(const std::vector<int>& numbers) {
+    std::string note(kUndoneNotePrefix);
+    for (std::size_t i = 0; i < numbers.size();) {
+        std::size_t j = i;
+        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1)
+            ++j;
+        if (i > 0)
+            note += ',';
+        note += std::to_string(numbers[i]);
+        if (j > i) {
+            note += '-';
+            note += std::to_string(numbers[j]);
+        }
+        i = j + 1;
+    }
+    note += '}';
+    return note;
+}
+
+bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ranges) {
+    if (!line.starts_with(kUndoneNotePrefix) || !line.ends_with('}'))
+        return false;
+    std::string_view list = line.substr(kUndoneNotePrefix.size(), line.size() - kUndoneNotePrefix.size() - 1);
+    std::vector<std::pair<int, int>> found;
+    auto number = [&list](int& v) {
+        const auto [end, ec] = std::from_chars(list.data(), list.data() + list.size(), v);
+        if (ec != std::errc() || end == list.data() || v < 1)
+            return false;
+        list.remove_prefix(static_cast<std::size_t>(end - list.data()));
+        return true;
+    };
+    while (!list.empty()) {
+        int first = 0;
+        int last = 0;
+        if (!number(first))
+            return false;
+        last = first;
+        if (list.starts_with('-')) {
+            list.remove_prefix(1);
+            if (!number(last) || last < first)
+                return false;
+        }
+        found.emplace_back(first, last);
+        if (list.starts_with(',')) {
+            list.remove_prefix(1);
+            if (list.empty())
+                return false;
+        } else if (!list.empty()) {
+            return false;
+        }
+    }
+    ranges.insert(ranges.end(), found.begin(), found.end());
+    return true;
+}
+
+} // namespace history
+
 std::string UndoResult::statusText() const {
     return std::to_string(restored) + "/" + std::to_string(seen) + "個が変名を戻されました。";
 }
 
 std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>& lines) {
     std::vector<UndoRecord> records;
+    std::vector<std::pair<int, int>> undone;
     RenameMethod method = RenameMethod::RenameOnly;
     std::string before;
     for (const std::string& line : lines) {
         std::string_view l = line;
-        if (!l.empty() && l.front() == '{')
+        if (!l.empty() && l.front() == '{') {
+            history::readUndoneNote(l, undone);
             continue;
+        }
         if (l == history::kChanged) {
             method = RenameMethod::RenameOnly;
         } else if (l == history::kCopyed) {
@@ -45,9 +111,15 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
         } else if (l.starts_with(history::kBefore)) {
             before = std::string(l.substr(history::kBefore.size()));
         } else if (l.starts_with(history::kAfter)) {
-            records.push_back(UndoRecord{method, before, std::string(l.substr(history::kAfter.size()))});
+            const int number = static_cast<int>(records.size()) + 1;
+            records.push_back(
+                UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false});
         }
     }
+    const int count = static_cast<int>(records.size());
+    for (const auto& [first, last] : undone)
+        for (int n = first; n <= std::min(last, count); ++n)
+            records[static_cast<std::size_t>(n - 1)].undone = true;
     return records;
 }
 
@@ -57,27 +129,46 @@ int UndoEngine::progressMaximum(std::size_t lineCount) {
     return static_cast<int>((lineCount - 6) / 2);
 }
 
+bool UndoEngine::isHistory(const FileInfo& info) const {
+    return m_historyKnown && info.dev == m_history.dev && info.ino == m_history.ino;
+}
+
 bool UndoEngine::reverse(const UndoRecord& r) {
-    // Every path a run records is absolute. Anything else is a damaged line (a path broken by a line
-    // end, say) and would resolve against whatever folder the program runs in.
-    if (!r.before.starts_with('/') || !r.after.starts_with('/') || r.before == r.after)
+    // Every path a run records is absolute and plain. Anything else is a damaged or edited line (a
+    // path broken by a line end, say) and would resolve against whatever folder the program runs in,
+    // or climb out of the folder it names.
+    if (!isRecordablePath(r.before) || !isRecordablePath(r.after) || r.before == r.after)
         return false;
+    // A run renames, moves and copies regular files and links to them, nothing else; and never the
+    // history, which a hand-edited record could name.
+    FileInfo after;
+    if (m_fs.stat(r.after, after, false) != 0 || !(after.isRegular || after.isSymlink) || isHistory(after))
+        return false;
+    if (after.isSymlink) {
+        FileInfo linked;
+        if (m_fs.stat(r.after, linked, true) == 0 && isHistory(linked))
+            return false;
+    }
     switch (r.method) {
     case RenameMethod::RenameAndCopy: {
         FileInfo source;
-        FileInfo copy;
         // A run copies what a link in its list points to, so the source is read through links too;
         // a link that points at the copy itself is then caught as the same file below.
-        if (m_fs.stat(r.before, source, true) != 0 || source.isDirectory)
+        if (m_fs.stat(r.before, source, true) != 0 || !source.isRegular)
             return false;
-        if (m_fs.stat(r.after, copy, false) != 0 || !copy.isRegular || copy.isSymlink)
+        if (after.isSymlink)
             return false;
-        if (source.dev == copy.dev && source.ino == copy.ino)
+        if (source.dev == after.dev && source.ino == after.ino)
             return false;
         // The copy kept the source's size and last write time. A file that differs in either is no
         // longer the copy (the user may have saved new work under its name since): it stays.
-        if (copy.size != source.size || !copy.lastWrite || !source.lastWrite ||
-            !sameStoredTime(*copy.lastWrite, *source.lastWrite))
+        if (after.size != source.size || !after.lastWrite || !source.lastWrite ||
+            !sameStoredTime(*after.lastWrite, *source.lastWrite))
+            return false;
+        // Size and time are kept by other files too (cp -p of another file of that size): only the
+        // source's very bytes make it the copy.
+        bool equal = false;
+        if (m_fs.compareContents(r.before, r.after, equal) != 0 || !equal)
             return false;
         return m_fs.removeFile(r.after) == 0;
     }
@@ -98,7 +189,15 @@ UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& pro
         result.errorMessage = "前回の変名履歴ファイルを読めません。(" + path + ": " + std::strerror(err) + ")";
         return result;
     }
-    return runLines(lines, progress);
+    FileInfo historyInfo;
+    m_historyKnown = m_fs.stat(path, historyInfo, true) == 0;
+    m_history = historyInfo;
+    UndoResult result = runLines(lines, progress);
+    // What this undo restored is noted in the history, so that a second undo leaves it alone: after a
+    // chain (3 to 5, 1 to 4, 4 to 3) the restored 3 would otherwise be taken for the renamed 4.
+    if (!result.restoredRecords.empty())
+        result.noteError = m_fs.appendLine(path, history::undoneNote(result.restoredRecords));
+    return result;
 }
 
 UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const ProgressCallbacks& progress) {
@@ -116,11 +215,14 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
             break;
         }
         ++result.seen;
-        if (reverse(*it))
+        if (!it->undone && reverse(*it)) {
             ++result.restored;
+            result.restoredRecords.push_back(it->number);
+        }
         pacer.step();
     }
     pacer.flush();
+    std::reverse(result.restoredRecords.begin(), result.restoredRecords.end());
     return result;
 }
 

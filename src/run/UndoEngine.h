@@ -7,9 +7,27 @@
 #include "run/RunProgress.h"
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rinoza {
+
+namespace history {
+
+// The comment line an undo appends to the history: "{戻し済み:" + the numbers of the records it
+// restored (counted from 1 in file order; runs written as "3-7") + "}". The records stay as they
+// were, so the file still reads and views as before, and every reader skips the line as a comment.
+inline constexpr std::string_view kUndoneNotePrefix = "{戻し済み:";
+
+// The note for the given record numbers (ascending).
+std::string undoneNote(const std::vector<int>& numbers);
+
+// The runs of record numbers a note lists (first, last), added to ranges; false (and nothing added)
+// for a line that is not a well-formed note.
+bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ranges);
+
+} // namespace history
 
 struct UndoResult {
     int restored = 0;     // records whose file went back
@@ -18,6 +36,8 @@ struct UndoResult {
     bool cancelled = false;
     int error = 0;        // errno when the file could not be read (nothing was undone then)
     std::string errorMessage;
+    std::vector<int> restoredRecords; // numbers of the records restored by this undo, ascending
+    int noteError = 0;    // errno when the note of what was restored could not be appended
 
     // "<restored>/<seen>個が変名を戻されました。"
     std::string statusText() const;
@@ -28,37 +48,48 @@ struct UndoRecord {
     RenameMethod method = RenameMethod::RenameOnly;
     std::string before;
     std::string after;
+    int number = 0;     // counted from 1 in file order
+    bool undone = false; // a note of an earlier undo lists it
 };
 
 class UndoEngine {
 public:
     explicit UndoEngine(FileSystem& fs) : m_fs(fs) {}
 
-    // Reads the history file at path and reverses its records. The file is never changed.
+    // Reads the history file at path and reverses its records, last first, leaving out those an
+    // earlier undo restored. When any record was restored, appends the note that lists them; the
+    // file is otherwise never changed. The history file itself is never acted on.
     UndoResult run(const std::string& path, const ProgressCallbacks& progress);
 
-    // Same, over lines already read.
+    // Same, over lines already read; appends no note.
     UndoResult runLines(const std::vector<std::string>& lines, const ProgressCallbacks& progress);
 
-    // The records of a history, in file order. "{" lines are comments; an exact method line sets
-    // the method of the records after it; "[B]" sets the before path; "[A]" makes a record with the
-    // last before path (empty when none came yet); every other line is ignored.
+    // The records of a history, in file order. "{" lines are comments (a note of an earlier undo
+    // marks the records it lists); an exact method line sets the method of the records after it;
+    // "[B]" sets the before path; "[A]" makes a record with the last before path (empty when none
+    // came yet); every other line is ignored.
     static std::vector<UndoRecord> parseRecords(const std::vector<std::string>& lines);
 
     // The progress maximum for a file of lineCount lines: (lineCount - 6) / 2, never below 0.
     static int progressMaximum(std::size_t lineCount);
 
-    // Reverses one record; a record whose paths are not both absolute is left alone. Never replaces
-    // an existing file: a rename or move back fails when the old path is taken. A copy is only
-    // deleted while its source still exists, the copy is a regular file, it is not the source itself
-    // (a source that is a link is read where it points), and it still has the source's size and last
-    // write time (as a file system of coarser times keeps it: the same whole second, or less than two
-    // seconds apart), so an undo never destroys the last copy of a file nor anything written later
+    // Reverses one record. Only what a run can have written is followed: both paths absolute and
+    // without "..", the file at the after path a regular file or a link (never a folder, pipe or
+    // device), and never the history file. Never replaces an existing file: a rename or move back
+    // fails when the old path is taken. A copy is only deleted while its source still exists, the
+    // copy is a regular file, it is not the source itself (a source that is a link is read where it
+    // points), it still has the source's size and last write time (as a file system of coarser times
+    // keeps it: the same whole second, or less than two seconds apart), and it holds the very bytes
+    // of the source, so an undo never destroys the last copy of a file nor anything written later
     // under the copy's name.
     bool reverse(const UndoRecord& record);
 
 private:
+    bool isHistory(const FileInfo& info) const;
+
     FileSystem& m_fs;
+    bool m_historyKnown = false;
+    FileInfo m_history;
 };
 
 } // namespace rinoza

@@ -109,7 +109,8 @@ int copyData(int in, int out) {
 }
 
 // Copies the user.* extended attributes. The DOSATTRIB value loses its creation time unless
-// keepCreation: a copy is a new file, a moved file keeps its identity.
+// keepCreation: a copy is a new file, a moved file keeps its identity. A value without a creation
+// time, or one this program cannot read (another program's, a newer layout), goes over unchanged.
 int copyUserXattrs(int in, int out, bool keepCreation) {
     ssize_t len = flistxattr(in, nullptr, 0);
     if (len < 0)
@@ -133,7 +134,7 @@ int copyUserXattrs(int in, int out, bool keepCreation) {
             return errno;
         std::string v(value.data(), static_cast<std::size_t>(vlen));
         if (name == kDosAttribName && !keepCreation) {
-            if (auto a = decodeDosAttrib(v)) {
+            if (auto a = decodeDosAttrib(v); a && a->createTime) {
                 a->createTime.reset();
                 v = encodeDosAttrib(*a);
             }
@@ -317,11 +318,11 @@ int PosixFileSystem::copyFile(const std::string& from, const std::string& to, bo
     if (!rc)
         rc = copyUserXattrs(in, out, keepCreation);
     if (!rc && keepCreation) {
-        // A moved file keeps its creation time even where only the kernel's birth time knew it.
-        std::optional<DosAttrib> dos;
+        // A moved file keeps its creation time even where only the kernel's birth time knew it. A
+        // file that carries a value of its own, readable here or not, keeps that value as it is.
         struct statx sx {};
-        if (readDosAttrib(in, dos) == 0 && !dos && statx(in, "", AT_EMPTY_PATH, STATX_BTIME, &sx) == 0 &&
-            (sx.stx_mask & STATX_BTIME)) {
+        if (fgetxattr(in, kDosAttribName, nullptr, 0) < 0 && errno == ENODATA &&
+            statx(in, "", AT_EMPTY_PATH, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME)) {
             DosAttrib a;
             a.attrib = defaultAttributes(baseNameOf(to), src.st_mode) & ~AttrDirectory;
             a.createTime = fromStatxTime(sx.stx_btime);
@@ -503,6 +504,113 @@ int makeFolderChain(const std::string& path, mode_t mode) {
     if (::stat(path.c_str(), &st) != 0)
         return errno;
     return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+namespace {
+
+// Reads until buf is full or the file ends. Returns the bytes read, or -errno.
+ssize_t readFull(int fd, char* buf, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = read(fd, buf + got, size - got);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -errno;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(got);
+}
+
+// A file descriptor closed when it goes out of scope.
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd() {
+        if (fd >= 0)
+            close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+
+} // namespace
+
+int PosixFileSystem::compareContents(const std::string& source, const std::string& copy, bool& equal) {
+    equal = false;
+    // Non-blocking opens, so that a pipe standing where a file was expected never hangs the caller.
+    Fd a(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (a.fd < 0)
+        return errno;
+    Fd b(open(copy.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+    if (b.fd < 0)
+        return errno;
+    struct stat sa {}, sb{};
+    if (fstat(a.fd, &sa) != 0 || fstat(b.fd, &sb) != 0)
+        return errno;
+    if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode))
+        return EINVAL;
+    if (sa.st_size != sb.st_size)
+        return 0;
+    if (sameFile(sa, sb)) {
+        equal = true;
+        return 0;
+    }
+    posix_fadvise(a.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    posix_fadvise(b.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    constexpr std::size_t kChunk = 1 << 16;
+    static thread_local std::vector<char> bufA(kChunk), bufB(kChunk);
+    for (;;) {
+        const ssize_t na = readFull(a.fd, bufA.data(), kChunk);
+        if (na < 0)
+            return static_cast<int>(-na);
+        const ssize_t nb = readFull(b.fd, bufB.data(), kChunk);
+        if (nb < 0)
+            return static_cast<int>(-nb);
+        // A file that grew or shrank while being read differs from the other one.
+        if (na != nb || std::memcmp(bufA.data(), bufB.data(), static_cast<std::size_t>(na)) != 0)
+            return 0;
+        if (na == 0) {
+            equal = true;
+            return 0;
+        }
+    }
+}
+
+int PosixFileSystem::appendLine(const std::string& path, std::string_view line) {
+    Fd f(open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (f.fd < 0)
+        return errno;
+    struct stat st {};
+    if (fstat(f.fd, &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    std::string bytes;
+    if (st.st_size > 0) {
+        char last = 0;
+        const ssize_t n = pread(f.fd, &last, 1, st.st_size - 1);
+        if (n < 0)
+            return errno;
+        if (n == 1 && last != '\n')
+            bytes = "\r\n";
+    }
+    bytes += line;
+    bytes += "\r\n";
+    std::size_t written = 0;
+    if (int rc = writeAll(f.fd, bytes, &written)) {
+        // Half a line could read as something else.
+        if (written > 0 && ftruncate(f.fd, st.st_size) != 0) {
+            // nothing more to do: the caller hears of the failed write either way
+        }
+        return rc;
+    }
+    if (fdatasync(f.fd) != 0 && errno != EINVAL && errno != EROFS)
+        return errno;
+    return 0;
 }
 
 FileSystem& systemFileSystem() {

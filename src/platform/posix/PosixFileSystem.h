@@ -21,6 +21,8 @@ public:
                  const std::optional<FileTime>& lastWrite) override;
     int setAttributes(const std::string& path, uint32_t mask, uint32_t values) override;
     int makeDirectories(const std::string& path) override;
+    int compareContents(const std::string& source, const std::string& copy, bool& equal) override;
+    int appendLine(const std::string& path, std::string_view line) override;
 
     // For tests: called at each named step of a copy ("open", "data", "attributes", "publish",
     // "unlink-source"); a non-zero return is taken as that step's errno.

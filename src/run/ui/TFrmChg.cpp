@@ -5,7 +5,9 @@
 #include "common/ui/PathComboBox.h"
 #include "common/ui/TFolderDialog.h"
 #include "common/ui/UserPrompts.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "run/RunPaths.h"
 #include "settings/IniFile.h"
 
 #include <QAbstractItemView>
@@ -203,7 +205,11 @@ void TFrmChg::SaveDialogSettings() {
 }
 
 void TFrmChg::acStartExecute() {
-    PushFolderHistory(destinationBytes());
+    // A folder typed as "backup" is the one in the current folder; the history and the run keep it so,
+    // since the undo follows absolute paths only.
+    const std::string folder = absolutePath(destinationBytes(), currentFolder(), systemFileSystem());
+    m_cmbPass->setPathText(folder);
+    PushFolderHistory(folder);
     try {
         SaveDialogSettings();
     } catch (const SettingsWriteError& e) {

@@ -58,7 +58,8 @@ public:
 
 public slots:
     void rgChgClick();
-    // Stores the folder and the method, then closes with Accepted. A settings file that cannot be
+    // Makes the folder absolute (a relative one is taken from the current folder) and shows it so,
+    // stores it and the method, then closes with Accepted. A settings file that cannot be
     // written is reported and the dialog stays open.
     void acStartExecute();
     void acCancelExecute();

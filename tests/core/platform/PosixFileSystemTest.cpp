@@ -368,3 +368,90 @@ TEST(PosixFileSystem, ListDirectorySkipsDotEntriesAndTellsTypes) {
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(fs.listDirectory(dir / "missing", [](const DirEntry&) { return true; }), ENOENT);
 }
+
+// ---- a DOSATTRIB value of another program ------------------------------------------------------
+
+TEST(PosixFileSystem, AForeignDosAttribValueCrossesFileSystemsUnchanged) {
+    PosixFileSystem fs;
+    TempDir here;
+    TempDir other("/dev/shm");
+    struct stat a {}, b{};
+    if (::stat(here.path().c_str(), &a) != 0 || ::stat(other.path().c_str(), &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "/dev/shm is not another file system here";
+    if (!xattrsWork(here.path()) || !xattrsWork(other.path()))
+        GTEST_SKIP() << "user extended attributes unsupported here";
+    // Values this program does not read: not its text form, an unknown record layout after good text.
+    using namespace std::string_literals;
+    const std::string values[] = {"written by another tool"s, "0x20\0\x09\0\x09\0\xde\xad\xbe\xef"s};
+    for (const std::string& value : values) {
+        for (bool move : {false, true}) {
+            SCOPED_TRACE(move ? "move" : "copy");
+            writeFile(here / "a.txt", "data");
+            ASSERT_TRUE(setUserXattr(here / "a.txt", kDosAttribName, value));
+            const int rc = move ? fs.moveNoReplace(here / "a.txt", other / "a.txt")
+                                : fs.copyNoReplace(here / "a.txt", other / "a.txt");
+            ASSERT_EQ(rc, 0);
+            EXPECT_EQ(userXattr(other / "a.txt", kDosAttribName), value);
+            unlink((here / "a.txt").c_str());
+            unlink((other / "a.txt").c_str());
+        }
+    }
+}
+
+// ---- comparing and appending -------------------------------------------------------------------
+
+TEST(PosixFileSystem, CompareContentsReadsBothAndRefusesWhatIsNoFile) {
+    PosixFileSystem fs;
+    TempDir dir;
+    const std::string big(300'000, 'x');
+    std::string lastByteOff = big;
+    lastByteOff.back() = 'y';
+    writeFile(dir / "big", big);
+    writeFile(dir / "big-same", big);
+    writeFile(dir / "big-last-off", lastByteOff);
+    writeFile(dir / "short", "x");
+    writeFile(dir / "empty1", "");
+    writeFile(dir / "empty2", "");
+    ASSERT_EQ(symlink("big", (dir / "link-to-big").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    struct Case {
+        const char* source;
+        const char* copy;
+        int rc;
+        bool equal;
+    } cases[] = {
+        {"big", "big-same", 0, true},
+        {"big", "big-last-off", 0, false},
+        {"big", "short", 0, false},
+        {"empty1", "empty2", 0, true},
+        {"link-to-big", "big-same", 0, true}, // the source is read where it points
+        {"big-same", "link-to-big", ELOOP, false},
+        {"big", "pipe", EINVAL, false}, // and it does not wait for a writer
+        {"pipe", "big", EINVAL, false},
+        {"big", "missing", ENOENT, false},
+    };
+    for (const Case& c : cases) {
+        bool equal = !c.equal;
+        EXPECT_EQ(fs.compareContents(dir / c.source, dir / c.copy, equal), c.rc) << c.source << " " << c.copy;
+        EXPECT_EQ(equal, c.equal) << c.source << " " << c.copy;
+    }
+}
+
+TEST(PosixFileSystem, AppendLineEndsTheLastLineFirstAndCreatesNothing) {
+    PosixFileSystem fs;
+    TempDir dir;
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\r\nb\r\n", "a\r\nb\r\nnote\r\n"},
+        {"a\r\nb", "a\r\nb\r\nnote\r\n"},
+        {"", "note\r\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        writeFile(dir / "h.txt", before);
+        EXPECT_EQ(fs.appendLine(dir / "h.txt", "note"), 0);
+        EXPECT_EQ(readFile(dir / "h.txt"), after);
+    }
+    EXPECT_EQ(fs.appendLine(dir / "missing.txt", "note"), ENOENT);
+    EXPECT_FALSE(pathExists(dir / "missing.txt"));
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(fs.appendLine(dir / "pipe", "note"), EINVAL);
+}

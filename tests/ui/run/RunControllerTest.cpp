@@ -16,6 +16,8 @@
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -204,6 +206,51 @@ private slots:
         QVERIFY(pathExists(f.work / "b.txt"));
         QCOMPARE(f.model.row(0).folder, dest);
         QCOMPARE(f.status, QStringLiteral("2個のファイルが正常に変名されました。"));
+    }
+
+    // A destination typed as "backup" is that folder in the current folder: the question, the dialog's
+    // history, the rows and the history file name it absolute, so the undo finds the copy.
+    void relativeDestinationTypedInTheDialog() {
+        ScriptedPrompts prompts;
+        Fixture f;
+        f.addFiles({"a.txt"});
+        const QString oldCwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(q(f.work.path())));
+        prompts.dialogAnswer([](QDialog& d) {
+            auto& dlg = dynamic_cast<TFrmChg&>(d);
+            if (!rinoza::test::showExposed(dlg))
+                return int(QDialog::Rejected);
+            dlg.activateWindow();
+            if (!QTest::qWaitForWindowActive(&dlg))
+                return int(QDialog::Rejected);
+            // Rename + copy; a button's access key clicks it a moment later, as a pressed button shows.
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::AltModifier);
+            if (!QTest::qWaitFor([&dlg] { return dlg.selectedIndex() == 1; }))
+                return int(QDialog::Rejected);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::AltModifier); // the folder field
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("backup"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_I, Qt::AltModifier); // start
+            return dlg.result();
+        });
+        prompts.answer(mrOk); // make the folder
+        f.run();
+        QDir::setCurrent(oldCwd);
+
+        const std::string dest = f.work / "backup";
+        QCOMPARE(prompts.dialogsShown, 1);
+        QCOMPARE(prompts.asked.size(), std::size_t(1));
+        QCOMPARE(prompts.asked[0].text,
+                 QStringLiteral("フォルダ[ ") + q(dest) + QStringLiteral(" ]が存在しません。\r\n作成しますか？"));
+        QCOMPARE(IniFile(settingsFilePath()).ReadString("ChangeDialog", "1", ""), dest);
+        QCOMPARE(TFrmChg().folderHistory().value(0), q(dest));
+        QCOMPARE(f.model.row(0).folder, dest);
+        QVERIFY(readFile(historyFilePath()).find("[A]" + dest + "/n001.txt\r\n") != std::string::npos);
+
+        UndoController(f.host()).btnAndoClick();
+        QCOMPARE(f.status, QStringLiteral("1/1個が変名を戻されました。"));
+        QVERIFY(!pathExists(dest + "/n001.txt"));
+        QCOMPARE(readFile(f.work / "a.txt"), std::string("data of a.txt"));
     }
 
     // The destination chosen from the history is used byte for byte, though its name is not UTF-8.
