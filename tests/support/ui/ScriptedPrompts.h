@@ -63,7 +63,7 @@ public:
     }
     bool openUrl(const QString& url) override {
         opened.push_back(url);
-        return true;
+        return openSucceeds;
     }
 
     std::vector<Asked> asked;
@@ -72,6 +72,7 @@ public:
     QStringList pickStarts;
     QStringList opened;
     int dialogsShown = 0;
+    bool openSucceeds = true; // false: as if no application could open what openUrl was given
 
 private:
     UserPrompts* m_previous = nullptr;

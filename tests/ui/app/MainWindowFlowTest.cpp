@@ -13,6 +13,7 @@
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPointer>
@@ -136,6 +137,46 @@ private slots:
         QCOMPARE(w.statusText(), q("3/3個が変名を戻されました。"));
         QCOMPARE(test::snapshotTree(m_work->path()), before);
         QVERIFY(w.close());
+    }
+
+    // Files made in scrambled order are listed by name, so a run's serial numbers follow the names,
+    // through the start button and the keyboard as a user works.
+    void aSearchListsByNameAndTheSerialNumbersFollow() {
+        const char* const made[] = {"IMG_0010.jpg", "IMG_0002.jpg", "img_0003.jpg", "IMG_0001.jpg", "IMG_0009.jpg"};
+        for (const char* n : made)
+            test::writeFile(*m_work / n, n);
+        test::ScriptedPrompts prompts;
+        TFrmMain w({}, &m_clock);
+        QVERIFY(test::showExposed(w));
+        w.tbsFnd->cmbFndName->setEditText(QStringLiteral("*.jpg"));
+        w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
+        w.tbsFnd->cmbFndName->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w.fileList->rowCount(), 5);
+        const char* const byName[] = {"IMG_0001.jpg", "IMG_0002.jpg", "img_0003.jpg", "IMG_0009.jpg", "IMG_0010.jpg"};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(w.fileList->row(i).name, std::string(byName[i]));
+
+        w.tbsSet->applyRuleSet(serialRule());
+        prompts.dialogAnswer(test::startWith(0));
+        w.tbsSet->btnCnvStart->click();
+        const char* const numbered[] = {"IMG_0001_001.jpg", "IMG_0002_002.jpg", "img_0003_003.jpg", "IMG_0009_004.jpg",
+                                        "IMG_0010_005.jpg"};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(test::readFile(*m_work / numbered[i]), std::string(byName[i]));
+    }
+
+    // Help with no application to show the manual says so, not that the manual is missing.
+    void helpWithoutABrowserSaysNoApplicationCouldOpenIt() {
+        test::ScriptedPrompts prompts;
+        prompts.openSucceeds = false;
+        TFrmMain w({}, &m_clock);
+        QVERIFY(test::showExposed(w));
+        w.tbsFnd->cmbFndName->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        QCOMPARE(prompts.opened.size(), 1);
+        QCOMPARE(prompts.asked.size(), std::size_t(1));
+        QCOMPARE(prompts.asked[0].text, q("関連付けされたアプリケーションがありません。"));
     }
 
     void aSecondRunOfTheSameRuleRefusesClashesAndKeepsEveryFile() {
