@@ -9,3 +9,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/rename_run"
 "$BUILD/bench/startup" "$BUILD/rinoza"
 "$BUILD/bench/search_window"
+"$BUILD/bench/stamps_window"

@@ -179,38 +179,54 @@ std::string DateTextOf(const DateTimeFields& f) {
     return text(f.year, "----") + "/" + text(f.month, "--") + "/" + text(f.day, "--");
 }
 
-int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs) {
-    if (!change.changeCreation && !change.changeUpdate)
+int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs,
+                        std::optional<FileInfo>* after) {
+    if (!change.changeCreation && !change.changeUpdate) {
+        if (after) {
+            FileInfo info;
+            if (fs.stat(path, info) == 0)
+                *after = std::move(info);
+            else
+                after->reset();
+        }
         return 0;
-    FileInfo info;
-    if (int err = fs.stat(path, info))
-        return err;
-    if (info.attributes & AttrReadOnly)
-        return EACCES; // as a file that cannot be opened for writing
-    if (!info.lastWrite)
-        return EINVAL;
-    std::optional<FileTime> creation, update;
-    if (change.changeCreation) {
-        // Where the file system keeps no creation time, its fields start from the last write time.
-        creation = composeTime(info.creation.value_or(*info.lastWrite), change.creation);
-        if (!creation)
-            return EINVAL;
     }
-    if (change.changeUpdate) {
-        update = composeTime(*info.lastWrite, change.update);
-        if (!update)
+    auto decide = [&change](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
+        if (info.attributes & AttrReadOnly)
+            return EACCES; // as a file that cannot be opened for writing
+        if (!info.lastWrite)
             return EINVAL;
-    }
-    return fs.setTimes(path, creation, update);
+        if (change.changeCreation) {
+            // Where the file system keeps no creation time, its fields start from the last write time.
+            creation = composeTime(info.creation.value_or(*info.lastWrite), change.creation);
+            if (!creation)
+                return EINVAL;
+        }
+        if (change.changeUpdate) {
+            update = composeTime(*info.lastWrite, change.update);
+            if (!update)
+                return EINVAL;
+        }
+        return 0;
+    };
+    return fs.changeTimes(path, decide, after);
 }
 
-int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs) {
+int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs,
+                         std::optional<FileInfo>* after) {
     const uint32_t mask = change.change & (AttrReadOnly | AttrArchive | AttrHidden | AttrSystem);
     if (mask == 0) {
         FileInfo info;
-        return fs.stat(path, info);
+        const int err = fs.stat(path, info);
+        if (after) {
+            if (err == 0)
+                *after = std::move(info);
+            else
+                after->reset();
+        }
+        return err;
     }
-    return fs.setAttributes(path, mask, change.set & mask);
+    return fs.changeAttributes(path, mask, change.set & mask, after);
 }
 
 bool SetFileDateTimes(const std::string& path, std::string_view cY, std::string_view cM, std::string_view cD,

@@ -69,10 +69,14 @@ std::string DateTextOf(const DateTimeFields& f);
 // field of the file's present local time, seconds become 0, the fraction of a second stays. Returns
 // 0, or errno with nothing written: that of the failed call, EACCES for a read-only file, EINVAL when
 // a chosen time forms no existing date. Neither flag set: 0, and nothing is touched.
-int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs = systemFileSystem());
+// `after` (may be null) gets the file's information after the attempt, as FileSystem::changeTimes
+// gives it.
+int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs = systemFileSystem(),
+                        std::optional<FileInfo>* after = nullptr);
 
 // Sets or clears the attribute bits of `change`. Returns 0 or errno (that of the failed call).
-int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs = systemFileSystem());
+int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs = systemFileSystem(),
+                         std::optional<FileInfo>* after = nullptr);
 
 // ChangeFileDateTimes from the texts of the timestamp fields. False, with nothing written, when a text
 // is not a number or the placeholder, or the change fails.

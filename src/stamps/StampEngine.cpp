@@ -35,13 +35,17 @@ bool RefreshRowFromFile(FileListRow& row, FileSystem& fs) {
 bool StampEngine::changeRow(FileListRow& row, const StampRequest& request) {
     row.remarks.clear();
     const std::string path = joinPath(row.folder, row.name);
+    // The change hands back the file's information right after it, which refreshes the row as a
+    // lookup of the path would.
+    std::optional<FileInfo> after;
     if (request.kind == StampRequest::Kind::Times) {
-        if (int err = ChangeFileDateTimes(path, request.times, m_fs))
+        if (int err = ChangeFileDateTimes(path, request.times, m_fs, &after))
             row.remarks = stampOutcome::timeError(err);
-    } else if (ChangeFileAttributes(path, request.attributes, m_fs) != 0) {
+    } else if (ChangeFileAttributes(path, request.attributes, m_fs, &after) != 0) {
         row.remarks = stampOutcome::kAttrError;
     }
-    RefreshRowFromFile(row, m_fs);
+    if (after)
+        refreshRowFromInfo(row, *after);
     if (!row.remarks.empty() && row.remarks[0] == 'x')
         return false;
     row.remarks = stampOutcome::kOk;
