@@ -217,6 +217,21 @@ private slots:
         QVERIFY(f.status.isEmpty());
     }
 
+    void altIStartsTheChangeOfTheVisibleTab() {
+        ScriptedPrompts prompts;
+        prompts.answer(mrCancel);
+        Fixture f;
+        f.attr->hide(); // as the other page of the tab control
+        QVERIFY(test::showExposed(f.window));
+        QApplication::setActiveWindow(&f.window);
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        f.addFile("a.txt", local(2021, 6, 7, 8, 9, 41));
+        click(f.time->cbUpd);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_I, Qt::AltModifier);
+        QTRY_COMPARE(prompts.asked.size(), std::size_t(1)); // the button clicks itself after a moment
+        QCOMPARE(prompts.asked[0].text, kTimesQuestion);
+    }
+
     void creationDateIsCheckedWhenOnlyTheUpdateIsTicked() {
         ScriptedPrompts prompts;
         Fixture f;
