@@ -104,9 +104,8 @@ double attrLoop(const std::vector<std::string>& paths, bool readOnlyHidden, int6
 // The least a change that keeps what it does not change and shows the file afterwards can do, bare:
 // open, read the state and the stored value, write, read the state again, close. ms, or -1.
 double floorLoop(const std::vector<std::string>& paths, bool times, bool readOnlyHidden, int64_t when) {
-    const std::string value = dosValue(times ? AttrArchive
-                                             : (readOnlyHidden ? (AttrArchive | AttrReadOnly | AttrHidden) : AttrArchive),
-                                       when);
+    const std::string value = dosValue(
+        times ? AttrArchive : (readOnlyHidden ? (AttrArchive | AttrReadOnly | AttrHidden) : AttrArchive), when);
     const struct timespec stamp[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(when), 0}};
     const mode_t mode = readOnlyHidden ? 0444 : 0644;
     char buf[256];
@@ -237,9 +236,10 @@ int main(int argc, char** argv) {
     std::printf("best: times %.1f ms vs utimensat+setxattr loop %.1f ms = %.2fx; attributes %.1f ms vs "
                 "chmod+setxattr loop %.1f ms = %.2fx (target <= 1.5x)\n",
                 bestTimes, bestTimesLoop, bestTimes / bestTimesLoop, bestAttr, bestAttrLoop, bestAttr / bestAttrLoop);
-    std::printf("      the least a keeping change can do (open, statx, getxattr, the writes, statx, close), bare: times "
-                "%.1f ms = %.2fx the loop, attributes %.1f ms = %.2fx the loop\n",
-                bestTimesFloor, bestTimesFloor / bestTimesLoop, bestAttrFloor, bestAttrFloor / bestAttrLoop);
+    std::printf(
+        "      the least a keeping change can do (open, statx, getxattr, the writes, statx, close), bare: times "
+        "%.1f ms = %.2fx the loop, attributes %.1f ms = %.2fx the loop\n",
+        bestTimesFloor, bestTimesFloor / bestTimesLoop, bestAttrFloor, bestAttrFloor / bestAttrLoop);
     setPrompts(nullptr);
     std::filesystem::remove_all(root);
     return 0;

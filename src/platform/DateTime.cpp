@@ -25,7 +25,9 @@ LocalDateTime toLocal(FileTime t) {
     return r;
 }
 
-static bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+static bool isLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 static int daysInMonth(int y, int m) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -54,9 +56,8 @@ static std::optional<long> offsetAt(int64_t sec) {
 }
 
 std::optional<FileTime> fromLocal(const LocalDateTime& t) {
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour < 0 ||
-        t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59 || t.millisecond < 0 ||
-        t.millisecond > 999)
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour < 0 || t.hour > 23 ||
+        t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59 || t.millisecond < 0 || t.millisecond > 999)
         return std::nullopt;
     // mktime costs more than a file's system calls in a long run, so the usual case goes through
     // localtime_r: the fields read as universal time, less the offset in force there. Near a change of

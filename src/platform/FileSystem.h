@@ -35,7 +35,7 @@ struct DirEntry {
 
 // What the program knows about one file (links followed unless asked otherwise).
 struct FileInfo {
-    std::string name;      // last component of the path
+    std::string name; // last component of the path
     bool isDirectory = false;
     bool isRegular = false;
     bool isSymlink = false; // the path itself is a symbolic link (only with followLinks = false)
@@ -51,9 +51,9 @@ struct FileInfo {
 
 // The outcome of trashing one file.
 struct TrashResult {
-    int error = 0;              // 0 when the file is now in a trash
-    std::string trashedPath;    // where its data went
-    std::string infoPath;       // its .trashinfo file
+    int error = 0;           // 0 when the file is now in a trash
+    std::string trashedPath; // where its data went
+    std::string infoPath;    // its .trashinfo file
 };
 
 class FileSystem {

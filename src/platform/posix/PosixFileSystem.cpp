@@ -460,7 +460,9 @@ struct ChangeTarget {
         return rc == 0 ? 0 : errno;
     }
     int chmod(mode_t mode) const { return (fd >= 0 ? fchmod(fd, mode) : ::chmod(path.c_str(), mode)) == 0 ? 0 : errno; }
-    int readDos(std::optional<DosAttrib>& out) const { return fd >= 0 ? readDosAttrib(fd, out) : readDosAttrib(path, out); }
+    int readDos(std::optional<DosAttrib>& out) const {
+        return fd >= 0 ? readDosAttrib(fd, out) : readDosAttrib(path, out);
+    }
     int writeDos(const DosAttrib& a) const { return fd >= 0 ? writeDosAttrib(fd, a) : writeDosAttrib(path, a); }
     int setLastWrite(FileTime t) const {
         struct timespec times[2];

@@ -34,8 +34,7 @@ AttrTab::AttrTab(QWidget* parent) : QWidget(parent) {
     grid->setContentsMargins(12, 8, 12, 8);
     grid->setHorizontalSpacing(24);
     grid->setVerticalSpacing(10);
-    QCheckBox* const rows[4][2] = {
-        {cbAttrRS, cbAttrR}, {cbAttrAS, cbAttrA}, {cbAttrHS, cbAttrH}, {cbAttrSS, cbAttrS}};
+    QCheckBox* const rows[4][2] = {{cbAttrRS, cbAttrR}, {cbAttrAS, cbAttrA}, {cbAttrHS, cbAttrH}, {cbAttrSS, cbAttrS}};
     for (int i = 0; i < 4; ++i) {
         grid->addWidget(rows[i][0], i, 0);
         grid->addWidget(rows[i][1], i, 1);

@@ -135,8 +135,12 @@ void TimeTab::fillDateLists(const DateFieldTexts& crt, const DateFieldTexts& upd
     }
 }
 
-DateFieldTexts TimeTab::crtTexts() const { return textsOf(crtFields); }
-DateFieldTexts TimeTab::updTexts() const { return textsOf(updFields); }
+DateFieldTexts TimeTab::crtTexts() const {
+    return textsOf(crtFields);
+}
+DateFieldTexts TimeTab::updTexts() const {
+    return textsOf(updFields);
+}
 
 TimeChange TimeTab::timeChange() const {
     auto fields = [](const std::array<QComboBox*, 5>& f) {

@@ -129,13 +129,15 @@ TEST(StampEngine, RowColumnsAfterTheChangeFollowTheColumnRule) {
     f.rows[0].remarks = "old";
 
     StampEngine engine(systemFileSystem());
-    ASSERT_TRUE(engine.changeRow(f.rows[0], timesRequest({true, true, fields(2027, 3, 3, 9, 5), fields({}, {}, 1, 0, 0)})));
+    ASSERT_TRUE(
+        engine.changeRow(f.rows[0], timesRequest({true, true, fields(2027, 3, 3, 9, 5), fields({}, {}, 1, 0, 0)})));
     EXPECT_EQ(f.rows[0].createdText, "2027/03/03 09:05:00");
-    EXPECT_EQ(f.rows[0].updatedText, "2021/06/01"); // midnight shows the date alone
+    EXPECT_EQ(f.rows[0].updatedText, "2021/06/01");           // midnight shows the date alone
     EXPECT_EQ(f.rows[0].accessedText, "2023/04/05 06:07:08"); // two-second grain
     EXPECT_EQ(f.rows[0].remarks, "OK");
 
-    ASSERT_TRUE(engine.changeRow(f.rows[0], attrRequest(AttrReadOnly | AttrHidden | AttrArchive, AttrReadOnly | AttrHidden)));
+    ASSERT_TRUE(
+        engine.changeRow(f.rows[0], attrRequest(AttrReadOnly | AttrHidden | AttrArchive, AttrReadOnly | AttrHidden)));
     EXPECT_EQ(f.rows[0].attributeText, "RH    ");
     EXPECT_EQ(f.rows[0].name, "a.txt");
     EXPECT_EQ(f.rows[0].sizeText, "1KB");

@@ -1,12 +1,12 @@
 // The two tabs and their controller as the main window holds them: a plain QWidget as the window
 // with both tabs in it, a list model with rows for temporary files, a fixed clock and scripted answers.
 
+#include "stamps/ui/StampsController.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/TFrmRenameOn.h"
 #include "stamps/ui/AttrTab.h"
-#include "stamps/ui/StampsController.h"
 #include "stamps/ui/TimeTab.h"
 #include "support/TestSupport.h"
 #include "support/ui/QtTestSupport.h"
@@ -33,7 +33,8 @@ using rinoza::test::writeFile;
 
 namespace {
 
-const QString kTimesQuestion = QStringLiteral("リストに抽出されているファイルのタイムスタンプを変更します。\rよろしいですか？");
+const QString kTimesQuestion =
+    QStringLiteral("リストに抽出されているファイルのタイムスタンプを変更します。\rよろしいですか？");
 const QString kAttrQuestion = QStringLiteral("リストに抽出されているファイルの属性を変更します。\rよろしいですか？");
 
 FileTime local(int y, int mo, int d, int h, int mi, int s) {
@@ -293,7 +294,7 @@ private slots:
         QVERIFY(!f.enabledDuringRun);
         QVERIFY(f.window.isEnabled());
         QVERIFY(f.progress.dialog() == nullptr);
-        QCOMPARE(f.modelChanges - changesBefore, 1); // both rows in one change
+        QCOMPARE(f.modelChanges - changesBefore, 1);                             // both rows in one change
         QCOMPARE(f.info("a.txt").creation->sec, local(2027, 3, 3, 9, 5, 0).sec); // the fraction of a second stays
         QCOMPARE(f.info("b.txt").lastWrite, local(2027, 3, 3, 3, 4, 0)); // the update time's hour and minute stay
         for (int row = 0; row < 2; ++row) {
