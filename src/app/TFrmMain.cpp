@@ -18,6 +18,7 @@
 #include "run/ui/UndoController.h"
 #include "settings/IniFile.h"
 #include "stamps/ui/AttrTab.h"
+#include "stamps/ui/StampsController.h"
 #include "stamps/ui/TimeTab.h"
 
 #include <QAction>
@@ -136,6 +137,15 @@ void TFrmMain::buildControllers() {
     m_undo = new UndoController(h, this);
     m_undo->setUndoCommands(tbsSet->btnAndo, {N6, N8});
     m_presets = new PresetController(tbsSet, S, L, this);
+
+    StampsHost stamps;
+    stamps.timeTab = tbsTime;
+    stamps.attrTab = tbsAttr;
+    stamps.progress = m_progress.get();
+    stamps.model = fileList;
+    stamps.setStatus = [this](const QString& s) { setStatusText(s); };
+    stamps.clock = m_clock;
+    new StampsController(std::move(stamps), this);
 }
 
 void TFrmMain::wireMenus() {

@@ -41,8 +41,10 @@ std::size_t readInteger(std::string_view t, int64_t& value) {
     return i;
 }
 
-// A field of a timestamp: the placeholder keeps `current`; otherwise the text must be a whole integer.
-bool applyField(std::string_view text, std::string_view placeholder, int& field) {
+// A field of a timestamp from its text: the placeholder leaves it empty; otherwise the text must be
+// a whole integer.
+bool parseField(std::string_view text, std::string_view placeholder, std::optional<int>& field) {
+    field.reset();
     if (text == placeholder)
         return true;
     int64_t v = 0;
@@ -53,12 +55,13 @@ bool applyField(std::string_view text, std::string_view placeholder, int& field)
     return true;
 }
 
-std::optional<FileTime> composeTime(FileTime base, std::string_view y, std::string_view m, std::string_view d,
-                                    std::string_view h, std::string_view n) {
+std::optional<FileTime> composeTime(FileTime base, const DateTimeFields& f) {
     LocalDateTime t = toLocal(base);
-    if (!applyField(y, "----", t.year) || !applyField(m, "--", t.month) || !applyField(d, "--", t.day) ||
-        !applyField(h, "--", t.hour) || !applyField(n, "--", t.minute))
-        return std::nullopt;
+    t.year = f.year.value_or(t.year);
+    t.month = f.month.value_or(t.month);
+    t.day = f.day.value_or(t.day);
+    t.hour = f.hour.value_or(t.hour);
+    t.minute = f.minute.value_or(t.minute);
     t.second = 0;
     auto r = fromLocal(t);
     if (r)
@@ -151,50 +154,109 @@ std::string GetLongPath(const std::string& path, FileSystem& fs) {
     return result;
 }
 
+std::optional<DateTimeFields> ParseDateTimeFields(std::string_view y, std::string_view m, std::string_view d,
+                                                  std::string_view h, std::string_view n) {
+    DateTimeFields f;
+    if (!parseField(y, "----", f.year) || !parseField(m, "--", f.month) || !parseField(d, "--", f.day) ||
+        !parseField(h, "--", f.hour) || !parseField(n, "--", f.minute))
+        return std::nullopt;
+    return f;
+}
+
+std::string DateTextOf(const DateTimeFields& f) {
+    auto text = [](const std::optional<int>& v, const char* placeholder) {
+        return v ? std::to_string(*v) : std::string(placeholder);
+    };
+    return text(f.year, "----") + "/" + text(f.month, "--") + "/" + text(f.day, "--");
+}
+
+int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs,
+                        std::optional<FileInfo>* after) {
+    if (!change.changeCreation && !change.changeUpdate) {
+        if (after) {
+            FileInfo info;
+            if (fs.stat(path, info) == 0)
+                *after = std::move(info);
+            else
+                after->reset();
+        }
+        return 0;
+    }
+    auto decide = [&change](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
+        if (info.attributes & AttrReadOnly)
+            return EACCES; // as a file that cannot be opened for writing
+        if (!info.lastWrite)
+            return EINVAL;
+        if (change.changeCreation) {
+            // Where the file system keeps no creation time, its fields start from the last write time.
+            creation = composeTime(info.creation.value_or(*info.lastWrite), change.creation);
+            if (!creation)
+                return EINVAL;
+        }
+        if (change.changeUpdate) {
+            update = composeTime(*info.lastWrite, change.update);
+            if (!update)
+                return EINVAL;
+        }
+        return 0;
+    };
+    return fs.changeTimes(path, decide, after);
+}
+
+int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs,
+                         std::optional<FileInfo>* after) {
+    const uint32_t mask = change.change & (AttrReadOnly | AttrArchive | AttrHidden | AttrSystem);
+    if (mask == 0) {
+        FileInfo info;
+        const int err = fs.stat(path, info);
+        if (after) {
+            if (err == 0)
+                *after = std::move(info);
+            else
+                after->reset();
+        }
+        return err;
+    }
+    return fs.changeAttributes(path, mask, change.set & mask, after);
+}
+
 bool SetFileDateTimes(const std::string& path, std::string_view cY, std::string_view cM, std::string_view cD,
                       std::string_view cH, std::string_view cN, std::string_view uY, std::string_view uM,
                       std::string_view uD, std::string_view uH, std::string_view uN, bool changeCreation,
                       bool changeUpdate, FileSystem& fs) {
-    if (!changeCreation && !changeUpdate)
-        return true;
-    FileInfo info;
-    if (fs.stat(path, info) != 0 || (info.attributes & AttrReadOnly) || !info.lastWrite)
-        return false;
-    std::optional<FileTime> creation, update;
+    TimeChange change;
+    change.changeCreation = changeCreation;
+    change.changeUpdate = changeUpdate;
     if (changeCreation) {
-        // Where the file system keeps no creation time, its fields start from the last write time.
-        creation = composeTime(info.creation.value_or(*info.lastWrite), cY, cM, cD, cH, cN);
-        if (!creation)
+        auto f = ParseDateTimeFields(cY, cM, cD, cH, cN);
+        if (!f)
             return false;
+        change.creation = *f;
     }
     if (changeUpdate) {
-        update = composeTime(*info.lastWrite, uY, uM, uD, uH, uN);
-        if (!update)
+        auto f = ParseDateTimeFields(uY, uM, uD, uH, uN);
+        if (!f)
             return false;
+        change.update = *f;
     }
-    return fs.setTimes(path, creation, update) == 0;
+    return ChangeFileDateTimes(path, change, fs) == 0;
 }
 
 bool SetFileAttrBits(const std::string& path, bool changeReadOnly, bool changeArchive, bool changeHidden,
                      bool changeSystem, bool readOnly, bool archive, bool hidden, bool system, FileSystem& fs) {
-    uint32_t mask = 0, values = 0;
-    auto take = [&](bool change, bool value, uint32_t bit) {
-        if (change) {
-            mask |= bit;
+    AttrChange change;
+    auto take = [&change](bool changeIt, bool value, uint32_t bit) {
+        if (changeIt) {
+            change.change |= bit;
             if (value)
-                values |= bit;
+                change.set |= bit;
         }
     };
     take(changeReadOnly, readOnly, AttrReadOnly);
     take(changeArchive, archive, AttrArchive);
     take(changeHidden, hidden, AttrHidden);
     take(changeSystem, system, AttrSystem);
-    FileInfo info;
-    if (fs.stat(path, info) != 0)
-        return false;
-    if (mask == 0)
-        return true;
-    return fs.setAttributes(path, mask, values) == 0;
+    return ChangeFileAttributes(path, change, fs) == 0;
 }
 
 int64_t CountFileLines(const std::string& path) {

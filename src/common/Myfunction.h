@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,11 +34,52 @@ std::size_t LastCharPos(char32_t ch, std::string_view text);
 // root itself, which has no component to look up.
 std::string GetLongPath(const std::string& path, FileSystem& fs = systemFileSystem());
 
-// Sets the creation and/or last write time of a file from the texts of the timestamp fields:
-// "----" (year) and "--" (month, day, hour, minute) keep that field of the present time; seconds
-// become 0; the fraction of a second stays. False, with nothing written, when a chosen time does not
-// form an existing date, a text is not a number, the file is read-only or the write fails.
-// Neither flag set: true, and nothing is touched.
+// The fields of one timestamp block as numbers; an empty field keeps that part of each file's
+// present time (the "----" and "--" entries of the fields).
+struct DateTimeFields {
+    std::optional<int> year, month, day, hour, minute;
+
+    bool operator==(const DateTimeFields&) const = default;
+};
+
+// A timestamp change: which times are written, and the fields each is formed from.
+struct TimeChange {
+    bool changeCreation = false;
+    bool changeUpdate = false;
+    DateTimeFields creation;
+    DateTimeFields update;
+};
+
+// An attribute change: the FileAttr bits to change (read-only, archive, hidden, system) and, among
+// them, those to set; the others of `change` are cleared.
+struct AttrChange {
+    uint32_t change = 0;
+    uint32_t set = 0;
+};
+
+// The fields from their texts: "----" (year) and "--" (the others) stay empty, anything else must be a
+// whole integer. nullopt when a text is neither.
+std::optional<DateTimeFields> ParseDateTimeFields(std::string_view y, std::string_view m, std::string_view d,
+                                                  std::string_view h, std::string_view n);
+
+// "year/month/day" of the fields as the date check reads it, "----" and "--" for empty fields.
+std::string DateTextOf(const DateTimeFields& f);
+
+// Sets the creation and/or last write time of a file: each field that is not empty replaces that
+// field of the file's present local time, seconds become 0, the fraction of a second stays. Returns
+// 0, or errno with nothing written: that of the failed call, EACCES for a read-only file, EINVAL when
+// a chosen time forms no existing date. Neither flag set: 0, and nothing is touched.
+// `after` (may be null) gets the file's information after the attempt, as FileSystem::changeTimes
+// gives it.
+int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs = systemFileSystem(),
+                        std::optional<FileInfo>* after = nullptr);
+
+// Sets or clears the attribute bits of `change`. Returns 0 or errno (that of the failed call).
+int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs = systemFileSystem(),
+                         std::optional<FileInfo>* after = nullptr);
+
+// ChangeFileDateTimes from the texts of the timestamp fields. False, with nothing written, when a text
+// is not a number or the placeholder, or the change fails.
 bool SetFileDateTimes(const std::string& path, std::string_view cY, std::string_view cM, std::string_view cD,
                       std::string_view cH, std::string_view cN, std::string_view uY, std::string_view uM,
                       std::string_view uD, std::string_view uH, std::string_view uN, bool changeCreation,

@@ -25,7 +25,9 @@ LocalDateTime toLocal(FileTime t) {
     return r;
 }
 
-static bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+static bool isLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 static int daysInMonth(int y, int m) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -34,11 +36,38 @@ static int daysInMonth(int y, int m) {
     return days[m - 1];
 }
 
-std::optional<FileTime> fromLocal(const LocalDateTime& t) {
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour < 0 ||
-        t.hour > 23 || t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59 || t.millisecond < 0 ||
-        t.millisecond > 999)
+// Days from 1970-01-01 to a civil date (Howard Hinnant's algorithm).
+static int64_t daysFromCivil(int64_t y, int m, int d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+// Seconds east of UTC of local time at a moment.
+static std::optional<long> offsetAt(int64_t sec) {
+    const time_t s = static_cast<time_t>(sec);
+    tm lt{};
+    if (!localtime_r(&s, &lt))
         return std::nullopt;
+    return lt.tm_gmtoff;
+}
+
+std::optional<FileTime> fromLocal(const LocalDateTime& t) {
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour < 0 || t.hour > 23 ||
+        t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59 || t.millisecond < 0 || t.millisecond > 999)
+        return std::nullopt;
+    // mktime costs more than a file's system calls in a long run, so the usual case goes through
+    // localtime_r: the fields read as universal time, less the offset in force there. Near a change of
+    // the offset (daylight saving) mktime decides, as before.
+    const int64_t asUtc = daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+    if (const std::optional<long> off = offsetAt(asUtc)) {
+        const int64_t s = asUtc - *off;
+        if (offsetAt(s) == off && offsetAt(s - 86400) == off && offsetAt(s + 86400) == off)
+            return FileTime{s, t.millisecond * 1000000};
+    }
     tm lt{};
     lt.tm_year = t.year - 1900;
     lt.tm_mon = t.month - 1;

@@ -36,7 +36,7 @@ struct DirEntry {
 
 // What the program knows about one file (links followed unless asked otherwise).
 struct FileInfo {
-    std::string name;      // last component of the path
+    std::string name; // last component of the path
     bool isDirectory = false;
     bool isRegular = false;
     bool isSymlink = false; // the path itself is a symbolic link (only with followLinks = false)
@@ -52,9 +52,9 @@ struct FileInfo {
 
 // The outcome of trashing one file.
 struct TrashResult {
-    int error = 0;              // 0 when the file is now in a trash
-    std::string trashedPath;    // where its data went
-    std::string infoPath;       // its .trashinfo file
+    int error = 0;           // 0 when the file is now in a trash
+    std::string trashedPath; // where its data went
+    std::string infoPath;    // its .trashinfo file
 };
 
 class FileSystem {
@@ -93,6 +93,18 @@ public:
 
     // Sets the bits of `mask` (AttrReadOnly, AttrHidden, AttrSystem, AttrArchive) to those of `values`.
     virtual int setAttributes(const std::string& path, uint32_t mask, uint32_t values) = 0;
+
+    // A change of times decided from the file's present information: `decide` gets it and returns 0
+    // with the times to write (nullopt keeps one), or the errno to refuse with. Returns 0 or errno.
+    // `after` (may be null) gets the file's information after the change whenever it can be read,
+    // also when the change failed; it is reset when it cannot.
+    using TimesDecision = std::function<int(const FileInfo& before, std::optional<FileTime>& creation,
+                                            std::optional<FileTime>& lastWrite)>;
+    virtual int changeTimes(const std::string& path, const TimesDecision& decide, std::optional<FileInfo>* after);
+
+    // setAttributes, and the information after the change as changeTimes gives it.
+    virtual int changeAttributes(const std::string& path, uint32_t mask, uint32_t values,
+                                 std::optional<FileInfo>* after);
 
     // Creates a folder and every missing parent, from the top down. 0 when it exists afterwards.
     virtual int makeDirectories(const std::string& path) = 0;

@@ -258,6 +258,22 @@ void FileListModel::setRow(int i, FileListRow row) {
     emit dataChanged(index(i, 0), index(i, ColumnCount - 1));
 }
 
+void FileListModel::setRows(int first, std::span<const FileListRow> rows) {
+    if (rows.empty() || first < 0 || static_cast<std::size_t>(first) + rows.size() > m_rows.size())
+        return;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const std::size_t i = static_cast<std::size_t>(first) + k;
+        FileListRow& r = m_rows[i];
+        if (r.name != rows[k].name || r.folder != rows[k].folder) {
+            m_impl->indexValid = false;
+            m_impl->index.clear();
+            m_impl->icons[i] = QIcon();
+        }
+        r = rows[k];
+    }
+    emit dataChanged(index(first, 0), index(first + static_cast<int>(rows.size()) - 1, ColumnCount - 1));
+}
+
 void FileListModel::setRemarks(int i, std::string remarks) {
     if (i < 0 || i >= rowCount())
         return;

@@ -9,6 +9,7 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ public:
     // Replaces a row's texts; emits dataChanged for it.
     void setRow(int i, FileListRow row);
     void setRemarks(int i, std::string remarks);
+    // Replaces rows [first, first + rows.size()) with copies of rows; one dataChanged for them all.
+    void setRows(int first, std::span<const FileListRow> rows);
 
     // Removes every row that names the same file as a later row (exact path comparison); the newest
     // row stays. Returns the number of rows removed.

@@ -239,4 +239,11 @@ int writeDosAttrib(const std::string& path, const DosAttrib& a) {
     return 0;
 }
 
+int writeDosAttrib(int fd, const DosAttrib& a) {
+    const std::string b = encodeDosAttrib(a);
+    if (fsetxattr(fd, kDosAttribName, b.data(), b.size(), 0) != 0)
+        return errno;
+    return 0;
+}
+
 } // namespace rinoza

@@ -49,5 +49,6 @@ int readDosAttrib(const std::string& path, std::optional<DosAttrib>& out, bool f
 int readDosAttrib(int fd, std::optional<DosAttrib>& out);
 // Writes the attribute of a file. Returns 0 or errno.
 int writeDosAttrib(const std::string& path, const DosAttrib& a);
+int writeDosAttrib(int fd, const DosAttrib& a);
 
 } // namespace rinoza

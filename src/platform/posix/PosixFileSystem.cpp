@@ -148,7 +148,7 @@ int copyUserXattrs(int in, int out, bool keepCreation) {
     return 0;
 }
 
-mode_t processUmask() {
+mode_t umaskFromProc() {
     // Reading the mask through /proc leaves it unchanged even for a moment.
     if (FILE* f = std::fopen("/proc/self/status", "r")) {
         char line[256];
@@ -163,6 +163,20 @@ mode_t processUmask() {
     }
     mode_t m = umask(022);
     umask(m);
+    return m;
+}
+
+mode_t processUmask() {
+    // /proc costs an open and a read per call, too much once per file of a long run. So the mask is
+    // read by setting it to the value it had last time: while that holds (always, unless someone
+    // changed the mask since), the mask does not change even for a moment.
+    static std::atomic<mode_t> last{umaskFromProc()};
+    const mode_t guess = last.load(std::memory_order_relaxed);
+    const mode_t m = umask(guess);
+    if (m != guess) {
+        umask(m);
+        last.store(m, std::memory_order_relaxed);
+    }
     return m;
 }
 
@@ -397,43 +411,107 @@ TrashResult PosixFileSystem::moveToTrash(const std::string& path) {
                      [this](const std::string& from, const std::string& to) { return renameNoReplace(from, to); });
 }
 
-int PosixFileSystem::setTimes(const std::string& path, const std::optional<FileTime>& creation,
-                              const std::optional<FileTime>& lastWrite) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return errno;
-    if (!(st.st_mode & 0222))
-        return EACCES; // read-only files keep their times, for root too
-    if (creation) {
-        std::optional<DosAttrib> dos;
-        if (int rc = readDosAttrib(path, dos))
-            return rc;
-        DosAttrib a;
-        if (dos)
-            a = *dos;
-        else
-            a.attrib = defaultAttributes(baseNameOf(path), st.st_mode) & ~AttrDirectory;
-        a.createTime = creation;
-        if (int rc = writeDosAttrib(path, a))
-            return rc;
+namespace {
+
+// Where the calls of one change go: through an open descriptor of the file when there is one, else
+// by path (links followed either way).
+struct ChangeTarget {
+    const std::string& path;
+    int fd = -1;
+
+    int stat(struct statx& sx) const {
+        const int rc = fd >= 0 ? statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx)
+                               : statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx);
+        return rc == 0 ? 0 : errno;
     }
-    if (lastWrite) {
+    int chmod(mode_t mode) const { return (fd >= 0 ? fchmod(fd, mode) : ::chmod(path.c_str(), mode)) == 0 ? 0 : errno; }
+    int readDos(std::optional<DosAttrib>& out) const {
+        return fd >= 0 ? readDosAttrib(fd, out) : readDosAttrib(path, out);
+    }
+    int writeDos(const DosAttrib& a) const { return fd >= 0 ? writeDosAttrib(fd, a) : writeDosAttrib(path, a); }
+    int setLastWrite(FileTime t) const {
         struct timespec times[2];
         times[0].tv_sec = 0;
         times[0].tv_nsec = UTIME_OMIT;
-        times[1].tv_sec = static_cast<time_t>(lastWrite->sec);
-        times[1].tv_nsec = lastWrite->nsec;
-        if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
-            return errno;
+        times[1].tv_sec = static_cast<time_t>(t.sec);
+        times[1].tv_nsec = t.nsec;
+        return (fd >= 0 ? futimens(fd, times) : utimensat(AT_FDCWD, path.c_str(), times, 0)) == 0 ? 0 : errno;
     }
-    return 0;
+};
+
+// A descriptor to change a file through, or -1 (the change then goes by path). Opened without
+// blocking and without becoming a controlling terminal, whatever the path names by now.
+int openForChange(const std::string& path) {
+    return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
-int PosixFileSystem::setAttributes(const std::string& path, uint32_t mask, uint32_t values) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return errno;
-    mode_t newMode = st.st_mode & 07777;
+FileInfo infoOf(const std::string& path, const struct statx& sx, const std::optional<DosAttrib>& dos) {
+    FileInfo info;
+    info.name = baseNameOf(path);
+    fillFileInfo(sx, info);
+    if (dos)
+        applyDosAttrib(*dos, info);
+    return info;
+}
+
+// The stored value to rewrite: the present one, else one for the attributes the file shows now.
+DosAttrib startingValue(const std::string& path, mode_t mode, const std::optional<DosAttrib>& dos) {
+    if (dos)
+        return *dos;
+    DosAttrib a;
+    a.attrib = defaultAttributes(baseNameOf(path), mode) & ~AttrDirectory;
+    return a;
+}
+
+// The information after a change: the kernel's anew, and the stored value as it now is (the change
+// either wrote it or left it as it was read a moment ago).
+void fillAfter(const ChangeTarget& t, const std::optional<DosAttrib>& dos, std::optional<FileInfo>* after) {
+    if (!after)
+        return;
+    struct statx sx {};
+    if (t.stat(sx) == 0)
+        *after = infoOf(t.path, sx, dos);
+    else
+        after->reset();
+}
+
+int changeTimesAt(const ChangeTarget& t, const FileSystem::TimesDecision& decide, std::optional<FileInfo>* after) {
+    struct statx sx {};
+    if (int rc = t.stat(sx)) {
+        if (after)
+            after->reset();
+        return rc;
+    }
+    std::optional<DosAttrib> dos;
+    const int dosErr = t.readDos(dos);
+    std::optional<FileTime> creation, lastWrite;
+    int err = decide(infoOf(t.path, sx, dos), creation, lastWrite);
+    if (err == 0 && !(sx.stx_mode & 0222))
+        err = EACCES; // read-only files keep their times, for root too
+    if (err == 0 && creation) {
+        err = dosErr;
+        if (err == 0) {
+            DosAttrib a = startingValue(t.path, sx.stx_mode, dos);
+            a.createTime = creation;
+            err = t.writeDos(a);
+            if (err == 0)
+                dos = a;
+        }
+    }
+    if (err == 0 && lastWrite)
+        err = t.setLastWrite(*lastWrite);
+    fillAfter(t, dos, after);
+    return err;
+}
+
+int changeAttributesAt(const ChangeTarget& t, uint32_t mask, uint32_t values, std::optional<FileInfo>* after) {
+    struct statx sx {};
+    if (int rc = t.stat(sx)) {
+        if (after)
+            after->reset();
+        return rc;
+    }
+    mode_t newMode = sx.stx_mode & 07777;
     if (mask & AttrReadOnly) {
         if (values & AttrReadOnly)
             newMode &= ~static_cast<mode_t>(0222);
@@ -444,38 +522,81 @@ int PosixFileSystem::setAttributes(const std::string& path, uint32_t mask, uint3
     const uint32_t xattrBits = AttrHidden | AttrSystem | AttrArchive;
 
     std::optional<DosAttrib> dos;
-    int rc = readDosAttrib(path, dos);
+    const int rc = t.readDos(dos);
+    auto finish = [&](int err) {
+        fillAfter(t, dos, after);
+        return err;
+    };
     if (rc && (mask & xattrBits))
-        return rc;
+        return finish(rc);
     // The stored value is rewritten when a bit kept there changes, or to mirror a read-only change.
     const bool writeXattr = rc == 0 && ((mask & xattrBits) || dos);
-    DosAttrib a;
-    if (dos)
-        a = *dos;
-    else
-        a.attrib = defaultAttributes(baseNameOf(path), st.st_mode) & ~AttrDirectory;
+    DosAttrib a = startingValue(t.path, sx.stx_mode, dos);
     a.attrib = (a.attrib & ~(mask & xattrBits)) | (values & mask & xattrBits);
     a.attrib = readOnlyAfter ? (a.attrib | AttrReadOnly) : (a.attrib & ~static_cast<uint32_t>(AttrReadOnly));
+    auto write = [&] {
+        const int e = t.writeDos(a);
+        if (e == 0)
+            dos = a;
+        return e;
+    };
 
-    const mode_t oldMode = st.st_mode & 07777;
+    const mode_t oldMode = sx.stx_mode & 07777;
     if (writeXattr && !(oldMode & 0200) && !(newMode & 0200)) {
         // Its owner may only write a read-only file's attributes after lending it the write bit.
-        if (chmod(path.c_str(), oldMode | 0200) != 0)
-            return errno;
-        int e = writeDosAttrib(path, a);
-        if (chmod(path.c_str(), e ? oldMode : newMode) != 0 && !e)
-            e = errno;
-        return e;
+        if (int e = t.chmod(oldMode | 0200))
+            return finish(e);
+        int e = write();
+        if (int c = t.chmod(e ? oldMode : newMode); c && !e)
+            e = c;
+        return finish(e);
     }
     // A file that becomes writable is made so first, one that becomes read-only last.
-    if (!readOnlyAfter && newMode != oldMode && chmod(path.c_str(), newMode) != 0)
-        return errno;
+    if (!readOnlyAfter && newMode != oldMode)
+        if (int e = t.chmod(newMode))
+            return finish(e);
     if (writeXattr)
-        if (int e = writeDosAttrib(path, a))
-            return e;
-    if (readOnlyAfter && newMode != oldMode && chmod(path.c_str(), newMode) != 0)
-        return errno;
-    return 0;
+        if (int e = write())
+            return finish(e);
+    if (readOnlyAfter && newMode != oldMode)
+        if (int e = t.chmod(newMode))
+            return finish(e);
+    return finish(0);
+}
+
+} // namespace
+
+int PosixFileSystem::setTimes(const std::string& path, const std::optional<FileTime>& creation,
+                              const std::optional<FileTime>& lastWrite) {
+    return changeTimesAt(
+        ChangeTarget{path},
+        [&](const FileInfo&, std::optional<FileTime>& c, std::optional<FileTime>& w) {
+            c = creation;
+            w = lastWrite;
+            return 0;
+        },
+        nullptr);
+}
+
+int PosixFileSystem::setAttributes(const std::string& path, uint32_t mask, uint32_t values) {
+    return changeAttributesAt(ChangeTarget{path}, mask, values, nullptr);
+}
+
+int PosixFileSystem::changeTimes(const std::string& path, const TimesDecision& decide, std::optional<FileInfo>* after) {
+    const int fd = openForChange(path);
+    const int err = changeTimesAt(ChangeTarget{path, fd}, decide, after);
+    if (fd >= 0)
+        ::close(fd);
+    return err;
+}
+
+int PosixFileSystem::changeAttributes(const std::string& path, uint32_t mask, uint32_t values,
+                                      std::optional<FileInfo>* after) {
+    const int fd = openForChange(path);
+    const int err = changeAttributesAt(ChangeTarget{path, fd}, mask, values, after);
+    if (fd >= 0)
+        ::close(fd);
+    return err;
 }
 
 int PosixFileSystem::makeDirectories(const std::string& path) {

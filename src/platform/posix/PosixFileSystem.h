@@ -20,6 +20,11 @@ public:
     int setTimes(const std::string& path, const std::optional<FileTime>& creation,
                  const std::optional<FileTime>& lastWrite) override;
     int setAttributes(const std::string& path, uint32_t mask, uint32_t values) override;
+    // Both go through one open descriptor of the file where it can be opened for reading, so the path
+    // is looked up once per file rather than once per call.
+    int changeTimes(const std::string& path, const TimesDecision& decide, std::optional<FileInfo>* after) override;
+    int changeAttributes(const std::string& path, uint32_t mask, uint32_t values,
+                         std::optional<FileInfo>* after) override;
     int makeDirectories(const std::string& path) override;
     int compareContents(const std::string& source, const std::string& copy, bool& equal) override;
     int appendLine(const std::string& path, std::string_view line) override;

@@ -9,16 +9,12 @@
 
 namespace rinoza {
 
-namespace {
-
 void applyDosAttrib(const DosAttrib& dos, FileInfo& info) {
     const uint32_t fromXattr = AttrHidden | AttrSystem | AttrArchive;
     info.attributes = (info.attributes & ~fromXattr) | (dos.attrib & fromXattr);
     if (dos.createTime)
         info.creation = dos.createTime;
 }
-
-} // namespace
 
 FileTime fromStatxTime(const statx_timestamp& t) {
     return FileTime{t.tv_sec, static_cast<int32_t>(t.tv_nsec)};

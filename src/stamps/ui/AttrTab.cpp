@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace rinoza {
 
 AttrTab::AttrTab(QWidget* parent) : QWidget(parent) {
@@ -34,8 +36,7 @@ AttrTab::AttrTab(QWidget* parent) : QWidget(parent) {
     grid->setContentsMargins(12, 8, 12, 8);
     grid->setHorizontalSpacing(24);
     grid->setVerticalSpacing(10);
-    QCheckBox* const rows[4][2] = {
-        {cbAttrRS, cbAttrR}, {cbAttrAS, cbAttrA}, {cbAttrHS, cbAttrH}, {cbAttrSS, cbAttrS}};
+    QCheckBox* const rows[4][2] = {{cbAttrRS, cbAttrR}, {cbAttrAS, cbAttrA}, {cbAttrHS, cbAttrH}, {cbAttrSS, cbAttrS}};
     for (int i = 0; i < 4; ++i) {
         grid->addWidget(rows[i][0], i, 0);
         grid->addWidget(rows[i][1], i, 1);
@@ -58,10 +59,33 @@ AttrTab::AttrTab(QWidget* parent) : QWidget(parent) {
 
     for (QCheckBox* c : {cbAttrRS, cbAttrAS, cbAttrHS, cbAttrSS})
         connect(c, &QCheckBox::toggled, this, &AttrTab::cbAttrClick);
+    cbAttrClick();
 }
 
-// The attribute change is built on top of these controls; until then this handler does nothing.
-void AttrTab::cbAttrClick() {}
+AttrChange AttrTab::attrChange() const {
+    AttrChange c;
+    const std::pair<QCheckBox*, QCheckBox*> boxes[] = {
+        {cbAttrRS, cbAttrR}, {cbAttrAS, cbAttrA}, {cbAttrHS, cbAttrH}, {cbAttrSS, cbAttrS}};
+    const uint32_t bits[] = {AttrReadOnly, AttrArchive, AttrHidden, AttrSystem};
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (!boxes[i].first->isChecked())
+            continue;
+        c.change |= bits[i];
+        if (boxes[i].second->isChecked())
+            c.set |= bits[i];
+    }
+    return c;
+}
+
+void AttrTab::cbAttrClick() {
+    bool any = false;
+    for (auto [change, value] : {std::pair{cbAttrRS, cbAttrR}, std::pair{cbAttrAS, cbAttrA},
+                                 std::pair{cbAttrHS, cbAttrH}, std::pair{cbAttrSS, cbAttrS}}) {
+        value->setEnabled(change->isChecked());
+        any = any || change->isChecked();
+    }
+    btnAttrChg->setEnabled(any);
+}
 
 namespace {
 

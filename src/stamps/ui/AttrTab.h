@@ -2,6 +2,8 @@
 
 // The attribute tab: for read-only, archive, hidden and system a "change" box and a value box.
 
+#include "common/Myfunction.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -32,8 +34,13 @@ public:
     void restoreState(const IniFile& ini);
     void saveState(IniFile& ini) const;
 
+    // The change as the boxes show it: the bits whose change box is ticked, and which of them to set.
+    AttrChange attrChange() const;
+
 public slots:
-    // Handler of the four change boxes; built on top of these controls.
+    // Each value box is enabled exactly when its change box is ticked, btnAttrChg when at least one
+    // change box is. Runs on every change of the boxes, so it also holds after start-up and after
+    // the boxes were restored.
     void cbAttrClick();
 };
 

@@ -1,10 +1,10 @@
 #include "stamps/ui/TimeTab.h"
 
+#include "common/ui/ComboUtil.h"
 #include "platform/DateTime.h"
 #include "settings/IniFile.h"
 
-#include "common/ui/ComboUtil.h"
-
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -83,6 +83,7 @@ TimeTab::TimeTab(QWidget* parent) : QWidget(parent) {
     connect(cbUpd, &QCheckBox::toggled, this, &TimeTab::cbCrtUpdClick);
     for (QPushButton* b : {btnCrtD, btnCrtT, btnUpdD, btnUpdT})
         connect(b, &QPushButton::clicked, this, &TimeTab::btnTimeClick);
+    cbCrtUpdClick();
 }
 
 QGroupBox* TimeTab::buildBlock(const QString& prefix, QCheckBox*& check, const QString& checkText,
@@ -182,8 +183,55 @@ void TimeTab::saveState(IniFile& ini) const {
 DateFieldTexts TimeTab::crtTexts() const { return textsOf(crtFields); }
 DateFieldTexts TimeTab::updTexts() const { return textsOf(updFields); }
 
-// The timestamp change is built on top of these controls; until then these handlers do nothing.
-void TimeTab::cbCrtUpdClick() {}
-void TimeTab::btnTimeClick() {}
+TimeChange TimeTab::timeChange() const {
+    auto fields = [](const std::array<QComboBox*, 5>& f) {
+        const DateFieldTexts t = textsOf(f);
+        const std::string y = t[0].toStdString(), m = t[1].toStdString(), d = t[2].toStdString(),
+                          h = t[3].toStdString(), n = t[4].toStdString();
+        // Every entry is a placeholder or a number, so the texts always read.
+        return ParseDateTimeFields(y, m, d, h, n).value_or(DateTimeFields{});
+    };
+    TimeChange c;
+    c.changeCreation = cbCrt->isChecked();
+    c.changeUpdate = cbUpd->isChecked();
+    c.creation = fields(crtFields);
+    c.update = fields(updFields);
+    return c;
+}
+
+void TimeTab::cbCrtUpdClick() {
+    const bool crt = cbCrt->isChecked();
+    const bool upd = cbUpd->isChecked();
+    btnCrtD->setEnabled(crt);
+    btnCrtT->setEnabled(crt);
+    for (QComboBox* f : crtFields)
+        f->setEnabled(crt);
+    btnUpdD->setEnabled(upd);
+    btnUpdT->setEnabled(upd);
+    for (QComboBox* f : updFields)
+        f->setEnabled(upd);
+    btnDateTimeChg->setEnabled(crt || upd);
+}
+
+void TimeTab::btnTimeClick() {
+    if (QObject* s = sender())
+        putNow(s->property("tag").toInt());
+    if (QWidget* f = QApplication::focusWidget(); f && f->window() == window())
+        f->clearFocus();
+}
+
+void TimeTab::putNow(int tag) {
+    static const SystemClock systemClock;
+    const LocalDateTime now = (m_clock ? *m_clock : static_cast<const Clock&>(systemClock)).now();
+    const std::array<QComboBox*, 5>& f = tag <= 2 ? crtFields : updFields;
+    if (tag == 1 || tag == 3) {
+        SelectComboItem(f[0], QString::number(now.year));
+        SelectComboItem(f[1], QString::number(now.month));
+        SelectComboItem(f[2], QString::number(now.day));
+    } else if (tag == 2 || tag == 4) {
+        SelectComboItem(f[3], QString::number(now.hour));
+        SelectComboItem(f[4], QString::number(now.minute));
+    }
+}
 
 } // namespace rinoza

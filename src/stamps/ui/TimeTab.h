@@ -3,6 +3,8 @@
 // The date and time tab: two blocks (creation, update), each a check box, a date and a time button
 // and five fixed drop-down lists (year, month, day, hour, minute) whose first entry keeps the file's value.
 
+#include "common/Myfunction.h"
+
 #include <QWidget>
 #include <array>
 #include <optional>
@@ -17,6 +19,7 @@ namespace rinoza {
 
 class IniFile;
 struct LocalDateTime;
+class Clock;
 
 // The five texts of one block: year, month, day, hour, minute.
 using DateFieldTexts = std::array<QString, 5>;
@@ -38,6 +41,12 @@ public:
     void fillDateLists(const LocalDateTime& now);
     void saveState(IniFile& ini) const;
 
+    // The change as the controls show it: the two check boxes and the ten fields as numbers.
+    TimeChange timeChange() const;
+
+    // Where the date and time buttons take "now" from (not owned); null is the system clock.
+    void setClock(const Clock* clock) { m_clock = clock; }
+
     QGroupBox* gbTime = nullptr;
     QCheckBox* cbCrt = nullptr;
     QPushButton* btnCrtD = nullptr;
@@ -50,15 +59,25 @@ public:
     QPushButton* btnDateTimeChg = nullptr;
 
 public slots:
-    // Handlers of the timestamp change; built on top of these controls.
+    // The date and time buttons and fields of a block are enabled exactly when its check box is
+    // ticked, btnDateTimeChg when at least one is. Runs on every change of the boxes, so it also
+    // holds after start-up and after the boxes were restored.
     void cbCrtUpdClick();
+    // Click handler of btnCrtD, btnCrtT, btnUpdD and btnUpdT (tags 1 to 4): puts the clock's date or
+    // time into that block's fields (the placeholder where a value has no entry), then leaves no
+    // control of the window with the focus.
     void btnTimeClick();
 
 private:
     std::optional<std::array<DateFieldTexts, 2>> m_held;
+
+    void putNow(int tag);
+
     QGroupBox* buildBlock(const QString& prefix, QCheckBox*& check, const QString& checkText, QPushButton*& dateBtn,
                           const QString& dateText, int dateTag, QPushButton*& timeBtn, const QString& timeText,
                           int timeTag, std::array<QComboBox*, 5>& fields);
+
+    const Clock* m_clock = nullptr;
 };
 
 } // namespace rinoza

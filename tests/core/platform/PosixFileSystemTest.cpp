@@ -455,3 +455,92 @@ TEST(PosixFileSystem, AppendLineEndsTheLastLineFirstAndCreatesNothing) {
     ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
     EXPECT_EQ(fs.appendLine(dir / "pipe", "note"), EINVAL);
 }
+
+// ---- changes that hand back the state after -----------------------------------------------------
+
+namespace {
+
+// The same changes by path, through the interface's own stat, setTimes and setAttributes.
+class PathOnlyFileSystem : public PosixFileSystem {
+public:
+    int changeTimes(const std::string& path, const TimesDecision& decide, std::optional<FileInfo>* after) override {
+        return FileSystem::changeTimes(path, decide, after);
+    }
+    int changeAttributes(const std::string& path, uint32_t mask, uint32_t values,
+                         std::optional<FileInfo>* after) override {
+        return FileSystem::changeAttributes(path, mask, values, after);
+    }
+};
+
+void expectSameInfo(const FileInfo& a, const FileInfo& b) {
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.size, b.size);
+    EXPECT_EQ(a.creation, b.creation);
+    EXPECT_EQ(a.lastWrite, b.lastWrite);
+    EXPECT_EQ(a.lastAccess, b.lastAccess);
+    EXPECT_EQ(a.attributes, b.attributes);
+    EXPECT_EQ(a.mode, b.mode);
+}
+
+} // namespace
+
+TEST(PosixFileSystem, ChangesHandBackTheStateAfterAsStatReadsIt) {
+    TempDir dir;
+    if (!xattrsWork(dir.path()))
+        GTEST_SKIP() << "user extended attributes unsupported here";
+    PosixFileSystem direct;
+    PathOnlyFileSystem byPath;
+    for (FileSystem* fs : {static_cast<FileSystem*>(&direct), static_cast<FileSystem*>(&byPath)}) {
+        SCOPED_TRACE(fs == &direct ? "through a descriptor" : "by path");
+        const std::string f = dir / "f.txt";
+        writeFile(f, "abc");
+        ASSERT_EQ(fs->setTimes(f, std::nullopt, FileTime{1600000000, 7}), 0);
+        std::optional<FileInfo> after;
+        FileInfo info;
+
+        const int rc = fs->changeTimes(
+            f,
+            [](const FileInfo& before, std::optional<FileTime>& c, std::optional<FileTime>& w) {
+                EXPECT_EQ(before.lastWrite, std::optional<FileTime>(FileTime{1600000000, 7}));
+                c = FileTime{1234567890, 0};
+                w = FileTime{1700000000, 0};
+                return 0;
+            },
+            &after);
+        ASSERT_EQ(rc, 0);
+        ASSERT_TRUE(after.has_value());
+        ASSERT_EQ(fs->stat(f, info), 0);
+        expectSameInfo(*after, info);
+        EXPECT_EQ(info.creation, std::optional<FileTime>(FileTime{1234567890, 0}));
+
+        // A refusal writes nothing and still tells the state.
+        auto refuse = [](const FileInfo&, std::optional<FileTime>& c, std::optional<FileTime>&) {
+            c = FileTime{1, 0};
+            return EINVAL;
+        };
+        EXPECT_EQ(fs->changeTimes(f, refuse, &after), EINVAL);
+        ASSERT_TRUE(after.has_value());
+        expectSameInfo(*after, info);
+
+        ASSERT_EQ(fs->changeAttributes(f, AttrReadOnly | AttrHidden, AttrReadOnly | AttrHidden, &after), 0);
+        ASSERT_TRUE(after.has_value());
+        ASSERT_EQ(fs->stat(f, info), 0);
+        expectSameInfo(*after, info);
+        EXPECT_EQ(info.attributes, AttrReadOnly | AttrHidden | AttrArchive);
+
+        auto keep = [](const FileInfo&, std::optional<FileTime>&, std::optional<FileTime>& w) {
+            w = FileTime{1, 0};
+            return 0;
+        };
+        EXPECT_EQ(fs->changeTimes(f, keep, &after), EACCES);
+        ASSERT_TRUE(after.has_value());
+        EXPECT_EQ(after->lastWrite, info.lastWrite);
+
+        EXPECT_EQ(fs->changeAttributes(dir / "missing", AttrHidden, 0, &after), ENOENT);
+        EXPECT_FALSE(after.has_value());
+        EXPECT_EQ(fs->changeTimes(dir / "missing", keep, &after), ENOENT);
+        EXPECT_FALSE(after.has_value());
+        ASSERT_EQ(chmod(f.c_str(), 0644), 0);
+        ASSERT_EQ(unlink(f.c_str()), 0);
+    }
+}

@@ -141,7 +141,8 @@ private slots:
         QVERIFY(!w->N8->isEnabled());
         QVERIFY(!w->tbsFnd->btnlvClr->isEnabled());
         QVERIFY(!w->tbsFnd->btnStop->isEnabled());
-        QVERIFY(!w->tbsTime->btnDateTimeChg->isEnabled());
+        // Both time boxes start ticked, no change box of the attributes does.
+        QVERIFY(w->tbsTime->btnDateTimeChg->isEnabled());
         QVERIFY(!w->tbsAttr->btnAttrChg->isEnabled());
         QCOMPARE(w->fileListController()->DragStartPoint, QPoint(-1, -1));
         // Reading never creates the settings file.

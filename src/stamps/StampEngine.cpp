@@ -1,0 +1,90 @@
+#include "stamps/StampEngine.h"
+
+#include "platform/Paths.h"
+
+namespace rinoza {
+
+std::string stampOutcome::timeError(int err) {
+    return "x:Err(Date&Time<" + std::to_string(err) + ">)";
+}
+
+std::string StampResult::statusText() const {
+    std::string count = std::to_string(changed);
+    count += stampText::kChanged;
+    if (!cancelled)
+        return count;
+    return std::string(stampText::kStopped) + count;
+}
+
+DateCheck checkDates(const TimeChange& change) {
+    if (!IsDateText(DateTextOf(change.creation)))
+        return DateCheck::BadCreation;
+    if (!IsDateText(DateTextOf(change.update)))
+        return DateCheck::BadUpdate;
+    return DateCheck::Valid;
+}
+
+bool RefreshRowFromFile(FileListRow& row, FileSystem& fs) {
+    FileInfo info;
+    if (fs.stat(joinPath(row.folder, row.name), info) != 0)
+        return false;
+    refreshRowFromInfo(row, info);
+    return true;
+}
+
+bool StampEngine::changeRow(FileListRow& row, const StampRequest& request) {
+    row.remarks.clear();
+    const std::string path = joinPath(row.folder, row.name);
+    // The change hands back the file's information right after it, which refreshes the row as a
+    // lookup of the path would.
+    std::optional<FileInfo> after;
+    if (request.kind == StampRequest::Kind::Times) {
+        if (int err = ChangeFileDateTimes(path, request.times, m_fs, &after))
+            row.remarks = stampOutcome::timeError(err);
+    } else if (ChangeFileAttributes(path, request.attributes, m_fs, &after) != 0) {
+        row.remarks = stampOutcome::kAttrError;
+    }
+    if (after)
+        refreshRowFromInfo(row, *after);
+    if (!row.remarks.empty() && row.remarks[0] == 'x')
+        return false;
+    row.remarks = stampOutcome::kOk;
+    return true;
+}
+
+StampResult StampEngine::run(std::vector<FileListRow>& rows, const StampRequest& request,
+                             const StampCallbacks& callbacks) {
+    StampResult result;
+    std::size_t done = 0, reported = 0;
+    // The rows done so far go out as one change right before events run, so the list repaints once
+    // per time slice rather than once per file.
+    auto report = [&] {
+        if (done > reported && callbacks.rowsChanged)
+            callbacks.rowsChanged(reported, done - reported);
+        reported = done;
+    };
+    ProgressCallbacks paced = callbacks;
+    paced.pumpEvents = [&] {
+        report();
+        if (callbacks.pumpEvents)
+            callbacks.pumpEvents();
+    };
+    ProgressPacer pacer(paced);
+    const std::size_t count = rows.size();
+    pacer.start(static_cast<int>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        if (pacer.cancelRequested())
+            break;
+        pacer.step();
+        if (changeRow(rows[i], request))
+            ++result.changed;
+        done = i + 1;
+    }
+    // Shows the last position and lets events run once more, also on the way out after a stop.
+    pacer.flush();
+    report();
+    result.cancelled = pacer.cancelRequested();
+    return result;
+}
+
+} // namespace rinoza

@@ -1,0 +1,86 @@
+#pragma once
+
+// The timestamp and attribute change over the rows of the file list: changes each row's file, writes
+// the outcome into its remarks and rewrites its size, time and attribute columns from the file. No
+// history is kept; nothing of a change can be undone by the program.
+
+#include "common/Myfunction.h"
+#include "filelist/FileListRow.h"
+#include "platform/FileSystem.h"
+#include "run/RunProgress.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rinoza {
+
+namespace stampText {
+inline constexpr std::string_view kNoFiles = "変更処理に対するファイルが選ばれていません。";
+inline constexpr std::string_view kBadCreationDate = "作成日付の指定が間違っています。";
+inline constexpr std::string_view kBadUpdateDate = "更新日付の指定が間違っています。";
+inline constexpr std::string_view kTimesQuestion =
+    "リストに抽出されているファイルのタイムスタンプを変更します。\rよろしいですか？";
+inline constexpr std::string_view kAttrQuestion =
+    "リストに抽出されているファイルの属性を変更します。\rよろしいですか？";
+inline constexpr std::string_view kActivity = "変更中";
+inline constexpr std::string_view kStopped = "変更処理が途中で終了しました。";
+inline constexpr std::string_view kChanged = "個のファイルが正常に変更されました。";
+} // namespace stampText
+
+namespace stampOutcome {
+inline constexpr std::string_view kOk = "OK";
+inline constexpr std::string_view kAttrError = "x:Err(Attr)";
+// "x:Err(Date&Time<" + the error number in decimal + ">)"
+std::string timeError(int err);
+} // namespace stampOutcome
+
+// What one change run does to every file: its times or its attributes.
+struct StampRequest {
+    enum class Kind { Times, Attributes };
+    Kind kind = Kind::Times;
+    TimeChange times;      // with Kind::Times
+    AttrChange attributes; // with Kind::Attributes
+};
+
+// Which date of a timestamp change forms no existing date, the creation date tested first.
+enum class DateCheck { Valid, BadCreation, BadUpdate };
+// Tests both dates, whichever times the change writes: an empty field counts as 1 in every digit.
+DateCheck checkDates(const TimeChange& change);
+
+struct StampCallbacks : ProgressCallbacks {
+    // Rows [first, first + count) got their outcome and new columns. Called in order, once for every
+    // run of rows done between two event pumps, and once at the end.
+    std::function<void(std::size_t first, std::size_t count)> rowsChanged;
+};
+
+struct StampResult {
+    int changed = 0;        // rows that read "OK"
+    bool cancelled = false; // the stop flag was set when the run ended
+
+    // "<n>個のファイルが正常に変更されました。", after "変更処理が途中で終了しました。" when cancelled.
+    std::string statusText() const;
+};
+
+// Rewrites a row's size, its three times and its attributes from its file (links followed), by the
+// rules the list uses. False, with the row untouched, when the file cannot be found.
+bool RefreshRowFromFile(FileListRow& row, FileSystem& fs);
+
+class StampEngine {
+public:
+    explicit StampEngine(FileSystem& fs) : m_fs(fs) {}
+
+    // Changes the file of every row in order, until the stop flag is set. Each row's remarks become
+    // "OK", "x:Err(Date&Time<errno>)" or "x:Err(Attr)"; a failed row does not stop the run.
+    StampResult run(std::vector<FileListRow>& rows, const StampRequest& request, const StampCallbacks& callbacks);
+
+    // One row: the change, the outcome and the refresh. True when the row reads "OK".
+    bool changeRow(FileListRow& row, const StampRequest& request);
+
+private:
+    FileSystem& m_fs;
+};
+
+} // namespace rinoza
