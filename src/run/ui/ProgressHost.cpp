@@ -106,4 +106,19 @@ ProgressCallbacks progressCallbacksFor(ProgressHost& host) {
     return callbacks;
 }
 
+DropProgress dropProgressFor(ProgressHost& host) {
+    DropProgress p;
+    p.begin = [&host](const QString& activity, int maximum) {
+        host.BeginProgress(activity);
+        host.setPosition(0);
+        host.setMaximum(maximum);
+    };
+    p.step = [&host] { host.stepIt(); };
+    p.cancelRequested = [&host] { return host.cancelRequestedNow(); };
+    p.pump = [&host] { host.pump(); };
+    p.end = [&host] { host.EndProgress(); };
+    p.busy = [&host] { return host.inProgress(); };
+    return p;
+}
+
 } // namespace rinoza

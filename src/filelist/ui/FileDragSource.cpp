@@ -1,0 +1,146 @@
+#include "filelist/ui/FileDragSource.h"
+
+#include "filelist/UriList.h"
+#include "filelist/ui/FileListController.h"
+#include "filelist/ui/FileListModel.h"
+
+#include <QByteArray>
+#include <QDrag>
+#include <QEvent>
+#include <QItemSelectionModel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTableView>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace rinoza {
+
+namespace {
+
+constexpr int kDragThreshold = 10;
+
+QByteArray bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::vector<int> selectedRowsInOrder(const QTableView& view) {
+    std::vector<int> rows;
+    if (!view.selectionModel())
+        return rows;
+    for (const QModelIndex& i : view.selectionModel()->selectedRows())
+        rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+} // namespace
+
+FileDragSource::FileDragSource(FileListController& list, std::function<QStatusBar*()> statusBar)
+    : m_list(list), m_statusBar(std::move(statusBar)) {
+    m_runner = [](QDrag& drag) { return drag.exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction); };
+    // A press on a selected row keeps the other selected rows until the button is released, so a
+    // drag takes them all; the rows themselves offer nothing to the view's own drag.
+    list.view()->setDragEnabled(true);
+    list.view()->viewport()->installEventFilter(this);
+}
+
+FileDragSource::~FileDragSource() = default;
+
+bool FileDragSource::dragStarts(QPoint start, QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    if (start.x() == -1)
+        return false;
+    if (buttons != Qt::LeftButton && buttons != Qt::RightButton)
+        return false;
+    if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    return std::abs(pos.x() - start.x()) >= kDragThreshold || std::abs(pos.y() - start.y()) >= kDragThreshold;
+}
+
+QMimeData* FileDragSource::mimeDataOf(const std::vector<std::string>& paths) {
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/uri-list"), bytes(uriListOf(paths)));
+    data->setData(QStringLiteral("x-special/gnome-copied-files"), bytes(gnomeCopiedFilesOf(paths)));
+    return data;
+}
+
+QString FileDragSource::feedbackText(Qt::DropAction action) {
+    switch (action) {
+    case Qt::CopyAction: return QStringLiteral("コピー");
+    case Qt::MoveAction: return QStringLiteral("移動");
+    case Qt::LinkAction: return QStringLiteral("ショートカット作成");
+    default: return QStringLiteral("ドロップ不可");
+    }
+}
+
+FileDragSource::Outcome FileDragSource::outcomeOf(Qt::DropAction result) {
+    if (result & Qt::CopyAction)
+        return Outcome::CopyDrop;
+    // A target that moved the files itself answers TargetMoveAction, which carries the move bit.
+    if (result & Qt::MoveAction)
+        return Outcome::MoveDrop;
+    if (result & Qt::LinkAction)
+        return Outcome::LinkDrop;
+    if (result == Qt::IgnoreAction)
+        return Outcome::Cancelled;
+    return Outcome::Other;
+}
+
+void FileDragSource::showFeedback(Qt::DropAction action) {
+    if (QStatusBar* bar = m_statusBar ? m_statusBar() : nullptr)
+        bar->showMessage(feedbackText(action));
+}
+
+FileDragSource::Outcome FileDragSource::runDrag() {
+    QTableView* view = m_list.view();
+    const std::vector<int> rows = selectedRowsInOrder(*view);
+    if (rows.empty())
+        return Outcome::Other;
+    std::vector<std::string> paths;
+    paths.reserve(rows.size());
+    for (int r : rows)
+        paths.push_back(m_list.model()->fullPath(r));
+
+    QStatusBar* bar = m_statusBar ? m_statusBar() : nullptr;
+    const bool grip = bar && bar->isSizeGripEnabled();
+    if (bar)
+        bar->setSizeGripEnabled(false);
+    m_dragging = true;
+    Qt::DropAction result = Qt::IgnoreAction;
+    {
+        QDrag drag(view);
+        drag.setMimeData(mimeDataOf(paths));
+        connect(&drag, &QDrag::actionChanged, this, &FileDragSource::showFeedback);
+        // The pointer starts over the list, which takes no files of its own.
+        showFeedback(Qt::IgnoreAction);
+        result = m_runner(drag);
+    }
+    m_dragging = false;
+    if (bar) {
+        bar->clearMessage();
+        bar->setSizeGripEnabled(grip);
+    }
+
+    const Outcome outcome = outcomeOf(result);
+    if (outcome == Outcome::MoveDrop) {
+        m_list.removeVanishedRows(selectedRowsInOrder(*view));
+        m_list.showRowCountStatus();
+    }
+    return outcome;
+}
+
+bool FileDragSource::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        m_list.DragStartPoint = static_cast<QMouseEvent*>(event)->position().toPoint();
+    } else if (event->type() == QEvent::MouseMove && !m_dragging) {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (dragStarts(m_list.DragStartPoint, e->position().toPoint(), e->buttons(), e->modifiers()) &&
+            m_list.view()->selectionModel() && m_list.view()->selectionModel()->hasSelection()) {
+            runDrag();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace rinoza
