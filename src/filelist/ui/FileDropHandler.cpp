@@ -70,15 +70,24 @@ bool FileDropHandler::eventFilter(QObject* watched, QEvent* event) {
         return false;
     auto* e = static_cast<QDropEvent*>(event);
     const QMimeData* data = e->mimeData();
+    // The data is looked at once per target widget: another program's data may have to be fetched
+    // from it, and moves come many times a second.
+    if (type == QEvent::DragEnter)
+        m_namesFiles = data && namesLocalFiles(*data);
     // Other drags (text, web links) stay with the widgets that take them.
-    if (!data || !namesLocalFiles(*data))
+    if (!m_namesFiles || !data)
         return false;
-    if (refusing() || !(e->possibleActions() & Qt::CopyAction)) {
+    // The files stay where they are, so only a copy (or a link) is agreed to: accepting a move would
+    // let the source delete them.
+    const Qt::DropAction action = (e->possibleActions() & Qt::CopyAction)   ? Qt::CopyAction
+                                  : (e->possibleActions() & Qt::LinkAction) ? Qt::LinkAction
+                                                                            : Qt::IgnoreAction;
+    if (refusing() || action == Qt::IgnoreAction) {
         e->setDropAction(Qt::IgnoreAction);
         e->ignore();
         return true;
     }
-    e->setDropAction(Qt::CopyAction);
+    e->setDropAction(action);
     e->accept();
     if (type == QEvent::Drop) {
         // The paths are added once the drop event has returned, so the program that dragged them is
@@ -97,7 +106,7 @@ bool FileDropHandler::eventFilter(QObject* watched, QEvent* event) {
 
 void FileDropHandler::HandleFileDrop(const std::vector<std::string>& paths) {
     m_handling = true;
-    m_list.beginAddBatch();
+    m_list.beginAddBatch(paths.size());
     // The count is not cut to 16 bits: every path of a drop of any size is added.
     if (m_progress.begin)
         m_progress.begin(QStringLiteral("ドロップファイル受付中"),

@@ -50,6 +50,7 @@ private:
     QWidget* m_window;
     bool m_handling = false;
     bool m_queued = false;
+    bool m_namesFiles = false; // the drag over the window names local files
 };
 
 } // namespace rinoza

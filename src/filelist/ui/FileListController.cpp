@@ -159,7 +159,7 @@ void FileListController::addRow(FileListRow&& row) {
         if (auto it = b.pending.find(key); it != b.pending.end()) {
             b.superseded[it->second] = 1;
             --m_listedFileCount;
-        } else if (const int earlier = m_model->findRow(key); earlier >= 0) {
+        } else if (const int earlier = m_model->rowCount() ? m_model->findRow(key) : -1; earlier >= 0) {
             b.replacedListed.push_back(earlier);
             --m_listedFileCount;
         }
@@ -195,7 +195,8 @@ void FileListController::AddDroppedPath(const std::string& path) {
     if (info.isRegular)
         addRow(makeFileListRow(info, parentOf(path), s.LVIconVisible));
     if (m_listedFileCount != 0) {
-        setRowsListed(true);
+        if (!m_rowsListed)
+            setRowsListed(true);
         if (s.Focus) {
             if (m_batch)
                 m_batch->tab = AddBatch::Tab::Rename;
@@ -205,11 +206,14 @@ void FileListController::AddDroppedPath(const std::string& path) {
     }
 }
 
-void FileListController::beginAddBatch() {
+void FileListController::beginAddBatch(std::size_t expected) {
     if (m_batch)
         return;
     m_batch = std::make_unique<AddBatch>();
     m_batch->settings = settings();
+    m_batch->rows.reserve(expected);
+    m_batch->superseded.reserve(expected);
+    m_batch->pending.reserve(expected);
 }
 
 void FileListController::endAddBatch() {
@@ -255,7 +259,7 @@ void FileListController::addPaths(const std::vector<std::string>& paths) {
     if (paths.empty())
         return;
     m_view->hide();
-    beginAddBatch();
+    beginAddBatch(paths.size());
     for (const std::string& p : paths)
         AddDroppedPath(absolutePath(p));
     endAddBatch();

@@ -88,8 +88,8 @@ public:
     // rows superseded by a later path of the same file go and the new rows come in the order of
     // their paths' last occurrence, as path-by-path adding would leave them. The count, the menu
     // and the clear button follow each path at once; the tab (and the search folder's focus) that
-    // the last path chose is shown at the end. Batches do not nest.
-    void beginAddBatch();
+    // the last path chose is shown at the end. Batches do not nest; `expected` paths are made room for.
+    void beginAddBatch(std::size_t expected = 0);
     void endAddBatch();
 
     // The status bar's text, and its row-count text.
