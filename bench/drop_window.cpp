@@ -40,7 +40,9 @@ public:
 };
 
 using Steady = std::chrono::steady_clock;
-double ms(Steady::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double ms(Steady::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];

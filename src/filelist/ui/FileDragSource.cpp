@@ -22,7 +22,9 @@ namespace {
 
 constexpr int kDragThreshold = 10;
 
-QByteArray bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+QByteArray bytes(const std::string& s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 std::vector<int> selectedRowsInOrder(const QTableView& view) {
     std::vector<int> rows;
@@ -39,9 +41,6 @@ std::vector<int> selectedRowsInOrder(const QTableView& view) {
 FileDragSource::FileDragSource(FileListController& list, std::function<QStatusBar*()> statusBar)
     : m_list(list), m_statusBar(std::move(statusBar)) {
     m_runner = [](QDrag& drag) { return drag.exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction); };
-    // A press on a selected row keeps the other selected rows until the button is released, so a
-    // drag takes them all; the rows themselves offer nothing to the view's own drag.
-    list.view()->setDragEnabled(true);
     list.view()->viewport()->installEventFilter(this);
 }
 
@@ -66,10 +65,14 @@ QMimeData* FileDragSource::mimeDataOf(const std::vector<std::string>& paths) {
 
 QString FileDragSource::feedbackText(Qt::DropAction action) {
     switch (action) {
-    case Qt::CopyAction: return QStringLiteral("コピー");
-    case Qt::MoveAction: return QStringLiteral("移動");
-    case Qt::LinkAction: return QStringLiteral("ショートカット作成");
-    default: return QStringLiteral("ドロップ不可");
+    case Qt::CopyAction:
+        return QStringLiteral("コピー");
+    case Qt::MoveAction:
+        return QStringLiteral("移動");
+    case Qt::LinkAction:
+        return QStringLiteral("ショートカット作成");
+    default:
+        return QStringLiteral("ドロップ不可");
     }
 }
 
@@ -131,7 +134,9 @@ FileDragSource::Outcome FileDragSource::runDrag() {
 
 bool FileDragSource::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
-        m_list.DragStartPoint = static_cast<QMouseEvent*>(event)->position().toPoint();
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        m_list.DragStartPoint = at;
+        m_pressOnRow = m_list.view()->indexAt(at).isValid();
     } else if (event->type() == QEvent::MouseMove && !m_dragging) {
         auto* e = static_cast<QMouseEvent*>(event);
         if (dragStarts(m_list.DragStartPoint, e->position().toPoint(), e->buttons(), e->modifiers()) &&
@@ -139,6 +144,10 @@ bool FileDragSource::eventFilter(QObject* watched, QEvent* event) {
             runDrag();
             return true;
         }
+        // A button held after a press on a row is a drag in the making, not a selection by dragging:
+        // the rows selected at the press are the ones that go. From empty space it selects as usual.
+        if (m_pressOnRow && e->buttons() != Qt::NoButton)
+            return true;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -62,6 +62,7 @@ private:
     std::function<QStatusBar*()> m_statusBar;
     Runner m_runner;
     bool m_dragging = false;
+    bool m_pressOnRow = false; // the last press hit a row, not the empty space below them
 };
 
 } // namespace rinoza

@@ -54,7 +54,9 @@ FileDropHandler::FileDropHandler(FileListController& list, DropProgress progress
     qApp->installEventFilter(this);
 }
 
-FileDropHandler::~FileDropHandler() { qApp->removeEventFilter(this); }
+FileDropHandler::~FileDropHandler() {
+    qApp->removeEventFilter(this);
+}
 
 bool FileDropHandler::refusing() const {
     return m_list.isDraggingOut() || m_handling || m_queued || !m_window->isEnabled() ||

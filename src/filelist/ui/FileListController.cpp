@@ -26,9 +26,9 @@ namespace rinoza {
 struct FileListController::AddBatch {
     DisplaySettings settings;
     std::vector<FileListRow> rows;
-    std::vector<char> superseded; // parallel to rows: a later path named the same file
+    std::vector<char> superseded;                         // parallel to rows: a later path named the same file
     std::unordered_map<std::string, std::size_t> pending; // full path -> its row in rows
-    std::vector<int> replacedListed; // listed rows of files that the batch lists again
+    std::vector<int> replacedListed;                      // listed rows of files that the batch lists again
     std::optional<std::string> lastFolder;
     enum class Tab { None, Search, Rename } tab = Tab::None;
 };
@@ -276,7 +276,9 @@ void FileListController::showRowCountStatus() {
     setStatus(QString::fromUtf8(rowCountStatusText(m_model->rowCount())));
 }
 
-bool FileListController::isDraggingOut() const { return m_drag && m_drag->dragging(); }
+bool FileListController::isDraggingOut() const {
+    return m_drag && m_drag->dragging();
+}
 
 int FileListController::removeVanishedRows(const std::vector<int>& rows) {
     std::vector<int> gone;

@@ -11,16 +11,16 @@ TEST(UriList, localFileUrisBecomeTheirPathsBytes) {
     const std::pair<const char*, Paths> cases[] = {
         {"file:///home/u/a%20b.txt\r\n", {"/home/u/a b.txt"}},
         {"file:///a\r\nfile:///b\r\n", {"/a", "/b"}},
-        {"file:///a\nfile:///b", {"/a", "/b"}},                       // LF alone, no final line end
-        {"file://localhost/x\r\nfile://here/y\r\n", {"/x", "/y"}},   // this machine by name
-        {"file://elsewhere/x\r\nhttp://a/b\r\nsmb://h/s\r\n", {}},  // other hosts and schemes
+        {"file:///a\nfile:///b", {"/a", "/b"}},                    // LF alone, no final line end
+        {"file://localhost/x\r\nfile://here/y\r\n", {"/x", "/y"}}, // this machine by name
+        {"file://elsewhere/x\r\nhttp://a/b\r\nsmb://h/s\r\n", {}}, // other hosts and schemes
         {"# comment\r\n\r\n  file:///c  \r\n", {"/c"}},
         {"file:/single/slash", {"/single/slash"}},
         {"FILE:///upper", {"/upper"}},
-        {"file:///%82%a0.txt", {"/\x82\xa0.txt"}},                   // CP932 bytes, not UTF-8
+        {"file:///%82%a0.txt", {"/\x82\xa0.txt"}}, // CP932 bytes, not UTF-8
         {"file:///f%C3%BCr", {"/f\xc3\xbcr"}},
         {"file:///dir/\r\nfile:///\r\n", {"/dir", "/"}},
-        {"file:///100%25/%zz", {"/100%/%zz"}},                        // a bare % stays
+        {"file:///100%25/%zz", {"/100%/%zz"}}, // a bare % stays
         {"file:///q%3Fx?query#frag", {"/q?x"}},
         {"file:///nul%00x\r\nfile://\r\nfile:relative", {}},
     };
