@@ -5,6 +5,8 @@
 #include "filelist/ui/FileListModel.h"
 
 #include <QByteArray>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDrag>
 #include <QEvent>
 #include <QItemSelectionModel>
@@ -133,14 +135,47 @@ FileDragSource::Outcome FileDragSource::runDrag() {
 }
 
 bool FileDragSource::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress) {
-        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-        m_list.DragStartPoint = at;
-        m_pressOnRow = m_list.view()->indexAt(at).isValid();
-    } else if (event->type() == QEvent::MouseMove && !m_dragging) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        m_list.DragStartPoint = e->position().toPoint();
+        m_pressOnRow = m_list.view()->indexAt(m_list.DragStartPoint).isValid();
+        m_menuOnRelease = false;
+        m_rightDown = e->button() == Qt::RightButton;
+        break;
+    }
+    case QEvent::ContextMenu: {
+        // The desktop asks for the menu when the right button goes down; it waits for the release,
+        // so that the right button can drag files as well.
+        auto* e = static_cast<QContextMenuEvent*>(event);
+        if (e->reason() == QContextMenuEvent::Mouse && !m_replayingMenu && m_rightDown) {
+            m_menuOnRelease = true;
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() == Qt::RightButton)
+            m_rightDown = false;
+        if (m_menuOnRelease && e->button() == Qt::RightButton) {
+            m_menuOnRelease = false;
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, e->position().toPoint(), e->globalPosition().toPoint(),
+                                   e->modifiers());
+            m_replayingMenu = true;
+            QCoreApplication::sendEvent(watched, &menu);
+            m_replayingMenu = false;
+        }
+        break;
+    }
+    case QEvent::MouseMove: {
+        if (m_dragging)
+            break;
         auto* e = static_cast<QMouseEvent*>(event);
         if (dragStarts(m_list.DragStartPoint, e->position().toPoint(), e->buttons(), e->modifiers()) &&
             m_list.view()->selectionModel() && m_list.view()->selectionModel()->hasSelection()) {
+            m_menuOnRelease = false;
+            m_rightDown = false;
             runDrag();
             return true;
         }
@@ -148,6 +183,10 @@ bool FileDragSource::eventFilter(QObject* watched, QEvent* event) {
         // the rows selected at the press are the ones that go. From empty space it selects as usual.
         if (m_pressOnRow && e->buttons() != Qt::NoButton)
             return true;
+        break;
+    }
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }

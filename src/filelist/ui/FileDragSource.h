@@ -62,7 +62,10 @@ private:
     std::function<QStatusBar*()> m_statusBar;
     Runner m_runner;
     bool m_dragging = false;
-    bool m_pressOnRow = false; // the last press hit a row, not the empty space below them
+    bool m_pressOnRow = false;    // the last press hit a row, not the empty space below them
+    bool m_menuOnRelease = false; // the right button's menu waits for the button to come up
+    bool m_replayingMenu = false;
+    bool m_rightDown = false;
 };
 
 } // namespace rinoza

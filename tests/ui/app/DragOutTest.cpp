@@ -10,8 +10,10 @@
 #include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTableView>
@@ -111,6 +113,27 @@ private slots:
         QCOMPARE(m_selectedAtDrag, 2);
         pressAndMove(10, 0, Qt::LeftButton, Qt::ControlModifier);
         QCOMPARE(m_drags, 1);
+    }
+
+    // The right button drags too: its menu waits for the release and does not come after a drag.
+    void theRightButtonsMenuComesOnReleaseUnlessItDragged() {
+        listAndSelect({"a"});
+        QWidget* vp = m_w->lvFile->viewport();
+        const QPoint at = m_w->lvFile->visualRect(m_w->fileList->index(0, 0)).center();
+        for (bool drag : {true, false}) {
+            QTest::mousePress(vp, Qt::RightButton, {}, at);
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, at, vp->mapToGlobal(at));
+            QCoreApplication::sendEvent(vp, &menu);
+            QVERIFY(!m_w->pmList->isVisible());
+            const QPoint to = at + QPoint(0, 10);
+            QMouseEvent move(QEvent::MouseMove, to, vp->mapToGlobal(to), Qt::NoButton, Qt::RightButton, {});
+            if (drag)
+                QCoreApplication::sendEvent(vp, &move);
+            QTest::mouseRelease(vp, Qt::RightButton, {}, at);
+            QCOMPARE(m_w->pmList->isVisible(), !drag);
+        }
+        QCOMPARE(m_drags, 1);
+        m_w->pmList->hide();
     }
 
     void theDataNamesRowsOfSeveralFolders() {
