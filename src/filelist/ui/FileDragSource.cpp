@@ -91,12 +91,12 @@ FileDragSource::Outcome FileDragSource::outcomeOf(Qt::DropAction result) {
     return Outcome::Other;
 }
 
-void FileDragSource::showFeedback(Qt::DropAction action) {
+void FileDragSource::DropSourceFeedback(Qt::DropAction action) {
     if (QStatusBar* bar = m_statusBar ? m_statusBar() : nullptr)
         bar->showMessage(feedbackText(action));
 }
 
-FileDragSource::Outcome FileDragSource::runDrag() {
+FileDragSource::Outcome FileDragSource::RunDrag() {
     QTableView* view = m_list.view();
     const std::vector<int> rows = selectedRowsInOrder(*view);
     if (rows.empty())
@@ -115,9 +115,9 @@ FileDragSource::Outcome FileDragSource::runDrag() {
     {
         QDrag drag(view);
         drag.setMimeData(mimeDataOf(paths));
-        connect(&drag, &QDrag::actionChanged, this, &FileDragSource::showFeedback);
+        connect(&drag, &QDrag::actionChanged, this, &FileDragSource::DropSourceFeedback);
         // The pointer starts over the list, which takes no files of its own.
-        showFeedback(Qt::IgnoreAction);
+        DropSourceFeedback(Qt::IgnoreAction);
         result = m_runner(drag);
     }
     m_dragging = false;
@@ -134,16 +134,35 @@ FileDragSource::Outcome FileDragSource::runDrag() {
     return outcome;
 }
 
+void FileDragSource::lvFileMouseDown(const QMouseEvent& e) {
+    m_list.DragStartPoint = e.position().toPoint();
+    m_pressOnRow = m_list.view()->indexAt(m_list.DragStartPoint).isValid();
+    m_menuOnRelease = false;
+    m_rightDown = e.button() == Qt::RightButton;
+}
+
+bool FileDragSource::lvFileMouseMove(const QMouseEvent& e) {
+    if (m_dragging)
+        return false;
+    if (dragStarts(m_list.DragStartPoint, e.position().toPoint(), e.buttons(), e.modifiers()) &&
+        m_list.view()->selectionModel() && m_list.view()->selectionModel()->hasSelection()) {
+        m_menuOnRelease = false;
+        m_rightDown = false;
+        RunDrag();
+        return true;
+    }
+    // A button held after a press on a row is a drag in the making, not a selection by dragging:
+    // the rows selected at the press are the ones that go. From empty space it selects as usual.
+    return m_pressOnRow && e.buttons() != Qt::NoButton;
+}
+
 bool FileDragSource::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        auto* e = static_cast<QMouseEvent*>(event);
-        m_list.DragStartPoint = e->position().toPoint();
-        m_pressOnRow = m_list.view()->indexAt(m_list.DragStartPoint).isValid();
-        m_menuOnRelease = false;
-        m_rightDown = e->button() == Qt::RightButton;
+    case QEvent::MouseButtonPress:
+        lvFileMouseDown(*static_cast<QMouseEvent*>(event));
         break;
-    }
+    case QEvent::MouseMove:
+        return lvFileMouseMove(*static_cast<QMouseEvent*>(event));
     case QEvent::ContextMenu: {
         // The desktop asks for the menu when the right button goes down; it waits for the release,
         // so that the right button can drag files as well.
@@ -156,9 +175,10 @@ bool FileDragSource::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::MouseButtonRelease: {
         auto* e = static_cast<QMouseEvent*>(event);
-        if (e->button() == Qt::RightButton)
-            m_rightDown = false;
-        if (m_menuOnRelease && e->button() == Qt::RightButton) {
+        if (e->button() != Qt::RightButton)
+            break;
+        m_rightDown = false;
+        if (m_menuOnRelease) {
             m_menuOnRelease = false;
             QContextMenuEvent menu(QContextMenuEvent::Mouse, e->position().toPoint(), e->globalPosition().toPoint(),
                                    e->modifiers());
@@ -166,23 +186,6 @@ bool FileDragSource::eventFilter(QObject* watched, QEvent* event) {
             QCoreApplication::sendEvent(watched, &menu);
             m_replayingMenu = false;
         }
-        break;
-    }
-    case QEvent::MouseMove: {
-        if (m_dragging)
-            break;
-        auto* e = static_cast<QMouseEvent*>(event);
-        if (dragStarts(m_list.DragStartPoint, e->position().toPoint(), e->buttons(), e->modifiers()) &&
-            m_list.view()->selectionModel() && m_list.view()->selectionModel()->hasSelection()) {
-            m_menuOnRelease = false;
-            m_rightDown = false;
-            runDrag();
-            return true;
-        }
-        // A button held after a press on a row is a drag in the making, not a selection by dragging:
-        // the rows selected at the press are the ones that go. From empty space it selects as usual.
-        if (m_pressOnRow && e->buttons() != Qt::NoButton)
-            return true;
         break;
     }
     default:

@@ -18,6 +18,7 @@
 
 class QDrag;
 class QMimeData;
+class QMouseEvent;
 class QStatusBar;
 
 namespace rinoza {
@@ -50,13 +51,18 @@ public:
     bool dragging() const { return m_dragging; }
 
     // Drags the selected rows (from the first to the last) if there are any; returns the outcome.
-    Outcome runDrag();
+    // After a move, the dragged rows whose files left their place go, and the row count is shown.
+    Outcome RunDrag();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void showFeedback(Qt::DropAction action);
+    // The press point; a move that starts a drag (or belongs to a press on a row) is taken.
+    void lvFileMouseDown(const QMouseEvent& e);
+    bool lvFileMouseMove(const QMouseEvent& e);
+    // Names the action under the pointer in the status bar.
+    void DropSourceFeedback(Qt::DropAction action);
 
     FileListController& m_list;
     std::function<QStatusBar*()> m_statusBar;

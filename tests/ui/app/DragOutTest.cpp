@@ -144,7 +144,7 @@ private slots:
             gnome = d.mimeData()->data(QStringLiteral("x-special/gnome-copied-files"));
             return Qt::CopyAction;
         });
-        QCOMPARE(source().runDrag(), Outcome::CopyDrop);
+        QCOMPARE(source().RunDrag(), Outcome::CopyDrop);
         const std::string base = "file://" + m_work->path();
         QCOMPARE(uris, QByteArray::fromStdString(base + "/one/a%20b\r\n" + base + "/two/%82%A0\r\n"));
         QCOMPARE(gnome, QByteArray::fromStdString("copy\n" + base + "/one/a%20b\n" + base + "/two/%82%A0"));
@@ -167,7 +167,7 @@ private slots:
             refused = !enter.isAccepted();
             return Qt::IgnoreAction;
         });
-        QCOMPARE(source().runDrag(), Outcome::Cancelled);
+        QCOMPARE(source().RunDrag(), Outcome::Cancelled);
         QCOMPARE(seen,
                  (QStringList{q("ドロップ不可"), q("コピー"), q("移動"), q("ショートカット作成"), q("ドロップ不可")}));
         QVERIFY(!grip);
@@ -188,7 +188,7 @@ private slots:
                 std::rename((*m_work / n).c_str(), (*m_work / ("to/" + std::string(n))).c_str());
             return Qt::MoveAction;
         });
-        QCOMPARE(source().runDrag(), Outcome::MoveDrop);
+        QCOMPARE(source().RunDrag(), Outcome::MoveDrop);
         QCOMPARE(m_w->fileList->rowCount(), 2);
         QCOMPARE(m_w->fileList->row(0).name, std::string("b"));
         QCOMPARE(m_w->fileList->row(1).name, std::string("d"));
@@ -196,7 +196,7 @@ private slots:
 
         source().setRunner([](QDrag&) { return Qt::CopyAction; });
         std::rename((*m_work / "b").c_str(), (*m_work / "to/b").c_str());
-        QCOMPARE(source().runDrag(), Outcome::CopyDrop);
+        QCOMPARE(source().RunDrag(), Outcome::CopyDrop);
         QCOMPARE(m_w->fileList->rowCount(), 2);
     }
 };
