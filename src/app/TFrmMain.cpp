@@ -6,6 +6,7 @@
 #include "common/ui/PathComboBox.h"
 #include "common/ui/ProgramImages.h"
 #include "common/ui/UserPrompts.h"
+#include "filelist/ui/FileDropHandler.h"
 #include "filelist/ui/FileListController.h"
 #include "filelist/ui/SearchController.h"
 #include "filelist/ui/SearchTab.h"
@@ -84,6 +85,7 @@ void TFrmMain::buildControls() {
         tbsFnd->cmbFnd->setFocus();
     };
     host.showRenameTab = [this] { pgcMain->setCurrentWidget(tbsSet); };
+    host.statusBar = [this] { return stbMain; };
     m_list = new FileListController(std::move(host), central, this);
     lvFile = m_list->view();
     fileList = m_list->model();
@@ -123,6 +125,7 @@ void TFrmMain::buildControllers() {
     m_search = new SearchController(std::move(w), this);
 
     m_progress = std::make_unique<ProgressHost>(this);
+    new FileDropHandler(*m_list, dropProgressFor(*m_progress), this);
     RunHost h;
     h.window = this;
     h.progress = m_progress.get();

@@ -54,6 +54,7 @@ public:
     DisplaySettings displaySettings;
 
     FileListController* fileListController() const { return m_list; }
+    ProgressHost* progressHost() const { return m_progress.get(); }
 
     // Controls (named as their objectName).
     QTabWidget* pgcMain = nullptr;

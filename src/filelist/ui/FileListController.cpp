@@ -3,6 +3,7 @@
 #include "common/ui/MenuItems.h"
 #include "common/ui/ProgramImages.h"
 #include "filelist/SearchWalk.h"
+#include "filelist/ui/FileDragSource.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -15,12 +16,28 @@
 #include <QMenu>
 #include <QTableView>
 
+#include <cerrno>
+#include <optional>
+#include <unordered_map>
+
 namespace rinoza {
+
+// The rows of a batch of added paths, waiting for the one model update at its end.
+struct FileListController::AddBatch {
+    DisplaySettings settings;
+    std::vector<FileListRow> rows;
+    std::vector<char> superseded;                         // parallel to rows: a later path named the same file
+    std::unordered_map<std::string, std::size_t> pending; // full path -> its row in rows
+    std::vector<int> replacedListed;                      // listed rows of files that the batch lists again
+    std::optional<std::string> lastFolder;
+    enum class Tab { None, Search, Rename } tab = Tab::None;
+};
 
 FileListController::FileListController(FileListHost host, QWidget* viewParent, QObject* parent)
     : QObject(parent), m_host(std::move(host)) {
     buildView(viewParent);
     buildMenu();
+    m_drag = std::make_unique<FileDragSource>(*this, m_host.statusBar);
     if (m_host.clearButton)
         connect(m_host.clearButton, &QAbstractButton::clicked, this, &FileListController::N9Click);
 }
@@ -128,43 +145,156 @@ int FileListController::RemoveDuplicateRows() {
 }
 
 bool FileListController::addPath(const std::string& path) {
-    std::optional<FileListRow> row = addedPathRow(path, settings().LVIconVisible);
-    if (!row)
+    FileInfo info;
+    if (systemFileSystem().stat(path, info) != 0 || !info.isRegular)
         return false;
-    const int earlier = m_model->findRow(joinPath(row->folder, row->name));
-    m_model->appendRow(std::move(*row));
+    addRow(makeFileListRow(info, parentOf(path), m_batch ? m_batch->settings.LVIconVisible : settings().LVIconVisible));
+    return true;
+}
+
+void FileListController::addRow(FileListRow&& row) {
+    std::string key = joinPath(row.folder, row.name);
+    if (m_batch) {
+        AddBatch& b = *m_batch;
+        if (auto it = b.pending.find(key); it != b.pending.end()) {
+            b.superseded[it->second] = 1;
+            --m_listedFileCount;
+        } else if (const int earlier = m_model->rowCount() ? m_model->findRow(key) : -1; earlier >= 0) {
+            b.replacedListed.push_back(earlier);
+            --m_listedFileCount;
+        }
+        b.pending[std::move(key)] = b.rows.size();
+        b.rows.push_back(std::move(row));
+        b.superseded.push_back(0);
+        ++m_listedFileCount;
+        return;
+    }
+    const int earlier = m_model->findRow(key);
+    m_model->appendRow(std::move(row));
     ++m_listedFileCount;
     if (earlier >= 0) {
         m_model->removeRowsAt({earlier});
         --m_listedFileCount;
     }
-    return true;
 }
 
 void FileListController::AddDroppedPath(const std::string& path) {
     FileInfo info;
     if (systemFileSystem().stat(path, info) != 0 || info.isDirectory) {
-        if (m_host.showSearchFolder)
+        if (m_batch) {
+            m_batch->lastFolder = path;
+            m_batch->tab = AddBatch::Tab::Search;
+        } else if (m_host.showSearchFolder) {
             m_host.showSearchFolder(path);
+        }
         return;
     }
-    addPath(path);
+    const DisplaySettings s = m_batch ? m_batch->settings : settings();
+    // One stat serves both the test for a folder and the row: a drop of thousands of files costs
+    // little more than looking at each once.
+    if (info.isRegular)
+        addRow(makeFileListRow(info, parentOf(path), s.LVIconVisible));
     if (m_listedFileCount != 0) {
-        setRowsListed(true);
-        if (settings().Focus && m_host.showRenameTab)
-            m_host.showRenameTab();
+        if (!m_rowsListed)
+            setRowsListed(true);
+        if (s.Focus) {
+            if (m_batch)
+                m_batch->tab = AddBatch::Tab::Rename;
+            else if (m_host.showRenameTab)
+                m_host.showRenameTab();
+        }
     }
 }
+
+void FileListController::beginAddBatch(std::size_t expected) {
+    if (m_batch)
+        return;
+    m_batch = std::make_unique<AddBatch>();
+    m_batch->settings = settings();
+    m_batch->rows.reserve(expected);
+    m_batch->superseded.reserve(expected);
+    m_batch->pending.reserve(expected);
+}
+
+void FileListController::endAddBatch() {
+    if (!m_batch)
+        return;
+    std::unique_ptr<AddBatch> b = std::move(m_batch);
+    if (!b->replacedListed.empty())
+        m_model->removeRowsAt(std::move(b->replacedListed));
+    std::vector<FileListRow> rows;
+    rows.reserve(b->rows.size());
+    for (std::size_t i = 0; i < b->rows.size(); ++i) {
+        if (!b->superseded[i])
+            rows.push_back(std::move(b->rows[i]));
+    }
+    m_model->appendRows(std::move(rows));
+    if (b->lastFolder && m_host.showSearchFolder)
+        m_host.showSearchFolder(*b->lastFolder);
+    if (b->tab == AddBatch::Tab::Rename && m_host.showRenameTab)
+        m_host.showRenameTab();
+}
+
+namespace {
+
+// A command-line path as an absolute path: a relative one is taken from the working folder, so
+// every row names its file wherever the program later runs.
+std::string absolutePath(const std::string& path) {
+    if (path.empty() || path.front() == '/')
+        return path;
+    const std::string cwd = currentFolder();
+    if (cwd.empty())
+        return path;
+    std::string_view rest = path;
+    while (rest.substr(0, 2) == "./")
+        rest.remove_prefix(2);
+    if (rest == "." || rest.empty())
+        return cwd;
+    return joinPath(cwd, rest);
+}
+
+} // namespace
 
 void FileListController::addPaths(const std::vector<std::string>& paths) {
     if (paths.empty())
         return;
     m_view->hide();
+    beginAddBatch(paths.size());
     for (const std::string& p : paths)
-        AddDroppedPath(p);
+        AddDroppedPath(absolutePath(p));
+    endAddBatch();
     m_view->show();
+    showRowCountStatus();
+}
+
+void FileListController::setStatus(const QString& text) {
     if (m_host.setStatus)
-        m_host.setStatus(QString::fromUtf8(rowCountStatusText(m_model->rowCount())));
+        m_host.setStatus(text);
+}
+
+void FileListController::showRowCountStatus() {
+    setStatus(QString::fromUtf8(rowCountStatusText(m_model->rowCount())));
+}
+
+bool FileListController::isDraggingOut() const {
+    return m_drag && m_drag->dragging();
+}
+
+int FileListController::removeVanishedRows(const std::vector<int>& rows) {
+    std::vector<int> gone;
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        if (*it < 0 || *it >= m_model->rowCount())
+            continue;
+        FileInfo info;
+        const int e = systemFileSystem().stat(m_model->fullPath(*it), info, false);
+        // Only a file known to be gone leaves the list; one that cannot be looked at stays.
+        if (e == ENOENT || e == ENOTDIR)
+            gone.push_back(*it);
+    }
+    const int removed = static_cast<int>(gone.size());
+    if (removed)
+        m_model->removeRowsAt(std::move(gone));
+    return removed;
 }
 
 void FileListController::restoreState(const IniFile& ini, const DisplaySettings& s) {

@@ -13,17 +13,20 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class QAbstractButton;
 class QAction;
 class QMenu;
+class QStatusBar;
 class QTableView;
 class QWidget;
 
 namespace rinoza {
 
+class FileDragSource;
 class FileListModel;
 class IniFile;
 
@@ -35,6 +38,8 @@ struct FileListHost {
     // A path given as a folder (or that cannot be read): it becomes the search folder.
     std::function<void(const std::string&)> showSearchFolder;
     std::function<void()> showRenameTab;
+    // The status bar, switched to one text without a size grip while rows are dragged out.
+    std::function<QStatusBar*()> statusBar;
 };
 
 class FileListController : public QObject {
@@ -76,7 +81,28 @@ public:
     // Focus set, the rename tab shows.
     void AddDroppedPath(const std::string& path);
     // The command-line paths in order, with the list hidden meanwhile; then the row-count status text.
+    // A relative path is taken from the working folder.
     void addPaths(const std::vector<std::string>& paths);
+
+    // Between these, AddDroppedPath collects its rows and the model changes once, at the end: the
+    // rows superseded by a later path of the same file go and the new rows come in the order of
+    // their paths' last occurrence, as path-by-path adding would leave them. The count, the menu
+    // and the clear button follow each path at once; the tab (and the search folder's focus) that
+    // the last path chose is shown at the end. Batches do not nest; `expected` paths are made room for.
+    void beginAddBatch(std::size_t expected = 0);
+    void endAddBatch();
+
+    // The status bar's text, and its row-count text.
+    void setStatus(const QString& text);
+    void showRowCountStatus();
+
+    // Dragging the selected rows out (the press point, the threshold, the drag and its outcome).
+    FileDragSource* dragSource() const { return m_drag.get(); }
+    // While a drag from the list runs, the window takes no dropped files.
+    bool isDraggingOut() const;
+    // Removes those of the given rows whose file is gone from its listed path (after a move); the
+    // count of listed files stays. Returns the number removed.
+    int removeVanishedRows(const std::vector<int>& rows);
 
     // While rows have been listed since the last clear, the context menu pops up and the clear button works.
     void setRowsListed(bool on);
@@ -103,8 +129,14 @@ private:
     void buildView(QWidget* viewParent);
     void buildMenu();
     DisplaySettings settings() const;
+    // Appends one file's row (in a batch: collects it); an earlier row of the same path goes.
+    void addRow(FileListRow&& row);
+
+    struct AddBatch;
 
     FileListHost m_host;
+    std::unique_ptr<AddBatch> m_batch;
+    std::unique_ptr<FileDragSource> m_drag;
     QTableView* m_view = nullptr;
     FileListModel* m_model = nullptr;
     QMenu* m_menu = nullptr;

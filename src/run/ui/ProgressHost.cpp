@@ -6,6 +6,8 @@
 #include <QProgressBar>
 #include <QWidget>
 
+#include <memory>
+
 namespace rinoza {
 
 ProgressHost::ProgressHost(QWidget* mainWindow) : m_window(mainWindow) {
@@ -104,6 +106,29 @@ ProgressCallbacks progressCallbacksFor(ProgressHost& host) {
     callbacks.pumpEvents = [&host] { host.pump(); };
     callbacks.cancelRequested = [&host] { return host.cancelRequestedNow(); };
     return callbacks;
+}
+
+DropProgress dropProgressFor(ProgressHost& host) {
+    DropProgress p;
+    // The bar shows the position once per time slice: a repaint for every one of thousands of paths
+    // would cost more than adding them.
+    auto position = std::make_shared<int>(0);
+    p.begin = [&host, position](const QString& activity, int maximum) {
+        host.BeginProgress(activity);
+        host.setPosition(0);
+        host.setMaximum(maximum);
+        *position = 0;
+    };
+    p.step = [position] { ++*position; };
+    p.cancelRequested = [&host, position] {
+        if (host.pumpIfDue())
+            host.setPosition(*position);
+        return host.CancelRequested;
+    };
+    p.pump = [&host] { host.pump(); };
+    p.end = [&host] { host.EndProgress(); };
+    p.busy = [&host] { return host.inProgress(); };
+    return p;
 }
 
 } // namespace rinoza

@@ -10,6 +10,7 @@
 // and cancelRequestedNow() does that before reading the flag, so a click that arrived during the
 // slice is always seen.
 
+#include "filelist/ui/FileDropHandler.h"
 #include "run/RunProgress.h"
 
 #include <QElapsedTimer>
@@ -68,5 +69,7 @@ private:
 
 // Callbacks that drive host's bar, pump its events and read its stop flag, for an operation's progress.
 ProgressCallbacks progressCallbacksFor(ProgressHost& host);
+// The same for adding dropped files.
+DropProgress dropProgressFor(ProgressHost& host);
 
 } // namespace rinoza

@@ -1,0 +1,137 @@
+#include "filelist/ui/FileDropHandler.h"
+
+#include "filelist/UriList.h"
+#include "filelist/ui/FileListController.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSysInfo>
+#include <QWidget>
+
+#include <algorithm>
+#include <climits>
+
+namespace rinoza {
+
+namespace {
+
+const QString kUriList = QStringLiteral("text/uri-list");
+
+std::vector<std::string> droppedPaths(const QMimeData& data) {
+    const QByteArray list = data.data(kUriList);
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    return localPathsOfUriList(std::string_view(list.constData(), static_cast<std::size_t>(list.size())),
+                               std::string_view(host.constData(), static_cast<std::size_t>(host.size())));
+}
+
+// Whether the list names at least one local file, without decoding every path of a large drop.
+bool namesLocalFiles(const QMimeData& data) {
+    if (!data.hasFormat(kUriList))
+        return false;
+    const QByteArray list = data.data(kUriList);
+    qsizetype start = 0;
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+    while (start < list.size()) {
+        qsizetype end = list.indexOf('\n', start);
+        if (end < 0)
+            end = list.size();
+        const std::string_view line(list.constData() + start, static_cast<std::size_t>(end - start));
+        if (!localPathsOfUriList(line, std::string_view(host.constData(), static_cast<std::size_t>(host.size())))
+                 .empty())
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+FileDropHandler::FileDropHandler(FileListController& list, DropProgress progress, QWidget* window)
+    : QObject(window), m_list(list), m_progress(std::move(progress)), m_window(window) {
+    // The application sees a drag before the widget under the pointer, so a file dropped onto a
+    // text field becomes a listed file rather than its URI typed into the field.
+    qApp->installEventFilter(this);
+}
+
+FileDropHandler::~FileDropHandler() {
+    qApp->removeEventFilter(this);
+}
+
+bool FileDropHandler::refusing() const {
+    return m_list.isDraggingOut() || m_handling || m_queued || !m_window->isEnabled() ||
+           (m_progress.busy && m_progress.busy());
+}
+
+bool FileDropHandler::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != m_window)
+        return false;
+    auto* e = static_cast<QDropEvent*>(event);
+    const QMimeData* data = e->mimeData();
+    // The data is looked at once per target widget: another program's data may have to be fetched
+    // from it, and moves come many times a second.
+    if (type == QEvent::DragEnter)
+        m_namesFiles = data && namesLocalFiles(*data);
+    // Other drags (text, web links) stay with the widgets that take them.
+    if (!m_namesFiles || !data)
+        return false;
+    // The files stay where they are, so only a copy (or a link) is agreed to: accepting a move would
+    // let the source delete them.
+    const Qt::DropAction action = (e->possibleActions() & Qt::CopyAction)   ? Qt::CopyAction
+                                  : (e->possibleActions() & Qt::LinkAction) ? Qt::LinkAction
+                                                                            : Qt::IgnoreAction;
+    if (refusing() || action == Qt::IgnoreAction) {
+        e->setDropAction(Qt::IgnoreAction);
+        e->ignore();
+        return true;
+    }
+    e->setDropAction(action);
+    e->accept();
+    if (type == QEvent::Drop) {
+        // The paths are added once the drop event has returned, so the program that dragged them is
+        // told at once that they were taken and never waits for the list.
+        m_queued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this, paths = droppedPaths(*data)] {
+                m_queued = false;
+                HandleFileDrop(paths);
+            },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void FileDropHandler::HandleFileDrop(const std::vector<std::string>& paths) {
+    m_handling = true;
+    m_list.beginAddBatch(paths.size());
+    // The count is not cut to 16 bits: every path of a drop of any size is added.
+    if (m_progress.begin)
+        m_progress.begin(QStringLiteral("ドロップファイル受付中"),
+                         static_cast<int>(std::min<std::size_t>(paths.size(), INT_MAX)));
+    m_list.setStatus(QStringLiteral("ドロップファイル受付中..."));
+    for (const std::string& path : paths) {
+        if (m_progress.step)
+            m_progress.step();
+        if (m_progress.cancelRequested && m_progress.cancelRequested()) {
+            if (m_progress.pump)
+                m_progress.pump();
+            break;
+        }
+        m_list.AddDroppedPath(path);
+    }
+    if (m_progress.end)
+        m_progress.end();
+    // The window takes focus again before the batch ends, so a dropped folder's field can take it.
+    m_list.endAddBatch();
+    m_handling = false;
+    m_list.showRowCountStatus();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+} // namespace rinoza
