@@ -6,6 +6,7 @@
   atspi.py tab NAME     shows the tab page of that caption (検索, 変名, 日時, 属性)
   atspi.py menu NAME    chooses the menu item of that caption (shortcut texts and access keys ignored)
   atspi.py wait         waits until the program is on the bus
+  atspi.py extents ROLE the screen geometry (WxH+X+Y) of the program's window of that role (frame, dialog)
 
 Run it with the system's python3 (Debian: python3-pyatspi) inside the program's D-Bus session.
 A11Y_PID picks one of several running copies by process id; A11Y_WAIT is the seconds to wait for it.
@@ -231,6 +232,19 @@ def main():
         choose_menu(app(), sys.argv[2])
     elif what == 'wait':
         app()
+    elif what == 'extents' and len(sys.argv) > 2:
+        a = app()
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            for i in range(a.childCount):
+                w = a.getChildAtIndex(i)
+                if w is not None and w.getRoleName() == sys.argv[2] and w.getState().contains(pyatspi.STATE_SHOWING):
+                    e = w.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                    if e.width > 0:
+                        print('%dx%d+%d+%d' % (e.width, e.height, e.x, e.y))
+                        return
+            time.sleep(0.2)
+        sys.exit('atspi: no window of role ' + sys.argv[2])
     else:
         sys.exit(__doc__)
 

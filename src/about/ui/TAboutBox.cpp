@@ -207,13 +207,18 @@ void TAboutBox::TimerTimer() {
 void TAboutBox::OKButtonClick() {
     hide();
     Timer->stop();
-    // The main window may have stayed active all along (a window manager that gave this window no
-    // focus): then nothing will announce its activation, and the window goes now.
-    if (m_mainWindow && m_mainWindow->window()->isActiveWindow())
+    if (!m_mainWindow)
+        return;
+    // The main window takes the activation back, which frees this window. It may have stayed active
+    // all along (a window manager that gave this window no focus): then nothing will announce its
+    // activation, and the window goes now.
+    if (m_mainWindow->window()->isActiveWindow())
         deleteLater();
+    else
+        m_mainWindow->window()->activateWindow();
 }
 
-void TAboutBox::reject() { OKButtonClick(); }
+void TAboutBox::reject() { OKButton->click(); }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
     auto* field = qobject_cast<QLineEdit*>(watched);
