@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Reads and drives the running program through the accessibility bus (AT-SPI), as a screen reader does.
 
-  atspi.py check        fails (exit 1) naming every control without an accessible name, on each tab;
-                        also fails when the file list's cells or the status bar cannot be read
+  atspi.py check        fails (exit 1) naming every control without an accessible name, on each tab
+                        and in the version window; also fails when the file list's cells or the
+                        status bar cannot be read
   atspi.py tab NAME     shows the tab page of that caption (検索, 変名, 日時, 属性)
   atspi.py menu NAME    chooses the menu item of that caption (shortcut texts and access keys ignored)
   atspi.py wait         waits until the program is on the bus
@@ -196,6 +197,19 @@ def check():
         for path in nameless(a):
             if path not in problems:
                 problems.append(path)
+    # The version window too, opened from the help menu.
+    choose_menu(a, 'バージョン情報(&A)...')
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline and not any(
+            a.getChildAtIndex(i) is not None and a.getChildAtIndex(i).getRoleName() == 'dialog'
+            for i in range(a.childCount)):
+        time.sleep(0.2)
+    if not any(a.getChildAtIndex(i) is not None and a.getChildAtIndex(i).getRoleName() == 'dialog'
+               for i in range(a.childCount)):
+        problems.append('the version window did not open from the help menu')
+    for path in nameless(a):
+        if path not in problems:
+            problems.append(path)
     controls = sum(1 for _, r, _, _ in walk(a) if r in CONTROL_ROLES)
 
     # The list's cells and the status bar are read like any text.
@@ -218,7 +232,7 @@ def check():
         for p in problems:
             print('  ' + p)
         sys.exit(1)
-    print('accessibility: %d controls on %d tabs, all named; %d list rows and the status bar "%s" readable'
+    print('accessibility: %d controls on %d tabs and the version window, all named; %d list rows and the status bar "%s" readable'
           % (controls, len(tabs), tables[0].queryTable().nRows, status[0]))
 
 

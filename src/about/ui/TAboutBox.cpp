@@ -75,9 +75,13 @@ QLineEdit* contactField(QWidget* parent, const char* name, const QString& text, 
 
 } // namespace
 
-QString TAboutBox::homePage() { return QStringLiteral("https://rinoza.example.org"); }
+QString TAboutBox::homePage() {
+    return QStringLiteral("https://rinoza.example.org");
+}
 
-QString TAboutBox::mailAddress() { return QStringLiteral("mailto:rinoza@example.org"); }
+QString TAboutBox::mailAddress() {
+    return QStringLiteral("mailto:rinoza@example.org");
+}
 
 TAboutBox::TAboutBox(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(mainWindow) {
     setObjectName(QStringLiteral("AboutBox"));
@@ -218,13 +222,16 @@ void TAboutBox::OKButtonClick() {
         m_mainWindow->window()->activateWindow();
 }
 
-void TAboutBox::reject() { OKButton->click(); }
+void TAboutBox::reject() {
+    OKButton->click();
+}
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
     auto* field = qobject_cast<QLineEdit*>(watched);
     if (field && (field == edtHP || field == edtMail)) {
         if (event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && field->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+            field->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
             openContact(field);
             return true;
         }

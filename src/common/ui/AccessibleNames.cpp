@@ -46,7 +46,8 @@ QString dateFieldName(const QString& objectName) {
     const QRegularExpressionMatch m = re.match(objectName);
     if (!m.hasMatch())
         return {};
-    const QString time = m.captured(1) == QLatin1String("Crt") ? QStringLiteral("作成日時") : QStringLiteral("更新日時");
+    const QString time =
+        m.captured(1) == QLatin1String("Crt") ? QStringLiteral("作成日時") : QStringLiteral("更新日時");
     static const QString units = QStringLiteral("年月日時分");
     const int i = QStringLiteral("YMDHN").indexOf(m.captured(2));
     return time + QLatin1Char(' ') + units.at(i);
@@ -66,8 +67,7 @@ void nameInnerField(QWidget* w) {
         inner = combo->lineEdit();
         if (combo->view()->accessibleName().isEmpty())
             combo->view()->setAccessibleName(w->accessibleName());
-    }
-    else if (qobject_cast<QAbstractSpinBox*>(w))
+    } else if (qobject_cast<QAbstractSpinBox*>(w))
         inner = w->findChild<QLineEdit*>();
     if (inner && inner->accessibleName().isEmpty())
         inner->setAccessibleName(w->accessibleName());

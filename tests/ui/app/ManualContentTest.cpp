@@ -36,7 +36,9 @@ QString readableText(QString html) {
 }
 
 // A caption as the window shows it: the access key marker gone, "名前(&N)" reads "名前(N)".
-QString shown(QString caption) { return caption.remove(QLatin1Char('&')).trimmed(); }
+QString shown(QString caption) {
+    return caption.remove(QLatin1Char('&')).trimmed();
+}
 
 void collect(const QList<QAction*>& actions, QStringList& out) {
     for (QAction* a : actions) {
