@@ -95,8 +95,9 @@ void applyAccessibleNames(QWidget* root) {
     }
     for (QLabel* label : root->findChildren<QLabel*>()) {
         QWidget* buddy = label->buddy();
-        if (buddy && buddy->accessibleName().isEmpty() && !spoken(label->text()).isEmpty())
-            buddy->setAccessibleName(spoken(label->text()));
+        const QString name = label->accessibleName().isEmpty() ? spoken(label->text()) : label->accessibleName();
+        if (buddy && buddy->accessibleName().isEmpty() && !name.isEmpty())
+            buddy->setAccessibleName(name);
     }
     QList<QWidget*> all = root->findChildren<QWidget*>();
     all.prepend(root);
