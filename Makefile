@@ -3,8 +3,9 @@ BUILD      ?= build
 TEST_BUILD ?= build-test
 BENCH_BUILD?= build-bench
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
 
-.PHONY: deps build run test bench format screenshot clean
+.PHONY: deps build run install test bench format screenshot manual-images clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -15,6 +16,10 @@ build: deps
 
 run: build
 	./$(BUILD)/rinoza
+
+# The program, its menu entry, icons, AppStream metadata and the manual under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The test build runs under AddressSanitizer and UndefinedBehaviorSanitizer, with warnings as errors.
 test: deps
@@ -29,6 +34,10 @@ bench: deps
 
 screenshot: build
 	bash scripts/screenshot.sh $(BUILD)/rinoza docs/main-window.png
+
+# The manual's pictures, taken from the built program.
+manual-images: build
+	bash scripts/manual-screenshots.sh $(BUILD)/rinoza docs/images
 
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -7,6 +7,7 @@ pkgs=(
     libicu-dev libgtest-dev googletest
     fonts-noto-cjk
     xvfb xauth x11-apps imagemagick
+    dbus at-spi2-core python3-pyatspi desktop-file-utils appstream
     clang-format
 )
 missing=()

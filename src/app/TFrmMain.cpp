@@ -1,6 +1,8 @@
 #include "app/TFrmMain.h"
 
+#include "about/ui/TAboutBox.h"
 #include "app/WindowGeometry.h"
+#include "common/ui/AccessibleNames.h"
 #include "common/ui/Manual.h"
 #include "common/ui/MenuItems.h"
 #include "common/ui/PathComboBox.h"
@@ -45,6 +47,7 @@ TFrmMain::TFrmMain(std::vector<std::string> args, const Clock* clock, QWidget* p
     buildControls();
     buildControllers();
     wireMenus();
+    applyAccessibleNames(this);
     FrmMainCreate();
 }
 
@@ -162,6 +165,7 @@ void TFrmMain::wireMenus() {
     connect(Contents1, &QAction::triggered, this, [] { openManual(manualContext(1)); });
     // The manual's table of contents serves as the topic finder.
     connect(N4, &QAction::triggered, this, [] { openManual(QStringLiteral("topics")); });
+    connect(About1, &QAction::triggered, this, [this] { About1Click(this); });
     // The menu sees a key before the focused control, as the list's own keys stay with the list.
     new MenuShortcutsFirst(this, mm1);
 }

@@ -8,8 +8,9 @@
 
 namespace rinoza {
 
-QString manualFile() {
-    const QString exeDir = QCoreApplication::applicationDirPath();
+QString manualFile() { return manualFileFor(QCoreApplication::applicationDirPath()); }
+
+QString manualFileFor(const QString& exeDir) {
     const QString candidates[] = {exeDir + QStringLiteral("/docs/manual.html"),
                                   exeDir + QStringLiteral("/../docs/manual.html"),
                                   exeDir + QStringLiteral("/../share/doc/rinoza/manual.html"),

@@ -8,6 +8,9 @@ namespace rinoza {
 
 // The manual beside the executable (also one folder up, for the build tree), else the installed one.
 QString manualFile();
+// The same for an executable in exeDir: exeDir/docs/, exeDir/../docs/, exeDir/../share/doc/rinoza/,
+// then /usr/share/doc/rinoza/; the first candidate when none exists.
+QString manualFileFor(const QString& exeDir);
 
 // The manual at an anchor ("context-11", "topics"), or at its start when the anchor is empty.
 QString manualUrl(const QString& anchor = {});
