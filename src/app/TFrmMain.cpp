@@ -7,6 +7,7 @@
 #include "common/ui/ProgramImages.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListController.h"
+#include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchController.h"
 #include "filelist/ui/SearchTab.h"
 #include "platform/Paths.h"
@@ -17,6 +18,7 @@
 #include "run/ui/RunHost.h"
 #include "run/ui/UndoController.h"
 #include "settings/IniFile.h"
+#include "settings/ui/TFrmSetup.h"
 #include "stamps/ui/AttrTab.h"
 #include "stamps/ui/TimeTab.h"
 
@@ -136,6 +138,7 @@ void TFrmMain::buildControllers() {
     m_undo = new UndoController(h, this);
     m_undo->setUndoCommands(tbsSet->btnAndo, {N6, N8});
     m_presets = new PresetController(tbsSet, S, L, this);
+    m_setup = new TFrmSetup(this);
 }
 
 void TFrmMain::wireMenus() {
@@ -144,6 +147,7 @@ void TFrmMain::wireMenus() {
     connect(N6, &QAction::triggered, m_undo, &UndoController::btnAndoClick);
     connect(N8, &QAction::triggered, m_undo, &UndoController::N8Click);
     connect(X1, &QAction::triggered, this, &QWidget::close);
+    connect(N5, &QAction::triggered, this, &TFrmMain::N5Click);
     connect(SelectAll1, &QAction::triggered, m_list, &FileListController::SelectAll1Click);
     connect(N11, &QAction::triggered, m_list, &FileListController::N11Click);
     connect(Contents1, &QAction::triggered, this, [] { openManual(manualContext(1)); });
@@ -186,6 +190,15 @@ void TFrmMain::LoadDisplaySettings() {
     } catch (const std::exception&) {
         displaySettings = DisplaySettings();
     }
+}
+
+void TFrmMain::N5Click() {
+    if (prompts().execDialog(*m_setup) != QDialog::Accepted)
+        return;
+    LoadDisplaySettings();
+    if (!displaySettings.LVIconVisible)
+        fileList->dropAllIcons();
+    lvFile->viewport()->update();
 }
 
 void TFrmMain::UpdateUndoCommands() { m_undo->UpdateUndoCommands(); }
