@@ -7,6 +7,7 @@ pkgs=(
     libicu-dev libgtest-dev googletest
     fonts-noto-cjk
     xvfb xauth x11-apps imagemagick
+    dbus-daemon trash-cli
     clang-format
 )
 missing=()
