@@ -17,8 +17,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTableView>
 
@@ -29,7 +29,9 @@ namespace rinoza {
 
 namespace {
 
-QString shownName(const std::string& name) { return QString::fromUtf8(displayText(name)); }
+QString shownName(const std::string& name) {
+    return QString::fromUtf8(displayText(name));
+}
 
 void askForAFile() {
     BeepMessageDlg(QStringLiteral("開くファイルを選択して下さい"), MsgType::Information, MsgButtons::Ok);
@@ -311,8 +313,8 @@ void FileListController::N18Click() {
     const QString shownBefore = shownName(before.name);
     QString typed = shownBefore;
     for (;;) {
-        if (!prompts().textPrompt(QStringLiteral("ファイル名の変更"), QStringLiteral("新しいファイル名を指定して下さい。"),
-                                  typed))
+        if (!prompts().textPrompt(QStringLiteral("ファイル名の変更"),
+                                  QStringLiteral("新しいファイル名を指定して下さい。"), typed))
             return;
         // A name that is not UTF-8 is proposed in its shown form; handed back unchanged it still
         // means the file's own bytes, and an emptied field is no name at all.
@@ -327,8 +329,9 @@ void FileListController::N18Click() {
             continue;
         }
         if (RemoveBadNameChars(name) != name) {
-            BeepMessageDlg(QString::fromUtf8(kBadNameCharsMessage.data(), static_cast<qsizetype>(kBadNameCharsMessage.size())),
-                           MsgType::Error, MsgButtons::Ok);
+            BeepMessageDlg(
+                QString::fromUtf8(kBadNameCharsMessage.data(), static_cast<qsizetype>(kBadNameCharsMessage.size())),
+                MsgType::Error, MsgButtons::Ok);
             continue;
         }
         if (RenameFileTo(joinPath(before.folder, before.name), newPath)) {

@@ -54,8 +54,9 @@ public:
         int v = 0;
         if (!wholeNumber(edit()->text(), v))
             v = m_position;
-        v = static_cast<int>(std::clamp<long long>(static_cast<long long>(v) + static_cast<long long>(steps) * TFrmSetup::kLVMaxStep,
-                                                   TFrmSetup::kLVMaxMin, TFrmSetup::kLVMaxMax));
+        v = static_cast<int>(
+            std::clamp<long long>(static_cast<long long>(v) + static_cast<long long>(steps) * TFrmSetup::kLVMaxStep,
+                                  TFrmSetup::kLVMaxMin, TFrmSetup::kLVMaxMax));
         m_position = v;
         edit()->setText(QString::number(v));
     }
@@ -129,7 +130,8 @@ void TFrmSetup::buildControls() {
     QFont bold = btnHLP->font();
     bold.setBold(true);
     btnHLP->setFont(bold);
-    btnHLP->setFixedWidth(std::max(btnHLP->sizeHint().height() + 8, btnHLP->fontMetrics().horizontalAdvance(btnHLP->text()) + 16));
+    btnHLP->setFixedWidth(
+        std::max(btnHLP->sizeHint().height() + 8, btnHLP->fontMetrics().horizontalAdvance(btnHLP->text()) + 16));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 10, 12, 10);
@@ -152,8 +154,17 @@ void TFrmSetup::buildControls() {
     buttons->addWidget(btnHLP);
     layout->addLayout(buttons);
 
-    QWidget* order[] = {cbLVVisible, cbLVSysVisible, cbLVHiddenVisible, cbLVReadonlyVisible, cbFocus, cbColSize,
-                        udLVMax,     btnDefault,     btnOk,             btnCancel,           btnHLP};
+    QWidget* order[] = {cbLVVisible,
+                        cbLVSysVisible,
+                        cbLVHiddenVisible,
+                        cbLVReadonlyVisible,
+                        cbFocus,
+                        cbColSize,
+                        udLVMax,
+                        btnDefault,
+                        btnOk,
+                        btnCancel,
+                        btnHLP};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -233,7 +244,9 @@ void TFrmSetup::reject() {
     QDialog::reject();
 }
 
-void TFrmSetup::btnHLPClick() { openManual(manualContext(13)); }
+void TFrmSetup::btnHLPClick() {
+    openManual(manualContext(13));
+}
 
 void TFrmSetup::edtLVMaxChange() {
     const QString text = edtLVMax->text();

@@ -52,7 +52,8 @@ struct ListWindow {
     void select(const std::vector<int>& rows) {
         lvFile->clearSelection();
         for (int r : rows)
-            lvFile->selectionModel()->select(model.index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            lvFile->selectionModel()->select(model.index(r, 0),
+                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     std::vector<std::string> names() const {
         std::vector<std::string> out;

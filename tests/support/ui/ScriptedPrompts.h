@@ -67,7 +67,7 @@ public:
     }
     bool openUrl(const QString& url) override {
         opened.push_back(url);
-        return openSucceeds;
+        return true;
     }
     bool textPrompt(const QString& caption, const QString& prompt, QString& text) override {
         textPrompts.push_back({caption, prompt, text});
@@ -89,7 +89,6 @@ public:
 
     std::vector<Asked> asked;
     std::vector<TextPrompt> textPrompts;
-    bool openSucceeds = true; // what openUrl() answers
     QStringList plain;
     QStringList pickTitles;
     QStringList pickStarts;

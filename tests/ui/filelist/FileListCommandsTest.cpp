@@ -135,12 +135,12 @@ private slots:
         QTest::newRow("emptied") << QStringList{QString()} << 1 << none << q("a.txt") << q("TXT");
         QTest::newRow("a.txt to b.doc") << QStringList{q("b.doc")} << 1 << none << q("b.doc") << q("DOC");
         QTest::newRow("semicolon") << QStringList{q("x;y.txt")} << 2 << QStringList{bad} << q("a.txt") << q("TXT");
-        QTest::newRow("comma, then fixed") << QStringList{q("x,y.txt"), q("xy.txt")} << 2 << QStringList{bad}
-                                           << q("xy.txt") << q("TXT");
+        QTest::newRow("comma, then fixed")
+            << QStringList{q("x,y.txt"), q("xy.txt")} << 2 << QStringList{bad} << q("xy.txt") << q("TXT");
         QTest::newRow("existing name") << QStringList{q("b.txt")} << 2 << QStringList{exists} << q("a.txt") << q("TXT");
         QTest::newRow("case differs") << QStringList{q("A.TXT")} << 1 << none << q("A.TXT") << q("TXT");
-        QTest::newRow("existing before bad") << QStringList{q("b.txt"), q("c;.txt")} << 3 << QStringList{exists, bad}
-                                             << q("a.txt") << q("TXT");
+        QTest::newRow("existing before bad")
+            << QStringList{q("b.txt"), q("c;.txt")} << 3 << QStringList{exists, bad} << q("a.txt") << q("TXT");
     }
     void renameByF2() {
         QFETCH(QStringList, typed);
@@ -196,7 +196,8 @@ private slots:
 
         QCOMPARE(prompts.asked.size(), std::size_t(1));
         QCOMPARE(prompts.asked[0].buttons, MsgButtons::YesNo);
-        QCOMPARE(prompts.asked[0].text, permanent ? q("2 個のファイルを完全に削除しますか？") : q("2 個のファイルをごみ箱へ移動しますか？"));
+        QCOMPARE(prompts.asked[0].text,
+                 permanent ? q("2 個のファイルを完全に削除しますか？") : q("2 個のファイルをごみ箱へ移動しますか？"));
         const bool gone = answer == mrYes;
         const std::vector<std::string> left = gone ? std::vector<std::string>{"a.txt", "c.txt"}
                                                    : std::vector<std::string>{"a.txt", "b.txt", "c.txt", "d.txt"};
@@ -228,7 +229,8 @@ private slots:
     void fileOnAnotherFileSystemUsesItsOwnTrashOrStays() {
         const std::string top = "/dev/shm";
         const std::string userTrash = top + "/.Trash-" + std::to_string(getuid());
-        struct stat a {}, b{};
+        struct stat a {
+        }, b{};
         if (stat(m_dataHome->path().c_str(), &a) != 0 || stat(top.c_str(), &b) != 0 || a.st_dev == b.st_dev ||
             access(top.c_str(), W_OK) != 0)
             QSKIP("/dev/shm is missing, read-only or on the file system of the home trash");

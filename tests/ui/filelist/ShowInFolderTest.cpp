@@ -94,7 +94,8 @@ private slots:
     }
 
     void withoutAFileManagerTheFolderOpens() {
-        QVERIFY(!QDBusConnection::sessionBus().interface()->isServiceRegistered(QString::fromLatin1(kFileManagerService)));
+        QVERIFY(
+            !QDBusConnection::sessionBus().interface()->isServiceRegistered(QString::fromLatin1(kFileManagerService)));
         ScriptedPrompts prompts;
         showSecondFile();
         QTRY_COMPARE(prompts.opened.size(), 1);

@@ -1,9 +1,9 @@
 // The display settings dialog as the user works it: the search limit field and its up-down, the
 // buttons, the keys, and what reaches the settings file.
 
+#include "settings/ui/TFrmSetup.h"
 #include "settings/DisplaySettings.h"
 #include "settings/IniFile.h"
-#include "settings/ui/TFrmSetup.h"
 #include "support/TestSupport.h"
 #include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
@@ -82,19 +82,32 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("messages");
-        QTest::newRow("10005, no sixth character") << "<SelAll>100059" << "10005" << 0;
-        QTest::newRow("40000 -> 30000") << "<SelAll>40000" << "30000" << 0;
-        QTest::newRow("05") << "<SelAll>05" << "5" << 1;
-        QTest::newRow("leading blank") << "<SelAll>5<Home> " << "5" << 1;
-        QTest::newRow("12a") << "<SelAll>12a" << "12" << 1;
-        QTest::newRow("a12") << "<SelAll>12<Home>a" << "12" << 1;
-        QTest::newRow("emptied") << "<SelAll><BS>" << "1" << 0;
-        QTest::newRow("lone minus passes") << "<SelAll>-" << "-" << 0;
-        QTest::newRow("up") << "<Up>" << "11000" << 0;
-        QTest::newRow("down twice") << "<Down><Down>" << "8000" << 0;
-        QTest::newRow("up stops at 30000") << "<SelAll>29500<Up><Up>" << "30000" << 0;
-        QTest::newRow("down stops at 1") << "<SelAll>500<Down>" << "1" << 0;
-        QTest::newRow("up from a lone minus") << "<SelAll>-<Up>" << "11000" << 0;
+        QTest::newRow("10005, no sixth character") << "<SelAll>100059"
+                                                   << "10005" << 0;
+        QTest::newRow("40000 -> 30000") << "<SelAll>40000"
+                                        << "30000" << 0;
+        QTest::newRow("05") << "<SelAll>05"
+                            << "5" << 1;
+        QTest::newRow("leading blank") << "<SelAll>5<Home> "
+                                       << "5" << 1;
+        QTest::newRow("12a") << "<SelAll>12a"
+                             << "12" << 1;
+        QTest::newRow("a12") << "<SelAll>12<Home>a"
+                             << "12" << 1;
+        QTest::newRow("emptied") << "<SelAll><BS>"
+                                 << "1" << 0;
+        QTest::newRow("lone minus passes") << "<SelAll>-"
+                                           << "-" << 0;
+        QTest::newRow("up") << "<Up>"
+                            << "11000" << 0;
+        QTest::newRow("down twice") << "<Down><Down>"
+                                    << "8000" << 0;
+        QTest::newRow("up stops at 30000") << "<SelAll>29500<Up><Up>"
+                                           << "30000" << 0;
+        QTest::newRow("down stops at 1") << "<SelAll>500<Down>"
+                                         << "1" << 0;
+        QTest::newRow("up from a lone minus") << "<SelAll>-<Up>"
+                                              << "11000" << 0;
     }
     void searchLimitField() {
         QFETCH(QString, keys);
@@ -181,8 +194,9 @@ private slots:
         ScriptedPrompts prompts;
         QVERIFY(open());
         const std::pair<Qt::Key, QCheckBox*> keys[] = {
-            {Qt::Key_V, m_dlg->cbLVVisible},       {Qt::Key_S, m_dlg->cbLVSysVisible}, {Qt::Key_H, m_dlg->cbLVHiddenVisible},
-            {Qt::Key_R, m_dlg->cbLVReadonlyVisible}, {Qt::Key_K, m_dlg->cbFocus},        {Qt::Key_C, m_dlg->cbColSize}};
+            {Qt::Key_V, m_dlg->cbLVVisible},       {Qt::Key_S, m_dlg->cbLVSysVisible},
+            {Qt::Key_H, m_dlg->cbLVHiddenVisible}, {Qt::Key_R, m_dlg->cbLVReadonlyVisible},
+            {Qt::Key_K, m_dlg->cbFocus},           {Qt::Key_C, m_dlg->cbColSize}};
         for (const auto& [key, box] : keys) {
             const bool was = box->isChecked();
             QTest::keyClick(QApplication::focusWidget(), key, Qt::AltModifier);
@@ -190,10 +204,11 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), box);
         }
         m_dlg->cbLVVisible->setFocus();
-        const QWidget* order[] = {m_dlg->cbLVSysVisible, m_dlg->cbLVHiddenVisible, m_dlg->cbLVReadonlyVisible,
-                                  m_dlg->cbFocus,        m_dlg->cbColSize,         m_dlg->udLVMax,
-                                  m_dlg->btnDefault,     m_dlg->btnOk,             m_dlg->btnCancel,
-                                  m_dlg->btnHLP};
+        const QWidget* order[] = {m_dlg->cbLVSysVisible,      m_dlg->cbLVHiddenVisible,
+                                  m_dlg->cbLVReadonlyVisible, m_dlg->cbFocus,
+                                  m_dlg->cbColSize,           m_dlg->udLVMax,
+                                  m_dlg->btnDefault,          m_dlg->btnOk,
+                                  m_dlg->btnCancel,           m_dlg->btnHLP};
         for (const QWidget* next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
