@@ -10,3 +10,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/undo_copy"
 "$BUILD/bench/startup" "$BUILD/rinoza" 15 "$BUILD/bench/startup_baseline"
 "$BUILD/bench/search_window"
+"$BUILD/bench/filelist_remove"

@@ -253,20 +253,47 @@ void FileListController::SelectAll1Click() {
 }
 
 void FileListController::N11Click() {
-    QItemSelectionModel* sel = m_view->selectionModel();
     const int rows = m_model->rowCount();
     if (rows == 0)
         return;
-    const QItemSelection all(m_model->index(0, 0), m_model->index(rows - 1, FileListModel::ColumnCount - 1));
-    sel->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+    // The unselected runs become the selection, set on an emptied selection: toggling, or replacing
+    // a selection of many scattered rows, compares every old range with every new one (seconds).
+    const std::vector<char> marked = selectedMarks();
+    QItemSelection inverted;
+    for (int r = 0; r < rows;) {
+        if (marked[static_cast<std::size_t>(r)]) {
+            ++r;
+            continue;
+        }
+        int last = r;
+        while (last + 1 < rows && !marked[static_cast<std::size_t>(last + 1)])
+            ++last;
+        inverted.append(
+            QItemSelectionRange(m_model->index(r, 0), m_model->index(last, FileListModel::ColumnCount - 1)));
+        r = last + 1;
+    }
+    m_view->selectionModel()->clearSelection();
+    m_view->selectionModel()->select(inverted, QItemSelectionModel::Select);
     m_view->setFocus();
 }
 
+std::vector<char> FileListController::selectedMarks() const {
+    // From the selection's ranges: asking the selection model row by row costs a pass over every
+    // range per row, which takes seconds for thousands of scattered rows. The list selects whole rows.
+    const int count = m_model->rowCount();
+    std::vector<char> marked(static_cast<std::size_t>(count), 0);
+    for (const QItemSelectionRange& r : m_view->selectionModel()->selection())
+        for (int row = std::max(r.top(), 0); row <= r.bottom() && row < count; ++row)
+            marked[static_cast<std::size_t>(row)] = 1;
+    return marked;
+}
+
 std::vector<int> FileListController::selectedRows() const {
+    const std::vector<char> marked = selectedMarks();
     std::vector<int> rows;
-    for (const QModelIndex& i : m_view->selectionModel()->selectedRows())
-        rows.push_back(i.row());
-    std::sort(rows.begin(), rows.end());
+    for (std::size_t i = 0; i < marked.size(); ++i)
+        if (marked[i])
+            rows.push_back(static_cast<int>(i));
     return rows;
 }
 

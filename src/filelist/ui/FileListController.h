@@ -115,7 +115,8 @@ private:
     void buildView(QWidget* viewParent);
     void buildMenu();
     DisplaySettings settings() const;
-    std::vector<int> selectedRows() const; // ascending
+    std::vector<char> selectedMarks() const; // one per row: 1 when selected
+    std::vector<int> selectedRows() const;   // ascending
     void showRowCount();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
