@@ -12,3 +12,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/search_window"
 "$BUILD/bench/stamps_window"
 "$BUILD/bench/drop_window"
+"$BUILD/bench/filelist_remove"

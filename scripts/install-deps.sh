@@ -8,6 +8,7 @@ pkgs=(
     fonts-noto-cjk
     xvfb xauth x11-apps imagemagick
     dbus at-spi2-core python3-pyatspi desktop-file-utils appstream
+    dbus-daemon trash-cli
     clang-format
 )
 missing=()

@@ -10,6 +10,7 @@
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileDropHandler.h"
 #include "filelist/ui/FileListController.h"
+#include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchController.h"
 #include "filelist/ui/SearchTab.h"
 #include "platform/Paths.h"
@@ -20,6 +21,7 @@
 #include "run/ui/RunHost.h"
 #include "run/ui/UndoController.h"
 #include "settings/IniFile.h"
+#include "settings/ui/TFrmSetup.h"
 #include "stamps/ui/AttrTab.h"
 #include "stamps/ui/StampsController.h"
 #include "stamps/ui/TimeTab.h"
@@ -152,6 +154,7 @@ void TFrmMain::buildControllers() {
     stamps.setStatus = [this](const QString& s) { setStatusText(s); };
     stamps.clock = m_clock;
     new StampsController(std::move(stamps), this);
+    m_setup = new TFrmSetup(this);
 }
 
 void TFrmMain::wireMenus() {
@@ -160,6 +163,7 @@ void TFrmMain::wireMenus() {
     connect(N6, &QAction::triggered, m_undo, &UndoController::btnAndoClick);
     connect(N8, &QAction::triggered, m_undo, &UndoController::N8Click);
     connect(X1, &QAction::triggered, this, &QWidget::close);
+    connect(N5, &QAction::triggered, this, &TFrmMain::N5Click);
     connect(SelectAll1, &QAction::triggered, m_list, &FileListController::SelectAll1Click);
     connect(N11, &QAction::triggered, m_list, &FileListController::N11Click);
     connect(Contents1, &QAction::triggered, this, [] { openManual(manualContext(1)); });
@@ -203,6 +207,15 @@ void TFrmMain::LoadDisplaySettings() {
     } catch (const std::exception&) {
         displaySettings = DisplaySettings();
     }
+}
+
+void TFrmMain::N5Click() {
+    if (prompts().execDialog(*m_setup) != QDialog::Accepted)
+        return;
+    LoadDisplaySettings();
+    if (!displaySettings.LVIconVisible)
+        fileList->dropAllIcons();
+    lvFile->viewport()->update();
 }
 
 void TFrmMain::UpdateUndoCommands() { m_undo->UpdateUndoCommands(); }

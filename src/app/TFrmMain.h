@@ -32,6 +32,7 @@ class RenameRunController;
 class RenameTab;
 class SearchController;
 class SearchTab;
+class TFrmSetup;
 class TimeTab;
 class UndoController;
 
@@ -45,6 +46,9 @@ public:
 
     // Reads section Window of the settings file into displaySettings.
     void LoadDisplaySettings();
+    // The display settings dialog, modal; after OK the settings are read again, and icons turned off
+    // leave the listed rows too.
+    void N5Click();
     void UpdateUndoCommands();
     void ClearFileList();
     int32_t ListedFileCount() const;
@@ -91,6 +95,7 @@ private:
     RenameRunController* m_run = nullptr;
     UndoController* m_undo = nullptr;
     PresetController* m_presets = nullptr;
+    TFrmSetup* m_setup = nullptr; // hidden between showings
 };
 
 } // namespace rinoza

@@ -16,6 +16,9 @@ namespace rinoza {
 
 // The characters a file name may not contain, in the order the checks remove them.
 inline constexpr std::string_view kBadNameChars = "\\/:,;*?\"<>|";
+// The message naming them (UTF-8), for a name field or a typed name that holds one.
+inline constexpr std::string_view kBadNameCharsMessage =
+    "ファイル名には次の文字は使用できません。\n \\ / : , ; * ? \" < > | ";
 
 // The folder of a path without trailing "/": a folder (or a path that cannot be read) stands for
 // itself, a file for the folder holding it. The root stays "/", so joinPath(result, name) is valid.

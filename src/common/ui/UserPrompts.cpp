@@ -6,11 +6,13 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -151,6 +153,23 @@ public:
     }
 
     bool openUrl(const QString& url) override { return QDesktopServices::openUrl(QUrl(url)); }
+
+    bool textPrompt(const QString& caption, const QString& prompt, QString& text) override {
+        refuseModalUnderTest(prompt);
+        QInputDialog dlg(QApplication::activeWindow());
+        dlg.setWindowTitle(caption);
+        dlg.setLabelText(prompt);
+        dlg.setInputMode(QInputDialog::TextInput);
+        dlg.setTextValue(text);
+        dlg.setOkButtonText(QStringLiteral("OK"));
+        dlg.setCancelButtonText(QStringLiteral("キャンセル"));
+        // Wide enough for a long file name without scrolling at once.
+        dlg.resize(std::max(dlg.sizeHint().width(), 400), dlg.sizeHint().height());
+        if (dlg.exec() != QDialog::Accepted)
+            return false;
+        text = dlg.textValue();
+        return true;
+    }
 };
 
 QtUserPrompts& realPrompts() {
@@ -166,6 +185,8 @@ void playSound(MsgType) {
 }
 
 } // namespace
+
+bool UserPrompts::textPrompt(const QString&, const QString&, QString&) { return false; }
 
 UserPrompts& prompts() { return g_prompts ? *g_prompts : realPrompts(); }
 

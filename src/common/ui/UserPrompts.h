@@ -38,6 +38,11 @@ public:
 
     // Opens a file or folder URL with the desktop; false when nothing could open it.
     virtual bool openUrl(const QString& url) = 0;
+
+    // A modal text prompt with OK and Cancel, `text` proposed in its field. True for OK, with `text`
+    // holding what was typed; false for Cancel, Esc or a close by the title bar, `text` unchanged.
+    // Responders that never expect a prompt may leave it: the default answers Cancel.
+    virtual bool textPrompt(const QString& caption, const QString& prompt, QString& text);
 };
 
 // The prompts in force. Never null: the real dialogs unless a test installed its own.

@@ -1,7 +1,12 @@
 #include "filelist/ui/FileListController.h"
 
+#include "common/Myfunction.h"
+#include "common/TextCodec.h"
+#include "common/ui/FileManager.h"
 #include "common/ui/MenuItems.h"
 #include "common/ui/ProgramImages.h"
+#include "common/ui/ShellRoutines.h"
+#include "common/ui/UserPrompts.h"
 #include "filelist/SearchWalk.h"
 #include "filelist/ui/FileDragSource.h"
 #include "filelist/ui/FileListModel.h"
@@ -11,11 +16,14 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTableView>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <unordered_map>
@@ -32,6 +40,25 @@ struct FileListController::AddBatch {
     std::optional<std::string> lastFolder;
     enum class Tab { None, Search, Rename } tab = Tab::None;
 };
+
+namespace {
+
+QString shownName(const std::string& name) {
+    return QString::fromUtf8(displayText(name));
+}
+
+void askForAFile() {
+    BeepMessageDlg(QStringLiteral("開くファイルを選択して下さい"), MsgType::Information, MsgButtons::Ok);
+}
+
+// Whether nothing is left under the path (a link counts itself, not where it points).
+bool isGone(const std::string& path) {
+    FileInfo info;
+    const int rc = systemFileSystem().stat(path, info, false);
+    return rc == ENOENT || rc == ENOTDIR;
+}
+
+} // namespace
 
 FileListController::FileListController(FileListHost host, QWidget* viewParent, QObject* parent)
     : QObject(parent), m_host(std::move(host)) {
@@ -78,6 +105,9 @@ void FileListController::buildMenu() {
     Open1 = addMenuItem(m_menu, "Open1", QStringLiteral("開く(&O)"), QKeySequence(Qt::SHIFT | Qt::Key_Return));
     m_menu->setDefaultAction(Open1);
     P1 = addMenuItem(m_menu, "P1", QStringLiteral("フォルダを開く(&P)"), QKeySequence(Qt::CTRL | Qt::Key_Return));
+    // The Enter key of the number pad does the same as Return.
+    Open1->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_Return), QKeySequence(Qt::SHIFT | Qt::Key_Enter)});
+    P1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     P1->setIcon(programImage(ImgOpenFolder));
     addMenuSeparator(m_menu, "N3");
     N2 = addMenuItem(m_menu, "N2", QStringLiteral("リストから除外   "), QKeySequence(Qt::Key_Delete));
@@ -88,6 +118,7 @@ void FileListController::buildMenu() {
     N16->setProperty("tag", 1);
     N16->setIcon(programImage(ImgDelete));
     N17 = addMenuItem(m_menu, "N17", QStringLiteral("ファイルをごみ箱へ移動"));
+    N17->setProperty("tag", 0);
     N17->setIcon(programImage(ImgRecycleBin));
 
     connect(Open1, &QAction::triggered, this, &FileListController::lvFileDblClick);
@@ -109,6 +140,34 @@ void FileListController::buildMenu() {
         if (m_rowsListed)
             m_menu->popup(m_view->viewport()->mapToGlobal(pos));
     });
+    m_view->installEventFilter(this);
+}
+
+bool FileListController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+            (key->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+            popupMenuFromKeyboard();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FileListController::popupMenuFromKeyboard() {
+    if (!m_rowsListed || QApplication::activePopupWidget())
+        return;
+    // Below the current row when it is in sight, else at the top of the list.
+    QPoint at(0, 0);
+    const QModelIndex current = m_view->currentIndex();
+    if (current.isValid()) {
+        const QRect r = m_view->visualRect(m_model->index(current.row(), 0));
+        if (r.intersects(m_view->viewport()->rect()))
+            at = r.bottomLeft();
+    }
+    m_menu->popup(m_view->viewport()->mapToGlobal(at));
 }
 
 DisplaySettings FileListController::settings() const {
@@ -322,20 +381,143 @@ void FileListController::SelectAll1Click() {
 }
 
 void FileListController::N11Click() {
-    QItemSelectionModel* sel = m_view->selectionModel();
     const int rows = m_model->rowCount();
     if (rows == 0)
         return;
-    const QItemSelection all(m_model->index(0, 0), m_model->index(rows - 1, FileListModel::ColumnCount - 1));
-    sel->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+    // The unselected runs become the selection, set on an emptied selection: toggling, or replacing
+    // a selection of many scattered rows, compares every old range with every new one (seconds).
+    const std::vector<char> marked = selectedMarks();
+    QItemSelection inverted;
+    for (int r = 0; r < rows;) {
+        if (marked[static_cast<std::size_t>(r)]) {
+            ++r;
+            continue;
+        }
+        int last = r;
+        while (last + 1 < rows && !marked[static_cast<std::size_t>(last + 1)])
+            ++last;
+        inverted.append(
+            QItemSelectionRange(m_model->index(r, 0), m_model->index(last, FileListModel::ColumnCount - 1)));
+        r = last + 1;
+    }
+    m_view->selectionModel()->clearSelection();
+    m_view->selectionModel()->select(inverted, QItemSelectionModel::Select);
     m_view->setFocus();
 }
 
-// The remaining list commands are built with the list's command set; until then they do nothing.
-void FileListController::lvFileDblClick() {}
-void FileListController::P1Click() {}
-void FileListController::N2Click() {}
-void FileListController::N18Click() {}
-void FileListController::N167Click() {}
+std::vector<char> FileListController::selectedMarks() const {
+    // From the selection's ranges: asking the selection model row by row costs a pass over every
+    // range per row, which takes seconds for thousands of scattered rows. The list selects whole rows.
+    const int count = m_model->rowCount();
+    std::vector<char> marked(static_cast<std::size_t>(count), 0);
+    for (const QItemSelectionRange& r : m_view->selectionModel()->selection())
+        for (int row = std::max(r.top(), 0); row <= r.bottom() && row < count; ++row)
+            marked[static_cast<std::size_t>(row)] = 1;
+    return marked;
+}
+
+std::vector<int> FileListController::selectedRows() const {
+    const std::vector<char> marked = selectedMarks();
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < marked.size(); ++i)
+        if (marked[i])
+            rows.push_back(static_cast<int>(i));
+    return rows;
+}
+
+int FileListController::SelectedRow() const {
+    const std::vector<int> rows = selectedRows();
+    return rows.empty() ? -1 : rows.front();
+}
+
+void FileListController::showRowCount() {
+    if (m_host.setStatus)
+        m_host.setStatus(QString::fromUtf8(rowCountStatusText(m_model->rowCount())));
+}
+
+void FileListController::lvFileDblClick() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        askForAFile();
+        return;
+    }
+    ShellOpen(m_model->fullPath(row), m_view);
+}
+
+void FileListController::P1Click() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        askForAFile();
+        return;
+    }
+    ShowInFileManager(m_model->fullPath(row), m_model->row(row).folder);
+}
+
+void FileListController::N2Click() {
+    if (m_model->rowCount() == 0)
+        return;
+    m_model->removeRowsAt(selectedRows());
+    showRowCount();
+}
+
+void FileListController::N18Click() {
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    const FileListRow before = m_model->row(row);
+    const QString shownBefore = shownName(before.name);
+    QString typed = shownBefore;
+    for (;;) {
+        if (!prompts().textPrompt(QStringLiteral("ファイル名の変更"),
+                                  QStringLiteral("新しいファイル名を指定して下さい。"), typed))
+            return;
+        // A name that is not UTF-8 is proposed in its shown form; handed back unchanged it still
+        // means the file's own bytes, and an emptied field is no name at all.
+        const std::string name = typed == shownBefore ? before.name : typed.toStdString();
+        if (name == before.name || name.empty())
+            return;
+        const std::string newPath = joinPath(before.folder, name);
+        FileInfo existing;
+        if (systemFileSystem().stat(newPath, existing, false) == 0) {
+            BeepMessageDlg(QStringLiteral("指定されたファイル名はすでに存在します。別の名前を指定して下さい。"),
+                           MsgType::Error, MsgButtons::Ok);
+            continue;
+        }
+        if (RemoveBadNameChars(name) != name) {
+            BeepMessageDlg(
+                QString::fromUtf8(kBadNameCharsMessage.data(), static_cast<qsizetype>(kBadNameCharsMessage.size())),
+                MsgType::Error, MsgButtons::Ok);
+            continue;
+        }
+        if (RenameFileTo(joinPath(before.folder, before.name), newPath)) {
+            FileListRow after = before;
+            after.name = name;
+            after.extensionText = ExtensionText(name);
+            m_model->setRow(row, std::move(after));
+        }
+        return;
+    }
+}
+
+void FileListController::N167Click() {
+    if (m_model->rowCount() == 0)
+        return;
+    const auto* item = qobject_cast<const QAction*>(sender());
+    const bool permanent = item && item->property("tag").toInt() == 1;
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty())
+        return;
+    std::vector<std::string> paths;
+    paths.reserve(rows.size());
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        paths.push_back(m_model->fullPath(*it));
+    ShellDeleteFiles(paths, permanent, true);
+    std::vector<int> gone;
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        if (isGone(paths[i]))
+            gone.push_back(rows[rows.size() - 1 - i]);
+    m_model->removeRowsAt(std::move(gone));
+    showRowCount();
+}
 
 } // namespace rinoza

@@ -108,6 +108,9 @@ public:
     void setRowsListed(bool on);
     bool rowsListed() const { return m_rowsListed; }
 
+    // The selected row with the lowest index, or -1.
+    int SelectedRow() const;
+
     // Column widths of section ColSize, read and written only while ColSize is on.
     void restoreState(const IniFile& ini, const DisplaySettings& s);
     void saveState(IniFile& ini, const DisplaySettings& s) const;
@@ -119,11 +122,20 @@ public slots:
     void N9Click();
     void SelectAll1Click();
     void N11Click();
+    // Opens SelectedRow's file with the desktop; without a selected row, asks for one.
     void lvFileDblClick();
+    // Shows SelectedRow's file in the file manager (its folder when none answers).
     void P1Click();
+    // Takes the selected rows out of the list; their files stay.
     void N2Click();
+    // Renames SelectedRow's file to a typed name, asking again while that name exists or holds a
+    // character no file name may have; never replaces another file.
     void N18Click();
+    // After one question, moves the selected rows' files to the trash, or deletes them for good when
+    // the sending item's "tag" is 1 (N16); the rows whose files are gone leave the list.
     void N167Click();
+    // Opens the context menu below the current row (the menu key, Shift+F10), once rows were listed.
+    void popupMenuFromKeyboard();
 
 private:
     void buildView(QWidget* viewParent);
@@ -133,6 +145,10 @@ private:
     void addRow(FileListRow&& row);
 
     struct AddBatch;
+    std::vector<char> selectedMarks() const; // one per row: 1 when selected
+    std::vector<int> selectedRows() const;   // ascending
+    void showRowCount();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     FileListHost m_host;
     std::unique_ptr<AddBatch> m_batch;

@@ -435,8 +435,7 @@ void RenameTab::edtKoteiChange() {
         const std::string text = bytes(edit->text());
         if (RemoveBadNameChars(text) != text) {
             setFieldRed(edit, true);
-            BeepMessageDlg(QStringLiteral("ファイル名には次の文字は使用できません。\n \\ / : , ; * ? \" < > | "),
-                           MsgType::Information, MsgButtons::Ok);
+            BeepMessageDlg(u8(std::string(kBadNameCharsMessage)), MsgType::Information, MsgButtons::Ok);
             edit->setText(u8(RemoveBadNameChars(bytes(edit->text()))));
             setFieldRed(edit, false);
         }

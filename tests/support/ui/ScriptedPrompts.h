@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace rinoza::test {
 
@@ -30,6 +32,8 @@ public:
     void pickAnswer(const QString& folder) { m_folders.push_back(folder); }
     // Handlers for execDialog(): each gets the dialog and returns its result code.
     void dialogAnswer(std::function<int(QDialog&)> f) { m_dialogs.push_back(std::move(f)); }
+    // Answers for textPrompt(): the text typed and OK, or std::nullopt for Cancel. An empty script cancels.
+    void textAnswer(std::optional<QString> typed) { m_texts.push_back(std::move(typed)); }
 
     int message(const QString& text, MsgType type, MsgButtons buttons) override {
         asked.push_back({text, type, buttons});
@@ -65,8 +69,26 @@ public:
         opened.push_back(url);
         return openSucceeds;
     }
+    bool textPrompt(const QString& caption, const QString& prompt, QString& text) override {
+        textPrompts.push_back({caption, prompt, text});
+        if (m_texts.empty() || !m_texts.front()) {
+            if (!m_texts.empty())
+                m_texts.pop_front();
+            return false;
+        }
+        text = *m_texts.front();
+        m_texts.pop_front();
+        return true;
+    }
+
+    struct TextPrompt {
+        QString caption;
+        QString prompt;
+        QString proposed;
+    };
 
     std::vector<Asked> asked;
+    std::vector<TextPrompt> textPrompts;
     QStringList plain;
     QStringList pickTitles;
     QStringList pickStarts;
@@ -79,6 +101,7 @@ private:
     std::deque<int> m_answers;
     std::deque<QString> m_folders;
     std::deque<std::function<int(QDialog&)>> m_dialogs;
+    std::deque<std::optional<QString>> m_texts;
 };
 
 } // namespace rinoza::test
