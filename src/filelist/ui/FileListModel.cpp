@@ -84,6 +84,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         default: return {};
         }
     }
+    if ((role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) && r.photoDate.usedUpdateTime)
+        return QString::fromUtf8(kNoDateTakenTip.data(), static_cast<qsizetype>(kNoDateTakenTip.size()));
     if (role == Qt::TextAlignmentRole) {
         if (index.column() == ColSize)
             return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
