@@ -11,3 +11,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/startup" "$BUILD/rinoza" 15 "$BUILD/bench/startup_baseline"
 "$BUILD/bench/search_window"
 "$BUILD/bench/stamps_window"
+"$BUILD/bench/photo_dates"

@@ -50,8 +50,8 @@ std::optional<LocalDateTime> parseExifDateTime(std::string_view text) {
     if (!digitsAt(text, 0, 4, t.year) || !digitsAt(text, 5, 2, t.month) || !digitsAt(text, 8, 2, t.day) ||
         !digitsAt(text, 11, 2, t.hour) || !digitsAt(text, 14, 2, t.minute) || !digitsAt(text, 17, 2, t.second))
         return std::nullopt;
-    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) ||
-        t.hour > 23 || t.minute > 59 || t.second > 59)
+    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour > 23 ||
+        t.minute > 59 || t.second > 59)
         return std::nullopt;
     return t;
 }
@@ -59,7 +59,7 @@ std::optional<LocalDateTime> parseExifDateTime(std::string_view text) {
 std::optional<LocalDateTime> photoDateTaken(const std::string& path) {
     muteLibraryOnce();
     static const std::array<const char*, 3> keys{"Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized",
-                                                  "Exif.Image.DateTime"};
+                                                 "Exif.Image.DateTime"};
     try {
         auto image = Exiv2::ImageFactory::open(path, false);
         if (!image.get())

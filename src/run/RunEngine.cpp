@@ -134,7 +134,8 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         row.folder = absolutePath(row.folder, m_cwd, m_fs);
     const std::string& targetFolder = inPlace ? row.folder : m_destination;
     // Built before any check, so a refused row still uses up its serial number.
-    const std::string newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial, &row.photoDate);
+    const std::string newName =
+        m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial, &row.photoDate);
 
     const std::string source = joinPath(row.folder, row.name);
     const std::string target = joinPath(targetFolder, newName);

@@ -63,7 +63,8 @@ std::optional<LocalDateTime> readFileDateForName(const std::string& path, FileDa
 } // namespace
 
 RenameTab::RenameTab(const Clock& clock, QWidget* parent)
-    : QWidget(parent), m_clock(&clock), m_builder(std::make_unique<NameBuilder>(clock, readFileDateForName, photoDateTaken)) {
+    : QWidget(parent), m_clock(&clock),
+      m_builder(std::make_unique<NameBuilder>(clock, readFileDateForName, photoDateTaken)) {
     buildControls();
     applyRuleSet(RenameRuleSet::defaults());
 }

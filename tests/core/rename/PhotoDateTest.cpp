@@ -1,5 +1,5 @@
-#include "rename/NameBuilder.h"
 #include "rename/PhotoDate.h"
+#include "rename/NameBuilder.h"
 #include "support/TestSupport.h"
 
 #include <cstdlib>
@@ -15,7 +15,9 @@ bool haveTool(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-bool sh(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+bool sh(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 // An 8x8 picture made by ImageMagick, given the named tags by ExifTool ("-DateTimeOriginal=...").
 void makePhoto(const std::string& path, const std::string& exiftoolArgs) {
@@ -96,7 +98,10 @@ TEST(PhotoDate, AFileWithoutOneTakesItsUpdateTimeAndTheRowSaysSo) {
     makePhoto(dir / "plain.jpg", "");
     FixedClock clock(LocalDateTime{2026, 12, 6, 13, 45, 9, 0});
     NameBuilder builder(
-        clock, [](const std::string&, FileDateKind) { return std::optional(LocalDateTime{2025, 7, 8, 9, 10, 12, 0}); },
+        clock,
+        [](const std::string&, FileDateKind) {
+            return std::optional(LocalDateTime{2025, 7, 8, 9, 10, 12, 0});
+        },
         photoDateTaken);
     RenameRuleSet r = RenameRuleSet::defaults();
     r.elements[7].checked = true;

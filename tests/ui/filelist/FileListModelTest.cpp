@@ -44,7 +44,21 @@ private slots:
     void duplicateRemovalKeepsTheNewestExactPath();
     void removeRowsAtAndClear();
     void icons();
+    void rowThatTookTheUpdateTimeSaysSo();
 };
+
+void FileListModelTest::rowThatTookTheUpdateTimeSaysSo() {
+    FileListModel m;
+    FileListRow noDate = makeRow("/d", "plain.jpg");
+    noDate.photoDate.usedUpdateTime = true;
+    m.appendRows({makeRow("/d", "taken.jpg"), noDate});
+    const QString tip = QString::fromUtf8(kNoDateTakenTip.data(), static_cast<qsizetype>(kNoDateTakenTip.size()));
+    for (int col = 0; col < m.columnCount(); ++col) {
+        QVERIFY(m.data(m.index(0, col), Qt::ToolTipRole).isNull());
+        QCOMPARE(m.data(m.index(1, col), Qt::ToolTipRole).toString(), tip);
+        QCOMPARE(m.data(m.index(1, col), Qt::AccessibleDescriptionRole).toString(), tip);
+    }
+}
 
 void FileListModelTest::columnsAndTexts() {
     FileListModel m;
