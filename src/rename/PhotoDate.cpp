@@ -2,6 +2,7 @@
 
 // The EXIF library opens and maps the file itself; this is the one core file that lets a library
 // reach the file system on its own.
+#include <exiv2/bmffimage.hpp>
 #include <exiv2/exiv2.hpp>
 
 #include <array>
@@ -12,14 +13,15 @@ namespace rinoza {
 namespace {
 
 // The library reports oddities of a damaged file on stderr unless told otherwise; a damaged file is
-// simply one without a date here.
-void muteLibraryOnce() {
-    static const bool muted = [] {
+// simply one without a date here. HEIF and the other ISO media files are read only when asked for.
+void setUpLibraryOnce() {
+    static const bool done = [] {
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
         Exiv2::LogMsg::setHandler(nullptr);
+        Exiv2::enableBMFF(true);
         return true;
     }();
-    (void)muted;
+    (void)done;
 }
 
 bool digitsAt(std::string_view s, std::size_t pos, std::size_t count, int& value) {
@@ -57,7 +59,7 @@ std::optional<LocalDateTime> parseExifDateTime(std::string_view text) {
 }
 
 std::optional<LocalDateTime> photoDateTaken(const std::string& path) {
-    muteLibraryOnce();
+    setUpLibraryOnce();
     static const std::array<const char*, 3> keys{"Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized",
                                                  "Exif.Image.DateTime"};
     try {

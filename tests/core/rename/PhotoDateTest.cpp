@@ -61,6 +61,7 @@ TEST(PhotoDate, TheFirstTagPresentGivesTheDateTaken) {
         {"corrupt.jpg", kAll, true, std::nullopt},
         {"photo.png", "-DateTimeOriginal='2022:11:12 23:58:59'", false, LocalDateTime{2022, 11, 12, 23, 58, 59, 0}},
         {"photo.tif", "-DateTimeOriginal='2018:02:28 12:00:01'", false, LocalDateTime{2018, 2, 28, 12, 0, 1, 0}},
+        {"photo.webp", "-DateTimeOriginal='2017:03:04 05:06:07'", false, LocalDateTime{2017, 3, 4, 5, 6, 7, 0}},
     };
     for (const auto& row : rows) {
         makePhoto(dir / row.name, row.tags);
