@@ -24,6 +24,9 @@ struct FileListRow {
     std::string accessedText;
     std::string attributeText;
     std::string remarks = " ";
+    // The failure a result preview foretold for the file (an outcome text such as "x:既に存在"); empty
+    // when none. Shown beside the remarks, never instead of them.
+    std::string mark;
     bool hasIcon = false; // icons were on when the row was made
     // The date taken, read once for the preview and the run that follows it.
     PhotoDateMemo photoDate;

@@ -51,13 +51,17 @@ void FileListModelTest::rowThatTookTheUpdateTimeSaysSo() {
     FileListModel m;
     FileListRow noDate = makeRow("/d", "plain.jpg");
     noDate.photoDate.usedUpdateTime = true;
-    m.appendRows({makeRow("/d", "taken.jpg"), noDate});
+    FileListRow marked = noDate;
+    marked.mark = "x:既に存在";
+    m.appendRows({makeRow("/d", "taken.jpg"), noDate, marked});
     const QString tip = QString::fromUtf8(kNoDateTakenTip.data(), static_cast<qsizetype>(kNoDateTakenTip.size()));
-    for (int col = 0; col < m.columnCount(); ++col) {
-        QVERIFY(m.data(m.index(0, col), Qt::ToolTipRole).isNull());
-        QCOMPARE(m.data(m.index(1, col), Qt::ToolTipRole).toString(), tip);
-        QCOMPARE(m.data(m.index(1, col), Qt::AccessibleDescriptionRole).toString(), tip);
-    }
+    const int remarks = FileListModel::ColRemarks;
+    QVERIFY(m.data(m.index(0, remarks), Qt::ToolTipRole).isNull());
+    QVERIFY(m.data(m.index(1, FileListModel::ColName), Qt::ToolTipRole).isNull());
+    QCOMPARE(m.data(m.index(1, remarks), Qt::ToolTipRole).toString(), tip);
+    QCOMPARE(m.data(m.index(1, remarks), Qt::AccessibleDescriptionRole).toString(), tip);
+    // Beside a foretold failure, both are said.
+    QCOMPARE(m.data(m.index(2, remarks), Qt::ToolTipRole).toString(), QStringLiteral("x:既に存在\n") + tip);
 }
 
 void FileListModelTest::columnsAndTexts() {
