@@ -20,8 +20,8 @@ bool sh(const std::string& command) {
 }
 
 // An 8x8 picture made by ImageMagick, given the named tags by ExifTool ("-DateTimeOriginal=...").
-void makePhoto(const std::string& path, const std::string& exiftoolArgs) {
-    ASSERT_TRUE(sh("convert -size 8x8 xc:red '" + path + "'"));
+void makePhoto(const std::string& path, const std::string& exiftoolArgs, const std::string& size = "8x8") {
+    ASSERT_TRUE(sh("convert -size " + size + " xc:red '" + path + "'"));
     if (!exiftoolArgs.empty()) {
         ASSERT_TRUE(sh("exiftool -q -overwrite_original " + exiftoolArgs + " '" + path + "'"));
     }
@@ -50,6 +50,7 @@ TEST(PhotoDate, TheFirstTagPresentGivesTheDateTaken) {
         std::string tags;
         bool corrupt;
         std::optional<LocalDateTime> expected;
+        std::string size = "8x8";
     } rows[] = {
         {"all.jpg", kAll, false, LocalDateTime{2021, 5, 4, 10, 11, 13, 0}},
         {"digitized.jpg", "-CreateDate='2020:01:02 03:04:05' -ModifyDate='2019:06:07 08:09:10'", false,
@@ -62,9 +63,11 @@ TEST(PhotoDate, TheFirstTagPresentGivesTheDateTaken) {
         {"photo.png", "-DateTimeOriginal='2022:11:12 23:58:59'", false, LocalDateTime{2022, 11, 12, 23, 58, 59, 0}},
         {"photo.tif", "-DateTimeOriginal='2018:02:28 12:00:01'", false, LocalDateTime{2018, 2, 28, 12, 0, 1, 0}},
         {"photo.webp", "-DateTimeOriginal='2017:03:04 05:06:07'", false, LocalDateTime{2017, 3, 4, 5, 6, 7, 0}},
+        // Larger than the start read first and dated by a lesser tag: read again in full.
+        {"large.tif", "-CreateDate='2015:04:05 06:07:08'", false, LocalDateTime{2015, 4, 5, 6, 7, 8, 0}, "400x400"},
     };
     for (const auto& row : rows) {
-        makePhoto(dir / row.name, row.tags);
+        makePhoto(dir / row.name, row.tags, row.size);
         if (row.corrupt)
             corruptExif(dir / row.name);
         EXPECT_EQ(photoDateTaken(dir / row.name), row.expected) << row.name;
