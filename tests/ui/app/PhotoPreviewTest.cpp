@@ -22,7 +22,9 @@ using test::q;
 
 namespace {
 
-bool sh(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+bool sh(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
 
 std::string dated(const LocalDateTime& t) {
     char buf[32];
@@ -43,8 +45,10 @@ private slots:
         test::TempDir home, work;
         qputenv("RINOZA_HOME", QByteArray::fromStdString(home.path()));
         qputenv("HOME", QByteArray::fromStdString(home.path()));
-        QVERIFY(sh("convert -size 8x8 xc:red '" + work / "taken.jpg" + "' && exiftool -q -overwrite_original "
-                   "-DateTimeOriginal='2021:05:04 10:11:13' '" + work / "taken.jpg" + "'"));
+        QVERIFY(sh("convert -size 8x8 xc:red '" + work / "taken.jpg" +
+                   "' && exiftool -q -overwrite_original "
+                   "-DateTimeOriginal='2021:05:04 10:11:13' '" +
+                   work / "taken.jpg" + "'"));
         QVERIFY(sh("convert -size 8x8 xc:blue '" + work / "plain.jpg" + "'"));
 
         test::ScriptedPrompts prompts;
