@@ -13,3 +13,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/stamps_window"
 "$BUILD/bench/drop_window"
 "$BUILD/bench/filelist_remove"
+"$BUILD/bench/photo_dates"

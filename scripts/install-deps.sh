@@ -4,9 +4,9 @@ set -euo pipefail
 pkgs=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6dbus6 libqt6test6 libgl-dev
-    libicu-dev libgtest-dev googletest
+    libicu-dev libexiv2-dev libgtest-dev googletest
     fonts-noto-cjk
-    xvfb xauth x11-apps imagemagick
+    xvfb xauth x11-apps imagemagick libimage-exiftool-perl exiv2
     dbus at-spi2-core python3-pyatspi desktop-file-utils appstream
     dbus-daemon trash-cli
     clang-format

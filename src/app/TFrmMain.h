@@ -27,6 +27,7 @@ class AttrTab;
 class FileListController;
 class FileListModel;
 class PresetController;
+class PreviewController;
 class ProgressHost;
 class RenameRunController;
 class RenameTab;
@@ -96,6 +97,7 @@ private:
     UndoController* m_undo = nullptr;
     PresetController* m_presets = nullptr;
     TFrmSetup* m_setup = nullptr; // hidden between showings
+    PreviewController* m_preview = nullptr;
 };
 
 } // namespace rinoza

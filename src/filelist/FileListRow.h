@@ -2,6 +2,7 @@
 
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
+#include "rename/PhotoDate.h"
 
 #include <cstdint>
 #include <optional>
@@ -23,8 +24,16 @@ struct FileListRow {
     std::string accessedText;
     std::string attributeText;
     std::string remarks = " ";
+    // The failure a result preview foretold for the file (an outcome text such as "x:既に存在"); empty
+    // when none. Shown beside the remarks, never instead of them.
+    std::string mark;
     bool hasIcon = false; // icons were on when the row was made
+    // The date taken, read once for the preview and the run that follows it.
+    PhotoDateMemo photoDate;
 };
+
+// The tooltip of a row whose last built name took the update time for want of a date taken.
+inline constexpr std::string_view kNoDateTakenTip = "撮影日時がないため、ファイル更新日時を使いました";
 
 // Column texts.
 std::string SizeText(int64_t bytes);                         // "0KB", "1KB" (1..1023 bytes), bytes/1024 "KB"

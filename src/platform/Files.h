@@ -63,6 +63,10 @@ int readWholeFile(const std::string& path, std::string& content);
 // Reads a file from its start, handing each piece read to onPiece. Returns 0 or an errno.
 int readFilePieces(const std::string& path, const std::function<void(std::string_view)>& onPiece);
 
+// Reads at most maxBytes from the start of a file into content. Never waits for a writer: a pipe or
+// device without data at hand gives EAGAIN. Returns 0 or an errno.
+int readFileHead(const std::string& path, std::size_t maxBytes, std::string& content);
+
 // Creates a folder and every missing parent with permissions for the owner only. 0 when the folder
 // exists afterwards.
 int makePrivateFolders(const std::string& path);

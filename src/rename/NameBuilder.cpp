@@ -18,14 +18,22 @@ constexpr int kMaxSerialDigits = 10;
 
 struct DateTimeChoice {
     bool fromFile = false;
+    bool fromPhoto = false;
     FileDateKind kind = FileDateKind::Crt;
     bool date = false;
     bool time = false;
 };
 
 // The entries of the date/time list in order: now (date, time, both), creation (date, time, both),
-// update (date, time, both), access (date).
+// update (date, time, both), access (date), date taken (date, both).
 std::optional<DateTimeChoice> dateTimeChoice(int index) {
+    if (index == kDateTakenDate || index == kDateTakenDateTime) {
+        DateTimeChoice c;
+        c.fromFile = c.fromPhoto = true;
+        c.date = true;
+        c.time = index == kDateTakenDateTime;
+        return c;
+    }
     if (index < 0 || index > 9)
         return std::nullopt;
     DateTimeChoice c;
@@ -167,11 +175,33 @@ std::string convertCase(const std::string& name, int caseMode) {
 
 } // namespace
 
-NameBuilder::NameBuilder(const Clock& clock, FileDateReader readFileDate)
-    : m_clock(clock), m_readFileDate(std::move(readFileDate)) {}
+NameBuilder::NameBuilder(const Clock& clock, FileDateReader readFileDate, PhotoDateReader readPhotoDate)
+    : m_clock(clock), m_readFileDate(std::move(readFileDate)), m_readPhotoDate(std::move(readPhotoDate)) {}
+
+LocalDateTime NameBuilder::dateTaken(const std::string& path, PhotoDateMemo* memo) const {
+    std::optional<LocalDateTime> taken;
+    if (memo && memo->known) {
+        taken = memo->taken;
+    } else {
+        if (m_readPhotoDate)
+            taken = m_readPhotoDate(path);
+        if (memo) {
+            memo->known = true;
+            memo->taken = taken;
+        }
+    }
+    if (taken)
+        return *taken;
+    if (memo)
+        memo->usedUpdateTime = true;
+    return m_readFileDate ? m_readFileDate(path, FileDateKind::Upd).value_or(LocalDateTime{}) : LocalDateTime{};
+}
 
 std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_view fileName,
-                                      std::string_view folderPath, bool useNow, int32_t& serialCounter) const {
+                                      std::string_view folderPath, bool useNow, int32_t& serialCounter,
+                                      PhotoDateMemo* memo) const {
+    if (memo)
+        memo->usedUpdateTime = false;
     std::string result;
     for (const RenameElement& element : rules.elements) {
         const char lead = element.caption.empty() ? '\0' : element.caption.front();
@@ -216,6 +246,8 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
             LocalDateTime t;
             if (useNow || !choice->fromFile) {
                 t = m_clock.now();
+            } else if (choice->fromPhoto) {
+                t = dateTaken(joinPath(folderPath, fileName), memo);
             } else if (m_readFileDate) {
                 // A file whose date cannot be read gives the zero date-time 1899/12/30 00:00:00.
                 t = m_readFileDate(joinPath(folderPath, fileName), choice->kind).value_or(LocalDateTime{});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DateTime.h"
+#include "rename/PhotoDate.h"
 #include "rename/RenameRuleSet.h"
 
 #include <cstdint>
@@ -22,19 +23,30 @@ using FileDateReader = std::function<std::optional<LocalDateTime>(const std::str
 LocalDateTime GetFileDate(const std::string& path, FileDateKind kind,
                           const std::function<void(const std::string& path)>& onMissing = {});
 
+// The entries of the date/time list that take the date a photo was taken (date part, date and time);
+// a file without one takes its update time.
+inline constexpr int kDateTakenDate = 10;
+inline constexpr int kDateTakenDateTime = 11;
+
 // The one name builder shared by the example, the preview and the run.
 class NameBuilder {
 public:
-    NameBuilder(const Clock& clock, FileDateReader readFileDate);
+    // Without a photo date reader every file counts as one without a date taken.
+    NameBuilder(const Clock& clock, FileDateReader readFileDate, PhotoDateReader readPhotoDate = {});
 
     // Builds the new name of `fileName` in `folderPath` under `rules`. Advances serialCounter by
     // renAdd when element 4 takes part. useNow makes element 8 use the clock whatever dateTime says.
+    // With a memo, the date taken is read from the file only when the memo does not know it yet, and
+    // the memo notes whether this name took the update time for want of one.
     std::string BuildNewName(const RenameRuleSet& rules, std::string_view fileName, std::string_view folderPath,
-                             bool useNow, int32_t& serialCounter) const;
+                             bool useNow, int32_t& serialCounter, PhotoDateMemo* memo = nullptr) const;
 
 private:
+    LocalDateTime dateTaken(const std::string& path, PhotoDateMemo* memo) const;
+
     const Clock& m_clock;
     FileDateReader m_readFileDate;
+    PhotoDateReader m_readPhotoDate;
 };
 
 // The whole-number conversion of the start field: optional sign, decimal digits, or "$" followed by

@@ -136,6 +136,31 @@ int readWholeFile(const std::string& path, std::string& content) {
     return readFilePieces(path, [&](std::string_view piece) { content.append(piece); });
 }
 
+int readFileHead(const std::string& path, std::size_t maxBytes, std::string& content) {
+    content.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return errno;
+    content.resize(maxBytes);
+    std::size_t got = 0;
+    int err = 0;
+    while (got < maxBytes) {
+        const ssize_t n = ::read(fd, content.data() + got, maxBytes - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    content.resize(err ? 0 : got);
+    return err;
+}
+
 int makePrivateFolders(const std::string& path) {
     return makeFolderChain(path, 0700);
 }

@@ -63,7 +63,8 @@ std::optional<LocalDateTime> readFileDateForName(const std::string& path, FileDa
 } // namespace
 
 RenameTab::RenameTab(const Clock& clock, QWidget* parent)
-    : QWidget(parent), m_clock(&clock), m_builder(std::make_unique<NameBuilder>(clock, readFileDateForName)) {
+    : QWidget(parent), m_clock(&clock),
+      m_builder(std::make_unique<NameBuilder>(clock, readFileDateForName, photoDateTaken)) {
     buildControls();
     applyRuleSet(RenameRuleSet::defaults());
 }
@@ -72,7 +73,7 @@ RenameTab::~RenameTab() = default;
 
 void RenameTab::setClock(const Clock& clock) {
     m_clock = &clock;
-    m_builder = std::make_unique<NameBuilder>(clock, readFileDateForName);
+    m_builder = std::make_unique<NameBuilder>(clock, readFileDateForName, photoDateTaken);
     UpdateExample();
 }
 
@@ -135,9 +136,9 @@ void RenameTab::buildControls() {
                            QStringLiteral("ファイル作成日"), QStringLiteral("ファイル作成時"),
                            QStringLiteral("ファイル作成日時"), QStringLiteral("ファイル更新日"),
                            QStringLiteral("ファイル更新時"), QStringLiteral("ファイル更新日時"),
-                           QStringLiteral("ファイルアクセス日")},
+                           QStringLiteral("ファイルアクセス日"), QStringLiteral("撮影日"), QStringLiteral("撮影日時")},
                           gbChg);
-    cbDateTime->setMaxVisibleItems(10);
+    cbDateTime->setMaxVisibleItems(cbDateTime->count());
     lblDateK = makeLabel(QStringLiteral("lblDateK"), QStringLiteral("区切り - 日付"), gbChg);
     edtDateK = makeEdit(QStringLiteral("edtDateK"), QStringLiteral("_"), gbChg);
     lblTimeK = makeLabel(QStringLiteral("lblTimeK"), QStringLiteral("時間"), gbChg);

@@ -133,6 +133,20 @@ TEST(ReplaceFileDurably, KeptOpenTheFileGrowsAndIsCutBack) {
     EXPECT_EQ(readWholeFile(t / "none", content), ENOENT);
 }
 
+TEST(Files, ReadFileHeadStopsAtItsLimitAndNeverWaitsForAWriter) {
+    TempDir t;
+    writeFile(t / "f", "0123456789");
+    std::string content;
+    EXPECT_EQ(readFileHead(t / "f", 4, content), 0);
+    EXPECT_EQ(content, "0123");
+    EXPECT_EQ(readFileHead(t / "f", 64, content), 0);
+    EXPECT_EQ(content, "0123456789");
+    ASSERT_EQ(::mkfifo((t / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(readFileHead(t / "pipe", 64, content), 0); // no writer: at its end at once
+    EXPECT_EQ(content, "");
+    EXPECT_EQ(readFileHead(t / "none", 4, content), ENOENT);
+}
+
 TEST(Paths, HomeFolderFromTheEnvironmentElseTheAccount) {
     const passwd* pw = ::getpwuid(::getuid());
     std::string account = pw && pw->pw_dir && *pw->pw_dir ? pw->pw_dir : "/";

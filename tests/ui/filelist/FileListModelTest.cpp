@@ -44,7 +44,25 @@ private slots:
     void duplicateRemovalKeepsTheNewestExactPath();
     void removeRowsAtAndClear();
     void icons();
+    void rowThatTookTheUpdateTimeSaysSo();
 };
+
+void FileListModelTest::rowThatTookTheUpdateTimeSaysSo() {
+    FileListModel m;
+    FileListRow noDate = makeRow("/d", "plain.jpg");
+    noDate.photoDate.usedUpdateTime = true;
+    FileListRow marked = noDate;
+    marked.mark = "x:既に存在";
+    m.appendRows({makeRow("/d", "taken.jpg"), noDate, marked});
+    const QString tip = QString::fromUtf8(kNoDateTakenTip.data(), static_cast<qsizetype>(kNoDateTakenTip.size()));
+    const int remarks = FileListModel::ColRemarks;
+    QVERIFY(m.data(m.index(0, remarks), Qt::ToolTipRole).isNull());
+    QVERIFY(m.data(m.index(1, FileListModel::ColName), Qt::ToolTipRole).isNull());
+    QCOMPARE(m.data(m.index(1, remarks), Qt::ToolTipRole).toString(), tip);
+    QCOMPARE(m.data(m.index(1, remarks), Qt::AccessibleDescriptionRole).toString(), tip);
+    // Beside a foretold failure, both are said.
+    QCOMPARE(m.data(m.index(2, remarks), Qt::ToolTipRole).toString(), QStringLiteral("x:既に存在\n") + tip);
+}
 
 void FileListModelTest::columnsAndTexts() {
     FileListModel m;

@@ -125,6 +125,14 @@ private slots:
             tick(t, 8);
             t.cbDateTime->setCurrentIndex(7);
         }) << QStringLiteral("abcde.xyz13_45_09");
+        QTest::newRow("date taken in the example uses now") << F([](RenameTab& t) {
+            tick(t, 8);
+            t.cbDateTime->setCurrentIndex(t.cbDateTime->findText(q("撮影日時")));
+        }) << QStringLiteral("abcde.xyz2026_12_0613_45_09");
+        QTest::newRow("day taken in the example uses today") << F([](RenameTab& t) {
+            tick(t, 8);
+            t.cbDateTime->setCurrentIndex(t.cbDateTime->findText(q("撮影日")));
+        }) << QStringLiteral("abcde.xyz2026_12_06");
         QTest::newRow("date moved after the old name") << F([](RenameTab& t) {
             tick(t, 8);
             t.MoveElement(7, 2);

@@ -1,0 +1,33 @@
+#pragma once
+
+// The date a photo was taken, from the EXIF data in the file itself.
+
+#include "platform/DateTime.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rinoza {
+
+// The date taken of the photo at `path`: EXIF DateTimeOriginal, else DateTimeDigitized, else the
+// DateTime of the first image directory, for every format the EXIF library reads (JPEG, TIFF, PNG,
+// raw formats, ...). nullopt when the file holds none of them as a valid date, when it is no image,
+// cannot be opened or its metadata is corrupt; never throws and writes nothing to the terminal.
+std::optional<LocalDateTime> photoDateTaken(const std::string& path);
+
+// "YYYY:MM:DD HH:MM:SS" as EXIF writes it (a "-" or "/" between the date's fields is taken too);
+// nullopt for a blank, zeroed or impossible date.
+std::optional<LocalDateTime> parseExifDateTime(std::string_view text);
+
+using PhotoDateReader = std::function<std::optional<LocalDateTime>(const std::string& path)>;
+
+// What a row remembers of its photo, so that a preview followed by a run reads each file once.
+struct PhotoDateMemo {
+    bool known = false;                 // the file was read; taken holds what it gave
+    std::optional<LocalDateTime> taken; // nullopt: the file has no date taken
+    bool usedUpdateTime = false;        // the last name built for the row took the update time instead
+};
+
+} // namespace rinoza
