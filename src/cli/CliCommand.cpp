@@ -21,7 +21,13 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-extern "C" void onInterrupt(int) { g_interrupted = 1; }
+extern "C" void onInterrupt(int) {
+    if (g_interrupted != 0) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+    }
+    g_interrupted = 1;
+}
 
 // Ctrl+C asks the engine to stop before the next row, so the history is closed and the count shown;
 // a second Ctrl+C ends the program at once.
@@ -96,8 +102,11 @@ Rows gatherRows(const CliOptions& o, const DisplaySettings& display, FileSystem&
                 console.message("検索数が" + std::to_string(display.LVIconMax) +
                                 "を越えました。検索が途中で中止されます。検索設定を見直して下さい。");
             };
+            cb.pumpEvents = [&] { console.progress(static_cast<int>(result.rows.size())); };
+            console.beginProgress("検索中", 0);
             SearchWalk walk(so, cb);
             walk.run(path);
+            console.endProgress();
             if (limitHit)
                 result.complete = false;
             continue;

@@ -63,8 +63,10 @@ void Console::progress(int position) {
     m_lastDrawn = now;
     if (m_outputIsTerminal)
         std::fflush(stdout);
-    const std::string line =
-        "\r" + m_activity + " " + std::to_string(position) + "/" + std::to_string(m_maximum) + "\x1b[K";
+    std::string line = "\r" + m_activity + " " + std::to_string(position);
+    if (m_maximum > 0)
+        line += "/" + std::to_string(m_maximum);
+    line += "\x1b[K";
     toError(line);
     m_progressShown = true;
 }
