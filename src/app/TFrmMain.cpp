@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "rename/ui/PresetController.h"
 #include "rename/ui/RenameTab.h"
+#include "run/ui/PreviewController.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/RenameRunController.h"
 #include "run/ui/RunHost.h"
@@ -134,6 +135,7 @@ void TFrmMain::buildControllers() {
     h.updateUndoCommands = [this] { UpdateUndoCommands(); };
     h.clock = m_clock;
     m_run = new RenameRunController(h, this);
+    m_preview = new PreviewController(h, this);
     m_undo = new UndoController(h, this);
     m_undo->setUndoCommands(tbsSet->btnAndo, {N6, N8});
     m_presets = new PresetController(tbsSet, S, L, this);
@@ -150,6 +152,8 @@ void TFrmMain::buildControllers() {
 
 void TFrmMain::wireMenus() {
     connect(tbsSet->btnCnvStart, &QPushButton::clicked, m_run, &RenameRunController::btnCnvStartClick);
+    connect(tbsSet->btnAns, &QPushButton::clicked, m_preview, &PreviewController::N20Click);
+    connect(N20, &QAction::triggered, m_preview, &PreviewController::N20Click);
     connect(tbsSet->btnAndo, &QPushButton::clicked, m_undo, &UndoController::btnAndoClick);
     connect(N6, &QAction::triggered, m_undo, &UndoController::btnAndoClick);
     connect(N8, &QAction::triggered, m_undo, &UndoController::N8Click);

@@ -27,6 +27,7 @@ class AttrTab;
 class FileListController;
 class FileListModel;
 class PresetController;
+class PreviewController;
 class ProgressHost;
 class RenameRunController;
 class RenameTab;
@@ -90,6 +91,7 @@ private:
     RenameRunController* m_run = nullptr;
     UndoController* m_undo = nullptr;
     PresetController* m_presets = nullptr;
+    PreviewController* m_preview = nullptr;
 };
 
 } // namespace rinoza

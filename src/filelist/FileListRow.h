@@ -23,6 +23,9 @@ struct FileListRow {
     std::string accessedText;
     std::string attributeText;
     std::string remarks = " ";
+    // The failure a result preview foretold for the file (an outcome text such as "x:既に存在"); empty
+    // when none. Shown beside the remarks, never instead of them.
+    std::string mark;
     bool hasIcon = false; // icons were on when the row was made
 };
 

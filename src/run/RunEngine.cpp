@@ -1,6 +1,7 @@
 #include "run/RunEngine.h"
 
 #include "platform/Paths.h"
+#include "run/ForecastFileSystem.h"
 #include "run/RunPaths.h"
 
 #include <cerrno>
@@ -63,11 +64,13 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         return result;
     }
     result.historyWritten = true;
-
-    m_cwd = currentFolder();
-    m_destination = absolutePath(request.destination, m_cwd, m_fs);
-    m_historyPath = request.historyPath;
-    m_historyKnown = m_fs.stat(request.historyPath, m_history, true) == 0;
+    struct HistorySink final : RecordSink {
+        explicit HistorySink(HistoryFile& h) : file(h) {}
+        int addRecord(std::string_view before, std::string_view after) override { return file.addRecord(before, after); }
+        int dropLastRecord() override { return file.dropLastRecord(); }
+        HistoryFile& file;
+    } sink(history);
+    beginRows(request);
 
     int32_t serial = *start;
     ProgressPacer pacer(callbacks);
@@ -78,7 +81,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         if (pacer.cancelRequested())
             break;
         pacer.step();
-        if (handleRow(rows[i], request, callbacks, history, serial, result) == RowStep::Stop) {
+        if (handleRow(rows[i], request, callbacks, sink, serial, result) == RowStep::Stop) {
             stopped = true;
             break;
         }
@@ -99,6 +102,65 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     else if (pacer.cancelRequested())
         result.end = RunEnd::Cancelled;
     return result;
+}
+
+void RunEngine::beginRows(const RunRequest& request) {
+    m_cwd = currentFolder();
+    m_destination = absolutePath(request.destination, m_cwd, m_fs);
+    m_historyPath = request.historyPath;
+    m_historyKnown = m_fs.stat(request.historyPath, m_history, true) == 0;
+}
+
+ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const RunRequest& request,
+                                   const ForecastCallbacks& callbacks) {
+    ForecastResult forecast;
+    std::optional<int32_t> start = ParseWholeNumber(request.serialStartText);
+    if (!start) {
+        forecast.errorMessage = notAnIntegerMessage(request.serialStartText);
+        return forecast;
+    }
+    ForecastFileSystem foretold(m_fs);
+    // The run writes its history before the first row: a new file in place of any old one. A link
+    // at the path is followed by the run and left to the real file system here.
+    FileInfo link;
+    if (m_fs.stat(request.historyPath, link, false) != 0 || !link.isSymlink)
+        foretold.assumeNewFile(request.historyPath);
+    RunEngine shadow(foretold, m_builder, m_clock);
+    shadow.beginRows(request);
+
+    struct NoRecords final : RecordSink {
+        int addRecord(std::string_view, std::string_view) override { return 0; }
+        int dropLastRecord() override { return 0; }
+    } records;
+    bool asked = false;
+    RunCallbacks runCallbacks;
+    runCallbacks.askSystemFile = [&asked](const std::string&) { return asked = true; };
+    RunResult ignored;
+
+    int32_t serial = *start;
+    ProgressPacer pacer(callbacks);
+    pacer.start(static_cast<int>(rows.size()));
+    for (const FileListRow& original : rows) {
+        pacer.step();
+        if (pacer.cancelRequested()) {
+            forecast.cancelled = true;
+            break;
+        }
+        FileListRow row = original;
+        asked = false;
+        RowForecast f;
+        shadow.handleRow(row, request, runCallbacks, records, serial, ignored, &f.newName);
+        f.asksSystemFile = asked;
+        for (std::string_view failure : {outcome::kSameName, outcome::kMissing, outcome::kExists, outcome::kError})
+            if (row.remarks == failure)
+                f.outcome = failure;
+        if (callbacks.rowForetold)
+            callbacks.rowForetold(forecast.rows, std::move(f));
+        ++forecast.rows;
+    }
+    // Shows the last position and lets events run once more (also on the way out after a stop request).
+    pacer.flush();
+    return forecast;
 }
 
 bool RunEngine::isHistory(const FileInfo& info) const {
@@ -126,7 +188,8 @@ bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
 }
 
 RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
-                                        HistoryFile& history, int32_t& serial, RunResult& result) {
+                                        RecordSink& history, int32_t& serial, RunResult& result,
+                                        std::string* builtName) {
     const bool inPlace = request.method == RenameMethod::RenameOnly;
     // A row added by a relative path (the command line's a.txt) is taken from the current folder, one
     // found below a folder typed with ".." from where that leads.
@@ -135,6 +198,8 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     const std::string& targetFolder = inPlace ? row.folder : m_destination;
     // Built before any check, so a refused row still uses up its serial number.
     const std::string newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial);
+    if (builtName)
+        *builtName = newName;
 
     const std::string source = joinPath(row.folder, row.name);
     const std::string target = joinPath(targetFolder, newName);

@@ -60,6 +60,23 @@ struct RunResult {
 
 inline constexpr std::string_view kRunStoppedMessage = "変名処理が途中で終了しました。";
 
+// What a run started now would do with one row, foretold without touching a file.
+struct RowForecast {
+    std::string newName;          // the name BuildNewName gives the row
+    std::string_view outcome;     // the failure text the run would write, empty when it would rename the file
+    bool asksSystemFile = false;  // the run would ask first (foretold as answered Yes)
+};
+
+struct ForecastCallbacks : ProgressCallbacks {
+    std::function<void(std::size_t row, RowForecast&& forecast)> rowForetold;
+};
+
+struct ForecastResult {
+    std::size_t rows = 0;      // rows foretold, from the top
+    bool cancelled = false;
+    std::string errorMessage;  // the start number's message when it is no whole number; nothing was foretold
+};
+
 // The question text for a system file.
 std::string systemFileQuestion(const std::string& sourcePath);
 
@@ -78,10 +95,27 @@ public:
     // a new name: such a row reads "x:Err".
     RunResult run(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks);
 
+    // Foretells run(rows, request) row by row with the run's own code, on a ForecastFileSystem over
+    // this engine's file system, so a row is foretold to fail exactly when the run would fail it by
+    // its checks or by an operation that cannot succeed (an earlier row taking the name included).
+    // The progress is advanced before the stop flag is read for a row; a stop request ends the
+    // forecast before that row. Nothing is written, the history file included.
+    ForecastResult foretell(const std::vector<FileListRow>& rows, const RunRequest& request,
+                            const ForecastCallbacks& callbacks);
+
 private:
+    // Where a run's records go: the history file, or nowhere for a forecast.
+    struct RecordSink {
+        virtual ~RecordSink() = default;
+        virtual int addRecord(std::string_view before, std::string_view after) = 0;
+        virtual int dropLastRecord() = 0;
+    };
+
     enum class RowStep { Next, Stop };
+    // Takes the run's folders and the history's identity from the file system, once its header is written.
+    void beginRows(const RunRequest& request);
     RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
-                      HistoryFile& history, int32_t& serial, RunResult& result);
+                      RecordSink& history, int32_t& serial, RunResult& result, std::string* builtName = nullptr);
     bool clashes(const std::string& target, const FileInfo& source);
     bool isHistory(const FileInfo& info) const;
     bool targetIsHistory(const std::string& target);

@@ -89,6 +89,13 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
             return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     }
+    if (index.column() == ColRemarks && !r.mark.empty()) {
+        // A foretold failure is told by an icon and in words, never by colour alone.
+        if (role == Qt::DecorationRole && qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole)
+            return QString::fromUtf8(r.mark);
+    }
     if (role == Qt::DecorationRole && index.column() == ColName && r.hasIcon) {
         QIcon& icon = m_impl->icons[static_cast<std::size_t>(index.row())];
         if (icon.isNull()) {
@@ -278,7 +285,38 @@ void FileListModel::setRemarks(int i, std::string remarks) {
     if (i < 0 || i >= rowCount())
         return;
     m_rows[static_cast<std::size_t>(i)].remarks = std::move(remarks);
+    m_rows[static_cast<std::size_t>(i)].mark.clear();
     emit dataChanged(index(i, ColRemarks), index(i, ColRemarks));
+}
+
+void FileListModel::setRemarksRange(int first, std::vector<RemarksUpdate> updates) {
+    if (first < 0 || updates.empty() || first + static_cast<int>(updates.size()) > rowCount())
+        return;
+    for (std::size_t k = 0; k < updates.size(); ++k) {
+        FileListRow& r = m_rows[static_cast<std::size_t>(first) + k];
+        r.remarks = std::move(updates[k].remarks);
+        r.mark = std::move(updates[k].mark);
+    }
+    emit dataChanged(index(first, ColRemarks), index(first + static_cast<int>(updates.size()) - 1, ColRemarks));
+}
+
+void FileListModel::clearMarks() {
+    int firstMarked = -1, lastMarked = -1;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i].mark.empty())
+            continue;
+        m_rows[i].mark.clear();
+        if (firstMarked < 0)
+            firstMarked = static_cast<int>(i);
+        lastMarked = static_cast<int>(i);
+    }
+    if (firstMarked >= 0)
+        emit dataChanged(index(firstMarked, ColRemarks), index(lastMarked, ColRemarks));
+}
+
+int FileListModel::markedRowCount() const {
+    return static_cast<int>(
+        std::count_if(m_rows.begin(), m_rows.end(), [](const FileListRow& r) { return !r.mark.empty(); }));
 }
 
 int FileListModel::RemoveDuplicateRows() {

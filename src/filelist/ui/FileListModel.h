@@ -46,9 +46,20 @@ public:
     void removeRowsAt(std::vector<int> rows);
     // Replaces a row's texts; emits dataChanged for it.
     void setRow(int i, FileListRow row);
+    // New remarks; a mark the row had is taken off, as it spoke of the remarks before.
     void setRemarks(int i, std::string remarks);
     // Replaces rows [first, first + rows.size()) with copies of rows; one dataChanged for them all.
     void setRows(int first, std::span<const FileListRow> rows);
+
+    // Remarks and marks of the rows from `first` on, one per update, with one change signal.
+    struct RemarksUpdate {
+        std::string remarks;
+        std::string mark;
+    };
+    void setRemarksRange(int first, std::vector<RemarksUpdate> updates);
+    // Takes the marks off every row (one change signal when any row had one).
+    void clearMarks();
+    int markedRowCount() const;
 
     // Removes every row that names the same file as a later row (exact path comparison); the newest
     // row stays. Returns the number of rows removed.

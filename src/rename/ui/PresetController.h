@@ -24,11 +24,17 @@ public:
     void restoreState(const IniFile& ini);
 
 public slots:
+    // Saves the rule set as preset n (the tag of the item); an existing preset only after the user's OK.
     void SClick();
+    // Recalls preset n; an unsaved one gives a message and disables its item.
     void LClick();
+    // Returns the rule set to its defaults after the user's OK, keeping the replacement texts.
     void btnNewClick();
 
 private:
+    void savePreset(int n);
+    void recallPreset(int n);
+
     RenameTab* m_tab;
     std::array<QAction*, 5> m_save;
     std::array<QAction*, 5> m_recall;

@@ -51,6 +51,8 @@ public:
 
     // Runs pending events when the current time slice is over. Returns true when it ran them.
     bool pumpIfDue();
+    // Whether the current time slice is over.
+    bool sliceOver() const { return m_slice.elapsed() >= m_sliceMs; }
     // Runs pending events now and starts a new slice.
     void pump();
     // The stop flag, read right after pending events ran if a slice boundary has passed.

@@ -104,6 +104,8 @@ void RenameRunController::btnCnvStartClick() {
     request.serialStartText = m_host.startText ? m_host.startText().toStdString() : std::string("1");
     request.historyPath = historyFilePath();
 
+    // What a preview foretold no longer holds once files change.
+    model.clearMarks();
     // The engine works on a copy of the rows; each changed row goes back into the model at once.
     std::vector<FileListRow> rows = model.rows();
     RunCallbacks callbacks;

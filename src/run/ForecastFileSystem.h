@@ -1,0 +1,68 @@
+#pragma once
+
+// A file system that foretells: it answers lookups from the real one, but renames, copies and moves
+// only in its own memory, so that a run handled on it ends with the outcomes the real run would
+// write, and nothing on disk changes. Later lookups see the foretold changes: a file renamed away is
+// gone, its new name exists, a copy exists beside its source.
+//
+// What it cannot know is left to the real run: permissions, a full disk, a file changed by someone
+// else in between. Every other operation refuses with EROFS.
+
+#include "platform/FileSystem.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace rinoza {
+
+class ForecastFileSystem final : public FileSystem {
+public:
+    explicit ForecastFileSystem(FileSystem& real) : m_real(real) {}
+
+    // A new regular file at path, as a run's history looks once its header is written (a new file
+    // put in place of any old one).
+    void assumeNewFile(const std::string& path);
+
+    int listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) override;
+    int stat(const std::string& path, FileInfo& info, bool followLinks = true) override;
+    int renameNoReplace(const std::string& from, const std::string& to) override;
+    int copyNoReplace(const std::string& from, const std::string& to) override;
+    int moveNoReplace(const std::string& from, const std::string& to) override;
+
+    int removeFile(const std::string&) override { return EROFS; }
+    TrashResult moveToTrash(const std::string&) override { return {EROFS, {}, {}}; }
+    int setTimes(const std::string&, const std::optional<FileTime>&, const std::optional<FileTime>&) override {
+        return EROFS;
+    }
+    int setAttributes(const std::string&, uint32_t, uint32_t) override { return EROFS; }
+    int makeDirectories(const std::string&) override { return EROFS; }
+    int compareContents(const std::string&, const std::string&, bool&) override { return EROFS; }
+    int appendLine(const std::string&, std::string_view) override { return EROFS; }
+
+private:
+    // A path whose file the forecast changed: gone, or present with what the path itself is (link)
+    // and what it leads to (target, or targetError when that cannot be reached).
+    struct Entry {
+        bool present = false;
+        FileInfo link;
+        FileInfo target;
+        int targetError = 0;
+    };
+
+    int lookup(const std::string& path, FileInfo& info, bool followLinks);
+    // The file at from under the name to (from is known to exist).
+    Entry entryFor(const std::string& from, const FileInfo& fromLink);
+    int moveEntry(const std::string& from, const std::string& to, bool acrossVolumes);
+    FileInfo newFileInfo(const FileInfo& like);
+
+    FileSystem& m_real;
+    std::unordered_map<std::string, Entry> m_entries;
+    // The last lookup of a link itself on the real file system: a row's source is looked up by the
+    // checks and again by the operation right after.
+    std::string m_lastPath;
+    int m_lastError = 0;
+    FileInfo m_lastInfo;
+    ino_t m_nextIno = 1;
+};
+
+} // namespace rinoza
