@@ -123,27 +123,9 @@ Rows gatherRows(const CliOptions& o, const DisplaySettings& display, FileSystem&
     return result;
 }
 
-struct RowForecast {
-    std::string newPath;
-    std::string outcome;
-};
-
-std::vector<RowForecast> foretoldOutcomes(const std::vector<FileListRow>& rows, const RunRequest& request,
-                                          FileSystem& fs, const NameBuilder& builder) {
-    (void)fs;
-    std::vector<RowForecast> out;
-    int32_t serial = ParseWholeNumber(request.serialStartText).value_or(1);
-    for (const FileListRow& r : rows) {
-        const std::string name = builder.BuildNewName(request.rules, r.name, r.folder, false, serial);
-        const std::string& folder = request.method == RenameMethod::RenameOnly ? r.folder : request.destination;
-        out.push_back({joinPath(folder, name), "OK"});
-    }
-    return out;
-}
-
 std::string rowLine(const CliOptions& o, std::string_view oldPath, const std::string* newPath,
                     std::string_view outcomeText) {
-    const bool ok = outcomeText.starts_with("OK");
+    const bool ok = outcomeText == "OK" || outcomeText.starts_with("OK (変名前");
     if (o.json) {
         std::string line = "{" + jsonPathField("path", oldPath) + ",";
         line += newPath ? jsonPathField("new", *newPath) : std::string("\"new\":null");
@@ -205,16 +187,37 @@ bool ensureDestination(const CliOptions& o, const std::string& destination, File
     return true;
 }
 
+// The outcome a row gets from this program's run with these options: the engine's own forecast, with
+// the system file question answered as the run would answer it.
+std::string foretoldOutcome(const CliOptions& o, const RowForecast& f, bool interactive) {
+    if (!f.outcome.empty())
+        return std::string(f.outcome);
+    if (f.asksSystemFile && !o.yes)
+        return interactive ? "OK (実行時にシステムファイルの確認あり)" : std::string(outcome::kSystemFile);
+    return "OK";
+}
+
 int dryRun(const CliOptions& o, const Rows& gathered, const RunRequest& request, FileSystem& fs,
-           const NameBuilder& builder, Console& console) {
-    const std::vector<RowForecast> forecast = foretoldOutcomes(gathered.rows, request, fs, builder);
+           const NameBuilder& builder, const Clock& clock, Console& console) {
+    const std::vector<FileListRow>& rows = gathered.rows;
+    const std::string_view targetFolder = request.method == RenameMethod::RenameOnly ? "" : request.destination;
     bool allOk = gathered.complete;
-    for (std::size_t i = 0; i < gathered.rows.size(); ++i) {
-        const RowForecast& f = forecast[i];
-        allOk = allOk && f.outcome.starts_with("OK");
-        console.row(rowLine(o, fullPath(gathered.rows[i]), &f.newPath, f.outcome));
-    }
-    return allOk ? kExitSuccess : kExitFailure;
+    InterruptGuard interrupt;
+    ForecastCallbacks callbacks;
+    static_cast<ProgressCallbacks&>(callbacks) = progressFor(console);
+    callbacks.rowForetold = [&](std::size_t i, RowForecast&& f) {
+        const std::string text = foretoldOutcome(o, f, console.interactive());
+        allOk = allOk && text.starts_with("OK");
+        const std::string newPath = joinPath(targetFolder.empty() ? rows[i].folder : targetFolder, f.newName);
+        console.row(rowLine(o, fullPath(rows[i]), &newPath, text));
+    };
+    console.beginProgress("変名結果の予測中", static_cast<int>(rows.size()));
+    RunEngine engine(fs, builder, clock);
+    const ForecastResult result = engine.foretell(rows, request, callbacks);
+    console.endProgress();
+    if (!result.errorMessage.empty())
+        console.message(readableText(result.errorMessage));
+    return allOk && result.rows == rows.size() ? kExitSuccess : kExitFailure;
 }
 
 int renameRun(const CliOptions& o, Rows gathered, RunRequest request, FileSystem& fs, const NameBuilder& builder,
@@ -333,7 +336,7 @@ int runCli(const CliOptions& o) {
         return gathered.complete ? kExitSuccess : kExitFailure;
     }
     if (o.dryRun)
-        return dryRun(o, gathered, request, fs, builder, console);
+        return dryRun(o, gathered, request, fs, builder, clock, console);
     return renameRun(o, std::move(gathered), std::move(request), fs, builder, clock, console);
 }
 

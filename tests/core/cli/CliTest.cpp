@@ -110,6 +110,33 @@ TEST_F(CliFixture, DryRunChangesNothingAndShowsEveryRowsNames) {
     EXPECT_FALSE(pathExists(historyFilePath()));
 }
 
+TEST_F(CliFixture, TheDryRunForetellsWhatTheRunThenDoes) {
+    writeFile(dir / "x.txt", "1");
+    writeFile(dir / "new_x.txt", "2");
+    writeFile(dir / "y.txt", "3");
+    writeFile(dir / "new_y.txt", "4");
+    // new_x.txt makes way for x.txt; new_y.txt is still there when y.txt comes.
+    const std::vector<std::string> args{dir / "new_x.txt", dir / "x.txt", dir / "y.txt", dir / "new_y.txt"};
+    std::vector<std::string> dry{"--dry-run"};
+    dry.insert(dry.end(), args.begin(), args.end());
+    const Outcome forecast = cli(dry);
+    std::vector<std::string> run{"--yes"};
+    run.insert(run.end(), args.begin(), args.end());
+    const Outcome done = cli(run);
+    auto outcomes = [](const std::string& out) {
+        std::vector<std::string> v;
+        for (std::size_t p = 0; (p = out.find('\t', p)) != std::string::npos;) {
+            p = out.find('\t', p + 1) + 1;
+            v.push_back(out.substr(p, out.find('\n', p) - p));
+        }
+        return v;
+    };
+    EXPECT_EQ(outcomes(forecast.out), (std::vector<std::string>{"OK", "OK", "x:既に存在", "OK"}));
+    EXPECT_EQ(outcomes(done.out), outcomes(forecast.out));
+    EXPECT_EQ(forecast.status, 1);
+    EXPECT_EQ(done.status, 1);
+}
+
 TEST_F(CliFixture, RunRenamesInListOrderAndWritesTheHistoryAhead) {
     writeFile(dir / "b.txt", "2");
     writeFile(dir / "sub/c.txt", "3");
