@@ -27,7 +27,9 @@ namespace {
 
 using Timer = std::chrono::steady_clock;
 
-double secondsSince(Timer::time_point t0) { return std::chrono::duration<double>(Timer::now() - t0).count(); }
+double secondsSince(Timer::time_point t0) {
+    return std::chrono::duration<double>(Timer::now() - t0).count();
+}
 
 // User plus system time used so far by this process or by its waited-for children, in seconds; on a
 // shared machine it varies less than the wall time.

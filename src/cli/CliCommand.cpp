@@ -51,7 +51,9 @@ struct Rows {
     bool complete = true; // every path was found and every folder searched to its end
 };
 
-std::string fullPath(const FileListRow& r) { return joinPath(r.folder, r.name); }
+std::string fullPath(const FileListRow& r) {
+    return joinPath(r.folder, r.name);
+}
 
 // Of several rows for one file, the last stays, as the window's list keeps the most recent one.
 void removeDuplicateRows(std::vector<FileListRow>& rows) {
@@ -127,7 +129,9 @@ std::string rowLine(const CliOptions& o, std::string_view oldPath, const std::st
                     std::string_view outcomeText) {
     const bool ok = outcomeText == "OK" || outcomeText.starts_with("OK (変名前");
     if (o.json) {
-        std::string line = "{" + jsonPathField("path", oldPath) + ",";
+        std::string line(1, '{');
+        line += jsonPathField("path", oldPath);
+        line += ',';
         line += newPath ? jsonPathField("new", *newPath) : std::string("\"new\":null");
         line += ",\"outcome\":" + jsonString(outcomeCode(outcomeText));
         line += ",\"text\":" + jsonString(ok ? std::string("OK") : readableText(outcomeText)) + "}";
@@ -325,9 +329,8 @@ int runCli(const CliOptions& o) {
 
     SystemClock clock;
     const NameBuilder builder(clock, [&console](const std::string& path, FileDateKind kind) {
-        return std::optional<LocalDateTime>(GetFileDate(path, kind, [&console](const std::string& missing) {
-            console.message(readableText(missing));
-        }));
+        return std::optional<LocalDateTime>(GetFileDate(
+            path, kind, [&console](const std::string& missing) { console.message(readableText(missing)); }));
     });
 
     Rows gathered = gatherRows(o, display, fs, console);

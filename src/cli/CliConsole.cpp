@@ -13,7 +13,9 @@ namespace {
 constexpr std::chrono::milliseconds kProgressDelay{500};
 constexpr std::chrono::milliseconds kProgressRedraw{100};
 
-void toError(std::string_view s) { std::fwrite(s.data(), 1, s.size(), stderr); }
+void toError(std::string_view s) {
+    std::fwrite(s.data(), 1, s.size(), stderr);
+}
 
 } // namespace
 
@@ -71,7 +73,9 @@ void Console::progress(int position) {
     m_progressShown = true;
 }
 
-void Console::endProgress() { clearProgress(); }
+void Console::endProgress() {
+    clearProgress();
+}
 
 void Console::clearProgress() {
     if (!m_progressShown)

@@ -23,8 +23,8 @@ public:
     // Asks on standard error and reads a line from standard input; true for y, yes or はい.
     bool ask(std::string_view question);
 
-    // A progress line "<activity> <position>/<maximum>" (without a maximum of 0) on standard error, shown only when that is
-    // a terminal and the work has gone on for a while; redrawn at most every 100 ms.
+    // A progress line "<activity> <position>/<maximum>" (without a maximum of 0) on standard error, shown only when
+    // that is a terminal and the work has gone on for a while; redrawn at most every 100 ms.
     void beginProgress(std::string_view activity, int maximum);
     void progress(int position);
     void endProgress();

@@ -14,9 +14,12 @@ struct Flag {
 };
 
 constexpr Flag kFlags[] = {
-    {"--recursive", 'r', &CliOptions::recursive}, {"--dry-run", 'n', &CliOptions::dryRun},
-    {"--json", 0, &CliOptions::json},             {"--yes", 'y', &CliOptions::yes},
-    {"--undo", 0, &CliOptions::undo},             {"--help", 'h', &CliOptions::help},
+    {"--recursive", 'r', &CliOptions::recursive},
+    {"--dry-run", 'n', &CliOptions::dryRun},
+    {"--json", 0, &CliOptions::json},
+    {"--yes", 'y', &CliOptions::yes},
+    {"--undo", 0, &CliOptions::undo},
+    {"--help", 'h', &CliOptions::help},
     {"--version", 0, &CliOptions::version},
 };
 
@@ -126,7 +129,9 @@ CliOptions parseCliOptions(const std::vector<std::string>& args) {
     return o;
 }
 
-std::string versionText() { return std::string("rinoza-cli ") + RINOZA_VERSION; }
+std::string versionText() {
+    return std::string("rinoza-cli ") + RINOZA_VERSION;
+}
 
 std::string helpText() {
     return R"(使い方: rinoza-cli [オプション] パス...
@@ -146,7 +151,7 @@ Rinoza と同じ変名ルール、プリセット、変更履歴ファイルで�
   --pattern P       フォルダの中で探す名前 (ワイルドカード、既定値 *.*)
   -r, --recursive   サブフォルダも探す
   --preset N        今のルールの代わりにプリセット N (1〜5) を使う
-  --method M        rename (変名のみ、既定値)、copy (変名＋コピー)、move (変名＋移動)
+  --method M        rename＝変名のみ (既定値)、copy＝変名＋コピー、move＝変名＋移動
   --dest DIR        copy と move の先のフォルダ (なければ作成します)
   -n, --dry-run     何も変えずに、各行の元の名前、新しい名前、予想される結果を表示する
   --json            同じ内容を1行1つの JSON オブジェクトで出力する

@@ -14,7 +14,9 @@ void appendByteEscape(std::string& out, unsigned char b) {
     out += kHex[b & 0x0F];
 }
 
-bool isControl(char32_t c) { return c < 0x20 || c == 0x7F; }
+bool isControl(char32_t c) {
+    return c < 0x20 || c == 0x7F;
+}
 
 // Valid UTF-8 characters kept, stray bytes and control characters escaped.
 std::string escapedText(std::string_view s) {

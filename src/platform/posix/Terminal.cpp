@@ -4,6 +4,8 @@
 
 namespace rinoza {
 
-bool isTerminal(int fd) { return ::isatty(fd) == 1; }
+bool isTerminal(int fd) {
+    return ::isatty(fd) == 1;
+}
 
 } // namespace rinoza

@@ -104,7 +104,8 @@ TEST_F(CliFixture, DryRunChangesNothingAndShowsEveryRowsNames) {
     const auto before = snapshotTree(dir.path());
     const Outcome o = cli({"--dry-run", dir.path()});
     EXPECT_EQ(o.status, 1); // new_b.txt is taken
-    EXPECT_EQ(o.out, line(dir / "a.txt", dir / "new_a.txt", "OK") + line(dir / "b.txt", dir / "new_b.txt", "x:既に存在") +
+    EXPECT_EQ(o.out, line(dir / "a.txt", dir / "new_a.txt", "OK") +
+                         line(dir / "b.txt", dir / "new_b.txt", "x:既に存在") +
                          line(dir / "new_b.txt", dir / "new_new_b.txt", "OK"));
     EXPECT_EQ(snapshotTree(dir.path()), before);
     EXPECT_FALSE(pathExists(historyFilePath()));
@@ -230,7 +231,7 @@ TEST_F(CliFixture, NamesThatAreNotUtf8KeepTheirBytesAndPrintReadably) {
     writeFile(dir / stray, "2");
     const Outcome json = cli({"--dry-run", "--json", dir / stray});
     EXPECT_NE(json.out.find("\"path\":\"" + dir.path() + "/bad\\\\xFF.txt\""), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"new_base64\":\"" + std::string("L3") ), std::string::npos);
+    EXPECT_NE(json.out.find("\"new_base64\":\"" + std::string("L3")), std::string::npos);
     const Outcome o = cli({"--yes", dir.path()});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, line(dir / "bad\\xFF.txt", dir / "new_bad\\xFF.txt", "OK") +
