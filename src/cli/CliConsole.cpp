@@ -65,9 +65,14 @@ void Console::progress(int position) {
     m_lastDrawn = now;
     if (m_outputIsTerminal)
         std::fflush(stdout);
-    std::string line = "\r" + m_activity + " " + std::to_string(position);
-    if (m_maximum > 0)
-        line += "/" + std::to_string(m_maximum);
+    std::string line(1, '\r');
+    line += m_activity;
+    line += ' ';
+    line += std::to_string(position);
+    if (m_maximum > 0) {
+        line += '/';
+        line += std::to_string(m_maximum);
+    }
     line += "\x1b[K";
     toError(line);
     m_progressShown = true;
