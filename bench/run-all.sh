@@ -8,6 +8,7 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/rename_run_window"
 "$BUILD/bench/rename_run"
 "$BUILD/bench/undo_copy"
+"$BUILD/bench/cli_rename" "$BUILD/rinoza-cli"
 "$BUILD/bench/startup" "$BUILD/rinoza" 15 "$BUILD/bench/startup_baseline"
 "$BUILD/bench/search_window"
 "$BUILD/bench/stamps_window"

@@ -1,0 +1,13 @@
+#pragma once
+
+// What rinoza-cli does once its command line is read: gathers the rows, then foretells, runs or
+// undoes, writing rows to standard output and messages to standard error.
+
+#include "cli/CliOptions.h"
+
+namespace rinoza::cli {
+
+// Returns the exit status. Throws UsageError for a preset that was never saved.
+int runCli(const CliOptions& options);
+
+} // namespace rinoza::cli

@@ -1,0 +1,196 @@
+#include "cli/CliOptions.h"
+
+#include <charconv>
+#include <optional>
+
+namespace rinoza::cli {
+
+namespace {
+
+struct Flag {
+    const char* longName;
+    char shortName; // 0 when none
+    bool CliOptions::*field;
+};
+
+constexpr Flag kFlags[] = {
+    {"--recursive", 'r', &CliOptions::recursive},
+    {"--dry-run", 'n', &CliOptions::dryRun},
+    {"--json", 0, &CliOptions::json},
+    {"--yes", 'y', &CliOptions::yes},
+    {"--undo", 0, &CliOptions::undo},
+    {"--help", 'h', &CliOptions::help},
+    {"--version", 0, &CliOptions::version},
+};
+
+constexpr const char* kValued[] = {"--pattern", "--preset", "--method", "--dest"};
+
+RenameMethod methodOf(const std::string& text) {
+    if (text == "rename")
+        return RenameMethod::RenameOnly;
+    if (text == "copy")
+        return RenameMethod::RenameAndCopy;
+    if (text == "move")
+        return RenameMethod::RenameAndMove;
+    throw UsageError("--method は rename、copy、move のどれかです: " + text);
+}
+
+int presetOf(const std::string& text) {
+    int n = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 5)
+        throw UsageError("--preset は 1 から 5 の番号です: " + text);
+    return n;
+}
+
+void setValue(CliOptions& o, const std::string& name, const std::string& value) {
+    if (name == "--pattern")
+        o.pattern = value.empty() ? "*.*" : value;
+    else if (name == "--preset")
+        o.preset = presetOf(value);
+    else if (name == "--method")
+        o.method = methodOf(value);
+    else
+        o.destination = value;
+}
+
+bool isValued(const std::string& name) {
+    for (const char* v : kValued)
+        if (name == v)
+            return true;
+    return false;
+}
+
+bool setFlag(CliOptions& o, const std::string& arg) {
+    for (const Flag& f : kFlags) {
+        if (arg == f.longName || (f.shortName != 0 && arg.size() == 2 && arg[0] == '-' && arg[1] == f.shortName)) {
+            o.*f.field = true;
+            return true;
+        }
+    }
+    return false;
+}
+
+void checkCombination(const CliOptions& o, bool destinationGiven) {
+    if (o.undo) {
+        if (!o.paths.empty())
+            throw UsageError("--undo にはファイルもフォルダも指定できません");
+        if (o.dryRun)
+            throw UsageError("--undo と --dry-run は一緒に指定できません");
+        return;
+    }
+    if (o.method == RenameMethod::RenameOnly && destinationGiven)
+        throw UsageError("--dest は --method copy と --method move のときだけ指定できます");
+    if (o.method != RenameMethod::RenameOnly && o.destination.empty())
+        throw UsageError("--method copy と --method move には --dest で先のフォルダを指定して下さい");
+    if (o.paths.empty())
+        throw UsageError("変名するファイルかフォルダを指定して下さい");
+}
+
+} // namespace
+
+CliOptions parseCliOptions(const std::vector<std::string>& args) {
+    CliOptions o;
+    bool destinationGiven = false;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            o.paths.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (setFlag(o, arg))
+            continue;
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        if (!isValued(name)) {
+            if (eq != std::string::npos && setFlag(o, name))
+                throw UsageError(name + " は値をとりません");
+            throw UsageError("不明なオプションです: " + arg);
+        }
+        std::optional<std::string> value;
+        if (eq != std::string::npos)
+            value = arg.substr(eq + 1);
+        else if (i + 1 < args.size())
+            value = args[++i];
+        if (!value)
+            throw UsageError(name + " には値が必要です");
+        setValue(o, name, *value);
+        if (name == "--dest")
+            destinationGiven = true;
+    }
+    if (o.help || o.version)
+        return o;
+    checkCombination(o, destinationGiven);
+    return o;
+}
+
+std::string versionText() {
+    return std::string("rinoza-cli ") + RINOZA_VERSION;
+}
+
+std::string helpText() {
+    return R"(使い方: rinoza-cli [オプション] パス...
+       rinoza-cli --undo [--yes] [--json]
+
+Rinoza と同じ変名ルール、プリセット、変更履歴ファイルで、ファイルを変名します。
+設定ファイルと変更履歴ファイルの場所はウィンドウ版と同じです (RINOZA_HOME で変えられます)。
+ウィンドウで変名したものを --undo で戻すことも、ここで変名したものをウィンドウで戻すこともできます。
+
+パス:
+  ファイルはそのまま1行になります。フォルダは --pattern で検索され、表示設定の
+  フィルター (システム・隠し・読み取り専用ファイル) と最大表示数が効きます。
+  行はパスを指定した順に並び、フォルダの中はウィンドウの検索と同じ名前順です。
+  同じファイルが何度出てきても、最後の1行だけが残ります。
+
+オプション:
+  --pattern P       フォルダの中で探す名前 (ワイルドカード、既定値 *.*)
+  -r, --recursive   サブフォルダも探す
+  --preset N        今のルールの代わりにプリセット N (1〜5) を使う
+  --method M        rename＝変名のみ (既定値)、copy＝変名＋コピー、move＝変名＋移動
+  --dest DIR        copy と move の先のフォルダ (なければ作成します)
+  -n, --dry-run     何も変えずに、各行の元の名前、新しい名前、予想される結果を表示する
+  --json            同じ内容を1行1つの JSON オブジェクトで出力する
+  -y, --yes         端末でも確認せずに実行する (システムファイルも変名する)
+  --undo            前回の変名を変更履歴ファイルから戻す
+  -h, --help        この説明を表示する
+  --version         版を表示する
+
+実行:
+  --dry-run なしでは、ウィンドウの「変名開始」と同じに動きます。変名の前に履歴を書き、
+  各行の結果を表示します。標準入力が端末なら、--yes がない限り実行の前に確認します。
+  端末でないときは確認しません。システムファイルは、端末では1つずつ確認し、端末でなく
+  --yes もないときは変名しません (x:ｼｽﾃﾑﾌｧｲﾙ)。Ctrl+C で次の行の前に止まります。
+  時間のかかる実行では、標準エラー出力が端末なら進み具合を表示します。
+
+出力 (標準出力、1行に1つ):
+  元のパス<TAB>新しいパス<TAB>結果
+  結果は OK、x:同一名、x:存在しない、x:既に存在、x:ｼｽﾃﾑﾌｧｲﾙ、x:Err のどれかです。
+  --dry-run の結果は、ウィンドウの結果表示と同じ予測 (実行と同じ検査で、前の行の変名も
+  考えに入れたもの) です。端末で確認されるシステムファイルは
+  「OK (実行時にシステムファイルの確認あり)」と表示します。
+  実行で失敗した行の新しいパスは - です。
+
+  UTF-8 でない名前は、CP932 として読めるならその読みで、読めなければ UTF-8 として正しい
+  部分はそのまま、それ以外のバイトを \xNN (16進2桁) で表示します。制御文字も \xNN です。
+
+JSON (--json):
+  {"path":元のパス,"new":新しいパス,"outcome":結果の種類,"text":結果}
+  outcome は ok、same-name、missing、exists、system-file、error。新しいパスがない行は null。
+  パスは JSON の文字列です。UTF-8 でないパスは文字列が上の読みやすい形になり、その正確な
+  バイト列が "path_base64" / "new_base64" に Base64 で入ります (\u00XX は使いません)。
+  --undo では {"restored":戻した数,"seen":記録の数,"pending":戻すはずだった数} の1行です。
+
+終了ステータス:
+  0  すべての行が成功した (--dry-run では、すべての行が成功する見込み)
+  1  失敗した行がある、見つからないパスがある、検索が最大表示数で止まった、実行が途中で終わった
+  2  使い方の誤り (不明なオプション、誤った --method、範囲外か保存されていないプリセット、
+     copy と move の --dest がない など)。標準エラー出力に1行のメッセージを出します。
+)";
+}
+
+} // namespace rinoza::cli
