@@ -140,13 +140,18 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     int32_t serial = *start;
     ProgressPacer pacer(callbacks);
     pacer.start(static_cast<int>(rows.size()));
+    foretold.reserve(rows.size());
+    // One row to work on, refilled with each row's name and folder (all that handleRow reads).
+    FileListRow row;
     for (const FileListRow& original : rows) {
         pacer.step();
         if (pacer.cancelRequested()) {
             forecast.cancelled = true;
             break;
         }
-        FileListRow row = original;
+        row.name = original.name;
+        row.folder = original.folder;
+        row.remarks.clear();
         asked = false;
         RowForecast f;
         shadow.handleRow(row, request, runCallbacks, records, serial, ignored, &f.newName);
