@@ -18,7 +18,8 @@ bool sameFile(const FileInfo& a, const FileInfo& b) {
 }
 
 bool tooLong(const std::string& path) {
-    return path.size() >= PATH_MAX || baseNameOf(path).size() > kNameMax;
+    const std::size_t slash = path.rfind('/');
+    return path.size() >= PATH_MAX || path.size() - (slash == std::string::npos ? 0 : slash + 1) > kNameMax;
 }
 
 } // namespace

@@ -178,7 +178,8 @@ bool RunEngine::isHistory(const FileInfo& info) const {
 bool RunEngine::targetIsHistory(const std::string& target) {
     if (target == m_historyPath)
         return true;
-    if (baseNameOf(target) != m_history.name)
+    const std::size_t slash = target.rfind('/');
+    if (std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1) != m_history.name)
         return false;
     FileInfo info;
     return m_fs.stat(target, info, true) == 0 && isHistory(info);
