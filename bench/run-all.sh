@@ -7,6 +7,7 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/search_walk"
 "$BUILD/bench/rename_run_window"
 "$BUILD/bench/rename_run"
+"$BUILD/bench/preview_window"
 "$BUILD/bench/undo_copy"
 "$BUILD/bench/cli_rename" "$BUILD/rinoza-cli"
 "$BUILD/bench/startup" "$BUILD/rinoza" 15 "$BUILD/bench/startup_baseline"

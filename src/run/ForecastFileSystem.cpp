@@ -13,23 +13,74 @@ namespace {
 constexpr dev_t kForecastDevice = static_cast<dev_t>(-1);
 constexpr std::size_t kNameMax = 255;
 
-bool sameFile(const FileInfo& a, const FileInfo& b) { return a.dev == b.dev && a.ino == b.ino; }
+bool sameFile(const FileInfo& a, const FileInfo& b) {
+    return a.dev == b.dev && a.ino == b.ino;
+}
 
 bool tooLong(const std::string& path) {
-    return path.size() >= PATH_MAX || baseNameOf(path).size() > kNameMax;
+    const std::size_t slash = path.rfind('/');
+    return path.size() >= PATH_MAX || path.size() - (slash == std::string::npos ? 0 : slash + 1) > kNameMax;
 }
 
 } // namespace
 
+void ForecastFileSystem::reserve(std::size_t files) {
+    m_entries.reserve(2 * files + 1);
+    std::size_t size = 16;
+    while (size < 4 * files + 2)
+        size *= 2;
+    if (size > m_slots.size()) {
+        m_slots.assign(size, {0, 0});
+        for (std::size_t i = 0; i < m_entries.size(); ++i) {
+            std::size_t at = std::hash<std::string>{}(m_entries[i].path) & (size - 1);
+            while (m_slots[at].second)
+                at = (at + 1) & (size - 1);
+            m_slots[at] = {std::hash<std::string>{}(m_entries[i].path), static_cast<uint32_t>(i + 1)};
+        }
+    }
+}
+
+void ForecastFileSystem::grow() {
+    reserve(m_slots.empty() ? 8 : m_slots.size() / 2);
+}
+
+ForecastFileSystem::Entry* ForecastFileSystem::find(const std::string& path, std::size_t hash) {
+    if (m_slots.empty())
+        return nullptr;
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = hash & mask; m_slots[at].second; at = (at + 1) & mask) {
+        Entry& e = m_entries[m_slots[at].second - 1];
+        if (m_slots[at].first == hash && e.path == path)
+            return &e;
+    }
+    return nullptr;
+}
+
+ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path) {
+    const std::size_t hash = std::hash<std::string>{}(path);
+    if (Entry* e = find(path, hash))
+        return *e;
+    if (2 * (m_entries.size() + 1) > m_slots.size())
+        grow();
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t at = hash & mask;
+    while (m_slots[at].second)
+        at = (at + 1) & mask;
+    m_entries.emplace_back();
+    m_entries.back().path = path;
+    m_slots[at] = {hash, static_cast<uint32_t>(m_entries.size())};
+    return m_entries.back();
+}
+
 void ForecastFileSystem::assumeNewFile(const std::string& path) {
-    Entry e;
-    e.present = true;
     FileInfo like;
     like.isRegular = true;
     like.mode = 0100644;
-    e.link = newFileInfo(like);
-    e.target = e.link;
-    m_entries[path] = e;
+    m_lastPath.clear();
+    const FileInfo info = newFileInfo(like);
+    Entry& e = entry(path);
+    e.present = true;
+    e.link = info;
 }
 
 FileInfo ForecastFileSystem::newFileInfo(const FileInfo& like) {
@@ -48,25 +99,32 @@ int ForecastFileSystem::listDirectory(const std::string& dir, const std::functio
 }
 
 int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool followLinks) {
-    if (auto it = m_entries.find(path); it != m_entries.end()) {
-        const Entry& e = it->second;
-        if (!e.present)
-            return ENOENT;
-        if (followLinks && e.targetError)
-            return e.targetError;
-        info = followLinks ? e.target : e.link;
-        info.name = baseNameOf(path);
-        return 0;
+    if (!followLinks && path == m_lastPath) {
+        if (m_lastError == 0)
+            info = m_lastInfo;
+        return m_lastError;
     }
-    if (followLinks)
-        return m_real.stat(path, info, true);
-    if (path != m_lastPath) {
+    int err = 0;
+    if (const Entry* found = find(path, std::hash<std::string>{}(path))) {
+        const Entry& e = *found;
+        if (!e.present) {
+            err = ENOENT;
+        } else if (followLinks && e.followedError) {
+            err = e.followedError;
+        } else {
+            info = followLinks && e.followed ? *e.followed : e.link;
+            info.name = baseNameOf(path);
+        }
+    } else {
+        err = m_real.stat(path, info, followLinks);
+    }
+    if (!followLinks) {
         m_lastPath = path;
-        m_lastError = m_real.stat(path, m_lastInfo, false);
+        m_lastError = err;
+        if (err == 0)
+            m_lastInfo = info;
     }
-    if (m_lastError == 0)
-        info = m_lastInfo;
-    return m_lastError;
+    return err;
 }
 
 int ForecastFileSystem::stat(const std::string& path, FileInfo& info, bool followLinks) {
@@ -77,10 +135,10 @@ ForecastFileSystem::Entry ForecastFileSystem::entryFor(const std::string& from, 
     Entry e;
     e.present = true;
     e.link = fromLink;
-    if (fromLink.isSymlink)
-        e.targetError = lookup(from, e.target, true);
-    else
-        e.target = fromLink;
+    if (fromLink.isSymlink) {
+        e.followed = std::make_unique<FileInfo>();
+        e.followedError = lookup(from, *e.followed, true);
+    }
     return e;
 }
 
@@ -111,8 +169,12 @@ int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to
             return EXDEV; // only files and links are carried to another volume
     }
     Entry moved = entryFor(from, source);
-    m_entries[from] = Entry{};
-    m_entries[to] = std::move(moved);
+    m_lastPath.clear();
+    moved.path = to;
+    entry(to) = std::move(moved);
+    Entry& left = entry(from);
+    left.present = false;
+    left.followed.reset();
     return 0;
 }
 
@@ -135,11 +197,13 @@ int ForecastFileSystem::copyNoReplace(const std::string& from, const std::string
     FileInfo existing;
     if (lookup(to, existing, false) == 0)
         return EEXIST;
-    Entry e;
+    m_lastPath.clear();
+    const FileInfo info = newFileInfo(source);
+    Entry& e = entry(to);
     e.present = true;
-    e.link = newFileInfo(source);
-    e.target = e.link;
-    m_entries[to] = e;
+    e.link = info;
+    e.followed.reset();
+    e.followedError = 0;
     return 0;
 }
 

@@ -11,7 +11,8 @@
 #include "platform/FileSystem.h"
 
 #include <string>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace rinoza {
 
@@ -22,6 +23,8 @@ public:
     // A new regular file at path, as a run's history looks once its header is written (a new file
     // put in place of any old one).
     void assumeNewFile(const std::string& path);
+    // Room for the changes of this many files.
+    void reserve(std::size_t files);
 
     int listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) override;
     int stat(const std::string& path, FileInfo& info, bool followLinks = true) override;
@@ -41,13 +44,20 @@ public:
 
 private:
     // A path whose file the forecast changed: gone, or present with what the path itself is (link)
-    // and what it leads to (target, or targetError when that cannot be reached).
+    // and, for a link, what it leads to (followed, or followedError when that cannot be reached).
     struct Entry {
+        std::string path;
         bool present = false;
         FileInfo link;
-        FileInfo target;
-        int targetError = 0;
+        std::unique_ptr<FileInfo> followed;
+        int followedError = 0;
     };
+
+    // The entry of path, or null. The table holds only hashes and places, so that the many lookups
+    // of paths the forecast never changed stay within a small, cache-friendly array.
+    Entry* find(const std::string& path, std::size_t hash);
+    Entry& entry(const std::string& path);
+    void grow();
 
     int lookup(const std::string& path, FileInfo& info, bool followLinks);
     // The file at from under the name to (from is known to exist).
@@ -56,9 +66,10 @@ private:
     FileInfo newFileInfo(const FileInfo& like);
 
     FileSystem& m_real;
-    std::unordered_map<std::string, Entry> m_entries;
-    // The last lookup of a link itself on the real file system: a row's source is looked up by the
-    // checks and again by the operation right after.
+    std::vector<Entry> m_entries;
+    std::vector<std::pair<std::size_t, uint32_t>> m_slots; // hash, place in m_entries + 1 (0: free)
+    // The last lookup of a link itself: a row's source is looked up by the checks and again by the
+    // operation right after. Any change the forecast makes forgets it.
     std::string m_lastPath;
     int m_lastError = 0;
     FileInfo m_lastInfo;

@@ -140,13 +140,18 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     int32_t serial = *start;
     ProgressPacer pacer(callbacks);
     pacer.start(static_cast<int>(rows.size()));
+    foretold.reserve(rows.size());
+    // One row to work on, refilled with each row's name and folder (all that handleRow reads).
+    FileListRow row;
     for (const FileListRow& original : rows) {
         pacer.step();
         if (pacer.cancelRequested()) {
             forecast.cancelled = true;
             break;
         }
-        FileListRow row = original;
+        row.name = original.name;
+        row.folder = original.folder;
+        row.remarks.clear();
         asked = false;
         RowForecast f;
         shadow.handleRow(row, request, runCallbacks, records, serial, ignored, &f.newName);
@@ -174,7 +179,8 @@ bool RunEngine::isHistory(const FileInfo& info) const {
 bool RunEngine::targetIsHistory(const std::string& target) {
     if (target == m_historyPath)
         return true;
-    if (baseNameOf(target) != m_history.name)
+    const std::size_t slash = target.rfind('/');
+    if (std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1) != m_history.name)
         return false;
     FileInfo info;
     return m_fs.stat(target, info, true) == 0 && isHistory(info);

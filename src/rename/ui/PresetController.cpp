@@ -41,9 +41,13 @@ void PresetController::restoreState(const IniFile& ini) {
         m_recall[static_cast<std::size_t>(n - 1)]->setEnabled(RuleSetStore::presetSaved(ini, n));
 }
 
-void PresetController::SClick() { savePreset(tagOf(sender(), m_save)); }
+void PresetController::SClick() {
+    savePreset(tagOf(sender(), m_save));
+}
 
-void PresetController::LClick() { recallPreset(tagOf(sender(), m_recall)); }
+void PresetController::LClick() {
+    recallPreset(tagOf(sender(), m_recall));
+}
 
 void PresetController::savePreset(int n) {
     if (n < 1 || n > 5)

@@ -28,8 +28,10 @@ RenameRuleSet ruleFor(int kind, std::mt19937& rng) {
         r.strChgBefore = rng() % 2 ? "a" : "b";
         r.strChgAfter = rng() % 2 ? "b" : "c";
         break;
-    case 1: r.caseMode = 1 + static_cast<int>(rng() % 3); break; // case only
-    case 2: // one name for all: duplicates inside the list
+    case 1:
+        r.caseMode = 1 + static_cast<int>(rng() % 3);
+        break; // case only
+    case 2:    // one name for all: duplicates inside the list
         tick(2, false);
         tick(1, true);
         r.fixF1 = "b";
@@ -39,8 +41,12 @@ RenameRuleSet ruleFor(int kind, std::mt19937& rng) {
         tick(4, true);
         r.renKeta = "1";
         break;
-    case 4: tick(2, false); tick(6, false); break; // empty name
-    default: break;                                 // unchanged name
+    case 4:
+        tick(2, false);
+        tick(6, false);
+        break; // empty name
+    default:
+        break; // unchanged name
     }
     return r;
 }

@@ -17,8 +17,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -103,7 +103,9 @@ class PresetsTest : public QObject {
     static void press(Qt::Key key, Qt::KeyboardModifiers mods) {
         QTest::keyClick(QApplication::focusWidget(), key, mods);
     }
-    static void save(int n) { press(static_cast<Qt::Key>(Qt::Key_F1 + n - 1), Qt::ControlModifier | Qt::ShiftModifier); }
+    static void save(int n) {
+        press(static_cast<Qt::Key>(Qt::Key_F1 + n - 1), Qt::ControlModifier | Qt::ShiftModifier);
+    }
     static void recall(int n) { press(static_cast<Qt::Key>(Qt::Key_F1 + n - 1), Qt::ControlModifier); }
 
 private slots:

@@ -119,8 +119,8 @@ private slots:
         const auto tree = test::snapshotTree(m_work->path());
         ctrlK(*w);
         QCOMPARE(shows.shown, 1);
-        QCOMPARE(remarks(*w), (QStringList{QStringLiteral("n001.txt"), QStringLiteral("n002.txt"),
-                                           QStringLiteral("n003.txt")}));
+        QCOMPARE(remarks(*w),
+                 (QStringList{QStringLiteral("n001.txt"), QStringLiteral("n002.txt"), QStringLiteral("n003.txt")}));
         QCOMPARE(w->fileList->row(0).name, std::string("b.txt"));
         QCOMPARE(w->fileList->row(0).folder, m_work->path());
         QCOMPARE(test::snapshotTree(m_work->path()), tree);
@@ -133,8 +133,8 @@ private slots:
         QCOMPARE(w->fileList->row(0).name, std::string("a.txt"));
         QTest::mouseClick(w->tbsSet->btnAns, Qt::LeftButton);
         QCOMPARE(shows.shown, 2);
-        QCOMPARE(remarks(*w), (QStringList{QStringLiteral("n001.txt"), QStringLiteral("n002.txt"),
-                                           QStringLiteral("n003.txt")}));
+        QCOMPARE(remarks(*w),
+                 (QStringList{QStringLiteral("n001.txt"), QStringLiteral("n002.txt"), QStringLiteral("n003.txt")}));
         QCOMPARE(w->fileList->row(2).name, std::string("c.txt"));
         QVERIFY(prompts.asked.empty());
     }

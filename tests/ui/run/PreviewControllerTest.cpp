@@ -1,9 +1,9 @@
 // The result preview's stop button and its start number, with a plain widget as the window.
 
+#include "run/ui/PreviewController.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
 #include "rename/NameBuilder.h"
-#include "run/ui/PreviewController.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/TFrmRenameOn.h"
 #include "support/TestSupport.h"
@@ -67,10 +67,11 @@ private slots:
         prompts.answer(mrYes); // the stop question
         Fixture f;
         f.progress.setSliceMs(0);
-        connect(&f.model, &QAbstractItemModel::dataChanged, &f.window, [&f](const QModelIndex&, const QModelIndex& last) {
-            if (last.row() == 1 && f.progress.dialog())
-                f.progress.dialog()->btnCancel()->click();
-        });
+        connect(&f.model, &QAbstractItemModel::dataChanged, &f.window,
+                [&f](const QModelIndex&, const QModelIndex& last) {
+                    if (last.row() == 1 && f.progress.dialog())
+                        f.progress.dialog()->btnCancel()->click();
+                });
         f.preview();
         QCOMPARE(prompts.asked.size(), std::size_t(1));
         QCOMPARE(prompts.asked[0].text, QStringLiteral("処理を中止しますか？"));
