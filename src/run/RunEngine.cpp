@@ -141,7 +141,8 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     ProgressPacer pacer(callbacks);
     pacer.start(static_cast<int>(rows.size()));
     foretold.reserve(rows.size());
-    // One row to work on, refilled with each row's name and folder (all that handleRow reads).
+    // One row to work on, refilled with what handleRow reads of each row: its name, its folder and the
+    // date taken already read for it (which the forecast hands back).
     FileListRow row;
     for (const FileListRow& original : rows) {
         pacer.step();
@@ -151,6 +152,7 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
         }
         row.name = original.name;
         row.folder = original.folder;
+        row.photoDate = original.photoDate;
         row.remarks.clear();
         asked = false;
         RowForecast f;
