@@ -5,6 +5,7 @@
 //   drop_window [files] [folder]      (default 30000 files in a new folder under /tmp)
 
 #include "app/TFrmMain.h"
+#include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/FileListRow.h"
 #include "filelist/UriList.h"
@@ -27,17 +28,10 @@
 #include <vector>
 
 using namespace rinoza;
+using rinoza::bench::BenchPrompts;
 
 namespace {
 
-class BenchPrompts final : public UserPrompts {
-public:
-    int message(const QString&, MsgType, MsgButtons) override { return mrOk; }
-    void plainMessage(const QString&) override {}
-    bool pickFolder(QWidget*, const QString&, QString&) override { return false; }
-    int execDialog(QDialog&) override { return 0; }
-    bool openUrl(const QString&) override { return true; }
-};
 
 using Steady = std::chrono::steady_clock;
 double ms(Steady::duration d) {

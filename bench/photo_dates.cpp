@@ -6,6 +6,7 @@
 //   photo_dates [photos] [folder]      (default 3000 photos under $TMPDIR or /tmp)
 
 #include "app/TFrmMain.h"
+#include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
 #include "rename/NameBuilder.h"
@@ -29,6 +30,7 @@
 #include <vector>
 
 using namespace rinoza;
+using rinoza::bench::BenchPrompts;
 
 namespace {
 
@@ -93,19 +95,6 @@ bool makePhotos(const std::string& dir, int count, std::vector<std::string>& nam
     return true;
 }
 
-// Answers every question with OK; the preview asks none of a well-formed rule.
-class BenchPrompts final : public UserPrompts {
-public:
-    int message(const QString&, MsgType, MsgButtons buttons) override {
-        ++messages;
-        return buttons == MsgButtons::YesNo ? mrYes : mrOk;
-    }
-    void plainMessage(const QString&) override { ++messages; }
-    bool pickFolder(QWidget*, const QString&, QString&) override { return false; }
-    int execDialog(QDialog&) override { return 0; }
-    bool openUrl(const QString&) override { return true; }
-    int messages = 0;
-};
 
 } // namespace
 

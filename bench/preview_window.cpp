@@ -5,6 +5,7 @@
 // Offscreen.
 //   preview_window [files] [folder]      (default 30000 files under $TMPDIR or /tmp)
 
+#include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
@@ -28,17 +29,10 @@
 #include <vector>
 
 using namespace rinoza;
+using rinoza::bench::BenchPrompts;
 
 namespace {
 
-class BenchPrompts final : public UserPrompts {
-public:
-    int message(const QString&, MsgType, MsgButtons) override { return mrOk; }
-    void plainMessage(const QString&) override {}
-    bool pickFolder(QWidget*, const QString&, QString&) override { return false; }
-    int execDialog(QDialog&) override { return 0; }
-    bool openUrl(const QString&) override { return true; }
-};
 
 using Steady = std::chrono::steady_clock;
 double ms(Steady::duration d) {

@@ -4,6 +4,7 @@
 // same names. Offscreen, with a hidden top-level widget as the main window.
 //   rename_run_window [files] [folder]      (default 30000 files under $TMPDIR or /tmp)
 
+#include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
@@ -27,27 +28,10 @@
 #include <vector>
 
 using namespace rinoza;
+using rinoza::bench::BenchPrompts;
 
 namespace {
 
-// Confirms the dialog with rename only and answers every question with its first button.
-class BenchPrompts final : public UserPrompts {
-public:
-    int message(const QString&, MsgType, MsgButtons buttons) override {
-        ++messages;
-        return buttons == MsgButtons::YesNo ? mrYes : mrOk;
-    }
-    void plainMessage(const QString&) override {}
-    bool pickFolder(QWidget*, const QString&, QString&) override { return false; }
-    int execDialog(QDialog& d) override {
-        auto& dlg = dynamic_cast<TFrmChg&>(d);
-        dlg.setSelectedIndex(0);
-        dlg.acStart()->trigger();
-        return dlg.result();
-    }
-    bool openUrl(const QString&) override { return true; }
-    int messages = 0;
-};
 
 using Steady = std::chrono::steady_clock;
 double ms(Steady::duration d) {
@@ -104,6 +88,13 @@ int main(int argc, char** argv) {
     }
 
     BenchPrompts prompts;
+    // The confirmation dialog starts a rename in place.
+    prompts.dialog = [](QDialog& d) {
+        auto& dlg = dynamic_cast<TFrmChg&>(d);
+        dlg.setSelectedIndex(0);
+        dlg.acStart()->trigger();
+        return dlg.result();
+    };
     setPrompts(&prompts);
     QWidget window; // hidden main window
     ProgressHost progress(&window);

@@ -6,6 +6,7 @@
 //   search_window [--keep] [ROOT]     (default ROOT: a new folder in /tmp, removed at the end)
 
 #include "BenchTree.h"
+#include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
 #include "common/ui/PathComboBox.h"
@@ -25,23 +26,17 @@
 #include <vector>
 
 using namespace rinoza;
+using rinoza::bench::BenchPrompts;
 using namespace rinoza::bench;
 
 namespace {
 
-// Answers every message with OK and counts them (a limit message would mean a wrong tree).
-class CountingPrompts : public UserPrompts {
-public:
-    int messages = 0;
-    int message(const QString&, MsgType, MsgButtons) override {
-        ++messages;
-        return mrOk;
-    }
-    void plainMessage(const QString&) override {}
-    bool pickFolder(QWidget*, const QString&, QString&) override { return false; }
-    int execDialog(QDialog&) override { return 0; }
-    bool openUrl(const QString&) override { return false; }
-};
+
+FileListHost listHost(SearchTab* tab) {
+    FileListHost h;
+    h.clearButton = tab->btnlvClr;
+    return h;
+}
 
 // The search tab, a rename tab, the list and a status text, as in the main window.
 struct Window {
@@ -51,7 +46,7 @@ struct Window {
     QWidget* tbsSet = new QWidget;
     QString status;
     SteadyClock::time_point statusAt;
-    FileListController list{FileListHost{tab->btnlvClr, {}, {}, {}, {}}, &top};
+    FileListController list{listHost(tab), &top};
     QTableView* lvFile = list.view();
     FileListModel& model = *list.model();
     SearchController* ctl = nullptr;
@@ -101,7 +96,7 @@ int main(int argc, char** argv) {
         return 1;
     const std::string& root = tree.root();
 
-    CountingPrompts prompts;
+    BenchPrompts prompts;
     setPrompts(&prompts);
     Window w;
     w.tab->cmbFnd->setPathText(root);

@@ -5,6 +5,7 @@
 // the attributes. Offscreen, with a hidden top-level widget holding the tabs as the main window.
 //   stamps_window [files] [folder]      (default 30000 files under $TMPDIR or /tmp)
 
+#include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
@@ -33,22 +34,10 @@
 #include <vector>
 
 using namespace rinoza;
+using rinoza::bench::BenchPrompts;
 
 namespace {
 
-// Answers every question with OK.
-class BenchPrompts final : public UserPrompts {
-public:
-    int message(const QString&, MsgType, MsgButtons buttons) override {
-        ++messages;
-        return buttons == MsgButtons::YesNo ? mrYes : mrOk;
-    }
-    void plainMessage(const QString&) override {}
-    bool pickFolder(QWidget*, const QString&, QString&) override { return false; }
-    int execDialog(QDialog&) override { return 0; }
-    bool openUrl(const QString&) override { return true; }
-    int messages = 0;
-};
 
 using Steady = std::chrono::steady_clock;
 double ms(Steady::duration d) {
