@@ -5,6 +5,7 @@
 //   drop_window [files] [folder]      (default 30000 files in a new folder under /tmp)
 
 #include "app/TFrmMain.h"
+#include "BenchFolder.h"
 #include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/FileListRow.h"
@@ -33,10 +34,8 @@ using rinoza::bench::BenchPrompts;
 namespace {
 
 
-using Steady = std::chrono::steady_clock;
-double ms(Steady::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::ms;
+using bench::Steady;
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];

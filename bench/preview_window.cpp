@@ -5,6 +5,7 @@
 // Offscreen.
 //   preview_window [files] [folder]      (default 30000 files under $TMPDIR or /tmp)
 
+#include "BenchFolder.h"
 #include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
@@ -34,10 +35,8 @@ using rinoza::bench::BenchPrompts;
 namespace {
 
 
-using Steady = std::chrono::steady_clock;
-double ms(Steady::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::ms;
+using bench::Steady;
 
 // What the forecast asks of every row at least: the built name, the same-name test, the source and
 // the target looked up.
@@ -64,15 +63,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::atoi(argv[1]) : 30000;
-    std::string base = argc > 2 ? argv[2] : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    std::string root = base + "/rinoza-bench-XXXXXX";
-    if (::mkdtemp(root.data()) == nullptr) {
-        std::perror("mkdtemp");
+    const std::string root = bench::makeBenchFolder(argc, argv);
+    if (root.empty())
         return 1;
-    }
     const std::string dir = root + "/files";
-    std::filesystem::create_directory(dir);
-    qputenv("RINOZA_HOME", QByteArray::fromStdString(root));
     std::vector<FileListRow> rows;
     rows.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {

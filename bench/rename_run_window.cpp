@@ -4,6 +4,7 @@
 // same names. Offscreen, with a hidden top-level widget as the main window.
 //   rename_run_window [files] [folder]      (default 30000 files under $TMPDIR or /tmp)
 
+#include "BenchFolder.h"
 #include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
@@ -33,10 +34,8 @@ using rinoza::bench::BenchPrompts;
 namespace {
 
 
-using Steady = std::chrono::steady_clock;
-double ms(Steady::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::ms;
+using bench::Steady;
 
 std::string oldName(int i) {
     return "file_" + std::to_string(i) + ".dat";
@@ -69,15 +68,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::atoi(argv[1]) : 30000;
-    std::string base = argc > 2 ? argv[2] : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    std::string root = base + "/rinoza-bench-XXXXXX";
-    if (::mkdtemp(root.data()) == nullptr) {
-        std::perror("mkdtemp");
+    const std::string root = bench::makeBenchFolder(argc, argv);
+    if (root.empty())
         return 1;
-    }
     const std::string dir = root + "/files";
-    std::filesystem::create_directory(dir);
-    qputenv("RINOZA_HOME", QByteArray::fromStdString(root));
     for (int i = 0; i < n; ++i) {
         const int fd = ::open((dir + "/" + oldName(i)).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
         if (fd < 0 || ::write(fd, "x", 1) != 1) {

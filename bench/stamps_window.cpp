@@ -5,6 +5,7 @@
 // the attributes. Offscreen, with a hidden top-level widget holding the tabs as the main window.
 //   stamps_window [files] [folder]      (default 30000 files under $TMPDIR or /tmp)
 
+#include "BenchFolder.h"
 #include "BenchPrompts.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
@@ -39,10 +40,8 @@ using rinoza::bench::BenchPrompts;
 namespace {
 
 
-using Steady = std::chrono::steady_clock;
-double ms(Steady::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
+using bench::ms;
+using bench::Steady;
 
 std::string fileName(int i) {
     return "file_" + std::to_string(i) + ".dat";
@@ -128,15 +127,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::atoi(argv[1]) : 30000;
-    std::string base = argc > 2 ? argv[2] : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    std::string root = base + "/rinoza-bench-XXXXXX";
-    if (::mkdtemp(root.data()) == nullptr) {
-        std::perror("mkdtemp");
+    const std::string root = bench::makeBenchFolder(argc, argv);
+    if (root.empty())
         return 1;
-    }
     const std::string dir = root + "/files";
-    std::filesystem::create_directory(dir);
-    qputenv("RINOZA_HOME", QByteArray::fromStdString(root));
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
