@@ -3,11 +3,14 @@
 // What the benchmarks over one folder of generated files share: the clock and a fresh folder.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace rinoza::bench {
 
@@ -31,6 +34,34 @@ inline std::string makeBenchFolder(int argc, char** argv) {
         return {};
     }
     return root;
+}
+
+// Creates dir (and its parents) with one small file per name, each holding its own name; ends the
+// program on a failure.
+inline void makeFiles(const std::string& dir, const std::vector<std::string>& names) {
+    std::filesystem::create_directories(dir);
+    for (const auto& n : names) {
+        int fd = ::open((dir + "/" + n).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 || ::write(fd, n.data(), n.size()) < 0) {
+            std::perror(n.c_str());
+            std::exit(1);
+        }
+        ::close(fd);
+    }
+}
+
+// The baseline of the rename benchmarks: renameat2(RENAME_NOREPLACE) of from[i] to to[i] in dir;
+// returns the number that failed.
+inline int plainRenameLoop(const std::string& dir, const std::vector<std::string>& from,
+                           const std::vector<std::string>& to) {
+    int failed = 0;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        const std::string a = dir + "/" + from[i];
+        const std::string b = dir + "/" + to[i];
+        if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) != 0)
+            ++failed;
+    }
+    return failed;
 }
 
 } // namespace rinoza::bench

@@ -3,6 +3,7 @@
 // both folders afresh; the medians of the rounds are reported.
 //   cli_rename RINOZA_CLI [files] [folder] [rounds]   (default 30000 files under $TMPDIR or /tmp, 5 rounds)
 
+#include "BenchFolder.h"
 #include "rename/RuleSetStore.h"
 #include "settings/IniFile.h"
 
@@ -22,6 +23,9 @@
 extern char** environ;
 
 using namespace rinoza;
+
+using rinoza::bench::makeFiles;
+using rinoza::bench::plainRenameLoop;
 
 namespace {
 
@@ -43,29 +47,6 @@ double cpuSeconds(int who) {
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
-}
-
-void makeFiles(const std::string& dir, const std::vector<std::string>& names) {
-    std::filesystem::create_directories(dir);
-    for (const auto& n : names) {
-        int fd = ::open((dir + "/" + n).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0 || ::write(fd, n.data(), n.size()) < 0) {
-            std::perror(n.c_str());
-            std::exit(1);
-        }
-        ::close(fd);
-    }
-}
-
-int plainLoop(const std::string& dir, const std::vector<std::string>& from, const std::vector<std::string>& to) {
-    int failed = 0;
-    for (std::size_t i = 0; i < from.size(); ++i) {
-        const std::string a = dir + "/" + from[i];
-        const std::string b = dir + "/" + to[i];
-        if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) != 0)
-            ++failed;
-    }
-    return failed;
 }
 
 // Runs the program with its output thrown away; returns its exit status.
@@ -146,7 +127,7 @@ int main(int argc, char** argv) {
             ::sync();
             const auto t0 = Timer::now();
             const double c0 = cpuSeconds(RUSAGE_SELF);
-            plainFailed += plainLoop(plainDir, oldNames, newNames);
+            plainFailed += plainRenameLoop(plainDir, oldNames, newNames);
             plainTimes.push_back(secondsSince(t0));
             plainCpu.push_back(cpuSeconds(RUSAGE_SELF) - c0);
         };

@@ -3,6 +3,7 @@
 // that run against the same loop backwards.
 //   rename_run [files] [folder]      (default 30000 files under $TMPDIR or /tmp)
 
+#include "BenchFolder.h"
 #include "filelist/FileListRow.h"
 #include "platform/FileSystem.h"
 #include "rename/NameBuilder.h"
@@ -20,35 +21,14 @@
 
 using namespace rinoza;
 
+using rinoza::bench::makeFiles;
+using rinoza::bench::plainRenameLoop;
+
 namespace {
 
 using Timer = std::chrono::steady_clock;
 
 double secondsSince(Timer::time_point t0) { return std::chrono::duration<double>(Timer::now() - t0).count(); }
-
-void makeFiles(const std::string& dir, const std::vector<std::string>& names) {
-    std::filesystem::create_directories(dir);
-    for (const auto& n : names) {
-        int fd = ::open((dir + "/" + n).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0 || ::write(fd, n.data(), n.size()) < 0) {
-            std::perror(n.c_str());
-            std::exit(1);
-        }
-        ::close(fd);
-    }
-}
-
-// renameat2(RENAME_NOREPLACE) of every pair of full paths in one folder; returns the number that failed.
-int plainLoop(const std::string& dir, const std::vector<std::string>& from, const std::vector<std::string>& to) {
-    int failed = 0;
-    for (std::size_t i = 0; i < from.size(); ++i) {
-        const std::string a = dir + "/" + from[i];
-        const std::string b = dir + "/" + to[i];
-        if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) != 0)
-            ++failed;
-    }
-    return failed;
-}
 
 } // namespace
 
@@ -97,7 +77,7 @@ int main(int argc, char** argv) {
     for (const auto& r : rows)
         newNames.push_back(r.name);
     t0 = Timer::now();
-    int plainFailed = plainLoop(plainDir, oldNames, newNames);
+    int plainFailed = plainRenameLoop(plainDir, oldNames, newNames);
     const double plainRun = secondsSince(t0);
 
     ::sync();
@@ -106,7 +86,7 @@ int main(int argc, char** argv) {
     const double engineUndo = secondsSince(t0);
 
     t0 = Timer::now();
-    int plainUndoFailed = plainLoop(plainDir, newNames, oldNames);
+    int plainUndoFailed = plainRenameLoop(plainDir, newNames, oldNames);
     const double plainUndo = secondsSince(t0);
 
     std::printf("rename_run: %d files in %s\n", files, base.c_str());

@@ -45,9 +45,7 @@ class AboutBoxTest : public QObject {
 
 private slots:
     void init() {
-        m_home = std::make_unique<test::TempDir>();
-        qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path()));
-        qputenv("HOME", QByteArray::fromStdString(m_home->path()));
+        m_home = test::freshHome();
         m_window = std::make_unique<TFrmMain>();
         QVERIFY(test::showExposed(*m_window));
     }

@@ -79,10 +79,8 @@ class DisplaySettingsMenuTest : public QObject {
 
 private slots:
     void init() {
-        m_home = std::make_unique<TempDir>();
+        m_home = test::freshHome();
         m_work = std::make_unique<TempDir>();
-        qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path()));
-        qputenv("HOME", QByteArray::fromStdString(m_home->path()));
     }
 
     void theDialogIsMadeHiddenAtStart() {

@@ -85,10 +85,8 @@ class MainWindowFlowTest : public QObject {
 
 private slots:
     void init() {
-        m_home = std::make_unique<test::TempDir>();
+        m_home = test::freshHome();
         m_work = std::make_unique<test::TempDir>();
-        qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path()));
-        qputenv("HOME", QByteArray::fromStdString(m_home->path()));
     }
 
     void searchRenameAndUndo() {

@@ -110,9 +110,7 @@ class PresetsTest : public QObject {
 
 private slots:
     void init() {
-        m_home = std::make_unique<test::TempDir>();
-        qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path()));
-        qputenv("HOME", QByteArray::fromStdString(m_home->path()));
+        m_home = test::freshHome();
     }
 
     void saveChangeRecallBringsEveryControlBack() {
