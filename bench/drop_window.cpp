@@ -4,15 +4,16 @@
 // is what any program must at least do to list them (warm cache, median of 5 each).
 //   drop_window [files] [folder]      (default 30000 files in a new folder under /tmp)
 
-#include "app/TFrmMain.h"
 #include "BenchFolder.h"
 #include "BenchPrompts.h"
+#include "app/TFrmMain.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/FileListRow.h"
 #include "filelist/UriList.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -32,7 +33,6 @@ using namespace rinoza;
 using rinoza::bench::BenchPrompts;
 
 namespace {
-
 
 using bench::ms;
 using bench::Steady;
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     BenchPrompts prompts;
     setPrompts(&prompts);
-    TFrmMain w;
+    TFrmMain w(systemFileSystem());
     w.resize(800, 600);
     w.show();
     QApplication::processEvents();

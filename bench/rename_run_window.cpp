@@ -9,6 +9,7 @@
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/RenameRunController.h"
@@ -32,7 +33,6 @@ using namespace rinoza;
 using rinoza::bench::BenchPrompts;
 
 namespace {
-
 
 using bench::ms;
 using bench::Steady;
@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
     QString status;
 
     RunHost host;
+    host.fileSystem = &systemFileSystem();
     host.window = &window;
     host.progress = &progress;
     host.model = &model;

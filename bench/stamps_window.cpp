@@ -11,6 +11,7 @@
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
 #include "platform/posix/DosAttrib.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "run/ui/ProgressHost.h"
 #include "stamps/ui/AttrTab.h"
 #include "stamps/ui/StampsController.h"
@@ -38,7 +39,6 @@ using namespace rinoza;
 using rinoza::bench::BenchPrompts;
 
 namespace {
-
 
 using bench::ms;
 using bench::Steady;

@@ -2,7 +2,9 @@
 # editing a shared list, and a test of one subsystem builds only what it stands on:
 #   src/<subsystem>/*.cpp      -> rinoza_<subsystem>     (toolkit-free core)
 #   src/<subsystem>/ui/*.cpp   -> rinoza_<subsystem>_ui  (Qt Widgets)
-# Subsystems are layered in the order of RINOZA_SUBSYSTEMS: each links every one before it.
+#   src/platform/posix/*.cpp   -> rinoza_platform_posix  (the Linux backend of the platform interface)
+# Subsystems are layered in the order of RINOZA_SUBSYSTEMS: each links every one before it. No library
+# links the backend: the programs (their main.cpp), the tests and the benchmarks choose it.
 set(RINOZA_SUBSYSTEMS platform common settings rename filelist run stamps about app)
 
 function(rinoza_add_subsystems)
@@ -10,7 +12,7 @@ function(rinoza_add_subsystems)
     set(prev_ui "")
     foreach(sub IN LISTS RINOZA_SUBSYSTEMS)
         set(dir ${CMAKE_SOURCE_DIR}/src/${sub})
-        file(GLOB core_srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/posix/*.cpp)
+        file(GLOB core_srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
         list(FILTER core_srcs EXCLUDE REGEX "/src/app/main\\.cpp$")
         file(GLOB ui_srcs CONFIGURE_DEPENDS ${dir}/ui/*.cpp ${dir}/ui/*.h)
         if(sub STREQUAL "app")
@@ -43,6 +45,10 @@ function(rinoza_add_subsystems)
         list(APPEND prev_core rinoza_${sub})
         list(APPEND prev_ui rinoza_${sub}_ui)
     endforeach()
+
+    file(GLOB posix_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp)
+    add_library(rinoza_platform_posix STATIC ${posix_srcs})
+    target_link_libraries(rinoza_platform_posix PUBLIC rinoza_platform)
 
     # The whole core and the whole program library.
     add_library(rinoza_core INTERFACE)

@@ -1,4 +1,5 @@
 #include "app/TFrmMain.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -46,14 +47,17 @@ int main(int argc, char** argv) {
 
     // The designed 12-pixel Japanese Gothic font, or the first installed stand-in.
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+    font.setFamilies(
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
     font.setPixelSize(12);
     QApplication::setFont(font);
 
     // Arguments are paths: kept as the bytes the shell passed.
     std::vector<std::string> paths(argv + 1, argv + argc);
 
-    rinoza::TFrmMain window(std::move(paths));
+    // The window works on this machine's file system.
+    rinoza::PosixFileSystem fs;
+    rinoza::TFrmMain window(fs, std::move(paths));
     // The display settings dialog is created here too, once it exists, and lives hidden until shown.
 
     ExitWhenShown exitWhenShown(start);

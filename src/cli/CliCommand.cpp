@@ -2,6 +2,7 @@
 
 #include "cli/CliConsole.h"
 #include "cli/CliText.h"
+#include "filelist/AddedPaths.h"
 #include "filelist/SearchWalk.h"
 #include "platform/Paths.h"
 #include "rename/NameBuilder.h"
@@ -72,7 +73,7 @@ void removeDuplicateRows(std::vector<FileListRow>& rows) {
 
 Rows gatherRows(const CliOptions& o, const DisplaySettings& display, FileSystem& fs, Console& console) {
     Rows result;
-    const std::string cwd = currentFolder();
+    const std::string cwd = fs.currentFolder();
     bool limitHit = false;
     for (const std::string& given : o.paths) {
         const std::string path = absolutePath(given, cwd, fs);
@@ -106,14 +107,14 @@ Rows gatherRows(const CliOptions& o, const DisplaySettings& display, FileSystem&
             };
             cb.pumpEvents = [&] { console.progress(static_cast<int>(result.rows.size())); };
             console.beginProgress("検索中", 0);
-            SearchWalk walk(so, cb);
+            SearchWalk walk(fs, so, cb);
             walk.run(path);
             console.endProgress();
             if (limitHit)
                 result.complete = false;
             continue;
         }
-        std::optional<FileListRow> row = info.isRegular ? addedPathRow(path, false) : std::nullopt;
+        std::optional<FileListRow> row = info.isRegular ? addedPathRow(fs, path, false) : std::nullopt;
         if (!row) {
             console.message("通常のファイルでもフォルダでもありません: " + readableText(given));
             result.complete = false;
@@ -273,7 +274,7 @@ int renameRun(const CliOptions& o, Rows gathered, RunRequest request, FileSystem
 }
 
 int undoRun(const CliOptions& o, FileSystem& fs, Console& console) {
-    const std::string path = historyFilePath();
+    const std::string path = historyFilePath(fs);
     FileInfo info;
     if (fs.stat(path, info) != 0 || info.isDirectory) {
         console.message("前回の変名履歴ファイルが見つかりません。");
@@ -285,7 +286,7 @@ int undoRun(const CliOptions& o, FileSystem& fs, Console& console) {
     }
     std::vector<std::string> lines;
     int pending = 0;
-    if (HistoryFile::read(path, lines) == 0)
+    if (HistoryFile::read(fs, path, lines) == 0)
         for (const UndoRecord& r : UndoEngine::parseRecords(lines))
             pending += r.undone ? 0 : 1;
 
@@ -310,27 +311,26 @@ int undoRun(const CliOptions& o, FileSystem& fs, Console& console) {
 
 } // namespace
 
-int runCli(const CliOptions& o) {
-    Console console;
-    FileSystem& fs = systemFileSystem();
+int runCli(const CliOptions& o, FileSystem& fs, const TerminalStreams& terminals) {
+    Console console(terminals);
     if (o.undo)
         return undoRun(o, fs, console);
 
-    const IniFile ini(settingsFilePath());
+    const IniFile ini(fs, settingsFilePath(fs));
     const StoredRuleSet rule = ruleOf(o, ini);
     const DisplaySettings display = loadDisplaySettings(ini);
 
     RunRequest request;
     request.method = o.method;
-    request.destination = o.destination.empty() ? std::string() : absolutePath(o.destination, currentFolder(), fs);
+    request.destination = o.destination.empty() ? std::string() : absolutePath(o.destination, fs.currentFolder(), fs);
     request.rules = rule.rules;
     request.serialStartText = std::to_string(rule.renStart);
-    request.historyPath = historyFilePath();
+    request.historyPath = historyFilePath(fs);
 
     SystemClock clock;
-    const NameBuilder builder(clock, [&console](const std::string& path, FileDateKind kind) {
+    const NameBuilder builder(clock, [&console, &fs](const std::string& path, FileDateKind kind) {
         return std::optional<LocalDateTime>(GetFileDate(
-            path, kind, [&console](const std::string& missing) { console.message(readableText(missing)); }));
+            fs, path, kind, [&console](const std::string& missing) { console.message(readableText(missing)); }));
     });
 
     Rows gathered = gatherRows(o, display, fs, console);

@@ -1,7 +1,5 @@
 #include "cli/CliConsole.h"
 
-#include "platform/Terminal.h"
-
 #include <cstdio>
 #include <iostream>
 
@@ -19,9 +17,8 @@ void toError(std::string_view s) {
 
 } // namespace
 
-Console::Console()
-    : m_interactive(isTerminal(kStandardInput)), m_errorIsTerminal(isTerminal(kStandardError)),
-      m_outputIsTerminal(isTerminal(kStandardOutput)) {}
+Console::Console(const TerminalStreams& terminals)
+    : m_interactive(terminals.input), m_errorIsTerminal(terminals.error), m_outputIsTerminal(terminals.output) {}
 
 void Console::row(std::string_view line) {
     if (m_outputIsTerminal)

@@ -9,9 +9,16 @@
 
 namespace rinoza::cli {
 
+// Which standard streams are terminals (a person may be reading and typing there).
+struct TerminalStreams {
+    bool input = false;
+    bool output = false;
+    bool error = false;
+};
+
 class Console {
 public:
-    Console();
+    explicit Console(const TerminalStreams& terminals);
 
     // Whether a person answers questions (standard input is a terminal).
     bool interactive() const { return m_interactive; }

@@ -1,7 +1,6 @@
 #include "common/Myfunction.h"
 
 #include "common/TextCodec.h"
-#include "platform/Files.h"
 #include "platform/Paths.h"
 
 #include <limits>
@@ -110,7 +109,7 @@ std::string FolderOfPath(const std::string& path, FileSystem& fs) {
 std::string GetLongPath(const std::string& path, FileSystem& fs) {
     std::string abs = path;
     if (abs.empty() || abs[0] != '/') {
-        const std::string cwd = currentFolder();
+        const std::string cwd = fs.currentFolder();
         if (cwd.empty())
             throw std::runtime_error(kFileNotFound);
         abs = joinPath(cwd, path);
@@ -132,7 +131,7 @@ std::string GetLongPath(const std::string& path, FileSystem& fs) {
                 continue;
             FileInfo info;
             if (fs.stat(result, info, false) == 0 && info.isSymlink) {
-                result = resolvedPath(result);
+                result = fs.resolvedPath(result);
                 if (result.empty())
                     throw std::runtime_error(kFileNotFound);
             } else if (fs.stat(result, info) != 0 || !info.isDirectory) {
@@ -182,7 +181,11 @@ int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileS
         }
         return 0;
     }
-    auto decide = [&change](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
+    return fs.changeTimes(path, timesDecisionOf(change), after);
+}
+
+FileSystem::TimesDecision timesDecisionOf(const TimeChange& change) {
+    return [change](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
         if (info.attributes & AttrReadOnly)
             return EACCES; // as a file that cannot be opened for writing
         if (!info.lastWrite)
@@ -200,7 +203,6 @@ int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileS
         }
         return 0;
     };
-    return fs.changeTimes(path, decide, after);
 }
 
 int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs,
@@ -259,10 +261,10 @@ bool SetFileAttrBits(const std::string& path, bool changeReadOnly, bool changeAr
     return ChangeFileAttributes(path, change, fs) == 0;
 }
 
-int64_t CountFileLines(const std::string& path) {
+int64_t CountFileLines(const std::string& path, FileSystem& fs) {
     int64_t lines = 0;
     char last = '\n';
-    const int err = readFilePieces(path, [&](std::string_view piece) {
+    const int err = fs.readFilePieces(path, [&](std::string_view piece) {
         for (char c : piece)
             if (c == '\n')
                 ++lines;

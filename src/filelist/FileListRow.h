@@ -16,6 +16,8 @@ namespace rinoza {
 struct FileListRow {
     std::string name;
     std::string folder; // without trailing "/"; the root is "/"
+    // The folder as it was when the row was listed; a run or change acts in that very folder only.
+    FolderId folderId;
     int64_t size = 0;
     std::string sizeText;
     std::string extensionText;
@@ -36,11 +38,11 @@ struct FileListRow {
 inline constexpr std::string_view kNoDateTakenTip = "撮影日時がないため、ファイル更新日時を使いました";
 
 // Column texts.
-std::string SizeText(int64_t bytes);                         // "0KB", "1KB" (1..1023 bytes), bytes/1024 "KB"
-int64_t SizeKb(int64_t bytes);                               // the kilobytes SizeText shows
-std::string ExtensionText(std::string_view name);            // after the last ".", upper-cased; "" without "."
+std::string SizeText(int64_t bytes);                          // "0KB", "1KB" (1..1023 bytes), bytes/1024 "KB"
+int64_t SizeKb(int64_t bytes);                                // the kilobytes SizeText shows
+std::string ExtensionText(std::string_view name);             // after the last ".", upper-cased; "" without "."
 std::string DateColumnText(const std::optional<FileTime>& t); // "yyyy/mm/dd[ hh:nn:ss]" or "(不明)"
-std::string AttributeText(uint32_t attributes);              // "R" "H" "S" "A" or two blanks per slot
+std::string AttributeText(uint32_t attributes);               // "R" "H" "S" "A" or two blanks per slot
 
 // A row for a file, from its information and the folder column text.
 FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon);

@@ -14,22 +14,4 @@ std::string parentOf(std::string_view path);
 // The last component of a path ("/a/b.txt" -> "b.txt"; "/" -> "").
 std::string baseNameOf(std::string_view path);
 
-// The user's home folder: $HOME when set and not empty, else the home of the user's account entry,
-// else "/". No trailing "/" except for the root.
-std::string homeFolder();
-
-// The process's working folder as the system gives its bytes; "" when it cannot be had (deleted or
-// out of reach).
-std::string currentFolder();
-
-// The folder of the running program's file with every link resolved; "" when unknown.
-std::string executableFolder();
-
-// The absolute path with every link, "." and ".." resolved; "" when a component does not exist or
-// cannot be read.
-std::string resolvedPath(const std::string& path);
-
-// Whether this user may create and replace files in the folder.
-bool canWriteInto(const std::string& folder);
-
 } // namespace rinoza

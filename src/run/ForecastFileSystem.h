@@ -41,6 +41,25 @@ public:
     int makeDirectories(const std::string&) override { return EROFS; }
     int compareContents(const std::string&, const std::string&, bool&) override { return EROFS; }
     int appendLine(const std::string&, std::string_view) override { return EROFS; }
+    int replaceFile(const std::string&, std::string_view, const ReplaceOptions&,
+                    std::unique_ptr<AppendFile>*) override {
+        return EROFS;
+    }
+    int makePrivateFolders(const std::string&) override { return EROFS; }
+
+    // Reads and the places of the process are the real ones.
+    int readFilePieces(const std::string& path, const std::function<void(std::string_view)>& onPiece) override {
+        return m_real.readFilePieces(path, onPiece);
+    }
+    int readFileHead(const std::string& path, std::size_t maxBytes, std::string& content) override {
+        return m_real.readFileHead(path, maxBytes, content);
+    }
+    std::optional<std::string> environment(const char* name) override { return m_real.environment(name); }
+    std::string homeFolder() override { return m_real.homeFolder(); }
+    std::string currentFolder() override { return m_real.currentFolder(); }
+    std::string executableFolder() override { return m_real.executableFolder(); }
+    std::string resolvedPath(const std::string& path) override { return m_real.resolvedPath(path); }
+    bool canWriteInto(const std::string& folder) override { return m_real.canWriteInto(folder); }
 
 private:
     // A path whose file the forecast changed: gone, or present with what the path itself is (link)

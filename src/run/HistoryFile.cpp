@@ -35,10 +35,11 @@ std::string dateLine(const LocalDateTime& t) {
 }
 
 std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod method) {
-    return {std::string(kTitleLine),         std::string(kChangedLegendLine), std::string(kCopyedLegendLine),
-            std::string(kMovedLegendLine),   std::string(kRecordLegendLine),  std::string(kSeparatorLine),
-            std::string(kDoNotEditLine),     dateLine(t),                     std::string(kSeparatorLine),
-            std::string(methodLine(method))};
+    return {std::string(kTitleLine),        std::string(kChangedLegendLine),
+            std::string(kCopyedLegendLine), std::string(kMovedLegendLine),
+            std::string(kRecordLegendLine), std::string(kSeparatorLine),
+            std::string(kDoNotEditLine),    dateLine(t),
+            std::string(kSeparatorLine),    std::string(methodLine(method))};
 }
 
 } // namespace history
@@ -47,13 +48,13 @@ HistoryFile::~HistoryFile() = default;
 
 int HistoryFile::append(std::string_view bytes) {
     std::size_t written = 0;
-    const int err = m_file.append(bytes, &written);
+    const int err = m_file->append(bytes, &written);
     m_size += static_cast<int64_t>(written);
     return err;
 }
 
 int HistoryFile::create(const std::string& path, const LocalDateTime& now, RenameMethod method) {
-    if (m_file.isOpen())
+    if (isOpen())
         close();
 
     // The new history is written beside the old one and only then put in its place: a run that cannot
@@ -66,7 +67,7 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
     ReplaceOptions options;
     options.newFileMode = 0644;
     m_size = 0;
-    if (int err = replaceFileDurably(path, header, options, &m_file))
+    if (int err = m_fs.replaceFile(path, header, options, &m_file))
         return err;
     m_size = static_cast<int64_t>(header.size());
     m_path = path;
@@ -75,7 +76,7 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
 }
 
 int HistoryFile::addRecord(std::string_view before, std::string_view after) {
-    if (!m_file.isOpen())
+    if (!isOpen())
         return EBADF;
     std::string record;
     record.reserve(before.size() + after.size() + 10);
@@ -94,11 +95,11 @@ int HistoryFile::addRecord(std::string_view before, std::string_view after) {
 }
 
 int HistoryFile::dropLastRecord() {
-    if (!m_file.isOpen())
+    if (!isOpen())
         return EBADF;
     if (m_lastRecordStart < 0)
         return 0;
-    if (int err = m_file.truncate(m_lastRecordStart))
+    if (int err = m_file->truncate(m_lastRecordStart))
         return err;
     m_size = m_lastRecordStart;
     m_lastRecordStart = -1;
@@ -107,7 +108,7 @@ int HistoryFile::dropLastRecord() {
 
 int HistoryFile::close() {
     m_lastRecordStart = -1;
-    return m_file.close();
+    return m_file ? m_file->close() : 0;
 }
 
 std::vector<std::string> HistoryFile::splitContent(std::string_view content) {
@@ -125,10 +126,10 @@ std::vector<std::string> HistoryFile::splitContent(std::string_view content) {
     return lines;
 }
 
-int HistoryFile::read(const std::string& path, std::vector<std::string>& lines) {
+int HistoryFile::read(FileSystem& fs, const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     std::string content;
-    if (int err = readWholeFile(path, content))
+    if (int err = fs.readWholeFile(path, content))
         return err;
 
     std::string_view view = content;

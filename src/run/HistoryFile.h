@@ -5,10 +5,11 @@
 // and read back unchanged.
 
 #include "platform/DateTime.h"
-#include "platform/Files.h"
+#include "platform/FileSystem.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +52,7 @@ std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod met
 // the process being killed right after it.
 class HistoryFile {
 public:
-    HistoryFile() = default;
+    explicit HistoryFile(FileSystem& fs) : m_fs(fs) {}
     ~HistoryFile();
     HistoryFile(const HistoryFile&) = delete;
     HistoryFile& operator=(const HistoryFile&) = delete;
@@ -76,7 +77,7 @@ public:
     // Flushes the data to the disk and closes. Returns 0 or the first errno met.
     int close();
 
-    bool isOpen() const { return m_file.isOpen(); }
+    bool isOpen() const { return m_file && m_file->isOpen(); }
     const std::string& path() const { return m_path; }
 
     // Reads a history file into lines. Lines split on LF; a CR before the LF is removed; a last line
@@ -84,7 +85,7 @@ public:
     // line in the Windows code page is the known title) is converted to UTF-8 line by line; any other
     // file keeps its bytes, so paths that are not valid UTF-8 come back unchanged.
     // Returns 0 or an errno.
-    static int read(const std::string& path, std::vector<std::string>& lines);
+    static int read(FileSystem& fs, const std::string& path, std::vector<std::string>& lines);
 
     // Splits file content as read() does.
     static std::vector<std::string> splitContent(std::string_view content);
@@ -93,7 +94,8 @@ private:
     // Writes bytes at the end and counts what reached the file, also when the write fails part way.
     int append(std::string_view bytes);
 
-    AppendFile m_file;
+    FileSystem& m_fs;
+    std::unique_ptr<AppendFile> m_file;
     std::string m_path;
     int64_t m_size = 0;
     int64_t m_lastRecordStart = -1;

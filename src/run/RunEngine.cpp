@@ -37,7 +37,9 @@ static bool isUnusableName(std::string_view name) {
            name.find('\0') != std::string_view::npos;
 }
 
-static bool hasLineEnd(std::string_view path) { return path.find_first_of("\r\n") != std::string_view::npos; }
+static bool hasLineEnd(std::string_view path) {
+    return path.find_first_of("\r\n") != std::string_view::npos;
+}
 
 // The folder a row shows: the destination without trailing separators (the root stays "/").
 static std::string rowFolderText(std::string folder) {
@@ -55,7 +57,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         return result;
     }
 
-    HistoryFile history;
+    HistoryFile history(m_fs);
     int err = history.create(request.historyPath, m_clock.now(), request.method);
     if (err != 0) {
         result.end = RunEnd::Error;
@@ -66,7 +68,9 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     result.historyWritten = true;
     struct HistorySink final : RecordSink {
         explicit HistorySink(HistoryFile& h) : file(h) {}
-        int addRecord(std::string_view before, std::string_view after) override { return file.addRecord(before, after); }
+        int addRecord(std::string_view before, std::string_view after) override {
+            return file.addRecord(before, after);
+        }
         int dropLastRecord() override { return file.dropLastRecord(); }
         HistoryFile& file;
     } sink(history);
@@ -105,7 +109,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
 }
 
 void RunEngine::beginRows(const RunRequest& request) {
-    m_cwd = currentFolder();
+    m_cwd = m_fs.currentFolder();
     m_destination = absolutePath(request.destination, m_cwd, m_fs);
     m_historyPath = request.historyPath;
     m_historyKnown = m_fs.stat(request.historyPath, m_history, true) == 0;

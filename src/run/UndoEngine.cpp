@@ -112,8 +112,7 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
             before = std::string(l.substr(history::kBefore.size()));
         } else if (l.starts_with(history::kAfter)) {
             const int number = static_cast<int>(records.size()) + 1;
-            records.push_back(
-                UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false});
+            records.push_back(UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false});
         }
     }
     const int count = static_cast<int>(records.size());
@@ -182,7 +181,7 @@ bool UndoEngine::reverse(const UndoRecord& r) {
 
 UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& progress) {
     std::vector<std::string> lines;
-    int err = HistoryFile::read(path, lines);
+    int err = HistoryFile::read(m_fs, path, lines);
     if (err != 0) {
         UndoResult result;
         result.error = err;

@@ -1,13 +1,11 @@
 #include "settings/IniFile.h"
 
 #include "common/TextCodec.h"
-#include "platform/Files.h"
-#include "platform/Paths.h"
+#include "platform/FileSystem.h"
 #include "platform/TextNumbers.h"
 
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -162,9 +160,8 @@ std::string settingsText(std::string_view raw) {
     return std::string(raw);
 }
 
-std::string envOrEmpty(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
+std::string envOrEmpty(FileSystem& fs, const char* name) {
+    return fs.environment(name).value_or(std::string());
 }
 
 } // namespace
@@ -172,14 +169,14 @@ std::string envOrEmpty(const char* name) {
 SettingsWriteError::SettingsWriteError(const std::string& path)
     : std::runtime_error(path + " に書き込めません"), m_path(path) {}
 
-IniFile::IniFile(std::string path) : m_path(std::move(path)) {
+IniFile::IniFile(FileSystem& fs, std::string path) : m_fs(fs), m_path(std::move(path)) {
     load();
 }
 
 void IniFile::load() {
     m_lines.clear();
     std::string raw;
-    if (readWholeFile(m_path, raw) != 0)
+    if (m_fs.readWholeFile(m_path, raw) != 0)
         return;
     const std::string text = settingsText(raw);
     std::size_t start = 0;
@@ -335,33 +332,33 @@ void IniFile::save() {
     if (settingsText(content) != content)
         content.insert(0, std::string(kOwnFileMark) + "\r\n");
     // A power cut leaves either the old file or the whole new one, never an empty one.
-    if (replaceFileDurably(m_path, content) != 0)
+    if (m_fs.replaceFile(m_path, content, ReplaceOptions()) != 0)
         throw SettingsWriteError(m_path);
 }
 
-std::string settingsFolder() {
-    const std::string home = envOrEmpty("RINOZA_HOME");
+std::string settingsFolder(FileSystem& fs) {
+    const std::string home = envOrEmpty(fs, "RINOZA_HOME");
     if (!home.empty())
         return home;
 
-    if (const std::string folder = executableFolder(); !folder.empty() && canWriteInto(folder))
+    if (const std::string folder = fs.executableFolder(); !folder.empty() && fs.canWriteInto(folder))
         return folder;
 
-    std::string config = envOrEmpty("XDG_CONFIG_HOME");
+    std::string config = envOrEmpty(fs, "XDG_CONFIG_HOME");
     // The XDG rules ignore a relative path here.
     if (config.empty() || config.front() != '/')
-        config = envOrEmpty("HOME") + "/.config";
+        config = envOrEmpty(fs, "HOME") + "/.config";
     const std::string folder = config + "/rinoza";
-    makePrivateFolders(folder);
+    fs.makePrivateFolders(folder);
     return folder;
 }
 
-std::string settingsFilePath() {
-    return settingsFolder() + "/rinoza.ini";
+std::string settingsFilePath(FileSystem& fs) {
+    return settingsFolder(fs) + "/rinoza.ini";
 }
 
-std::string historyFilePath() {
-    return settingsFolder() + "/rinoza.txt";
+std::string historyFilePath(FileSystem& fs) {
+    return settingsFolder(fs) + "/rinoza.txt";
 }
 
 } // namespace rinoza

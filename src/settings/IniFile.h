@@ -19,6 +19,8 @@
 
 namespace rinoza {
 
+class FileSystem;
+
 // A write the system refused. what() is "<path> に書き込めません".
 class SettingsWriteError : public std::runtime_error {
 public:
@@ -31,7 +33,8 @@ private:
 
 class IniFile {
 public:
-    explicit IniFile(std::string path);
+    // Reads the file through fs, which also takes every write.
+    IniFile(FileSystem& fs, std::string path);
 
     const std::string& path() const { return m_path; }
 
@@ -57,6 +60,7 @@ public:
     void endUpdate();
 
 private:
+    FileSystem& m_fs;
     std::string m_path;
     std::vector<std::string> m_lines; // the file's lines without their line ends (bytes; see load())
     int m_updateDepth = 0;
@@ -67,9 +71,10 @@ private:
 };
 
 // Where the settings and history files live: $RINOZA_HOME when set; else the executable's folder when
-// it is writable; else $XDG_CONFIG_HOME/rinoza (default ~/.config/rinoza), created on demand.
-std::string settingsFolder();
-std::string settingsFilePath(); // <folder>/rinoza.ini
-std::string historyFilePath();  // <folder>/rinoza.txt
+// it is writable; else $XDG_CONFIG_HOME/rinoza (default ~/.config/rinoza), created on demand. The
+// environment and the folders are those fs tells.
+std::string settingsFolder(FileSystem& fs);
+std::string settingsFilePath(FileSystem& fs); // <folder>/rinoza.ini
+std::string historyFilePath(FileSystem& fs);  // <folder>/rinoza.txt
 
 } // namespace rinoza

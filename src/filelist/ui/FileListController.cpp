@@ -7,6 +7,7 @@
 #include "common/ui/ProgramImages.h"
 #include "common/ui/ShellRoutines.h"
 #include "common/ui/UserPrompts.h"
+#include "filelist/AddedPaths.h"
 #include "filelist/SearchWalk.h"
 #include "filelist/ui/FileDragSource.h"
 #include "filelist/ui/FileListModel.h"
@@ -39,6 +40,8 @@ struct FileListController::AddBatch {
     std::vector<int> replacedListed;                      // listed rows of files that the batch lists again
     std::optional<std::string> lastFolder;
     enum class Tab { None, Search, Rename } tab = Tab::None;
+    // The folders of the batch's paths, each opened once.
+    std::unique_ptr<AddedPathLookup> lookup;
 };
 
 namespace {
@@ -52,9 +55,9 @@ void askForAFile() {
 }
 
 // Whether nothing is left under the path (a link counts itself, not where it points).
-bool isGone(const std::string& path) {
+bool isGone(FileSystem& fs, const std::string& path) {
     FileInfo info;
-    const int rc = systemFileSystem().stat(path, info, false);
+    const int rc = fs.stat(path, info, false);
     return rc == ENOENT || rc == ENOTDIR;
 }
 
@@ -204,10 +207,11 @@ int FileListController::RemoveDuplicateRows() {
 }
 
 bool FileListController::addPath(const std::string& path) {
-    FileInfo info;
-    if (systemFileSystem().stat(path, info) != 0 || !info.isRegular)
+    std::optional<FileListRow> row =
+        addedPathRow(fileSystem(), path, m_batch ? m_batch->settings.LVIconVisible : settings().LVIconVisible);
+    if (!row)
         return false;
-    addRow(makeFileListRow(info, parentOf(path), m_batch ? m_batch->settings.LVIconVisible : settings().LVIconVisible));
+    addRow(std::move(*row));
     return true;
 }
 
@@ -238,8 +242,10 @@ void FileListController::addRow(FileListRow&& row) {
 }
 
 void FileListController::AddDroppedPath(const std::string& path) {
-    FileInfo info;
-    if (systemFileSystem().stat(path, info) != 0 || info.isDirectory) {
+    // Looked up relative to its folder, which a batch keeps open for the next path in it.
+    const AddedPath found = m_batch ? m_batch->lookup->find(path) : AddedPathLookup(fileSystem()).find(path);
+    const FileInfo& info = found.info;
+    if (found.error != 0 || info.isDirectory) {
         if (m_batch) {
             m_batch->lastFolder = path;
             m_batch->tab = AddBatch::Tab::Search;
@@ -251,8 +257,8 @@ void FileListController::AddDroppedPath(const std::string& path) {
     const DisplaySettings s = m_batch ? m_batch->settings : settings();
     // One stat serves both the test for a folder and the row: a drop of thousands of files costs
     // little more than looking at each once.
-    if (info.isRegular)
-        addRow(makeFileListRow(info, parentOf(path), s.LVIconVisible));
+    if (std::optional<FileListRow> row = addedPathRow(found, path, s.LVIconVisible))
+        addRow(std::move(*row));
     if (m_listedFileCount != 0) {
         if (!m_rowsListed)
             setRowsListed(true);
@@ -270,6 +276,7 @@ void FileListController::beginAddBatch(std::size_t expected) {
         return;
     m_batch = std::make_unique<AddBatch>();
     m_batch->settings = settings();
+    m_batch->lookup = std::make_unique<AddedPathLookup>(fileSystem());
     m_batch->rows.reserve(expected);
     m_batch->superseded.reserve(expected);
     m_batch->pending.reserve(expected);
@@ -298,10 +305,10 @@ namespace {
 
 // A command-line path as an absolute path: a relative one is taken from the working folder, so
 // every row names its file wherever the program later runs.
-std::string absolutePath(const std::string& path) {
+std::string absolutePath(FileSystem& fs, const std::string& path) {
     if (path.empty() || path.front() == '/')
         return path;
-    const std::string cwd = currentFolder();
+    const std::string cwd = fs.currentFolder();
     if (cwd.empty())
         return path;
     std::string_view rest = path;
@@ -320,7 +327,7 @@ void FileListController::addPaths(const std::vector<std::string>& paths) {
     m_view->hide();
     beginAddBatch(paths.size());
     for (const std::string& p : paths)
-        AddDroppedPath(absolutePath(p));
+        AddDroppedPath(absolutePath(fileSystem(), p));
     endAddBatch();
     m_view->show();
     showRowCountStatus();
@@ -345,7 +352,7 @@ int FileListController::removeVanishedRows(const std::vector<int>& rows) {
         if (*it < 0 || *it >= m_model->rowCount())
             continue;
         FileInfo info;
-        const int e = systemFileSystem().stat(m_model->fullPath(*it), info, false);
+        const int e = fileSystem().stat(m_model->fullPath(*it), info, false);
         // Only a file known to be gone leaves the list; one that cannot be looked at stays.
         if (e == ENOENT || e == ENOTDIR)
             gone.push_back(*it);
@@ -441,7 +448,7 @@ void FileListController::lvFileDblClick() {
         askForAFile();
         return;
     }
-    ShellOpen(m_model->fullPath(row), m_view);
+    ShellOpen(fileSystem(), m_model->fullPath(row), m_view);
 }
 
 void FileListController::P1Click() {
@@ -450,7 +457,7 @@ void FileListController::P1Click() {
         askForAFile();
         return;
     }
-    ShowInFileManager(m_model->fullPath(row), m_model->row(row).folder);
+    ShowInFileManager(fileSystem(), m_model->fullPath(row), m_model->row(row).folder);
 }
 
 void FileListController::N2Click() {
@@ -478,7 +485,7 @@ void FileListController::N18Click() {
             return;
         const std::string newPath = joinPath(before.folder, name);
         FileInfo existing;
-        if (systemFileSystem().stat(newPath, existing, false) == 0) {
+        if (fileSystem().stat(newPath, existing, false) == 0) {
             BeepMessageDlg(QStringLiteral("指定されたファイル名はすでに存在します。別の名前を指定して下さい。"),
                            MsgType::Error, MsgButtons::Ok);
             continue;
@@ -489,7 +496,7 @@ void FileListController::N18Click() {
                 MsgType::Error, MsgButtons::Ok);
             continue;
         }
-        if (RenameFileTo(joinPath(before.folder, before.name), newPath)) {
+        if (RenameFileTo(joinPath(before.folder, before.name), newPath, fileSystem())) {
             FileListRow after = before;
             after.name = name;
             after.extensionText = ExtensionText(name);
@@ -511,10 +518,10 @@ void FileListController::N167Click() {
     paths.reserve(rows.size());
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
         paths.push_back(m_model->fullPath(*it));
-    ShellDeleteFiles(paths, permanent, true);
+    ShellDeleteFiles(fileSystem(), paths, permanent, true);
     std::vector<int> gone;
     for (std::size_t i = 0; i < paths.size(); ++i)
-        if (isGone(paths[i]))
+        if (isGone(fileSystem(), paths[i]))
             gone.push_back(rows[rows.size() - 1 - i]);
     m_model->removeRowsAt(std::move(gone));
     showRowCount();

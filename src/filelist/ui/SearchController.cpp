@@ -30,11 +30,11 @@ QString shown(const std::string& bytes) {
     return QString::fromUtf8(displayText(bytes));
 }
 
-bool isFolder(const std::string& path) {
+bool isFolder(FileSystem& fs, const std::string& path) {
     if (path.empty())
         return false;
     FileInfo info;
-    return systemFileSystem().stat(path, info) == 0 && info.isDirectory;
+    return fs.stat(path, info) == 0 && info.isDirectory;
 }
 
 // The wait cursor for the whole application, restored on every way out of the scope.
@@ -164,7 +164,7 @@ void SearchController::runWalk(const std::string& folder, const DisplaySettings&
                        MsgType::Information, MsgButtons::Ok);
     };
 
-    SearchWalk walk(std::move(o), std::move(cb));
+    SearchWalk walk(m_w.list->fileSystem(), std::move(o), std::move(cb));
     walk.setTimeSliceMs(m_sliceMs);
     m_walk = &walk;
     struct Release {
@@ -184,7 +184,7 @@ void SearchController::btnStartClick() {
     // The folder must exist.
     const QString folderText = m_w.cmbFnd->currentText();
     const std::string typed = m_w.cmbFnd->pathText();
-    if (!isFolder(typed)) {
+    if (!isFolder(m_w.list->fileSystem(), typed)) {
         BeepMessageDlg(QStringLiteral("フォルダー「") + folderText +
                            QStringLiteral("」が\n存在しないか、アクセスできません。正しく入力してください。"),
                        MsgType::Warning, MsgButtons::Ok);

@@ -1,4 +1,6 @@
-// The parts of platform/Paths.h that ask the system.
+// The places of this process as Linux tells them.
+
+#include "platform/posix/PosixPaths.h"
 
 #include "platform/Paths.h"
 

@@ -20,6 +20,12 @@ using NoReplaceRename = std::function<int(const std::string& from, const std::st
 // where it was and no .trashinfo is left behind.
 TrashResult trashFile(const std::string& path, const NoReplaceRename& rename);
 
+// The name a file keeps in the trash (files/<name> and info/<name>.trashinfo) on its n-th try (from 1):
+// its own name, then "<name>.<n>". A name whose info file name would be too long for the file system
+// is shortened: its start cut at a character boundary, a mark of the whole name ("~" and eight hex
+// digits) and its extension kept, so different long names stay apart. Path= keeps the whole name.
+std::string trashStoredName(std::string_view name, int n);
+
 // The Path= value: every byte except unreserved characters and "/" as %XX.
 std::string percentEncodePath(std::string_view path);
 

@@ -38,12 +38,12 @@ void PreviewController::N20Click() {
     RunRequest request;
     {
         // What a run started now would be confirmed with: the dialog's stored method and folder.
-        TFrmChg dlg(m_host.window);
+        TFrmChg dlg(*m_host.fileSystem, m_host.window);
         request.method = static_cast<RenameMethod>(dlg.selectedIndex());
         request.destination = dlg.destinationBytes();
     }
     request.rules = m_host.rules ? m_host.rules() : RenameRuleSet::defaults();
-    request.historyPath = historyFilePath();
+    request.historyPath = historyFilePath(*m_host.fileSystem);
 
     ProgressHost& progress = *m_host.progress;
     progress.BeginProgress(QStringLiteral("備考に変名結果を表示中"));
@@ -80,7 +80,7 @@ void PreviewController::N20Click() {
 
     SystemClock systemClock;
     const Clock& clock = m_host.clock ? *m_host.clock : systemClock;
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    FileSystem& fs = *m_host.fileSystem;
     RunEngine engine(fs, *m_host.builder, clock);
     const std::vector<FileListRow> rows = model.rows();
     const ForecastResult result = engine.foretell(rows, request, callbacks);

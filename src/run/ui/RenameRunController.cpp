@@ -47,12 +47,12 @@ QString RenameRunController::systemFileQuestionText(const std::string& sourcePat
 }
 
 bool RenameRunController::confirm(int& method, std::string& destination) {
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    FileSystem& fs = *m_host.fileSystem;
     for (;;) {
         {
             // Made anew for every showing, so a showing after a declined folder question reads what
             // the start action of the one before stored.
-            TFrmChg dlg(m_host.window);
+            TFrmChg dlg(*m_host.fileSystem, m_host.window);
             if (prompts().execDialog(dlg) != QDialog::Accepted)
                 return false;
             method = dlg.selectedIndex();
@@ -102,7 +102,7 @@ void RenameRunController::btnCnvStartClick() {
     request.destination = destination;
     request.rules = m_host.rules ? m_host.rules() : RenameRuleSet::defaults();
     request.serialStartText = m_host.startText ? m_host.startText().toStdString() : std::string("1");
-    request.historyPath = historyFilePath();
+    request.historyPath = historyFilePath(*m_host.fileSystem);
 
     // What a preview foretold no longer holds once files change.
     model.clearMarks();
@@ -118,7 +118,7 @@ void RenameRunController::btnCnvStartClick() {
 
     SystemClock systemClock;
     const Clock& clock = m_host.clock ? *m_host.clock : systemClock;
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    FileSystem& fs = *m_host.fileSystem;
     RunEngine engine(fs, *m_host.builder, clock);
     const RunResult result = engine.run(rows, request, callbacks);
 

@@ -39,8 +39,9 @@ constexpr int kHelpContext = 11;
 
 } // namespace
 
-TFrmChg::TFrmChg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+TFrmChg::TFrmChg(FileSystem& fs, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_fs(fs) {
     setObjectName(QStringLiteral("FrmChg"));
     setWindowTitle(QStringLiteral("Rinoza [ 変名確認 ]"));
 
@@ -130,7 +131,7 @@ void TFrmChg::FormCreate() {
     rgChgClick();
     LoadDialogSettings();
     if (m_cmbPass->count() == 0)
-        PushFolderHistory(currentFolder());
+        PushFolderHistory(m_fs.currentFolder());
     if (m_cmbPass->count() > 0)
         m_cmbPass->setCurrentIndex(0);
 }
@@ -180,7 +181,7 @@ void TFrmChg::PushFolderHistory(const std::string& folder) {
 }
 
 void TFrmChg::LoadDialogSettings() {
-    const IniFile ini(settingsFilePath());
+    const IniFile ini(m_fs, settingsFilePath(m_fs));
     int type = ini.ReadInteger(kSection, "Type", 0);
     if (type < 0 || type > 2)
         type = 0; // only an edited file holds another value; rename only is the harmless choice
@@ -193,7 +194,7 @@ void TFrmChg::LoadDialogSettings() {
 }
 
 void TFrmChg::SaveDialogSettings() {
-    IniFile ini(settingsFilePath());
+    IniFile ini(m_fs, settingsFilePath(m_fs));
     ini.beginUpdate();
     ini.WriteInteger(kSection, "Type", selectedIndex());
     const std::vector<std::string> history = folderHistoryBytes();
@@ -207,7 +208,7 @@ void TFrmChg::SaveDialogSettings() {
 void TFrmChg::acStartExecute() {
     // A folder typed as "backup" is the one in the current folder; the history and the run keep it so,
     // since the undo follows absolute paths only.
-    const std::string folder = absolutePath(destinationBytes(), currentFolder(), systemFileSystem());
+    const std::string folder = absolutePath(destinationBytes(), m_fs.currentFolder(), m_fs);
     m_cmbPass->setPathText(folder);
     PushFolderHistory(folder);
     try {

@@ -44,9 +44,9 @@ void UndoController::UpdateUndoCommands() {
 }
 
 bool UndoController::historyExists() const {
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    FileSystem& fs = *m_host.fileSystem;
     FileInfo info;
-    return fs.stat(historyFilePath(), info) == 0 && !info.isDirectory;
+    return fs.stat(historyFilePath(*m_host.fileSystem), info) == 0 && !info.isDirectory;
 }
 
 void UndoController::btnAndoClick() {
@@ -64,11 +64,11 @@ void UndoController::btnAndoClick() {
     progress.BeginProgress(QStringLiteral("前回の変名戻し中"));
     const ProgressCallbacks callbacks = progressCallbacksFor(progress);
 
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    FileSystem& fs = *m_host.fileSystem;
     UndoEngine engine(fs);
     UndoResult result;
     try {
-        result = engine.run(historyFilePath(), callbacks);
+        result = engine.run(historyFilePath(*m_host.fileSystem), callbacks);
     } catch (...) {
         progress.EndProgress();
         throw;
@@ -90,7 +90,7 @@ void UndoController::N8Click() {
         BeepMessageDlg(historyMissingText(), MsgType::Warning, MsgButtons::Ok);
         return;
     }
-    if (!prompts().openUrl(localFileUrl(historyFilePath()).toString(QUrl::FullyEncoded)))
+    if (!prompts().openUrl(localFileUrl(historyFilePath(*m_host.fileSystem)).toString(QUrl::FullyEncoded)))
         BeepMessageDlg(QStringLiteral("関連付けされたアプリケーションがありません。"), MsgType::Warning,
                        MsgButtons::Ok);
 }

@@ -79,7 +79,7 @@ private:
 
 } // namespace
 
-TFrmSetup::TFrmSetup(QWidget* parent) : QDialog(parent) {
+TFrmSetup::TFrmSetup(FileSystem& fs, QWidget* parent) : QDialog(parent), m_fs(fs) {
     buildControls();
     FrmSetupCreate();
 }
@@ -189,7 +189,7 @@ void TFrmSetup::FrmSetupCreate() {
 void TFrmSetup::FrmSetupActivate() {
     DisplaySettings s;
     try {
-        s = loadDisplaySettings(IniFile(settingsFilePath()));
+        s = loadDisplaySettings(IniFile(m_fs, settingsFilePath(m_fs)));
     } catch (const std::exception&) {
         // An unreadable settings file shows the defaults.
     }
@@ -221,7 +221,7 @@ void TFrmSetup::btnOkClick() {
         edtLVMax->setText(QString::number(max));
     }
     try {
-        IniFile ini(settingsFilePath());
+        IniFile ini(m_fs, settingsFilePath(m_fs));
         ini.beginUpdate();
         ini.WriteBool("Window", "LVIconVisible", cbLVVisible->isChecked());
         ini.WriteBool("Window", "LVSysVisible", cbLVSysVisible->isChecked());

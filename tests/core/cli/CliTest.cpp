@@ -1,6 +1,8 @@
 // rinoza-cli as a user runs it: the built program on temporary folders, with its own settings home.
 
+#include "filelist/AddedPaths.h"
 #include "filelist/SearchWalk.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "rename/RuleSetStore.h"
 #include "run/RunEngine.h"
@@ -71,7 +73,7 @@ struct CliFixture : ::testing::Test {
 
     // The current rule: FixF1 in front of the old name (element 1 ticked).
     void setRule(const std::string& prefix, int preset = 0) {
-        IniFile ini(settingsFilePath());
+        IniFile ini(systemFileSystem(), settingsFilePath(systemFileSystem()));
         StoredRuleSet s;
         s.rules.elements[0].checked = true;
         s.rules.fixF1 = prefix;
@@ -88,7 +90,7 @@ struct CliFixture : ::testing::Test {
 
     std::vector<std::string> historyLines() {
         std::vector<std::string> lines;
-        HistoryFile::read(historyFilePath(), lines);
+        HistoryFile::read(systemFileSystem(), historyFilePath(systemFileSystem()), lines);
         return lines;
     }
 };
@@ -108,7 +110,7 @@ TEST_F(CliFixture, DryRunChangesNothingAndShowsEveryRowsNames) {
                          line(dir / "b.txt", dir / "new_b.txt", "x:既に存在") +
                          line(dir / "new_b.txt", dir / "new_new_b.txt", "OK"));
     EXPECT_EQ(snapshotTree(dir.path()), before);
-    EXPECT_FALSE(pathExists(historyFilePath()));
+    EXPECT_FALSE(pathExists(historyFilePath(systemFileSystem())));
 }
 
 TEST_F(CliFixture, TheDryRunForetellsWhatTheRunThenDoes) {
@@ -164,7 +166,7 @@ TEST_F(CliFixture, TheWindowsUndoRestoresARunOfTheCli) {
     ASSERT_EQ(cli({"--yes", dir.path()}).status, 0);
     ASSERT_NE(snapshotTree(dir.path()), before);
     UndoEngine undo(systemFileSystem());
-    const UndoResult r = undo.run(historyFilePath(), ProgressCallbacks{});
+    const UndoResult r = undo.run(historyFilePath(systemFileSystem()), ProgressCallbacks{});
     EXPECT_EQ(r.restored, 2);
     EXPECT_EQ(snapshotTree(dir.path()), before);
 }
@@ -173,13 +175,14 @@ TEST_F(CliFixture, TheCliUndoesARunOfTheWindowsEngine) {
     writeFile(dir / "a.txt", "1");
     writeFile(dir / "b.txt", "2");
     const auto before = snapshotTree(dir.path());
-    std::vector<FileListRow> rows{*addedPathRow(dir / "a.txt", false), *addedPathRow(dir / "b.txt", false)};
+    std::vector<FileListRow> rows{*addedPathRow(systemFileSystem(), dir / "a.txt", false),
+                                  *addedPathRow(systemFileSystem(), dir / "b.txt", false)};
     FixedClock clock{LocalDateTime{2026, 12, 6, 19, 42, 0, 0}};
     NameBuilder builder{clock, [](const std::string&, FileDateKind) { return std::optional<LocalDateTime>(); }};
     RunRequest request;
-    request.rules = RuleSetStore::readCurrent(IniFile(settingsFilePath())).rules;
+    request.rules = RuleSetStore::readCurrent(IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))).rules;
     request.serialStartText = "1";
-    request.historyPath = historyFilePath();
+    request.historyPath = historyFilePath(systemFileSystem());
     RunEngine engine(systemFileSystem(), builder, clock);
     ASSERT_EQ(engine.run(rows, request, RunCallbacks{}).renamed, 2);
 
@@ -221,7 +224,7 @@ TEST_F(CliFixture, EveryUsageErrorGivesStatusTwoAndOneLine) {
         EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1);
     }
     EXPECT_EQ(snapshotTree(d), before);
-    EXPECT_FALSE(pathExists(historyFilePath()));
+    EXPECT_FALSE(pathExists(historyFilePath(systemFileSystem())));
 }
 
 TEST_F(CliFixture, NamesThatAreNotUtf8KeepTheirBytesAndPrintReadably) {
@@ -247,7 +250,7 @@ TEST_F(CliFixture, FoldersAreSearchedWithThePatternTheDisplayFiltersAndTheLimit)
     writeFile(dir / "b.dat", "2");
     writeFile(dir / ".hidden.txt", "3");
     writeFile(dir / "c.txt", "4");
-    IniFile ini(settingsFilePath());
+    IniFile ini(systemFileSystem(), settingsFilePath(systemFileSystem()));
     ini.WriteBool("Window", "LVHiddenVisible", false);
     Outcome o = cli({"-n", "--preset", "3", "--pattern", "*.txt", dir.path()});
     EXPECT_EQ(o.status, 0) << o.err;

@@ -1,4 +1,5 @@
 #include "run/HistoryFile.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include "common/TextCodec.h"
 #include "platform/Paths.h"
@@ -87,7 +88,7 @@ TEST(HistoryFile, WriterOutputMatchesTheExpectedFileByteForByte) {
                                   "................................................................................"
                                   "................................................................................"
                                   "................................................................................");
-    HistoryFile h;
+    HistoryFile h(systemFileSystem());
     ASSERT_EQ(h.create(path, LocalDateTime{2026, 12, 6, 19, 42, 0, 0}, RenameMethod::RenameAndCopy), 0);
     ASSERT_EQ(h.addRecord("/home/user/写真/abc.txt", "/srv/backup/001 新しい.txt"), 0);
     ASSERT_EQ(h.addRecord("/home/user/写真/.hidden", "/srv/backup/002"), 0);
@@ -109,7 +110,7 @@ TEST(HistoryFile, MethodLinesAndDropOfTheLastRecord) {
         {RenameMethod::RenameAndMove, "[Moved]"},
     };
     for (auto [method, text] : methods) {
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         ASSERT_EQ(h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, method), 0);
         ASSERT_EQ(h.addRecord("/a/1", "/a/2"), 0);
         ASSERT_EQ(h.addRecord("/a/3", "/a/4"), 0);
@@ -117,7 +118,7 @@ TEST(HistoryFile, MethodLinesAndDropOfTheLastRecord) {
         ASSERT_EQ(h.addRecord("/a/5", "/a/6"), 0);
         ASSERT_EQ(h.close(), 0);
         std::vector<std::string> lines;
-        ASSERT_EQ(HistoryFile::read(path, lines), 0);
+        ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
         ASSERT_EQ(lines.size(), 14u);
         EXPECT_EQ(lines[9], text);
         EXPECT_EQ(lines[10], "[B]/a/1");
@@ -130,15 +131,15 @@ TEST(HistoryFile, MethodLinesAndDropOfTheLastRecord) {
 TEST(HistoryFile, PathsThatAreNotUtf8ComeBackUnchanged) {
     TempDir dir;
     std::string path = dir / "h.txt";
-    const std::string latin1 = dir / "caf\xE9.txt";          // not UTF-8
+    const std::string latin1 = dir / "caf\xE9.txt";            // not UTF-8
     const std::string sjis = dir / "\x83\x65\x83\x58\x83\x67"; // テスト in Shift-JIS
-    HistoryFile h;
+    HistoryFile h(systemFileSystem());
     ASSERT_EQ(h.create(path, LocalDateTime{2026, 12, 6, 19, 42, 0, 0}, RenameMethod::RenameOnly), 0);
     ASSERT_EQ(h.addRecord(latin1, dir / "新.txt"), 0);
     ASSERT_EQ(h.addRecord(sjis, dir / "with\rcr"), 0);
     ASSERT_EQ(h.close(), 0);
     std::vector<std::string> lines;
-    ASSERT_EQ(HistoryFile::read(path, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
     ASSERT_EQ(lines.size(), 14u);
     EXPECT_EQ(lines[0], history::kTitleLine);
     EXPECT_EQ(lines[10], "[B]" + latin1);
@@ -157,7 +158,7 @@ TEST(HistoryFile, WindowsCodePageFileIsConverted) {
                          "\x8F\x57\x82\xB5\x82\xC8\x82\xA2\x82\xC5\x89\xBA\x82\xB3\x82\xA2}";
     rinoza::test::writeFile(path, title + "\r\n" + noEdit + "\r\n[Changed]\r\n[B]/x/a.txt\r\n[A]/x/b.txt\r\n");
     std::vector<std::string> lines;
-    ASSERT_EQ(HistoryFile::read(path, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], history::kTitleLine);
     EXPECT_EQ(lines[1], history::kDoNotEditLine);
@@ -165,7 +166,7 @@ TEST(HistoryFile, WindowsCodePageFileIsConverted) {
 
     // Without the known title the bytes are kept as they are.
     rinoza::test::writeFile(path, noEdit + "\r\n[B]/x/\x83\x65.txt\r\n");
-    ASSERT_EQ(HistoryFile::read(path, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], noEdit);
     EXPECT_EQ(lines[1], "[B]/x/\x83\x65.txt");
@@ -189,7 +190,7 @@ TEST(HistoryFile, SplittingCountsALastLineWithoutBreak) {
 
 TEST(HistoryFile, ErrorsAreReported) {
     TempDir dir;
-    HistoryFile h;
+    HistoryFile h(systemFileSystem());
     EXPECT_EQ(h.create(dir / "missing/h.txt", LocalDateTime{}, RenameMethod::RenameOnly), ENOENT);
     EXPECT_FALSE(h.isOpen());
     EXPECT_EQ(h.addRecord("/a", "/b"), EBADF);
@@ -204,7 +205,7 @@ TEST(HistoryFile, ErrorsAreReported) {
     EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_EQ(listNames(dir.path()), std::vector<std::string>{"folder"});
     std::vector<std::string> lines;
-    EXPECT_EQ(HistoryFile::read(dir / "none.txt", lines), ENOENT);
+    EXPECT_EQ(HistoryFile::read(systemFileSystem(), dir / "none.txt", lines), ENOENT);
 }
 
 TEST(HistoryFile, APreviousHistoryStaysWholeWhenTheNewHeaderDoesNotFit) {
@@ -219,7 +220,7 @@ TEST(HistoryFile, APreviousHistoryStaysWholeWhenTheNewHeaderDoesNotFit) {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit lim{100, 100};
         setrlimit(RLIMIT_FSIZE, &lim);
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         int err = h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly);
         _exit(err == EFBIG && !h.isOpen() ? 0 : 1);
     }
@@ -238,7 +239,7 @@ TEST(HistoryFile, ReplacingKeepsPermissionsAndLinks) {
     rinoza::test::writeFile(path, "previous");
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     {
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         ASSERT_EQ(h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), 0);
         ASSERT_EQ(h.addRecord("/a/1", "/a/2"), 0);
         ASSERT_EQ(h.close(), 0);
@@ -247,7 +248,7 @@ TEST(HistoryFile, ReplacingKeepsPermissionsAndLinks) {
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     std::vector<std::string> lines;
-    ASSERT_EQ(HistoryFile::read(path, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(lines[11], "[A]/a/2");
 
@@ -257,13 +258,13 @@ TEST(HistoryFile, ReplacingKeepsPermissionsAndLinks) {
     const std::string link = dir / "link.txt";
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
     {
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         ASSERT_EQ(h.create(link, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameAndMove), 0);
         ASSERT_EQ(h.close(), 0);
     }
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    ASSERT_EQ(HistoryFile::read(real, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), real, lines), 0);
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(lines[9], "[Moved]");
     EXPECT_EQ(listNames(dir / "elsewhere"), std::vector<std::string>{"history.txt"});
@@ -292,7 +293,7 @@ TEST(HistoryFile, AReadOnlyHistoryIsNeverReplaced) {
             path = dir / "link.txt";
             ASSERT_EQ(::symlink("rinoza.txt", path.c_str()), 0);
         }
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         EXPECT_EQ(h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), EACCES);
         EXPECT_FALSE(h.isOpen());
         EXPECT_EQ(rinoza::test::readFile(file), "previous");
@@ -319,8 +320,10 @@ TEST(HistoryFile, ALinkToAMissingHistoryGetsItWhereItPoints) {
     const Case cases[] = {
         {"relative target", {{"h.txt", "sub/real.txt"}}, "sub/real.txt", 0},
         {"absolute target", {{"h.txt", dir / "sub/abs.txt"}}, "sub/abs.txt", 0},
-        {"a chain, each relative to its own folder", {{"h.txt", "other/next"}, {"other/next", "chained.txt"}},
-         "other/chained.txt", 0},
+        {"a chain, each relative to its own folder",
+         {{"h.txt", "other/next"}, {"other/next", "chained.txt"}},
+         "other/chained.txt",
+         0},
         {"target in a missing folder", {{"h.txt", "missing/real.txt"}}, "", ENOENT},
         {"a loop", {{"h.txt", "other/loop"}, {"other/loop", "../h.txt"}}, "", ELOOP},
     };
@@ -335,7 +338,7 @@ TEST(HistoryFile, ALinkToAMissingHistoryGetsItWhereItPoints) {
             ASSERT_EQ(::symlink(target.c_str(), (dir / name).c_str()), 0);
         const auto before = rinoza::test::snapshotTree(dir.path());
 
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         const int err = h.create(dir / "h.txt", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly);
         EXPECT_EQ(err, c.error);
         EXPECT_EQ(h.isOpen(), c.error == 0);
@@ -350,7 +353,7 @@ TEST(HistoryFile, ALinkToAMissingHistoryGetsItWhereItPoints) {
             continue;
         }
         std::vector<std::string> lines;
-        ASSERT_EQ(HistoryFile::read(dir / c.written, lines), 0);
+        ASSERT_EQ(HistoryFile::read(systemFileSystem(), dir / c.written, lines), 0);
         ASSERT_EQ(lines.size(), 10u);
         EXPECT_EQ(lines[9], "[Changed]");
         EXPECT_EQ(listNames(parentOf(dir / c.written)).size(), c.written.starts_with("other/") ? 2u : 1u);

@@ -1,4 +1,5 @@
 #include "run/RunEngine.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include "RunTestSupport.h"
 #include "platform/Paths.h"
@@ -18,7 +19,9 @@ using namespace rinoza::test;
 namespace {
 
 // Element n (1..9) of the default order takes part or not.
-void tick(RenameRuleSet& rules, int n, bool on = true) { rules.elements[static_cast<std::size_t>(n - 1)].checked = on; }
+void tick(RenameRuleSet& rules, int n, bool on = true) {
+    rules.elements[static_cast<std::size_t>(n - 1)].checked = on;
+}
 
 RenameRuleSet serialRule() {
     RenameRuleSet r = RenameRuleSet::defaults();
@@ -82,7 +85,7 @@ struct RunFixture : ::testing::Test {
 
     std::vector<std::string> historyLines() {
         std::vector<std::string> lines;
-        EXPECT_EQ(HistoryFile::read(home / "rinoza.txt", lines), 0);
+        EXPECT_EQ(HistoryFile::read(systemFileSystem(), home / "rinoza.txt", lines), 0);
         return lines;
     }
 
@@ -123,9 +126,8 @@ TEST_F(RunFixture, EveryOutcomeOfARenameRun) {
                                      row(d, "sys2.txt"), row(d, "abc.txt"),  row(d, "fail.txt")};
     RunResult r = run(rows, request(upper));
 
-    const char* expected[] = {"x:同一名", "x:存在しない",        "x:既に存在",
-                              "x:Err",    "x:存在しない",        "x:ｼｽﾃﾑﾌｧｲﾙ",
-                              "OK (変名前：sys2.txt)", "OK (変名前：abc.txt)", "x:Err"};
+    const char* expected[] = {"x:同一名",   "x:存在しない",          "x:既に存在",           "x:Err", "x:存在しない",
+                              "x:ｼｽﾃﾑﾌｧｲﾙ", "OK (変名前：sys2.txt)", "OK (変名前：abc.txt)", "x:Err"};
     for (std::size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i].remarks, expected[i]) << "row " << i;
     EXPECT_EQ(asked, (std::vector<std::string>{dir / "sys1.txt", dir / "sys2.txt"}));
@@ -332,10 +334,8 @@ TEST_F(RunFixture, PathsWithLineEndsAreRefusedBeforeAnyRecord) {
         {"CR in the source name", dir / "s1", "line\rend.txt", RenameMethod::RenameOnly, "", &prefixed, true},
         {"LF in the source name", dir / "s2", "line\nend.txt", RenameMethod::RenameAndMove, dir / "to", &prefixed,
          true},
-        {"LF in the destination", dir / "s3", "b.txt", RenameMethod::RenameAndCopy, dir / "to\nhere", &prefixed,
-         false},
-        {"CR in the destination", dir / "s4", "b.txt", RenameMethod::RenameAndMove, dir / "to\rhere", &prefixed,
-         false},
+        {"LF in the destination", dir / "s3", "b.txt", RenameMethod::RenameAndCopy, dir / "to\nhere", &prefixed, false},
+        {"CR in the destination", dir / "s4", "b.txt", RenameMethod::RenameAndMove, dir / "to\rhere", &prefixed, false},
         {"LF in the new name", dir / "s5", "b.txt", RenameMethod::RenameOnly, "", &broken, false},
     };
     for (const Case& c : cases) {

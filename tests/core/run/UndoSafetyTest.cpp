@@ -3,11 +3,13 @@
 // a run, a copy is deleted only while it holds the source's bytes, and hand-edited records naming
 // folders, pipes, the history or paths with ".." are left alone.
 
+#include "platform/posix/PosixFileSystem.h"
 #include "run/RunEngine.h"
 #include "run/RunPaths.h"
 #include "run/UndoEngine.h"
 
 #include "RunTestSupport.h"
+#include "filelist/AddedPaths.h"
 #include "filelist/SearchWalk.h"
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
@@ -35,7 +37,7 @@ std::vector<std::string> historyOf(const std::string& method, const Records& rec
 
 // Changes into a folder for the life of the object.
 struct InFolder {
-    std::string old = currentFolder();
+    std::string old = systemFileSystem().currentFolder();
     explicit InFolder(const std::string& dir) { EXPECT_EQ(::chdir(dir.c_str()), 0); }
     ~InFolder() { EXPECT_EQ(::chdir(old.c_str()), 0); }
 };
@@ -49,7 +51,7 @@ struct Safety : ::testing::Test {
     UndoResult undo() { return UndoEngine(fs).run(historyPath, progress.callbacks()); }
     std::vector<std::string> lines() {
         std::vector<std::string> l;
-        EXPECT_EQ(HistoryFile::read(historyPath, l), 0);
+        EXPECT_EQ(HistoryFile::read(systemFileSystem(), historyPath, l), 0);
         return l;
     }
 
@@ -197,7 +199,7 @@ TEST_F(Safety, RelativeRowsAndDestinationsAreRecordedAbsolute) {
         InFolder in(dir / "work");
         // The command line's "a.txt" gives a row in folder "."; a search of a folder typed with ".."
         // gives rows below that text.
-        std::vector<FileListRow> rows{*addedPathRow("a.txt", false), rowFor(dir / "work/b.dat")};
+        std::vector<FileListRow> rows{*addedPathRow(systemFileSystem(), "a.txt", false), rowFor(dir / "work/b.dat")};
         ASSERT_EQ(rows[0].folder, ".");
         rows[1].folder = dir / "work/backup/..";
         const RunResult result = run(rows, RenameMethod::RenameAndCopy, "./backup/", fixedName("copy"));

@@ -1,4 +1,5 @@
 #include "settings/DisplaySettings.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
@@ -42,7 +43,7 @@ TEST(DisplaySettings, ReadFromSectionWindowWithDefaultsForWhatIsMissingOrUnreada
         const std::string path = dir / "rinoza.ini";
         if (c.content)
             test::writeFile(path, c.content);
-        EXPECT_EQ(fields(loadDisplaySettings(IniFile(path))), c.expected);
+        EXPECT_EQ(fields(loadDisplaySettings(IniFile(systemFileSystem(), path))), c.expected);
     }
     EXPECT_EQ(fields(DisplaySettings{}), cases[0].expected);
 }

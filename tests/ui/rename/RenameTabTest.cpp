@@ -1,9 +1,10 @@
 // The rename tab: which fields each element's tick enables, the example under the rule the controls
 // hold, the start field that is not a number, moving elements, and selecting list entries by text.
 
-#include "common/ui/ComboUtil.h"
-#include "rename/ui/NumberSpinBox.h"
 #include "rename/ui/RenameTab.h"
+#include "common/ui/ComboUtil.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "rename/ui/NumberSpinBox.h"
 #include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
@@ -43,22 +44,19 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         const QStringList all1 = {QStringLiteral("lblKotei1"), QStringLiteral("edtKotei1")};
         QTest::newRow("1") << 1 << all1;
-        QTest::newRow("2") << 2
-                           << QStringList{QStringLiteral("lblMotoF"), QStringLiteral("lblMotoFH"),
-                                          QStringLiteral("udMotoFS"), QStringLiteral("udMotoFE"),
-                                          QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
+        QTest::newRow("2") << 2 << QStringList{QStringLiteral("lblMotoF"),  QStringLiteral("lblMotoFH"),
+                                               QStringLiteral("udMotoFS"),  QStringLiteral("udMotoFE"),
+                                               QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
         QTest::newRow("3") << 3 << QStringList{QStringLiteral("lblKotei2"), QStringLiteral("edtKotei2")};
-        QTest::newRow("4") << 4
-                           << QStringList{QStringLiteral("lblRenKeta"), QStringLiteral("lblRenStart"),
-                                          QStringLiteral("lblRenAdd"), QStringLiteral("cbRenKeta"),
-                                          QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
-                                          QStringLiteral("udRenStart"), QStringLiteral("udRenAdd")};
+        QTest::newRow("4") << 4 << QStringList{QStringLiteral("lblRenKeta"),  QStringLiteral("lblRenStart"),
+                                               QStringLiteral("lblRenAdd"),   QStringLiteral("cbRenKeta"),
+                                               QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
+                                               QStringLiteral("udRenStart"),  QStringLiteral("udRenAdd")};
         QTest::newRow("5") << 5 << QStringList{};
         QTest::newRow("7") << 7 << QStringList{QStringLiteral("lblKoteiK"), QStringLiteral("edtKoteiK")};
-        QTest::newRow("8") << 8
-                           << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
-                                          QStringLiteral("lblTimeK"), QStringLiteral("cbDateTime"),
-                                          QStringLiteral("edtDateK"), QStringLiteral("edtTimeK")};
+        QTest::newRow("8") << 8 << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
+                                               QStringLiteral("lblTimeK"),    QStringLiteral("cbDateTime"),
+                                               QStringLiteral("edtDateK"),    QStringLiteral("edtTimeK")};
         QTest::newRow("9") << 9
                            << QStringList{QStringLiteral("lblChgB"), QStringLiteral("lblChg"),
                                           QStringLiteral("edtChgB"), QStringLiteral("edtChgA")};
@@ -67,13 +65,14 @@ private slots:
     void tickEnablesExactlyTheElementsFields() {
         QFETCH(int, element);
         QFETCH(QStringList, fields);
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         for (int n = 1; n <= 9; ++n)
             tick(t, n, false);
-        const QStringList every = {QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"), QStringLiteral("edtMotoFE"),
-                                   QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"), QStringLiteral("edtRenAdd"),
-                                   QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
-                                   QStringLiteral("edtChgA"), QStringLiteral("lblChgB")};
+        const QStringList every = {
+            QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"),   QStringLiteral("edtMotoFE"),
+            QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"),  QStringLiteral("edtRenAdd"),
+            QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
+            QStringLiteral("edtChgA"),   QStringLiteral("lblChgB")};
         for (const QString& name : every)
             QVERIFY2(!t.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
         tick(t, element);
@@ -144,23 +143,23 @@ private slots:
         }) << QStringLiteral("ab-de.xyz");
         QTest::newRow("upper case") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(1); })
                                     << QStringLiteral("ABCDE.XYZ");
-        QTest::newRow("first letter upper") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); })
-                                            << QStringLiteral("Abcde.xyz");
-        QTest::newRow("example name edited") << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); })
-                                             << q("写真.jpg");
+        QTest::newRow("first letter upper")
+            << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); }) << QStringLiteral("Abcde.xyz");
+        QTest::newRow("example name edited")
+            << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); }) << q("写真.jpg");
     }
 
     void exampleFollowsTheControls() {
         QFETCH(std::function<void(RenameTab&)>, edit);
         QFETCH(QString, expected);
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         edit(t);
         QCOMPARE(t.edtReiAfter->text(), expected);
     }
 
     void startThatIsNoNumberKeepsThePreviousExample() {
         test::ScriptedPrompts prompts;
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         tick(t, 4);
         QCOMPARE(t.edtReiAfter->text(), QStringLiteral("abcde001.xyz"));
         t.udRenStart->edit()->setText(QStringLiteral("#5"));
@@ -175,7 +174,7 @@ private slots:
     }
 
     void emptiedNumberFieldsBecomeOneAndReversedSliceIsMarked() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         t.udRenAdd->setValue(5);
         t.udRenAdd->edit()->clear();
         QCOMPARE(t.udRenAdd->edit()->text(), QStringLiteral("1"));
@@ -195,13 +194,20 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("messages");
         QTest::addColumn<QString>("left");
-        QTest::newRow("colon typed") << "edtKotei1" << "ab:" << 1 << "ab";
-        QTest::newRow("pasted twice") << "edtKotei1" << "a//b" << 2 << "ab";
-        QTest::newRow("each once") << "edtKotei2" << "\\/:,;*?\"<>|x" << 1 << "x";
-        QTest::newRow("extension") << "edtKoteiK" << "t?t" << 1 << "tt";
-        QTest::newRow("date separator") << "edtDateK" << "*" << 1 << "";
-        QTest::newRow("time separator") << "edtTimeK" << "-|" << 1 << "-";
-        QTest::newRow("replace before") << "edtChgB" << "<<<" << 3 << "";
+        QTest::newRow("colon typed") << "edtKotei1"
+                                     << "ab:" << 1 << "ab";
+        QTest::newRow("pasted twice") << "edtKotei1"
+                                      << "a//b" << 2 << "ab";
+        QTest::newRow("each once") << "edtKotei2"
+                                   << "\\/:,;*?\"<>|x" << 1 << "x";
+        QTest::newRow("extension") << "edtKoteiK"
+                                   << "t?t" << 1 << "tt";
+        QTest::newRow("date separator") << "edtDateK"
+                                        << "*" << 1 << "";
+        QTest::newRow("time separator") << "edtTimeK"
+                                        << "-|" << 1 << "-";
+        QTest::newRow("replace before") << "edtChgB"
+                                        << "<<<" << 3 << "";
         QTest::newRow("replace after") << "edtChgA" << q("日本\"語") << 1 << q("日本語");
         QTest::newRow("allowed") << "edtKotei1" << q("a b-(1)[2]_日本.txt") << 0 << q("a b-(1)[2]_日本.txt");
     }
@@ -219,7 +225,7 @@ private slots:
                 return ScriptedPrompts::message(text, type, buttons);
             }
         } prompts;
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         for (int n = 1; n <= 9; ++n)
             tick(t, n);
         prompts.edit = t.findChild<QLineEdit*>(field);
@@ -239,7 +245,7 @@ private slots:
 
     void typedColonIsDroppedAndTheExampleFollows() {
         test::ScriptedPrompts prompts;
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         tick(t, 1);
         t.edtKotei1->setFocus();
         QTest::keyClicks(t.edtKotei1, QStringLiteral("x:y"));
@@ -253,7 +259,7 @@ private slots:
     }
 
     void movingKeepsTickAndSelection() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         tick(t, 1);
         t.lvChg->setCurrentRow(0);
         t.bbtnDown->click();
@@ -270,13 +276,12 @@ private slots:
 
     // Enter in any field of the tab presses the start button, once.
     void enterInAnyFieldPressesStart() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         for (int n = 1; n <= 9; ++n)
             tick(t, n);
         QSignalSpy clicks(t.btnCnvStart, &QPushButton::clicked);
-        const QList<QWidget*> fields = {t.edtReiBefore, t.edtKotei1, t.udMotoFS, t.udMotoFE, t.edtKotei2,
-                                        t.udRenStart,   t.udRenAdd,  t.edtKoteiK, t.edtDateK, t.edtTimeK,
-                                        t.edtChgB,      t.edtChgA};
+        const QList<QWidget*> fields = {t.edtReiBefore, t.edtKotei1, t.udMotoFS, t.udMotoFE, t.edtKotei2, t.udRenStart,
+                                        t.udRenAdd,     t.edtKoteiK, t.edtDateK, t.edtTimeK, t.edtChgB,   t.edtChgA};
         int expected = 0;
         for (QWidget* field : fields) {
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
@@ -303,7 +308,7 @@ private slots:
         QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(QList<int>, order);
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         t.resize(700, 600);
         QVERIFY(test::showExposed(t));
         tick(t, 1);
@@ -328,7 +333,7 @@ private slots:
     }
 
     void dropBesideTheEntriesOrFromElsewhereChangesNothing() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         t.resize(700, 600);
         QVERIFY(test::showExposed(t));
         QStringList before;
@@ -363,7 +368,7 @@ private slots:
     }
 
     void ruleSetRoundTripsThroughTheControls() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         RenameRuleSet r = RenameRuleSet::defaults();
         std::swap(r.elements[0], r.elements[8]);
         r.elements[0].checked = true;
