@@ -222,6 +222,40 @@ int ChangeFileAttributes(const std::string& path, const AttrChange& change, File
     return fs.changeAttributes(path, mask, change.set & mask, after);
 }
 
+namespace {
+
+// The information of a file that a change left alone, for `after`.
+int lookAt(FileSystem& fs, const Folder& folder, const std::string& name, std::optional<FileInfo>* after) {
+    FileInfo info;
+    const int err = fs.statAt(folder, name, info, true);
+    if (after) {
+        if (err == 0)
+            *after = std::move(info);
+        else
+            after->reset();
+    }
+    return err;
+}
+
+} // namespace
+
+int ChangeFileDateTimesAt(FileSystem& fs, const Folder& folder, const std::string& name, const TimeChange& change,
+                          std::optional<FileInfo>* after) {
+    if (!change.changeCreation && !change.changeUpdate) {
+        lookAt(fs, folder, name, after);
+        return 0;
+    }
+    return fs.changeTimesAt(folder, name, timesDecisionOf(change), after);
+}
+
+int ChangeFileAttributesAt(FileSystem& fs, const Folder& folder, const std::string& name, const AttrChange& change,
+                           std::optional<FileInfo>* after) {
+    const uint32_t mask = change.change & (AttrReadOnly | AttrArchive | AttrHidden | AttrSystem);
+    if (mask == 0)
+        return lookAt(fs, folder, name, after);
+    return fs.changeAttributesAt(folder, name, mask, change.set & mask, after);
+}
+
 bool SetFileDateTimes(const std::string& path, std::string_view cY, std::string_view cM, std::string_view cD,
                       std::string_view cH, std::string_view cN, std::string_view uY, std::string_view uM,
                       std::string_view uD, std::string_view uH, std::string_view uN, bool changeCreation,

@@ -85,6 +85,12 @@ FileSystem::TimesDecision timesDecisionOf(const TimeChange& change);
 int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs,
                          std::optional<FileInfo>* after = nullptr);
 
+// ChangeFileDateTimes and ChangeFileAttributes of the file `name` of an open folder.
+int ChangeFileDateTimesAt(FileSystem& fs, const Folder& folder, const std::string& name, const TimeChange& change,
+                          std::optional<FileInfo>* after = nullptr);
+int ChangeFileAttributesAt(FileSystem& fs, const Folder& folder, const std::string& name, const AttrChange& change,
+                           std::optional<FileInfo>* after = nullptr);
+
 // ChangeFileDateTimes from the texts of the timestamp fields. False, with nothing written, when a text
 // is not a number or the placeholder, or the change fails.
 bool SetFileDateTimes(const std::string& path, std::string_view cY, std::string_view cM, std::string_view cD,

@@ -32,6 +32,22 @@ public:
     int copyNoReplace(const std::string& from, const std::string& to) override;
     int moveNoReplace(const std::string& from, const std::string& to) override;
 
+    // Folders are the real ones, opened by the real file system (so a folder that is no longer the
+    // one listed fails here as in the run); lookups and renames of their names go as above.
+    int openFolder(const std::string& path, const FolderId* expected, std::unique_ptr<Folder>& out) override {
+        return m_real.openFolder(path, expected, out);
+    }
+    int openFolderAt(const Folder& parent, const std::string& name, std::unique_ptr<Folder>& out) override {
+        return m_real.openFolderAt(parent, name, out);
+    }
+    int readFolder(const Folder& folder, const std::function<bool(const FolderEntry&)>& visit) override {
+        return m_real.readFolder(folder, visit);
+    }
+    int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override;
+    int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName) override;
+    // Copies and moves foretold at once, never pending.
+    std::unique_ptr<TransferBatch> beginTransfers() override;
+
     int removeFile(const std::string&) override { return EROFS; }
     TrashResult moveToTrash(const std::string&) override { return {EROFS, {}, {}}; }
     int setTimes(const std::string&, const std::optional<FileTime>&, const std::optional<FileTime>&) override {
@@ -72,16 +88,26 @@ private:
         int followedError = 0;
     };
 
+    // A name the forecast looks at: its path, and the open folder holding it when there is one (the
+    // real file system is then asked relative to that folder).
+    struct Place {
+        std::string path;
+        const Folder* folder = nullptr;
+        const std::string* name = nullptr;
+    };
+    static Place placeOf(const Folder& folder, const std::string& name);
+
     // The entry of path, or null. The table holds only hashes and places, so that the many lookups
     // of paths the forecast never changed stay within a small, cache-friendly array.
     Entry* find(const std::string& path, std::size_t hash);
     Entry& entry(const std::string& path);
     void grow();
 
-    int lookup(const std::string& path, FileInfo& info, bool followLinks);
+    int lookup(const Place& place, FileInfo& info, bool followLinks);
     // The file at from under the name to (from is known to exist).
-    Entry entryFor(const std::string& from, const FileInfo& fromLink);
-    int moveEntry(const std::string& from, const std::string& to, bool acrossVolumes);
+    Entry entryFor(const Place& from, const FileInfo& fromLink);
+    int moveEntry(const Place& from, const Place& to, bool acrossVolumes);
+    int copyEntry(const Place& from, const Place& to);
     FileInfo newFileInfo(const FileInfo& like);
 
     FileSystem& m_real;

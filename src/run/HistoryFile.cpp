@@ -3,7 +3,9 @@
 #include "common/TextCodec.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <utility>
 
 namespace rinoza {
 
@@ -42,6 +44,61 @@ std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod met
             std::string(kSeparatorLine),    std::string(methodLine(method))};
 }
 
+std::string numberNote(std::string_view prefix, const std::vector<int>& numbers) {
+    std::string note(prefix);
+    for (std::size_t i = 0; i < numbers.size();) {
+        std::size_t j = i;
+        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1)
+            ++j;
+        if (i > 0)
+            note += ',';
+        note += std::to_string(numbers[i]);
+        if (j > i) {
+            note += '-';
+            note += std::to_string(numbers[j]);
+        }
+        i = j + 1;
+    }
+    note += '}';
+    return note;
+}
+
+bool readNumberNote(std::string_view line, std::string_view prefix, std::vector<std::pair<int, int>>& ranges) {
+    if (!line.starts_with(prefix) || !line.ends_with('}'))
+        return false;
+    std::string_view list = line.substr(prefix.size(), line.size() - prefix.size() - 1);
+    std::vector<std::pair<int, int>> found;
+    auto number = [&list](int& v) {
+        const auto [end, ec] = std::from_chars(list.data(), list.data() + list.size(), v);
+        if (ec != std::errc() || end == list.data() || v < 1)
+            return false;
+        list.remove_prefix(static_cast<std::size_t>(end - list.data()));
+        return true;
+    };
+    while (!list.empty()) {
+        int first = 0;
+        int last = 0;
+        if (!number(first))
+            return false;
+        last = first;
+        if (list.starts_with('-')) {
+            list.remove_prefix(1);
+            if (!number(last) || last < first)
+                return false;
+        }
+        found.emplace_back(first, last);
+        if (list.starts_with(',')) {
+            list.remove_prefix(1);
+            if (list.empty())
+                return false;
+        } else if (!list.empty()) {
+            return false;
+        }
+    }
+    ranges.insert(ranges.end(), found.begin(), found.end());
+    return true;
+}
+
 } // namespace history
 
 HistoryFile::~HistoryFile() = default;
@@ -50,7 +107,13 @@ int HistoryFile::append(std::string_view bytes) {
     std::size_t written = 0;
     const int err = m_file->append(bytes, &written);
     m_size += static_cast<int64_t>(written);
+    if (written > 0)
+        m_endsWithLineEnd = bytes[written - 1] == '\n';
     return err;
+}
+
+int HistoryFile::appendNote(const std::string& note) {
+    return append((m_endsWithLineEnd ? std::string() : std::string("\r\n")) + note + "\r\n");
 }
 
 int HistoryFile::create(const std::string& path, const LocalDateTime& now, RenameMethod method) {
@@ -72,6 +135,8 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
     m_size = static_cast<int64_t>(header.size());
     m_path = path;
     m_lastRecordStart = -1;
+    m_records = 0;
+    m_endsWithLineEnd = true;
     return 0;
 }
 
@@ -87,10 +152,21 @@ int HistoryFile::addRecord(std::string_view before, std::string_view after) {
     record += after;
     record += "\r\n";
     m_lastRecordStart = m_size;
-    int err = append(record);
+    m_recordsBeforeLast = m_records;
+    // Where "[A]" starts: once that much is in the file, a reader sees a record.
+    const int64_t afterLine = m_size + static_cast<int64_t>(history::kBefore.size() + before.size() + 2);
+    const int err = append(record);
+    if (err == 0) {
+        ++m_records;
+        return 0;
+    }
     // Half a record (a full disk, a size limit) would name a path nobody renamed: cut it off.
-    if (err != 0 && m_size != m_lastRecordStart)
+    if (m_size != m_lastRecordStart) {
+        if (m_size >= afterLine + static_cast<int64_t>(history::kAfter.size()))
+            ++m_records; // a reader counts it until it is gone
         dropLastRecord();
+    }
+    m_lastRecordStart = -1;
     return err;
 }
 
@@ -99,11 +175,29 @@ int HistoryFile::dropLastRecord() {
         return EBADF;
     if (m_lastRecordStart < 0)
         return 0;
-    if (int err = m_file->truncate(m_lastRecordStart))
-        return err;
-    m_size = m_lastRecordStart;
-    m_lastRecordStart = -1;
-    return 0;
+    const int64_t start = std::exchange(m_lastRecordStart, -1);
+    if (m_file->truncate(start) == 0) {
+        m_size = start;
+        m_records = m_recordsBeforeLast;
+        m_endsWithLineEnd = true;
+        return 0;
+    }
+    // The file cannot be cut back: the record stays, marked as one whose operation never happened.
+    if (m_records == m_recordsBeforeLast)
+        return 0; // not even its "[A]" line is there, so no reader sees a record
+    return voidRecords({m_records});
+}
+
+int HistoryFile::voidRecords(const std::vector<int>& numbers) {
+    if (!isOpen())
+        return EBADF;
+    if (numbers.empty())
+        return 0;
+    return appendNote(history::numberNote(history::kVoidNotePrefix, numbers));
+}
+
+int HistoryFile::sync() {
+    return isOpen() ? m_file->sync() : EBADF;
 }
 
 int HistoryFile::close() {

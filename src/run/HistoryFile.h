@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rinoza {
@@ -45,6 +46,19 @@ std::string dateLine(const LocalDateTime& t);
 // The ten lines that open every history file, without line ends.
 std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod method);
 
+// The comment line that voids records whose operation never happened although the record could not
+// be taken off the file: "{未実行:" + their numbers (counted from 1 in file order; runs written as
+// "3-7") + "}". Readers pass comment lines over; the undo leaves such records out and does not count
+// them.
+inline constexpr std::string_view kVoidNotePrefix = "{未実行:";
+
+// A comment line of record numbers: prefix, the numbers (ascending; runs written as "3-7"), "}".
+std::string numberNote(std::string_view prefix, const std::vector<int>& numbers);
+
+// The runs of record numbers (first, last) a note with this prefix lists, added to ranges; false (and
+// nothing added) for a line that is not a well-formed note of that prefix.
+bool readNumberNote(std::string_view line, std::string_view prefix, std::vector<std::pair<int, int>>& ranges);
+
 } // namespace history
 
 // Writes a history file. Every line ends with CR LF; there is no byte-order mark. Each call writes
@@ -67,12 +81,23 @@ public:
     int create(const std::string& path, const LocalDateTime& now, RenameMethod method);
 
     // Appends "[B]" + before and "[A]" + after. Returns 0 or an errno; a record that could not be
-    // written whole is taken off the file again.
+    // written whole is taken off the file again (or, where the file cannot be cut back, voided).
     int addRecord(std::string_view before, std::string_view after);
 
-    // Takes back the record appended last (the file is cut back to its length before that record).
-    // Used when the operation a record announced did not happen. Returns 0 or an errno.
+    // The number of the record appended last (counted from 1 in file order), 0 before the first.
+    int lastRecordNumber() const { return m_records; }
+
+    // Takes back the record appended last: the file is cut back to its length before that record, or,
+    // when it cannot be cut, a note voids the record. Used when the operation a record announced did
+    // not happen. Returns 0 (the record no longer counts) or an errno.
     int dropLastRecord();
+
+    // Voids records written earlier whose operations were taken back since (a note lists them).
+    // Returns 0 or an errno.
+    int voidRecords(const std::vector<int>& numbers);
+
+    // Flushes the records written so far to the disk; the file stays open. Returns 0 or an errno.
+    int sync();
 
     // Flushes the data to the disk and closes. Returns 0 or the first errno met.
     int close();
@@ -97,8 +122,14 @@ private:
     FileSystem& m_fs;
     std::unique_ptr<AppendFile> m_file;
     std::string m_path;
+    // Appends a comment line, ending the last line first when a half-written one is left.
+    int appendNote(const std::string& note);
+
     int64_t m_size = 0;
     int64_t m_lastRecordStart = -1;
+    int m_records = 0;             // "[A]" lines in the file
+    int m_recordsBeforeLast = 0;   // m_records before the record appended last
+    bool m_endsWithLineEnd = true; // the last byte written is LF (or nothing was written)
 };
 
 } // namespace rinoza

@@ -72,6 +72,9 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
             return file.addRecord(before, after);
         }
         int dropLastRecord() override { return file.dropLastRecord(); }
+        int lastRecordNumber() const override { return file.lastRecordNumber(); }
+        int voidRecords(const std::vector<int>& numbers) override { return file.voidRecords(numbers); }
+        int sync() override { return file.sync(); }
         HistoryFile& file;
     } sink(history);
     beginRows(request);
@@ -85,13 +88,25 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         if (pacer.cancelRequested())
             break;
         pacer.step();
-        if (handleRow(rows[i], request, callbacks, sink, serial, result) == RowStep::Stop) {
+        const RowStep step = handleRow(rows[i], i, request, callbacks, sink, serial, result);
+        if (step == RowStep::Stop) {
             stopped = true;
             break;
         }
-        if (callbacks.rowChanged)
+        if (step == RowStep::Next && callbacks.rowChanged)
             callbacks.rowChanged(i);
+        if (m_transfers->flushDue() && flushTransfers(rows, request, callbacks, sink, result) == RowStep::Stop) {
+            stopped = true;
+            break;
+        }
     }
+    // Whatever is still pending is made durable (or taken back) before the history is closed.
+    if (flushTransfers(rows, request, callbacks, sink, result) == RowStep::Stop)
+        stopped = true;
+    m_transfers.reset();
+    m_folders.clear();
+    m_lastFolder = nullptr;
+    m_destinationFolder = OpenedFolder();
     // Shows the last position and lets events run once more (also on the way out after a stop request).
     pacer.flush();
 
@@ -113,6 +128,67 @@ void RunEngine::beginRows(const RunRequest& request) {
     m_destination = absolutePath(request.destination, m_cwd, m_fs);
     m_historyPath = request.historyPath;
     m_historyKnown = m_fs.stat(request.historyPath, m_history, true) == 0;
+    m_folders.clear();
+    m_lastFolder = nullptr;
+    m_lastFolderPath = nullptr;
+    m_destinationFolder = OpenedFolder();
+    if (request.method != RenameMethod::RenameOnly)
+        m_destinationFolder.error = m_fs.openFolder(m_destination, &request.destinationId, m_destinationFolder.folder);
+    m_transfers = m_fs.beginTransfers();
+    m_pending.clear();
+}
+
+const RunEngine::OpenedFolder& RunEngine::folderOf(const std::string& path) {
+    // Rows come folder by folder: the last folder is at hand without a lookup in the table.
+    if (m_lastFolder && *m_lastFolderPath == path)
+        return *m_lastFolder;
+    auto [it, made] = m_folders.try_emplace(path);
+    if (made)
+        it->second.error = m_fs.openFolder(path, nullptr, it->second.folder);
+    m_lastFolderPath = &it->first;
+    m_lastFolder = &it->second;
+    return it->second;
+}
+
+RunEngine::RowStep RunEngine::flushTransfers(std::vector<FileListRow>& rows, const RunRequest& request,
+                                             const RunCallbacks& callbacks, RecordSink& history, RunResult& result) {
+    if (!m_transfers)
+        return RowStep::Next;
+    std::vector<int> outcomes;
+    int historyErr = 0;
+    // The records are on the disk before any source is removed, so after a crash the history names
+    // every file that moved.
+    m_transfers->flush([&] { return historyErr = history.sync(); }, outcomes);
+    std::vector<int> voided;
+    for (std::size_t i = 0; i < m_pending.size() && i < outcomes.size(); ++i) {
+        const PendingRow& p = m_pending[i];
+        FileListRow& row = rows[p.index];
+        if (outcomes[i] == 0) {
+            row.remarks = outcome::ok(row.name);
+            ++result.renamed;
+            row.name = p.newName;
+            row.folder = p.folderText;
+            row.folderId = p.folderId;
+            row.extensionText = ExtensionText(p.newName);
+        } else {
+            row.remarks = outcome::kError;
+            voided.push_back(p.record);
+        }
+        if (callbacks.rowChanged)
+            callbacks.rowChanged(p.index);
+    }
+    m_pending.clear();
+    int err = historyErr;
+    if (!err && !voided.empty())
+        err = history.voidRecords(voided);
+    if (err) {
+        if (!result.error) {
+            result.error = err;
+            result.errorMessage = historyErrorMessage(request.historyPath, err);
+        }
+        return RowStep::Stop;
+    }
+    return RowStep::Next;
 }
 
 ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const RunRequest& request,
@@ -135,6 +211,9 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     struct NoRecords final : RecordSink {
         int addRecord(std::string_view, std::string_view) override { return 0; }
         int dropLastRecord() override { return 0; }
+        int lastRecordNumber() const override { return 0; }
+        int voidRecords(const std::vector<int>&) override { return 0; }
+        int sync() override { return 0; }
     } records;
     bool asked = false;
     RunCallbacks runCallbacks;
@@ -145,8 +224,8 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     ProgressPacer pacer(callbacks);
     pacer.start(static_cast<int>(rows.size()));
     foretold.reserve(rows.size());
-    // One row to work on, refilled with what handleRow reads of each row: its name, its folder and the
-    // date taken already read for it (which the forecast hands back).
+    // One row to work on, refilled with what handleRow reads of each row: its name, its folder (and
+    // which folder that was) and the date taken already read for it (which the forecast hands back).
     FileListRow row;
     for (const FileListRow& original : rows) {
         pacer.step();
@@ -156,11 +235,12 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
         }
         row.name = original.name;
         row.folder = original.folder;
+        row.folderId = original.folderId;
         row.photoDate = original.photoDate;
         row.remarks.clear();
         asked = false;
         RowForecast f;
-        shadow.handleRow(row, request, runCallbacks, records, serial, ignored, &f.newName);
+        shadow.handleRow(row, forecast.rows, request, runCallbacks, records, serial, ignored, &f.newName);
         f.asksSystemFile = asked;
         f.photoDate = row.photoDate;
         for (std::string_view failure : {outcome::kSameName, outcome::kMissing, outcome::kExists, outcome::kError})
@@ -182,27 +262,26 @@ bool RunEngine::isHistory(const FileInfo& info) const {
 // True when a new name would land on the history file. Only a target with the history's own name is
 // looked up, so that a plain rename keeps to one lookup per file; any other name of that file exists
 // and is refused as taken.
-bool RunEngine::targetIsHistory(const std::string& target) {
+bool RunEngine::targetIsHistory(const Folder& folder, const std::string& name, const std::string& target) {
     if (target == m_historyPath)
         return true;
-    const std::size_t slash = target.rfind('/');
-    if (std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1) != m_history.name)
+    if (name != m_history.name)
         return false;
     FileInfo info;
-    return m_fs.stat(target, info, true) == 0 && isHistory(info);
+    return m_fs.statAt(folder, name, info, true) == 0 && isHistory(info);
 }
 
-// True when a file other than the source itself has the target path. A folder there is no clash:
+// True when a file other than the source itself has the target name. A folder there is no clash:
 // the operation refuses it and the row reads as failed.
-bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
+bool RunEngine::clashes(const Folder& folder, const std::string& name, const FileInfo& source) {
     FileInfo info;
-    return m_fs.stat(target, info, false) == 0 && !info.isDirectory &&
+    return m_fs.statAt(folder, name, info, false) == 0 && !info.isDirectory &&
            !(info.dev == source.dev && info.ino == source.ino);
 }
 
-RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
-                                        RecordSink& history, int32_t& serial, RunResult& result,
-                                        std::string* builtName) {
+RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, const RunRequest& request,
+                                        const RunCallbacks& callbacks, RecordSink& history, int32_t& serial,
+                                        RunResult& result, std::string* builtName) {
     const bool inPlace = request.method == RenameMethod::RenameOnly;
     // A row added by a relative path (the command line's a.txt) is taken from the current folder, one
     // found below a folder typed with ".." from where that leads.
@@ -222,11 +301,19 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
+    // The row's folder, opened once for all its rows. One that is no longer the folder the row was
+    // listed in (a link or another folder put in its place) is never acted in.
+    const OpenedFolder& from = folderOf(row.folder);
+    if (from.error == ESTALE || (from.folder && row.folderId.known() && !(row.folderId == from.folder->id()))) {
+        row.remarks = outcome::kError;
+        return RowStep::Next;
+    }
     FileInfo sourceInfo;
-    if (m_fs.stat(source, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
+    if (from.error || m_fs.statAt(*from.folder, row.name, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
         row.remarks = outcome::kMissing;
         return RowStep::Next;
     }
+    const Folder& sourceFolder = *from.folder;
 
     // The history holds one path per line: a path with a line end in it cannot be recorded faithfully,
     // and its second half could read as a record of its own. A path that is not absolute or goes up
@@ -241,14 +328,22 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     bool linksToHistory = false;
     if (sourceInfo.isSymlink) {
         FileInfo linked;
-        const bool found = m_fs.stat(source, linked, true) == 0;
+        const bool found = m_fs.statAt(sourceFolder, row.name, linked, true) == 0;
         attributes = found ? linked.attributes : 0;
         linksToHistory = found && isHistory(linked);
     }
 
+    // The destination, opened once at the start; one that could not be opened, or that is no longer
+    // the folder confirmed, takes nothing.
+    const Folder* targetDir = inPlace ? &sourceFolder : m_destinationFolder.folder.get();
+    if (!targetDir) {
+        row.remarks = outcome::kError;
+        return RowStep::Next;
+    }
+
     // The history the run is writing (a search of the program's own folder lists it) stays where it
     // is and as it is: renamed, moved or copied it would no longer be the record the undo reads.
-    if (isHistory(sourceInfo) || linksToHistory || targetIsHistory(target)) {
+    if (isHistory(sourceInfo) || linksToHistory || targetIsHistory(*targetDir, newName, target)) {
         row.remarks = outcome::kError;
         return RowStep::Next;
     }
@@ -257,7 +352,7 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     // plain rename may leave it to the operation, which refuses an existing target anyway, and sort
     // out the reason afterwards: that spares a lookup per file. A copy or move is checked first, so
     // that its record never names a file that was there before (undoing a copy deletes the target).
-    if ((systemFile || !inPlace) && clashes(target, sourceInfo)) {
+    if ((systemFile || !inPlace) && clashes(*targetDir, newName, sourceInfo)) {
         row.remarks = outcome::kExists;
         return RowStep::Next;
     }
@@ -282,19 +377,20 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     }
 
     int opErr = 0;
+    bool pending = false;
     switch (request.method) {
     case RenameMethod::RenameAndCopy:
-        opErr = m_fs.copyNoReplace(source, target);
+        opErr = m_transfers->copy(sourceFolder, row.name, *targetDir, newName, pending);
         break;
     case RenameMethod::RenameAndMove:
-        opErr = m_fs.moveNoReplace(source, target);
+        opErr = m_transfers->move(sourceFolder, row.name, *targetDir, newName, pending);
         break;
     case RenameMethod::RenameOnly:
-        opErr = m_fs.renameNoReplace(source, target);
+        opErr = m_fs.renameAt(sourceFolder, row.name, *targetDir, newName);
         break;
     }
     if (opErr != 0) {
-        row.remarks = opErr == EEXIST && clashes(target, sourceInfo) ? outcome::kExists : outcome::kError;
+        row.remarks = opErr == EEXIST && clashes(*targetDir, newName, sourceInfo) ? outcome::kExists : outcome::kError;
         err = history.dropLastRecord();
         if (err != 0) {
             result.error = err;
@@ -304,10 +400,16 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
+    if (pending) {
+        m_pending.push_back(
+            PendingRow{index, newName, rowFolderText(targetFolder), targetDir->id(), history.lastRecordNumber()});
+        return RowStep::Pending;
+    }
     row.remarks = outcome::ok(row.name);
     ++result.renamed;
     row.name = newName;
     row.folder = rowFolderText(targetFolder);
+    row.folderId = targetDir->id();
     row.extensionText = ExtensionText(newName);
     return RowStep::Next;
 }

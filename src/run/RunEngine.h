@@ -14,7 +14,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace rinoza {
@@ -31,7 +33,8 @@ std::string ok(std::string_view oldName);
 
 struct RunRequest {
     RenameMethod method = RenameMethod::RenameOnly;
-    std::string destination;     // target folder of copy and move, as the user confirmed it
+    std::string destination; // target folder of copy and move, as the user confirmed it
+    FolderId destinationId;  // that folder as it was confirmed; the run acts in no other folder
     RenameRuleSet rules;
     std::string serialStartText; // the start field; must be a whole number
     std::string historyPath;
@@ -40,7 +43,8 @@ struct RunRequest {
 struct RunCallbacks : ProgressCallbacks {
     // "<path> はシステムファイルです。変名してよろしいですか？"; true = Yes. Unset means Yes.
     std::function<bool(const std::string& sourcePath)> askSystemFile;
-    // Row i got new remarks (and, after a success, a new name, folder and extension).
+    // Row i got new remarks (and, after a success, a new name, folder and extension). A copied or
+    // moved row gets its outcome once its batch is on the disk, a few hundred rows later at most.
     std::function<void(std::size_t row)> rowChanged;
 };
 
@@ -49,8 +53,8 @@ enum class RunEnd { Completed, Cancelled, Error };
 struct RunResult {
     int renamed = 0;
     RunEnd end = RunEnd::Completed;
-    int error = 0;             // errno of a history failure, 0 otherwise
-    std::string errorMessage;  // the message to show after "変名処理が途中で終了しました。" when end == Error
+    int error = 0;            // errno of a history failure, 0 otherwise
+    std::string errorMessage; // the message to show after "変名処理が途中で終了しました。" when end == Error
     bool historyWritten = false; // the history file was replaced by this run
 
     // "<n>個のファイルが正常に変名されました。", prefixed by "変名処理が途中で終了しました。"
@@ -62,10 +66,10 @@ inline constexpr std::string_view kRunStoppedMessage = "変名処理が途中で
 
 // What a run started now would do with one row, foretold without touching a file.
 struct RowForecast {
-    std::string newName;          // the name BuildNewName gives the row
-    std::string_view outcome;     // the failure text the run would write, empty when it would rename the file
-    bool asksSystemFile = false;  // the run would ask first (foretold as answered Yes)
-    PhotoDateMemo photoDate;      // the row's date taken as read for this name, for the run to reuse
+    std::string newName;         // the name BuildNewName gives the row
+    std::string_view outcome;    // the failure text the run would write, empty when it would rename the file
+    bool asksSystemFile = false; // the run would ask first (foretold as answered Yes)
+    PhotoDateMemo photoDate;     // the row's date taken as read for this name, for the run to reuse
 };
 
 struct ForecastCallbacks : ProgressCallbacks {
@@ -73,9 +77,9 @@ struct ForecastCallbacks : ProgressCallbacks {
 };
 
 struct ForecastResult {
-    std::size_t rows = 0;      // rows foretold, from the top
+    std::size_t rows = 0; // rows foretold, from the top
     bool cancelled = false;
-    std::string errorMessage;  // the start number's message when it is no whole number; nothing was foretold
+    std::string errorMessage; // the start number's message when it is no whole number; nothing was foretold
 };
 
 // The question text for a system file.
@@ -94,6 +98,12 @@ public:
     // The destination and every row's folder are taken as absolute paths (a relative one from the
     // current folder), and the history file itself is never renamed, copied or moved, nor taken as
     // a new name: such a row reads "x:Err".
+    // Each folder is opened once and every file is looked up, renamed, copied or moved relative to
+    // it. A row's folder that is no longer the folder it was listed in (row.folderId), or a
+    // destination that is no longer the one confirmed (request.destinationId), is never acted in: its
+    // rows read "x:Err". Copies and moves to another file system are made durable by batch: their
+    // records are flushed to the disk with them, and the source of such a move is removed only then
+    // (see PosixTransfers.h); a transfer the flush takes back reads "x:Err" and its record is voided.
     RunResult run(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks);
 
     // Foretells run(rows, request) row by row with the run's own code, on a ForecastFileSystem over
@@ -110,16 +120,39 @@ private:
         virtual ~RecordSink() = default;
         virtual int addRecord(std::string_view before, std::string_view after) = 0;
         virtual int dropLastRecord() = 0;
+        virtual int lastRecordNumber() const = 0;
+        virtual int voidRecords(const std::vector<int>& numbers) = 0;
+        virtual int sync() = 0;
     };
 
-    enum class RowStep { Next, Stop };
+    // A folder of the run, opened once; error is the errno of the opening (ESTALE: no longer the folder listed).
+    struct OpenedFolder {
+        int error = 0;
+        std::unique_ptr<Folder> folder;
+    };
+    // A row copied or moved whose batch is not on the disk yet.
+    struct PendingRow {
+        std::size_t index;
+        std::string newName;
+        std::string folderText;
+        FolderId folderId;
+        int record;
+    };
+
+    // Next: the row is done; Pending: its outcome comes with its batch; Stop: the run ends here.
+    enum class RowStep { Next, Pending, Stop };
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
-    RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
+    RowStep handleRow(FileListRow& row, std::size_t index, const RunRequest& request, const RunCallbacks& callbacks,
                       RecordSink& history, int32_t& serial, RunResult& result, std::string* builtName = nullptr);
-    bool clashes(const std::string& target, const FileInfo& source);
+    // Makes the pending copies and moves durable (with the records before them) and gives their rows
+    // their outcomes. Stop when the history cannot be flushed or written.
+    RowStep flushTransfers(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks,
+                           RecordSink& history, RunResult& result);
+    const OpenedFolder& folderOf(const std::string& path);
+    bool clashes(const Folder& folder, const std::string& name, const FileInfo& source);
     bool isHistory(const FileInfo& info) const;
-    bool targetIsHistory(const std::string& target);
+    bool targetIsHistory(const Folder& folder, const std::string& name, const std::string& target);
 
     // Of the run under way: the current folder, the destination as an absolute path, and the
     // history file (the file a link at its path points to; name is that of the path).
@@ -128,6 +161,12 @@ private:
     bool m_historyKnown = false;
     FileInfo m_history;
     std::string m_historyPath;
+    std::unordered_map<std::string, OpenedFolder> m_folders;
+    const std::string* m_lastFolderPath = nullptr;
+    const OpenedFolder* m_lastFolder = nullptr;
+    OpenedFolder m_destinationFolder;
+    std::unique_ptr<TransferBatch> m_transfers;
+    std::vector<PendingRow> m_pending;
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;

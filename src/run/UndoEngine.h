@@ -6,8 +6,10 @@
 #include "run/HistoryFile.h"
 #include "run/RunProgress.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -30,14 +32,14 @@ bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ran
 } // namespace history
 
 struct UndoResult {
-    int restored = 0;     // records whose file went back
-    int seen = 0;         // "[A]" lines handled
-    int maximum = 0;      // the progress maximum that was set
+    int restored = 0; // records whose file went back
+    int seen = 0;     // "[A]" lines handled
+    int maximum = 0;  // the progress maximum that was set
     bool cancelled = false;
-    int error = 0;        // errno when the file could not be read (nothing was undone then)
+    int error = 0; // errno when the file could not be read (nothing was undone then)
     std::string errorMessage;
     std::vector<int> restoredRecords; // numbers of the records restored by this undo, ascending
-    int noteError = 0;    // errno when the note of what was restored could not be appended
+    int noteError = 0;                // errno when the note of what was restored could not be appended
 
     // "<restored>/<seen>個が変名を戻されました。"
     std::string statusText() const;
@@ -48,7 +50,7 @@ struct UndoRecord {
     RenameMethod method = RenameMethod::RenameOnly;
     std::string before;
     std::string after;
-    int number = 0;     // counted from 1 in file order
+    int number = 0;      // counted from 1 in file order
     bool undone = false; // a note of an earlier undo lists it
 };
 
@@ -65,7 +67,8 @@ public:
     UndoResult runLines(const std::vector<std::string>& lines, const ProgressCallbacks& progress);
 
     // The records of a history, in file order. "{" lines are comments (a note of an earlier undo
-    // marks the records it lists); an exact method line sets the method of the records after it;
+    // marks the records it lists; a void note of the run leaves the records it lists out, their
+    // numbers still counted); an exact method line sets the method of the records after it;
     // "[B]" sets the before path; "[A]" makes a record with the last before path (empty when none
     // came yet); every other line is ignored.
     static std::vector<UndoRecord> parseRecords(const std::vector<std::string>& lines);
@@ -73,23 +76,38 @@ public:
     // The progress maximum for a file of lineCount lines: (lineCount - 6) / 2, never below 0.
     static int progressMaximum(std::size_t lineCount);
 
-    // Reverses one record. Only what a run can have written is followed: both paths absolute and
-    // without "..", the file at the after path a regular file or a link (never a folder, pipe or
-    // device), and never the history file. Never replaces an existing file: a rename or move back
-    // fails when the old path is taken. A copy is only deleted while its source still exists, the
-    // copy is a regular file, it is not the source itself (a source that is a link is read where it
-    // points), it still has the source's size and last write time (as a file system of coarser times
-    // keeps it: the same whole second, or less than two seconds apart), and it holds the very bytes
-    // of the source, so an undo never destroys the last copy of a file nor anything written later
-    // under the copy's name.
-    bool reverse(const UndoRecord& record);
-
 private:
+    enum class Reversal { Failed, Done, Pending };
+
+    // Reverses one record, relative to the folders of its two paths (each opened once per undo).
+    // Only what a run can have written is followed: both paths absolute and without "..", the file
+    // at the after path a regular file or a link (never a folder, pipe or device), and never the
+    // history file. Never replaces an existing file: a rename or move back fails when the old path is
+    // taken, unless the file there and the one to move back are the same bytes (a move to another
+    // file system cut off before its source was removed), when the second one goes. A copy is only
+    // deleted while its source still exists, the copy is a regular file, it is not the source itself
+    // (a source that is a link is read where it points), it still has the source's size and last
+    // write time (as a file system of coarser times keeps it: the same whole second, or less than
+    // two seconds apart), and it holds the very bytes of the source, so an undo never destroys the
+    // last copy of a file nor anything written later under the copy's name. A move back to another
+    // file system is Pending until its batch is on the disk (see Transfers.h).
+    Reversal reverse(const UndoRecord& record);
+    // Whether the file `copyName` of copyFolder (looked up as `copy`) is a copy of the file
+    // `sourceName` of sourceFolder, by the rules above.
+    bool isCopyOf(const Folder& sourceFolder, const std::string& sourceName, const Folder& copyFolder,
+                  const std::string& copyName, const FileInfo& copy);
+    // The folder of the path, opened once per undo; null when it cannot be.
+    const Folder* folderOf(const std::string& path);
+    // Makes the pending moves durable and counts those that are done.
+    void flushPending(UndoResult& result);
     bool isHistory(const FileInfo& info) const;
 
     FileSystem& m_fs;
     bool m_historyKnown = false;
     FileInfo m_history;
+    std::unordered_map<std::string, std::unique_ptr<Folder>> m_folders;
+    std::unique_ptr<TransferBatch> m_transfers;
+    std::vector<int> m_pending; // numbers of the records whose moves wait for their batch
 };
 
 } // namespace rinoza

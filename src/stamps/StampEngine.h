@@ -11,8 +11,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace rinoza {
@@ -73,14 +75,26 @@ public:
     explicit StampEngine(FileSystem& fs) : m_fs(fs) {}
 
     // Changes the file of every row in order, until the stop flag is set. Each row's remarks become
-    // "OK", "x:Err(Date&Time<errno>)" or "x:Err(Attr)"; a failed row does not stop the run.
+    // "OK", "x:Err(Date&Time<errno>)" or "x:Err(Attr)"; a failed row does not stop the run. Each
+    // folder is opened once and its files are changed relative to it; a row's folder that is no
+    // longer the folder it was listed in (a link or another folder put in its place) is never acted
+    // in (ESTALE).
     StampResult run(std::vector<FileListRow>& rows, const StampRequest& request, const StampCallbacks& callbacks);
 
     // One row: the change, the outcome and the refresh. True when the row reads "OK".
     bool changeRow(FileListRow& row, const StampRequest& request);
 
 private:
+    // The row's folder, opened once per run; null (with the errno) when it cannot be or is no longer
+    // the folder listed.
+    const Folder* folderOf(const FileListRow& row, int& err);
+
     FileSystem& m_fs;
+    struct Opened {
+        int error = 0;
+        std::unique_ptr<Folder> folder;
+    };
+    std::unordered_map<std::string, Opened> m_folders;
 };
 
 } // namespace rinoza

@@ -100,6 +100,9 @@ void RenameRunController::btnCnvStartClick() {
     RunRequest request;
     request.method = static_cast<RenameMethod>(method);
     request.destination = destination;
+    // The folder as confirmed: the run acts in no other, whatever its path names by then.
+    if (FileInfo d; request.method != RenameMethod::RenameOnly && m_host.fileSystem->stat(destination, d) == 0)
+        request.destinationId = FolderId{static_cast<uint64_t>(d.dev), static_cast<uint64_t>(d.ino)};
     request.rules = m_host.rules ? m_host.rules() : RenameRuleSet::defaults();
     request.serialStartText = m_host.startText ? m_host.startText().toStdString() : std::string("1");
     request.historyPath = historyFilePath(*m_host.fileSystem);
