@@ -178,9 +178,9 @@ RunEngine::RowStep RunEngine::flushTransfers(std::vector<FileListRow>& rows, con
             callbacks.rowChanged(p.index);
     }
     m_pending.clear();
-    int err = historyErr;
-    if (!err && !voided.empty())
-        err = history.voidRecords(voided);
+    // Voided even when the flush failed: the note is the undo's only word that these never happened.
+    const int voidErr = voided.empty() ? 0 : history.voidRecords(voided);
+    const int err = historyErr ? historyErr : voidErr;
     if (err) {
         if (!result.error) {
             result.error = err;

@@ -85,11 +85,7 @@ FaultyFileSystem::~FaultyFileSystem() {
 }
 
 void FaultyFileSystem::failAt(const std::string& operation, int k, int err, bool half) {
-    m_operation = operation;
-    m_k = k;
-    m_err = err;
-    m_half = half;
-    m_failed = false;
+    m_faults[{operation, k}] = Fault{err, half};
 }
 
 int FaultyFileSystem::calls(const std::string& operation) const {
@@ -99,16 +95,18 @@ int FaultyFileSystem::calls(const std::string& operation) const {
 
 void FaultyFileSystem::reset() {
     m_calls.clear();
-    m_operation.clear();
+    m_faults.clear();
     m_failed = false;
 }
 
 int FaultyFileSystem::fault(const std::string& operation) {
     const int n = ++m_calls[operation];
-    if (operation != m_operation || n != m_k)
+    const auto it = m_faults.find({operation, n});
+    if (it == m_faults.end())
         return 0;
     m_failed = true;
-    return m_err;
+    m_half = it->second.half;
+    return it->second.err;
 }
 
 int FaultyFileSystem::listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) {

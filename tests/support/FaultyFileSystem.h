@@ -32,13 +32,14 @@ public:
     ~FaultyFileSystem() override;
 
     // The k-th call (from 1) of the operation fails with err and never reaches the other file system.
-    // With `half`, an "append" writes the first half of its bytes before it fails.
+    // With `half`, an "append" writes the first half of its bytes before it fails. Several faults may
+    // be laid, of one operation or of several.
     void failAt(const std::string& operation, int k, int err, bool half = false);
     // Calls of each operation so far.
     int calls(const std::string& operation) const;
-    // Whether the chosen fault has happened.
+    // Whether a chosen fault has happened.
     bool failed() const { return m_failed; }
-    // Forgets the calls and the fault.
+    // Forgets the calls and the faults.
     void reset();
 
     // The operations counted so far in a run of the file system without a fault, for the tests that
@@ -93,11 +94,13 @@ public:
 private:
     FileSystem& m_inner;
     PosixFileSystem* m_posix = nullptr;
+    struct Fault {
+        int err = 0;
+        bool half = false;
+    };
     std::map<std::string, int> m_calls;
-    std::string m_operation;
-    int m_k = 0;
-    int m_err = 0;
-    bool m_half = false;
+    std::map<std::pair<std::string, int>, Fault> m_faults;
+    bool m_half = false; // the fault that just happened writes half
     bool m_failed = false;
 };
 

@@ -53,6 +53,10 @@ dev_t devOf(const struct statx& sx) {
     return makedev(sx.stx_dev_major, sx.stx_dev_minor);
 }
 
+int64_t nanos(const statx_timestamp& t) {
+    return static_cast<int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
 // The data of in (size bytes when it was looked at) to out.
 int copyData(int in, int out, uint64_t size, PosixTransferBatch::Scratch& s) {
     if (!s.noClone) {
@@ -292,7 +296,10 @@ int PosixTransferBatch::copyFile(const NameAt& from, const NameAt& to, bool keep
                 ::close(dir);
         }
     }
-    made = Made{outSt.st_dev, outSt.st_ino, devOf(src), static_cast<ino_t>(src.stx_ino), src.stx_size};
+    made = Made{outSt.st_dev,         outSt.st_ino,
+                devOf(src),           static_cast<ino_t>(src.stx_ino),
+                nanos(src.stx_ctime), (src.stx_mask & STATX_BTIME) ? nanos(src.stx_btime) : -1,
+                src.stx_size};
     return 0;
 }
 
@@ -410,16 +417,8 @@ void PosixTransferBatch::flush(const std::function<int()>& beforeRemoving, std::
             int e = before;
             if (!e)
                 e = fault("unlink-source");
-            if (!e) {
-                const NameAt source(*p.from, p.name);
-                struct stat st {};
-                // A source that is gone, or replaced by another file since it was copied, has its
-                // only copy at the target now: that copy stays.
-                if (::fstatat(source.dir(), source.name(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                    st.st_dev == p.made.sourceDev && st.st_ino == p.made.sourceIno &&
-                    ::unlinkat(source.dir(), source.name(), 0) != 0)
-                    e = errno;
-            }
+            if (!e)
+                e = removeSource(p);
             outcomes[i] = e;
         }
         if (outcomes[i] != 0)
@@ -427,6 +426,24 @@ void PosixTransferBatch::flush(const std::function<int()>& beforeRemoving, std::
     }
     m_pending.clear();
     m_pendingBytes = 0;
+}
+
+int PosixTransferBatch::removeSource(const Pending& p) {
+    const NameAt source(*p.from, p.name);
+    struct statx sx {};
+    if (::statx(source.dir(), source.name(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        return errno == ENOENT ? 0 : errno;
+    const bool sameInode = devOf(sx) == p.made.sourceDev && sx.stx_ino == p.made.sourceIno;
+    const int64_t birth = (sx.stx_mask & STATX_BTIME) ? nanos(sx.stx_btime) : -1;
+    // An inode number freed and given to a new file is told apart by its birth time.
+    const bool sameFile = sameInode && birth == p.made.sourceBirth;
+    if (!sameFile)
+        return 0; // another file stands there now; the copy holds what was moved
+    if (nanos(sx.stx_ctime) != p.made.sourceChange)
+        // Changed after it was read: the copy is out of date and the source is kept. Without a birth
+        // time a new file under a reused inode number looks the same, so both are kept then.
+        return birth >= 0 ? ESTALE : 0;
+    return ::unlinkat(source.dir(), source.name(), 0) == 0 ? 0 : errno;
 }
 
 int PosixTransferBatch::copyNow(const NameAt& from, const NameAt& to) {

@@ -68,13 +68,17 @@ public:
     struct Scratch; // buffers and what the kernel refused, kept from one copy to the next
 
 private:
+    // What a copy made, and the source as it was when it was read.
     struct Made {
         dev_t dev = 0;
         ino_t ino = 0;
         dev_t sourceDev = 0;
         ino_t sourceIno = 0;
+        int64_t sourceChange = 0; // change time, nanoseconds
+        int64_t sourceBirth = -1; // birth time, nanoseconds; -1 when the file system keeps none
         uint64_t bytes = 0;
     };
+
     struct Pending {
         const Folder* from;
         std::string name;
@@ -83,6 +87,10 @@ private:
         Made made;
         bool move;
     };
+    // Removes the source of a pending move once it is sure to be the file copied. 0 when it is gone,
+    // or when another file stands in its place (the copy then is all that is left of it); ESTALE when
+    // it was changed since it was copied (the copy is out of date); else the errno that keeps it.
+    int removeSource(const Pending& p);
 
     int fault(std::string_view step) const { return m_fault && *m_fault ? (*m_fault)(step) : 0; }
     int copyFile(const NameAt& from, const NameAt& to, bool keepCreation, bool durableNow, Made& made);

@@ -3,6 +3,8 @@
 
 #include "common/TextCodec.h"
 #include "platform/Paths.h"
+#include "run/UndoEngine.h"
+#include "support/FaultyFileSystem.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
@@ -125,6 +127,76 @@ TEST(HistoryFile, MethodLinesAndDropOfTheLastRecord) {
         EXPECT_EQ(lines[11], "[A]/a/2");
         EXPECT_EQ(lines[12], "[B]/a/5");
         EXPECT_EQ(lines[13], "[A]/a/6");
+    }
+}
+
+TEST(HistoryFile, ARecordThatCannotBeCutBackIsVoided) {
+    // Each row: the faults laid on the history's open file (appends 1 and 2 are the two records),
+    // what the take-back returns, and the lines after the header.
+    const struct {
+        std::vector<std::pair<const char*, int>> faults;
+        int dropResult;
+        std::vector<std::string> records;
+    } rows[] = {
+        // The cut works: the record is gone.
+        {{}, 0, {"[B]/a/1", "[A]/a/2"}},
+        // The cut fails: a note voids record 2.
+        {{{"truncate", 1}}, 0, {"[B]/a/1", "[A]/a/2", "[B]/a/3", "[A]/a/4", "{未実行:2}"}},
+        // The cut fails and so does the note: the take-back says so.
+        {{{"truncate", 1}, {"append", 3}}, EIO, {"[B]/a/1", "[A]/a/2", "[B]/a/3", "[A]/a/4"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.faults.size());
+        TempDir dir;
+        PosixFileSystem real;
+        test::FaultyFileSystem fs(real);
+        for (const auto& [operation, k] : r.faults)
+            fs.failAt(operation, k, EIO);
+        HistoryFile h(fs);
+        ASSERT_EQ(h.create(dir / "h.txt", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), 0);
+        ASSERT_EQ(h.addRecord("/a/1", "/a/2"), 0);
+        ASSERT_EQ(h.addRecord("/a/3", "/a/4"), 0);
+        EXPECT_EQ(h.lastRecordNumber(), 2);
+        EXPECT_EQ(h.dropLastRecord(), r.dropResult);
+        h.close();
+        std::vector<std::string> lines;
+        ASSERT_EQ(HistoryFile::read(real, dir / "h.txt", lines), 0);
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 10, lines.end()), r.records);
+    }
+}
+
+TEST(HistoryFile, AHalfWrittenRecordIsCutOffOrVoided) {
+    // A record refused half way (a full disk): cut off; where the cut fails too and the "[A]" line
+    // made it, voided on a line of its own.
+    const struct {
+        bool cutFails;
+        std::string before;
+        std::vector<std::string> records;
+    } rows[] = {
+        // Half of "[B]/b\r\n[A]/a/444444\r\n" ends right after "[A]".
+        {false, "/b", {"[B]/a/1", "[A]/a/2"}},
+        {true, "/b", {"[B]/a/1", "[A]/a/2", "[B]/b", "[A]", "{未実行:2}"}},
+        // Half of a long "[B]" line: no record for a reader.
+        {true, std::string(40, 'x'), {"[B]/a/1", "[A]/a/2", "[B]" + std::string(26, 'x')}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.before);
+        TempDir dir;
+        PosixFileSystem real;
+        test::FaultyFileSystem fs(real);
+        fs.failAt("append", 2, ENOSPC, true);
+        if (r.cutFails)
+            fs.failAt("truncate", 1, EIO);
+        HistoryFile h(fs);
+        ASSERT_EQ(h.create(dir / "h.txt", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), 0);
+        ASSERT_EQ(h.addRecord("/a/1", "/a/2"), 0);
+        EXPECT_EQ(h.addRecord(r.before, "/a/444444"), ENOSPC);
+        h.close();
+        std::vector<std::string> lines;
+        ASSERT_EQ(HistoryFile::read(real, dir / "h.txt", lines), 0);
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 10, lines.end()), r.records);
+        // The undo sees record 1 only.
+        EXPECT_EQ(UndoEngine::parseRecords(lines).size(), 1u);
     }
 }
 

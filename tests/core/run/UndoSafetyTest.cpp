@@ -130,6 +130,49 @@ TEST_F(Safety, AfterAPartialUndoOnlyTheRestGoesBack) {
     EXPECT_EQ(undo().statusText(), "0/2個が変名を戻されました。");
 }
 
+TEST_F(Safety, AMoveCutOffBeforeItsSourceWentLosesTheCopyOnlyWhenItIsTheSameBytes) {
+    // A move to another file system that was cut off after its copy but before its source was removed
+    // leaves both: the undo removes the copy when it holds the source's very bytes, size and time.
+    const struct {
+        const char* name;
+        std::string copyBytes;
+        bool sameTime;
+        bool restored;
+    } rows[] = {
+        {"the same bytes", "photo", true, true},
+        {"other bytes", "edited", true, false},
+        {"another time", "photo", false, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        writeFile(dir / "old.jpg", "photo");
+        writeFile(dir / "new.jpg", r.copyBytes);
+        ASSERT_EQ(fs.setTimes(dir / "old.jpg", std::nullopt, FileTime{1600000000, 0}), 0);
+        ASSERT_EQ(fs.setTimes(dir / "new.jpg", std::nullopt, FileTime{r.sameTime ? 1600000000 : 1700000000, 0}), 0);
+        writeFile(historyPath, crlfLines(historyOf("[Moved]", {{dir / "old.jpg", dir / "new.jpg"}})));
+        const UndoResult u = undo();
+        EXPECT_EQ(u.restored, r.restored ? 1 : 0);
+        EXPECT_EQ(readFile(dir / "old.jpg"), "photo");
+        EXPECT_EQ(pathExists(dir / "new.jpg"), !r.restored);
+        ::unlink((dir / "new.jpg").c_str());
+    }
+}
+
+TEST(VoidNote, VoidedRecordsAreLeftOutAndTheOthersKeepTheirNumbers) {
+    const std::vector<std::string> lines = {
+        "[Changed]",  "[B]/a/1",    "[A]/a/2", "[B]/a/3", "[A]/a/4",      "[B]/a/5",
+        "[A]/a/6",    "{未実行:2}", "[B]/a/7", "[A]/a/8", "{未実行:4-9}", "{戻し済み:3}",
+        "{未実行:x}", // malformed: no note
+    };
+    const std::vector<UndoRecord> records = UndoEngine::parseRecords(lines);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].number, 1);
+    EXPECT_EQ(records[0].after, "/a/2");
+    EXPECT_EQ(records[1].number, 3);
+    EXPECT_TRUE(records[1].undone);
+    EXPECT_EQ(history::numberNote(history::kVoidNotePrefix, {2, 3, 4, 9}), "{未実行:2-4,9}");
+}
+
 TEST(UndoneNote, WritingAndReading) {
     struct Case {
         std::vector<int> numbers;

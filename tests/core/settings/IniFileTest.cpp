@@ -1,9 +1,12 @@
 #include "settings/IniFile.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "support/FaultyFileSystem.h"
 #include "support/TestSupport.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -297,6 +300,77 @@ TEST(SettingsLocation, HomeVariableNamesTheFolder) {
         ::setenv("RINOZA_HOME", saved.c_str(), 1);
     else
         ::unsetenv("RINOZA_HOME");
+}
+
+namespace {
+
+// The real file system with a made-up environment and program folder.
+class PlacedFileSystem : public test::FaultyFileSystem {
+public:
+    PlacedFileSystem(FileSystem& real, std::map<std::string, std::string> env, std::string exe, bool writable)
+        : FaultyFileSystem(real), m_env(std::move(env)), m_exe(std::move(exe)), m_writable(writable) {}
+    std::optional<std::string> environment(const char* name) override {
+        const auto it = m_env.find(name);
+        return it == m_env.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    std::string executableFolder() override { return m_exe; }
+    bool canWriteInto(const std::string&) override { return m_writable; }
+
+private:
+    std::map<std::string, std::string> m_env;
+    std::string m_exe;
+    bool m_writable;
+};
+
+} // namespace
+
+TEST(SettingsLocation, TheRuleReadsTheEnvironmentAndFoldersItIsHanded) {
+    TempDir dir;
+    const std::string home = dir / "home";
+    const struct {
+        std::map<std::string, std::string> env;
+        std::string exe;
+        bool writable;
+        std::string expected;
+    } rows[] = {
+        {{{"RINOZA_HOME", dir / "named"}, {"HOME", home}}, dir / "bin", true, dir / "named"},
+        {{{"RINOZA_HOME", ""}, {"HOME", home}}, dir / "bin", true, dir / "bin"},
+        {{{"HOME", home}}, dir / "bin", false, home + "/.config/rinoza"},
+        {{{"HOME", home}, {"XDG_CONFIG_HOME", dir / "xdg"}}, "", true, dir / "xdg/rinoza"},
+        {{{"HOME", home}, {"XDG_CONFIG_HOME", "relative"}}, "", true, home + "/.config/rinoza"},
+    };
+    for (const auto& r : rows) {
+        PlacedFileSystem fs(systemFileSystem(), r.env, r.exe, r.writable);
+        EXPECT_EQ(settingsFolder(fs), r.expected);
+        EXPECT_EQ(historyFilePath(fs), r.expected + "/rinoza.txt");
+    }
+    // The folder of the configuration is made, for the owner only.
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "xdg/rinoza").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(IniFileFaults, AFileThatCannotBeReadGivesTheDefaultsAndAFailedReplacementChangesNothing) {
+    TempDir dir;
+    const std::string path = iniWith(dir, "[Window]\r\nTop=5\r\n");
+    test::FaultyFileSystem fs(systemFileSystem());
+    fs.failAt("readFile", 1, EIO);
+    EXPECT_EQ(IniFile(fs, path).ReadInteger("Window", "Top", -1), -1);
+
+    const struct {
+        const char* operation;
+        int err;
+    } faults[] = {{"replace", ENOSPC}, {"replace", EIO}};
+    for (const auto& f : faults) {
+        fs.reset();
+        IniFile ini(fs, path);
+        fs.failAt(f.operation, 1, f.err);
+        EXPECT_THROW(ini.WriteInteger("Window", "Top", 7), SettingsWriteError);
+        EXPECT_EQ(test::readFile(path), "[Window]\r\nTop=5\r\n");
+        ini.WriteInteger("Window", "Top", 8); // the next replacement goes through
+        EXPECT_EQ(IniFile(fs, path).ReadInteger("Window", "Top", 0), 8);
+        test::writeFile(path, "[Window]\r\nTop=5\r\n");
+    }
 }
 
 TEST(IniFileRead, ValuesKeepTheirBytesUnlessTheWholeFileIsFromTheWindowsVersion) {
