@@ -182,7 +182,8 @@ int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileS
         }
         return 0;
     }
-    auto decide = [&change](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
+    std::optional<FileTime> askedCreation, askedUpdate;
+    auto decide = [&](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
         if (info.attributes & AttrReadOnly)
             return EACCES; // as a file that cannot be opened for writing
         if (!info.lastWrite)
@@ -198,9 +199,22 @@ int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileS
             if (!update)
                 return EINVAL;
         }
+        askedCreation = creation;
+        askedUpdate = update;
         return 0;
     };
-    return fs.changeTimes(path, decide, after);
+    std::optional<FileInfo> own;
+    std::optional<FileInfo>& kept = after ? *after : own;
+    if (int err = fs.changeTimes(path, decide, &kept))
+        return err;
+    // A file system clamps a time it cannot store to its range and reports success (ext4 keeps years
+    // 1901 to 2446, less on small inodes): only the time read back tells what the file now says.
+    auto lost = [](const std::optional<FileTime>& asked, const std::optional<FileTime>& now) {
+        return asked && !(now && sameStoredTime(*now, *asked));
+    };
+    if (kept && (lost(askedCreation, kept->creation) || lost(askedUpdate, kept->lastWrite)))
+        return ERANGE;
+    return 0;
 }
 
 int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs,

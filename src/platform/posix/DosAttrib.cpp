@@ -95,6 +95,12 @@ uint64_t toNtTime(FileTime t) {
     return static_cast<uint64_t>((t.sec + kNtEpochOffset) * 10000000LL + t.nsec / 100);
 }
 
+bool fitsNtTime(FileTime t) {
+    constexpr int64_t kLastSecond = 0x7fffffffffffffffLL / 10000000LL - kNtEpochOffset - 1;
+    return t.sec >= -kNtEpochOffset && t.sec <= kLastSecond && t.nsec >= 0 && t.nsec < 1'000'000'000 &&
+           toNtTime(t) != 0;
+}
+
 FileTime fromNtTime(uint64_t nt) {
     auto ticks = static_cast<int64_t>(nt);
     return FileTime{ticks / 10000000LL - kNtEpochOffset, static_cast<int32_t>(ticks % 10000000LL) * 100};

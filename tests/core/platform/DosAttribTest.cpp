@@ -91,3 +91,26 @@ TEST(DosAttrib, MalformedTextIsTreatedAsAbsent) {
         EXPECT_FALSE(decodeDosAttrib(blob).has_value());
     }
 }
+
+TEST(DosAttrib, CreationTimesTheValueCanHold) {
+    constexpr int64_t k1601 = -11'644'473'600;
+    const struct {
+        FileTime t;
+        bool fits;
+    } cases[] = {
+        {{k1601, 100}, true},
+        {{k1601, 99}, false}, // the value 0 reads back as no time
+        {{k1601 - 1, 999'999'999}, false},
+        {{0, 0}, true},
+        {{910'692'730'084, 0}, true},  // 30828
+        {{910'692'730'086, 0}, false}, // past what the signed value holds
+        {{0, -1}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fitsNtTime(c.t), c.fits) << c.t.sec << "." << c.t.nsec;
+        if (c.fits) {
+            auto back = decodeDosAttrib(encodeDosAttrib(DosAttrib{0x20, c.t}))->createTime;
+            EXPECT_EQ(back, (FileTime{c.t.sec, c.t.nsec / 100 * 100})) << c.t.sec;
+        }
+    }
+}
