@@ -170,8 +170,24 @@ std::string DateTextOf(const DateTimeFields& f) {
     return text(f.year, "----") + "/" + text(f.month, "--") + "/" + text(f.day, "--");
 }
 
+PreparedTimeChange PrepareTimeChange(const TimeChange& change) {
+    auto minute = [](bool used, const DateTimeFields& f) -> std::optional<FileTime> {
+        if (!used || !f.year || !f.month || !f.day || !f.hour || !f.minute)
+            return std::nullopt;
+        return fromLocal(LocalDateTime{*f.year, *f.month, *f.day, *f.hour, *f.minute, 0, 0});
+    };
+    return PreparedTimeChange{change, minute(change.changeCreation, change.creation),
+                              minute(change.changeUpdate, change.update)};
+}
+
 int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs,
                         std::optional<FileInfo>* after) {
+    return ChangeFileDateTimes(path, PrepareTimeChange(change), fs, after);
+}
+
+int ChangeFileDateTimes(const std::string& path, const PreparedTimeChange& prepared, FileSystem& fs,
+                        std::optional<FileInfo>* after) {
+    const TimeChange& change = prepared.change;
     if (!change.changeCreation && !change.changeUpdate) {
         if (after) {
             FileInfo info;
@@ -182,6 +198,10 @@ int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileS
         }
         return 0;
     }
+    // A fully given block is the same minute for every file; the fraction of a second stays.
+    auto compose = [](FileTime base, const DateTimeFields& f, const std::optional<FileTime>& minute) {
+        return minute ? std::optional<FileTime>(FileTime{minute->sec, base.nsec}) : composeTime(base, f);
+    };
     std::optional<FileTime> askedCreation, askedUpdate;
     auto decide = [&](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
         if (info.attributes & AttrReadOnly)
@@ -190,12 +210,12 @@ int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileS
             return EINVAL;
         if (change.changeCreation) {
             // Where the file system keeps no creation time, its fields start from the last write time.
-            creation = composeTime(info.creation.value_or(*info.lastWrite), change.creation);
+            creation = compose(info.creation.value_or(*info.lastWrite), change.creation, prepared.creationMinute);
             if (!creation)
                 return EINVAL;
         }
         if (change.changeUpdate) {
-            update = composeTime(*info.lastWrite, change.update);
+            update = compose(*info.lastWrite, change.update, prepared.updateMinute);
             if (!update)
                 return EINVAL;
         }

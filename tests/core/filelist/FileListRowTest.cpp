@@ -69,6 +69,27 @@ TEST_F(DateColumnTextTest, formatsDosGrainAndMarksUnknownTimes) {
     EXPECT_EQ(DateColumnText(std::nullopt), "(不明)");
 }
 
+TEST_F(DateColumnTextTest, theMemoGivesWhatTheColumnRuleGives) {
+    // Repeats, a fraction of a second, more moments than the memo holds, and unknown times in turn.
+    const std::optional<FileTime> moments[] = {
+        utc(2023, 4, 5, 6, 7, 9),
+        utc(2023, 4, 5, 6, 7, 9),
+        FileTime{utc(2023, 4, 5, 6, 7, 9).sec, 999'999'999},
+        std::nullopt,
+        utc(2001, 1, 1, 0, 0, 0),
+        utc(2002, 2, 2, 2, 2, 2),
+        utc(2003, 3, 3, 3, 3, 4),
+        utc(2004, 4, 4, 4, 4, 4),
+        utc(2023, 4, 5, 6, 7, 9),
+        utc(1979, 1, 1, 0, 0, 0),
+        std::nullopt,
+        utc(2002, 2, 2, 2, 2, 2),
+    };
+    DateTextMemo memo;
+    for (const auto& t : moments)
+        EXPECT_EQ(memo.text(t), DateColumnText(t)) << (t ? t->sec : -1);
+}
+
 TEST(FileListRow, attributeTextHasFourFixedSlots) {
     EXPECT_EQ(AttributeText(AttrReadOnly | AttrHidden | AttrSystem | AttrArchive), "RHSA");
     EXPECT_EQ(AttributeText(AttrArchive), "      A");

@@ -114,3 +114,20 @@ TEST(DosAttrib, CreationTimesTheValueCanHold) {
         }
     }
 }
+
+TEST(DosAttrib, EveryWidthOfTheTextKeepsTheRecordAligned) {
+    // The hex text's length moves the record: each width must still read back whole.
+    for (uint32_t attrib : {0x0u, 0x1u, 0x20u, 0x2027u, 0x12345u, 0x12345678u, 0xffffffffu}) {
+        DosAttrib a;
+        a.attrib = attrib;
+        a.createTime = FileTime{1'700'000'000, 123'456'700};
+        a.changeTime = 0x0102030405060708ULL;
+        const std::string b = encodeDosAttrib(a);
+        EXPECT_EQ(b.size() % 4, 0u) << attrib;
+        const auto d = decodeDosAttrib(b);
+        ASSERT_TRUE(d.has_value()) << attrib;
+        EXPECT_EQ(d->attrib, attrib);
+        EXPECT_EQ(d->createTime, a.createTime);
+        EXPECT_EQ(d->changeTime, a.changeTime);
+    }
+}
