@@ -5,10 +5,14 @@ BENCH_BUILD?= build-bench
 JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 
-.PHONY: deps build run install test bench format screenshot manual-images clean
+.PHONY: deps test-deps build run install test bench format screenshot manual-images clean
 
+# What building and running need; test-deps adds the tools of the tests, checks and pictures.
 deps:
-	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh run
+
+test-deps:
+	@bash scripts/install-deps.sh test
 
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRINOZA_TESTS=OFF -DRINOZA_BENCH=OFF
@@ -22,21 +26,21 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The test build runs under AddressSanitizer and UndefinedBehaviorSanitizer, with warnings as errors.
-test: deps
+test: test-deps
 	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRINOZA_SANITIZE=ON -DRINOZA_WERROR=ON -DRINOZA_BENCH=OFF
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-bench: deps
+bench: test-deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DRINOZA_TESTS=OFF -DRINOZA_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	bash bench/run-all.sh $(BENCH_BUILD)
 
-screenshot: build
+screenshot: test-deps build
 	bash scripts/screenshot.sh $(BUILD)/rinoza docs/main-window.png
 
 # The manual's pictures, taken from the built program.
-manual-images: build
+manual-images: test-deps build
 	bash scripts/manual-screenshots.sh $(BUILD)/rinoza docs/images
 
 format:
