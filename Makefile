@@ -2,10 +2,12 @@
 BUILD      ?= build
 TEST_BUILD ?= build-test
 BENCH_BUILD?= build-bench
+DEB_BUILD  ?= build-deb
 JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
+VERSION    := $(shell sed -n 's/^project.Rinoza VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: deps test-deps build run install test bench format screenshot manual-images clean
+.PHONY: deps test-deps build run install test bench format screenshot manual-images deb check-deb clean
 
 # What building and running need; test-deps adds the tools of the tests, checks and pictures.
 deps:
@@ -43,8 +45,24 @@ screenshot: test-deps build
 manual-images: test-deps build
 	bash scripts/manual-screenshots.sh $(BUILD)/rinoza docs/images
 
+# The Debian package rinoza_<version>_<arch>.deb, left in the project folder. dpkg-buildpackage writes
+# its results beside the source folder and its build tree into it, so it builds a copy in
+# $(DEB_BUILD), where the build's .changes, .buildinfo and debug symbols stay.
+deb:
+	@bash scripts/install-deps.sh deb
+	rm -rf $(DEB_BUILD) && mkdir -p $(DEB_BUILD)/rinoza-$(VERSION)
+	tar -cf - --exclude-vcs --anchored --exclude='./build*' --exclude='./obj-*' --exclude='./rinoza_*.deb' \
+	    --exclude=./tmp --exclude=./.cache . | tar -xf - -C $(DEB_BUILD)/rinoza-$(VERSION)
+	cd $(DEB_BUILD)/rinoza-$(VERSION) && dpkg-buildpackage -b -us -uc
+	cp $(DEB_BUILD)/rinoza_$(VERSION)_*.deb .
+
+# The package checked as CI checks it: its files, fields and dependencies, and lintian.
+check-deb: test-deps
+	$(MAKE) deb
+	bash tests/install/check-deb.sh $(DEB_BUILD)/rinoza_$(VERSION)_*.deb $(VERSION)
+
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(BENCH_BUILD) $(DEB_BUILD)
