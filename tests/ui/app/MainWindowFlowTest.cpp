@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -200,7 +201,9 @@ private slots:
         type(Qt::Key_Space);
         QCOMPARE(elements->item(0)->checkState(), Qt::Checked);
         QTest::mouseClick(w.tbsSet->edtKotei1, Qt::LeftButton);
-        QTest::keyClicks(QApplication::focusWidget(), q("写真_"));
+        QInputMethodEvent typed; // kanji come through the input method
+        typed.setCommitString(q("写真_"));
+        QApplication::sendEvent(QApplication::focusWidget(), &typed);
         QCOMPARE(w.tbsSet->edtReiAfter->text(), q("写真_abcde.xyz"));
 
         // The preview (Ctrl+K) shows the name the run then gives.
@@ -217,6 +220,7 @@ private slots:
 
         // Ctrl+Z from the field: the file has its old bytes again.
         w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::mouseClick(w.tbsSet->edtKotei1, Qt::LeftButton);
         prompts.answer(mrOk);
         type(Qt::Key_Z, Qt::ControlModifier);
