@@ -31,6 +31,15 @@ void tick(RenameRuleSet& r, int number, bool on = true) {
             e.checked = on;
 }
 
+// The parameters with the default elements, ticked as `ticks` says: "+n" ticks element n, "-n" unticks it.
+RenameRuleSet withTicks(const RenameRuleSet& params, const char* ticks) {
+    RenameRuleSet r = params;
+    r.elements = RenameRuleSet::defaults().elements;
+    for (const char* t = ticks; *t; t += 2)
+        tick(r, t[1] - '0', t[0] == '+');
+    return r;
+}
+
 struct Fixture {
     FixedClock clock{kNow};
     std::vector<std::pair<std::string, FileDateKind>> asked;
@@ -116,10 +125,7 @@ TEST(NameBuilder, ExamplePreviewOfTheDocumentedRules) {
     };
     for (const auto& row : rows) {
         Fixture f;
-        RenameRuleSet r = row.params;
-        r.elements = RenameRuleSet::defaults().elements;
-        for (const char* t = row.ticks; *t; t += 2)
-            tick(r, t[1] - '0', t[0] == '+');
+        RenameRuleSet r = withTicks(row.params, row.ticks);
         std::vector<int> order;
         for (const char* o = row.order; *o; ++o)
             order.push_back(*o - '0');
@@ -241,7 +247,7 @@ TEST(NameBuilder, NamesFromWindowsArchivesAndTrailingPeriodsAndBlanks) {
     const struct {
         std::string name;
         const char* folder;
-        const char* ticks; // "+n" ticks element n, "-n" unticks it
+        const char* ticks;
         RenameRuleSet params;
         std::string expected;
     } rows[] = {
@@ -274,11 +280,8 @@ TEST(NameBuilder, NamesFromWindowsArchivesAndTrailingPeriodsAndBlanks) {
     };
     for (const auto& row : rows) {
         Fixture f;
-        RenameRuleSet r = row.params;
-        r.elements = RenameRuleSet::defaults().elements;
-        for (const char* t = row.ticks; *t; t += 2)
-            tick(r, t[1] - '0', t[0] == '+');
-        EXPECT_EQ(f.run(r, {row.name}, 1, row.folder)[0], row.expected) << testing::PrintToString(row.name);
+        EXPECT_EQ(f.run(withTicks(row.params, row.ticks), {row.name}, 1, row.folder)[0], row.expected)
+            << testing::PrintToString(row.name);
     }
 }
 
