@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and checks what a desktop finds there: the program, a
-# menu entry and AppStream metadata that their own validators accept, the icon in every size, and
-# the manual with its stylesheet and pictures where the installed program looks for it.
+# menu entry and AppStream metadata that their own validators accept, the icon in every size, the
+# manual with its stylesheet and pictures where the installed program looks for it, and the settings
+# kept in the configuration home.
 #   check-install.sh CMAKE BUILD_DIR      exit 0 pass, 1 fail, 77 skipped (a validator is missing)
 set -uo pipefail
 cmake=${1:?usage: check-install.sh CMAKE BUILD_DIR}
@@ -67,5 +68,24 @@ else
     fail "share/doc/rinoza/manual.html missing"
 fi
 
-[ $failed -eq 0 ] && echo "install layout: program, menu entry, metadata, 8 icon sizes and the manual in place"
+# Installed, even in a prefix the user owns, the programs keep their settings and history in the
+# configuration home and never beside themselves; a rinoza.ini put beside them makes a portable copy.
+# rinoza-cli --undo says when it finds no history where it looks.
+cfg=$prefix/config
+mkdir -p "$cfg/rinoza" "$prefix/home"
+: >"$cfg/rinoza/rinoza.txt"
+history_found() {
+    local said
+    said=$(env -u RINOZA_HOME HOME="$prefix/home" XDG_CONFIG_HOME="$cfg" "$prefix/bin/rinoza-cli" --undo --yes 2>&1)
+    [[ $said != *履歴ファイルが見つかりません* ]]
+}
+history_found || fail "the installed rinoza-cli does not look in \$XDG_CONFIG_HOME/rinoza/"
+: >"$prefix/bin/rinoza.ini"
+history_found && fail "a rinoza.ini beside the installed program does not make it keep its files there"
+: >"$prefix/bin/rinoza.txt"
+history_found || fail "the portable copy does not find the history beside itself"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/rinoza" --version | grep -q '^rinoza ' ||
+    fail "the installed rinoza --version prints no version"
+
+[ $failed -eq 0 ] && echo "install layout: program, menu entry, metadata, 8 icon sizes, the manual and the settings in place"
 exit $failed
