@@ -9,6 +9,7 @@ pkgs=(
     xvfb xauth x11-apps imagemagick libimage-exiftool-perl exiv2
     dbus at-spi2-core python3-pyatspi desktop-file-utils appstream
     dbus-daemon trash-cli
+    xdg-utils libfile-mimeinfo-perl libglib2.0-bin x11-utils openbox xdotool thunar pcmanfm-qt
     clang-format
 )
 missing=()
