@@ -8,6 +8,8 @@
   atspi.py menu NAME    chooses the menu item of that caption (shortcut texts and access keys ignored)
   atspi.py wait         waits until the program is on the bus
   atspi.py extents ROLE the screen geometry (WxH+X+Y) of the program's window of that role (frame, dialog)
+  atspi.py cell NAME    the screen point ("X Y") at the middle of the file list's cell of that text
+  atspi.py rows         the number of rows of the file list
 
 Run it with the system's python3 (Debian: python3-pyatspi) inside the program's D-Bus session.
 A11Y_PID picks one of several running copies by process id; A11Y_WAIT is the seconds to wait for it.
@@ -236,6 +238,36 @@ def check():
           % (controls, len(tabs), tables[0].queryTable().nRows, status[0]))
 
 
+def file_list(a):
+    deadline = time.monotonic() + float(os.environ.get('A11Y_WAIT', '30'))
+    while True:
+        for t in find(a, 'table'):
+            return t
+        if time.monotonic() > deadline:
+            sys.exit('atspi: no file list (table) on the bus')
+        time.sleep(0.3)
+
+
+def cell_point(a, name):
+    """The middle of the visible cell of the file list that shows name, waiting for it to be laid out."""
+    deadline = time.monotonic() + float(os.environ.get('A11Y_WAIT', '30'))
+    while True:
+        try:
+            t = file_list(a).queryTable()
+            for r in range(t.nRows):
+                for c in range(t.nColumns):
+                    cell = t.getAccessibleAt(r, c)
+                    if cell is not None and cell.name == name:
+                        e = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                        if e.width > 0 and e.height > 0:
+                            return e.x + e.width // 2, e.y + e.height // 2
+        except Exception:
+            pass
+        if time.monotonic() > deadline:
+            sys.exit('atspi: no cell ' + name + ' in the file list')
+        time.sleep(0.3)
+
+
 def main():
     what = sys.argv[1] if len(sys.argv) > 1 else 'check'
     if what == 'check':
@@ -259,6 +291,11 @@ def main():
                         return
             time.sleep(0.2)
         sys.exit('atspi: no window of role ' + sys.argv[2])
+    elif what == 'cell' and len(sys.argv) > 2:
+        x, y = cell_point(app(), sys.argv[2])
+        print('%d %d' % (x, y))
+    elif what == 'rows':
+        print(file_list(app()).queryTable().nRows)
     else:
         sys.exit(__doc__)
 

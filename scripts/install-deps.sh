@@ -23,6 +23,7 @@ test=(
     dbus at-spi2-core python3-pyatspi desktop-file-utils appstream
     dbus-daemon trash-cli
     bash-completion man-db lintian
+    libfile-mimeinfo-perl libglib2.0-bin x11-utils openbox xdotool thunar pcmanfm-qt
     clang-format
 )
 

@@ -2,7 +2,9 @@
 # Checks what a desktop and a terminal find where Rinoza is installed: both programs, a menu entry and
 # AppStream metadata that their own validators accept, the icon in every size, the manual with its
 # stylesheet and pictures where the installed program looks for it, manual pages in English and
-# Japanese that render without a warning and name every option of rinoza-cli, and the Tab completion.
+# Japanese that render without a warning and name every option of rinoza-cli, the Tab completion, and
+# the settings kept in the configuration home unless a rinoza.ini beside the programs makes a portable
+# copy.
 #   check-install.sh CMAKE BUILD_DIR    installs the build into a temporary prefix and checks it
 #   check-install.sh --tree PREFIX      checks an installed tree, such as usr/ of an unpacked package
 # Exit 0 pass, 1 fail, 77 skipped (a validator is missing).
@@ -109,5 +111,26 @@ else
     fail "share/bash-completion/completions/rinoza-cli missing"
 fi
 
-[ $failed -eq 0 ] && echo "install layout: both programs, menu entry, metadata, 8 icon sizes, the manual, 4 manual pages and the completion in place"
+# Installed, even in a prefix the user owns, the programs keep their settings and history in the
+# configuration home and never beside themselves; a rinoza.ini put beside them makes a portable copy.
+# rinoza-cli --undo says when it finds no history where it looks.
+cfg=$scratch/config
+mkdir -p "$cfg/rinoza" "$scratch/home"
+: >"$cfg/rinoza/rinoza.txt"
+history_found() {
+    local said
+    said=$(env -u RINOZA_HOME HOME="$scratch/home" XDG_CONFIG_HOME="$cfg" "$prefix/bin/rinoza-cli" --undo --yes 2>&1)
+    [[ $said != *履歴ファイルが見つかりません* ]]
+}
+history_found || fail "the installed rinoza-cli does not look in \$XDG_CONFIG_HOME/rinoza/"
+: >"$prefix/bin/rinoza.ini"
+history_found && fail "a rinoza.ini beside the installed program does not make it keep its files there"
+: >"$prefix/bin/rinoza.txt"
+history_found || fail "the portable copy does not find the history beside itself"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/rinoza" --version | grep -q '^rinoza ' ||
+    fail "the installed rinoza --version prints no version"
+
+rm -f "$prefix/bin/rinoza.ini" "$prefix/bin/rinoza.txt"
+
+[ $failed -eq 0 ] && echo "install layout: both programs, menu entry, metadata, 8 icon sizes, the manual, 4 manual pages, the completion and the settings in place"
 exit $failed

@@ -1,8 +1,9 @@
 #include "common/ui/UserPrompts.h"
 
+#include "common/ui/DesktopOpener.h"
+
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -10,7 +11,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QUrl>
 
 #include <algorithm>
 #include <cstdlib>
@@ -152,7 +152,7 @@ public:
         return dialog.exec();
     }
 
-    bool openUrl(const QString& url) override { return QDesktopServices::openUrl(QUrl(url)); }
+    bool openUrl(const QString& url) override { return openWithDesktop(url); }
 
     bool textPrompt(const QString& caption, const QString& prompt, QString& text) override {
         refuseModalUnderTest(prompt);

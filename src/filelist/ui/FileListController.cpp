@@ -356,6 +356,17 @@ int FileListController::removeVanishedRows(const std::vector<int>& rows) {
     return removed;
 }
 
+void FileListController::removeRowsOfGoneFiles(const std::vector<std::string>& paths) {
+    std::vector<int> rows;
+    for (const std::string& path : paths)
+        if (const int row = m_model->findRow(path); row >= 0)
+            rows.push_back(row);
+    if (rows.empty())
+        return;
+    m_model->removeRowsAt(std::move(rows));
+    showRowCountStatus();
+}
+
 void FileListController::restoreState(const IniFile& ini, const DisplaySettings& s) {
     if (!s.ColSize)
         return;
