@@ -5,7 +5,7 @@ pkgs=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6dbus6 libqt6test6 libgl-dev
     libicu-dev libexiv2-dev libgtest-dev googletest
-    fonts-noto-cjk
+    fonts-noto-cjk qt6-translations-l10n
     xvfb xauth x11-apps imagemagick libimage-exiftool-perl exiv2
     dbus at-spi2-core python3-pyatspi desktop-file-utils appstream
     dbus-daemon trash-cli

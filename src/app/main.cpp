@@ -1,8 +1,10 @@
 #include "app/TFrmMain.h"
+#include "common/ui/Translations.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
+#include <QIcon>
 #include <QTimer>
 
 #include <chrono>
@@ -41,12 +43,15 @@ private:
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
+    // No display name: Qt would append it to every title, which names the program already.
     QApplication::setApplicationName(QStringLiteral("Rinoza"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Rinoza"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/rinoza.png")));
+    rinoza::installJapaneseTranslations(app);
 
     // The designed 12-pixel Japanese Gothic font, or the first installed stand-in.
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+    font.setFamilies(
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
     font.setPixelSize(12);
     QApplication::setFont(font);
 

@@ -1,5 +1,7 @@
 #include "common/ui/UserPrompts.h"
 
+#include "common/ui/TFolderDialog.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace rinoza {
 
@@ -140,7 +143,10 @@ public:
     bool pickFolder(QWidget* owner, const QString& title, QString& directory) override {
         refuseModalUnderTest(title);
         const QString start = (!directory.isEmpty() && QDir(directory).exists()) ? directory : QDir::homePath();
-        const QString chosen = QFileDialog::getExistingDirectory(owner, title, start);
+        const std::unique_ptr<QFileDialog> dialog(newFolderDialog(owner, title, start));
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+            return false;
+        const QString chosen = dialog->selectedFiles().constFirst();
         if (chosen.isEmpty())
             return false;
         directory = QDir::toNativeSeparators(chosen);
@@ -186,9 +192,13 @@ void playSound(MsgType) {
 
 } // namespace
 
-bool UserPrompts::textPrompt(const QString&, const QString&, QString&) { return false; }
+bool UserPrompts::textPrompt(const QString&, const QString&, QString&) {
+    return false;
+}
 
-UserPrompts& prompts() { return g_prompts ? *g_prompts : realPrompts(); }
+UserPrompts& prompts() {
+    return g_prompts ? *g_prompts : realPrompts();
+}
 
 UserPrompts* setPrompts(UserPrompts* p) {
     UserPrompts* old = g_prompts;

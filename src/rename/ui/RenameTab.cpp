@@ -2,6 +2,7 @@
 
 #include "common/Myfunction.h"
 #include "common/TextCodec.h"
+#include "common/ui/Colours.h"
 #include "common/ui/ComboUtil.h"
 #include "common/ui/ProgramImages.h"
 #include "common/ui/UserPrompts.h"
@@ -26,8 +27,12 @@ namespace rinoza {
 
 namespace {
 
-QString u8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string bytes(const QString& s) { return s.toUtf8().toStdString(); }
+QString u8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string bytes(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
@@ -387,11 +392,19 @@ void RenameTab::applyStoredRuleSet(const StoredRuleSet& stored) {
     edtReiBefore->setText(u8(stored.reiBefore));
 }
 
-void RenameTab::restoreState(const IniFile& ini) { applyStoredRuleSet(RuleSetStore::readCurrent(ini)); }
+void RenameTab::restoreState(const IniFile& ini) {
+    applyStoredRuleSet(RuleSetStore::readCurrent(ini));
+}
 
-void RenameTab::saveState(IniFile& ini) const { RuleSetStore::writeCurrent(ini, storedRuleSet()); }
+void RenameTab::saveState(IniFile& ini) const {
+    RuleSetStore::writeCurrent(ini, storedRuleSet());
+}
 
-QString RenameTab::renStartText() const { return udRenStart->edit()->text(); }
+QString RenameTab::renStartText() const {
+    // While the field is emptied for typing, the start in force is its last number.
+    const QString text = udRenStart->edit()->text();
+    return text.isEmpty() ? QString::number(udRenStart->value()) : text;
+}
 
 void RenameTab::setRenStart(int value) {
     udRenStart->setValue(value);
@@ -422,12 +435,14 @@ void RenameTab::UpdateExample() {
         return;
     }
     SerialCounter = *value;
-    const std::string newName = m_builder->BuildNewName(currentRuleSet(), bytes(edtReiBefore->text()),
-                                                        "[フォルダ名]", true, SerialCounter);
+    const std::string newName =
+        m_builder->BuildNewName(currentRuleSet(), bytes(edtReiBefore->text()), "[フォルダ名]", true, SerialCounter);
     edtReiAfter->setText(u8(displayText(newName)));
 }
 
-void RenameTab::edtReiBeforeChange() { UpdateExample(); }
+void RenameTab::edtReiBeforeChange() {
+    UpdateExample();
+}
 
 void RenameTab::edtKoteiChange() {
     // Removing the characters is itself a change of the field and runs this handler again, so a text
@@ -445,28 +460,24 @@ void RenameTab::edtKoteiChange() {
 }
 
 void RenameTab::edtChgChange() {
-    if (auto* edit = qobject_cast<QLineEdit*>(sender()); edit && edit->text().isEmpty()) {
-        edit->setText(QStringLiteral("1")); // runs this handler again for the new text
-        return;
-    }
+    // An emptied or unfinished field keeps the value in force (NumberSpinBox), so the check and the
+    // example go on with it.
     const bool reversed = udMotoFS->value() > udMotoFE->value();
-    setFieldRed(udMotoFS->edit(), reversed);
-    setFieldRed(udMotoFE->edit(), reversed);
+    setFieldRed(udMotoFS, reversed);
+    setFieldRed(udMotoFE, reversed);
     UpdateExample();
 }
 
 void RenameTab::edtRenChange() {
-    if (auto* edit = qobject_cast<QLineEdit*>(sender()); edit && edit->text().isEmpty()) {
-        edit->setText(QStringLiteral("1"));
-        return;
-    }
     UpdateExample();
 }
 
-void RenameTab::cbChange() { UpdateExample(); }
+void RenameTab::cbChange() {
+    UpdateExample();
+}
 
 void RenameTab::setFieldRed(QWidget* field, bool red) {
-    field->setStyleSheet(red ? QStringLiteral("background-color: red;") : QString());
+    setFieldRejected(field, red);
 }
 
 void RenameTab::bbtnUpClick() {

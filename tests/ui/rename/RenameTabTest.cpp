@@ -1,12 +1,13 @@
 // The rename tab: which fields each element's tick enables, the example under the rule the controls
 // hold, the start field that is not a number, moving elements, and selecting list entries by text.
 
+#include "rename/ui/RenameTab.h"
 #include "common/ui/ComboUtil.h"
 #include "rename/ui/NumberSpinBox.h"
-#include "rename/ui/RenameTab.h"
 #include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -43,22 +44,19 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         const QStringList all1 = {QStringLiteral("lblKotei1"), QStringLiteral("edtKotei1")};
         QTest::newRow("1") << 1 << all1;
-        QTest::newRow("2") << 2
-                           << QStringList{QStringLiteral("lblMotoF"), QStringLiteral("lblMotoFH"),
-                                          QStringLiteral("udMotoFS"), QStringLiteral("udMotoFE"),
-                                          QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
+        QTest::newRow("2") << 2 << QStringList{QStringLiteral("lblMotoF"),  QStringLiteral("lblMotoFH"),
+                                               QStringLiteral("udMotoFS"),  QStringLiteral("udMotoFE"),
+                                               QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
         QTest::newRow("3") << 3 << QStringList{QStringLiteral("lblKotei2"), QStringLiteral("edtKotei2")};
-        QTest::newRow("4") << 4
-                           << QStringList{QStringLiteral("lblRenKeta"), QStringLiteral("lblRenStart"),
-                                          QStringLiteral("lblRenAdd"), QStringLiteral("cbRenKeta"),
-                                          QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
-                                          QStringLiteral("udRenStart"), QStringLiteral("udRenAdd")};
+        QTest::newRow("4") << 4 << QStringList{QStringLiteral("lblRenKeta"),  QStringLiteral("lblRenStart"),
+                                               QStringLiteral("lblRenAdd"),   QStringLiteral("cbRenKeta"),
+                                               QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
+                                               QStringLiteral("udRenStart"),  QStringLiteral("udRenAdd")};
         QTest::newRow("5") << 5 << QStringList{};
         QTest::newRow("7") << 7 << QStringList{QStringLiteral("lblKoteiK"), QStringLiteral("edtKoteiK")};
-        QTest::newRow("8") << 8
-                           << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
-                                          QStringLiteral("lblTimeK"), QStringLiteral("cbDateTime"),
-                                          QStringLiteral("edtDateK"), QStringLiteral("edtTimeK")};
+        QTest::newRow("8") << 8 << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
+                                               QStringLiteral("lblTimeK"),    QStringLiteral("cbDateTime"),
+                                               QStringLiteral("edtDateK"),    QStringLiteral("edtTimeK")};
         QTest::newRow("9") << 9
                            << QStringList{QStringLiteral("lblChgB"), QStringLiteral("lblChg"),
                                           QStringLiteral("edtChgB"), QStringLiteral("edtChgA")};
@@ -70,10 +68,11 @@ private slots:
         RenameTab t(m_clock);
         for (int n = 1; n <= 9; ++n)
             tick(t, n, false);
-        const QStringList every = {QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"), QStringLiteral("edtMotoFE"),
-                                   QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"), QStringLiteral("edtRenAdd"),
-                                   QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
-                                   QStringLiteral("edtChgA"), QStringLiteral("lblChgB")};
+        const QStringList every = {
+            QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"),   QStringLiteral("edtMotoFE"),
+            QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"),  QStringLiteral("edtRenAdd"),
+            QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
+            QStringLiteral("edtChgA"),   QStringLiteral("lblChgB")};
         for (const QString& name : every)
             QVERIFY2(!t.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
         tick(t, element);
@@ -144,10 +143,10 @@ private slots:
         }) << QStringLiteral("ab-de.xyz");
         QTest::newRow("upper case") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(1); })
                                     << QStringLiteral("ABCDE.XYZ");
-        QTest::newRow("first letter upper") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); })
-                                            << QStringLiteral("Abcde.xyz");
-        QTest::newRow("example name edited") << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); })
-                                             << q("写真.jpg");
+        QTest::newRow("first letter upper")
+            << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); }) << QStringLiteral("Abcde.xyz");
+        QTest::newRow("example name edited")
+            << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); }) << q("写真.jpg");
     }
 
     void exampleFollowsTheControls() {
@@ -174,18 +173,69 @@ private slots:
         QCOMPARE(t.SerialCounter, 17);
     }
 
-    void emptiedNumberFieldsBecomeOneAndReversedSliceIsMarked() {
+    // While typing, a number field may be empty or unfinished: the number in force stays until the
+    // text is valid again, and leaving the field shows the number in force.
+    void numberFieldsKeepTheirValueWhileTyped_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QString>("typed"); // after emptying the field; "" types nothing
+        QTest::addColumn<int>("value");     // in force after the typing
+        QTest::addColumn<QString>("shown"); // once the focus has left
+        QTest::newRow("increment emptied, 4 typed") << "udRenAdd" << 5 << "4" << 4 << "4";
+        QTest::newRow("increment emptied and left") << "udRenAdd" << 5 << "" << 5 << "5";
+        QTest::newRow("start emptied, 12 typed") << "udRenStart" << 1 << "12" << 12 << "12";
+        QTest::newRow("start emptied and left") << "udRenStart" << 7 << "" << 7 << "7";
+        QTest::newRow("slice start emptied, 4 typed") << "udMotoFS" << 2 << "4" << 4 << "4";
+        QTest::newRow("slice end emptied, 40 typed") << "udMotoFE" << 999 << "40" << 40 << "40";
+        QTest::newRow("slice end emptied and left") << "udMotoFE" << 999 << "" << 999 << "999";
+    }
+
+    void numberFieldsKeepTheirValueWhileTyped() {
+        QFETCH(QString, field);
+        QFETCH(int, before);
+        QFETCH(QString, typed);
+        QFETCH(int, value);
+        QFETCH(QString, shown);
+        test::ScriptedPrompts prompts;
+        QWidget window;
+        auto* t = new RenameTab(m_clock, &window);
+        auto* other = new QLineEdit(&window);
+        tick(*t, 2);
+        tick(*t, 4);
+        auto* spin = t->findChild<NumberSpinBox*>(field);
+        QVERIFY(spin);
+        spin->setValue(before);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        spin->edit()->setFocus();
+        QTest::keyClick(spin->edit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(spin->edit(), Qt::Key_Backspace);
+        QCOMPARE(spin->edit()->text(), QString());
+        QCOMPARE(spin->value(), before);
+        QTest::keyClicks(spin->edit(), typed);
+        QCOMPARE(spin->value(), value);
+        other->setFocus();
+        QApplication::processEvents();
+        QCOMPARE(spin->edit()->text(), shown);
+        QVERIFY(prompts.asked.empty()); // an emptied start is no error
+    }
+
+    void reversedSliceIsMarked() {
         RenameTab t(m_clock);
-        t.udRenAdd->setValue(5);
-        t.udRenAdd->edit()->clear();
-        QCOMPARE(t.udRenAdd->edit()->text(), QStringLiteral("1"));
         t.udMotoFS->setValue(5);
         t.udMotoFE->setValue(3);
-        QVERIFY(!t.udMotoFS->edit()->styleSheet().isEmpty());
-        QVERIFY(!t.udMotoFE->edit()->styleSheet().isEmpty());
+        QVERIFY(t.udMotoFS->property("rejected").toBool());
+        QVERIFY(t.udMotoFE->property("rejected").toBool());
+        // The mark is the palette's base tinted red, so the field's text stays readable.
+        const QColor base = QApplication::palette().color(QPalette::Base);
+        const QColor marked = t.udMotoFS->palette().color(QPalette::Base);
+        QVERIFY(marked != base);
+        QVERIFY(marked.red() - marked.green() > base.red() - base.green());
         QCOMPARE(t.edtReiAfter->text(), QStringLiteral(".xyz"));
         t.udMotoFE->setValue(5);
-        QVERIFY(t.udMotoFS->edit()->styleSheet().isEmpty());
+        QVERIFY(!t.udMotoFS->property("rejected").toBool());
+        QCOMPARE(t.udMotoFS->palette().color(QPalette::Base), base);
         QCOMPARE(t.edtReiAfter->text(), QStringLiteral("e.xyz"));
     }
 
@@ -195,13 +245,20 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("messages");
         QTest::addColumn<QString>("left");
-        QTest::newRow("colon typed") << "edtKotei1" << "ab:" << 1 << "ab";
-        QTest::newRow("pasted twice") << "edtKotei1" << "a//b" << 2 << "ab";
-        QTest::newRow("each once") << "edtKotei2" << "\\/:,;*?\"<>|x" << 1 << "x";
-        QTest::newRow("extension") << "edtKoteiK" << "t?t" << 1 << "tt";
-        QTest::newRow("date separator") << "edtDateK" << "*" << 1 << "";
-        QTest::newRow("time separator") << "edtTimeK" << "-|" << 1 << "-";
-        QTest::newRow("replace before") << "edtChgB" << "<<<" << 3 << "";
+        QTest::newRow("colon typed") << "edtKotei1"
+                                     << "ab:" << 1 << "ab";
+        QTest::newRow("pasted twice") << "edtKotei1"
+                                      << "a//b" << 2 << "ab";
+        QTest::newRow("each once") << "edtKotei2"
+                                   << "\\/:,;*?\"<>|x" << 1 << "x";
+        QTest::newRow("extension") << "edtKoteiK"
+                                   << "t?t" << 1 << "tt";
+        QTest::newRow("date separator") << "edtDateK"
+                                        << "*" << 1 << "";
+        QTest::newRow("time separator") << "edtTimeK"
+                                        << "-|" << 1 << "-";
+        QTest::newRow("replace before") << "edtChgB"
+                                        << "<<<" << 3 << "";
         QTest::newRow("replace after") << "edtChgA" << q("日本\"語") << 1 << q("日本語");
         QTest::newRow("allowed") << "edtKotei1" << q("a b-(1)[2]_日本.txt") << 0 << q("a b-(1)[2]_日本.txt");
     }
@@ -213,9 +270,9 @@ private slots:
         QFETCH(QString, left);
         struct Watching : test::ScriptedPrompts {
             QLineEdit* edit = nullptr;
-            QStringList sheets;
+            QList<bool> marks;
             int message(const QString& text, MsgType type, MsgButtons buttons) override {
-                sheets << edit->styleSheet();
+                marks << edit->property("rejected").toBool();
                 return ScriptedPrompts::message(text, type, buttons);
             }
         } prompts;
@@ -232,9 +289,9 @@ private slots:
             QCOMPARE(a.type, MsgType::Information);
             QCOMPARE(a.buttons, MsgButtons::Ok);
         }
-        for (const QString& sheet : prompts.sheets)
-            QVERIFY(sheet.contains(QStringLiteral("red")));
-        QVERIFY(prompts.edit->styleSheet().isEmpty());
+        for (bool marked : prompts.marks)
+            QVERIFY(marked);
+        QVERIFY(!prompts.edit->property("rejected").toBool());
     }
 
     void typedColonIsDroppedAndTheExampleFollows() {
@@ -274,9 +331,8 @@ private slots:
         for (int n = 1; n <= 9; ++n)
             tick(t, n);
         QSignalSpy clicks(t.btnCnvStart, &QPushButton::clicked);
-        const QList<QWidget*> fields = {t.edtReiBefore, t.edtKotei1, t.udMotoFS, t.udMotoFE, t.edtKotei2,
-                                        t.udRenStart,   t.udRenAdd,  t.edtKoteiK, t.edtDateK, t.edtTimeK,
-                                        t.edtChgB,      t.edtChgA};
+        const QList<QWidget*> fields = {t.edtReiBefore, t.edtKotei1, t.udMotoFS, t.udMotoFE, t.edtKotei2, t.udRenStart,
+                                        t.udRenAdd,     t.edtKoteiK, t.edtDateK, t.edtTimeK, t.edtChgB,   t.edtChgA};
         int expected = 0;
         for (QWidget* field : fields) {
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
