@@ -2,10 +2,12 @@
 """Reads and drives the running program through the accessibility bus (AT-SPI), as a screen reader does.
 
   atspi.py check        fails (exit 1) naming every control without an accessible name, on each tab
-                        and in the version window; also fails when the file list's cells or the
-                        status bar cannot be read
+                        and in the version, display settings, confirmation and progress windows
+                        (with the question a listed system file raises); also fails when the file
+                        list's cells or the status bar cannot be read
   atspi.py tab NAME     shows the tab page of that caption (検索, 変名, 日時, 属性)
   atspi.py menu NAME    chooses the menu item of that caption (shortcut texts and access keys ignored)
+  atspi.py button NAME  presses the button of that caption in the main window (access keys ignored)
   atspi.py wait         waits until the program is on the bus
   atspi.py extents ROLE the screen geometry (WxH+X+Y) of the program's window of that role (frame, dialog)
 
@@ -13,6 +15,7 @@ Run it with the system's python3 (Debian: python3-pyatspi) inside the program's 
 A11Y_PID picks one of several running copies by process id; A11Y_WAIT is the seconds to wait for it.
 """
 import os
+import re
 import sys
 import time
 
@@ -116,6 +119,44 @@ def choose_menu(a, caption):
     sys.exit('atspi: no menu item ' + caption)
 
 
+def caption_key(caption):
+    """A button's caption compared without its access key ("(&I)", or "(I)" as it reads on the bus)."""
+    caption = re.sub(r'\s*\(&?[A-Za-z]\)\s*', '', caption.split('\t')[0])
+    return caption.replace('&', '').strip()
+
+
+def windows(a, role=None):
+    """The program's windows in sight (dialogs, alerts, frames), newest last."""
+    found = []
+    for i in range(a.childCount):
+        w = a.getChildAtIndex(i)
+        try:
+            if w is not None and w.getState().contains(pyatspi.STATE_SHOWING) and (
+                    role is None or w.getRoleName() == role):
+                found.append(w)
+        except Exception:
+            pass
+    return found
+
+
+def wait_window(a, name, timeout=10):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        for w in windows(a):
+            if name(w.name or ''):
+                return w
+        time.sleep(0.2)
+    return None
+
+
+def press_button(node, caption):
+    for b in find(node, 'push button'):
+        if caption_key(b.name or '') == caption_key(caption):
+            press(b)
+            return True
+    return False
+
+
 def shown_values(node):
     """What a drop-down list or spin box shows as its value: its text and its entries."""
     values = set()
@@ -180,6 +221,44 @@ def nameless(a):
     return bad
 
 
+def dialog_problems(a):
+    """Opens the display settings, then the confirmation of a run and its progress window, and names
+    the controls of each that have no accessible name. The first listed file carries the system
+    attribute, so the run stops at its question with the progress window in sight."""
+    problems = []
+    choose_menu(a, '表示の設定...')
+    setup = wait_window(a, lambda n: n == '表示設定')
+    if setup is None:
+        return ['the display settings did not open from the view menu']
+    problems += nameless(setup)
+    press_button(setup, 'キャンセル')
+
+    show_tab(a, '変名')
+    if not any(press_button(w, '変名開始(&I) ...') for w in windows(a, 'frame')):
+        return problems + ['no start button on the rename tab']
+    confirm = wait_window(a, lambda n: '変名確認' in n)
+    if confirm is None:
+        return problems + ['the confirmation window did not open']
+    problems += nameless(confirm)
+    if not press_button(confirm, '開始 (&I)'):
+        return problems + ['no start button in the confirmation window']
+    progress = wait_window(a, lambda n: '変名中' in n)
+    question = wait_window(a, lambda n: n == '警告')
+    if os.environ.get('A11Y_SYSTEM_FILE') == '1':
+        if progress is None:
+            problems.append('the progress window was not in sight at the system file question')
+        else:
+            problems += nameless(progress)
+        if question is None:
+            problems.append('the system file question did not come')
+    while question is not None:
+        problems += [p for p in nameless(question) if p not in problems]
+        press_button(question, 'いいえ(&N)')
+        time.sleep(0.3)
+        question = wait_window(a, lambda n: n == '警告', timeout=2)
+    return problems
+
+
 def check():
     a = app()
     problems = []
@@ -199,17 +278,13 @@ def check():
                 problems.append(path)
     # The version window too, opened from the help menu.
     choose_menu(a, 'バージョン情報(&A)...')
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline and not any(
-            a.getChildAtIndex(i) is not None and a.getChildAtIndex(i).getRoleName() == 'dialog'
-            for i in range(a.childCount)):
-        time.sleep(0.2)
-    if not any(a.getChildAtIndex(i) is not None and a.getChildAtIndex(i).getRoleName() == 'dialog'
-               for i in range(a.childCount)):
+    about = wait_window(a, lambda n: n == 'バージョン情報')
+    if about is None:
         problems.append('the version window did not open from the help menu')
-    for path in nameless(a):
-        if path not in problems:
-            problems.append(path)
+    problems += [p for p in nameless(a) if p not in problems]
+    if about is not None:
+        press_button(about, 'OK')
+    problems += dialog_problems(a)
     controls = sum(1 for _, r, _, _ in walk(a) if r in CONTROL_ROLES)
 
     # The list's cells and the status bar are read like any text.
@@ -232,7 +307,8 @@ def check():
         for p in problems:
             print('  ' + p)
         sys.exit(1)
-    print('accessibility: %d controls on %d tabs and the version window, all named; %d list rows and the status bar "%s" readable'
+    print('accessibility: %d controls on %d tabs and in the version, display settings, confirmation and progress '
+          'windows, all named; %d list rows and the status bar "%s" readable'
           % (controls, len(tabs), tables[0].queryTable().nRows, status[0]))
 
 
@@ -244,6 +320,10 @@ def main():
         show_tab(app(), sys.argv[2])
     elif what == 'menu' and len(sys.argv) > 2:
         choose_menu(app(), sys.argv[2])
+    elif what == 'button' and len(sys.argv) > 2:
+        a = app()
+        if not any(press_button(w, sys.argv[2]) for w in windows(a, 'frame')):
+            sys.exit('atspi: no button ' + sys.argv[2])
     elif what == 'wait':
         app()
     elif what == 'extents' and len(sys.argv) > 2:
