@@ -6,9 +6,9 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QStatusBar>
 #include <QShowEvent>
 #include <QStandardItemModel>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 
@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     const char* exitEnv = std::getenv("RINOZA_EXIT_WHEN_SHOWN");
     Window window(exitEnv && *exitEnv && std::strcmp(exitEnv, "0") != 0);
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+    font.setFamilies(
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
     font.setPixelSize(12);
     QApplication::setFont(font);
     window.setWindowTitle(QStringLiteral("Rinoza"));
