@@ -7,7 +7,9 @@
                         list's cells or the status bar cannot be read
   atspi.py tab NAME     shows the tab page of that caption (検索, 変名, 日時, 属性)
   atspi.py menu NAME    chooses the menu item of that caption (shortcut texts and access keys ignored)
-  atspi.py button NAME  presses the button of that caption in the main window (access keys ignored)
+  atspi.py button NAME [WINDOW]
+                        presses the button of that caption (access keys ignored) in the main window,
+                        or in the window of that title
   atspi.py wait         waits until the program is on the bus
   atspi.py extents ROLE the screen geometry (WxH+X+Y) of the program's window of that role (frame, dialog)
 
@@ -16,6 +18,7 @@ A11Y_PID picks one of several running copies by process id; A11Y_WAIT is the sec
 """
 import os
 import re
+import subprocess
 import sys
 import time
 
@@ -139,10 +142,10 @@ def windows(a, role=None):
     return found
 
 
-def wait_window(a, name, timeout=10):
+def wait_window(a, name, timeout=10, role=None):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        for w in windows(a):
+        for w in windows(a, role):
             if name(w.name or ''):
                 return w
         time.sleep(0.2)
@@ -221,12 +224,19 @@ def nameless(a):
     return bad
 
 
+def press_later(*args):
+    """Presses in a process of its own: a press that opens a modal window answers only once the window
+    has closed, which would stall this reader."""
+    return subprocess.Popen([sys.executable, os.path.abspath(__file__)] + list(args),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def dialog_problems(a):
     """Opens the display settings, then the confirmation of a run and its progress window, and names
     the controls of each that have no accessible name. The first listed file carries the system
     attribute, so the run stops at its question with the progress window in sight."""
     problems = []
-    choose_menu(a, '表示の設定...')
+    pressing = [press_later('menu', '表示の設定...')]
     setup = wait_window(a, lambda n: n == '表示設定')
     if setup is None:
         return ['the display settings did not open from the view menu']
@@ -234,14 +244,12 @@ def dialog_problems(a):
     press_button(setup, 'キャンセル')
 
     show_tab(a, '変名')
-    if not any(press_button(w, '変名開始(&I) ...') for w in windows(a, 'frame')):
-        return problems + ['no start button on the rename tab']
+    pressing.append(press_later('button', '変名開始(&I) ...'))
     confirm = wait_window(a, lambda n: '変名確認' in n)
     if confirm is None:
         return problems + ['the confirmation window did not open']
     problems += nameless(confirm)
-    if not press_button(confirm, '開始 (&I)'):
-        return problems + ['no start button in the confirmation window']
+    pressing.append(press_later('button', '開始 (&I)', confirm.name))
     progress = wait_window(a, lambda n: '変名中' in n)
     question = wait_window(a, lambda n: n == '警告')
     if os.environ.get('A11Y_SYSTEM_FILE') == '1':
@@ -253,9 +261,14 @@ def dialog_problems(a):
             problems.append('the system file question did not come')
     while question is not None:
         problems += [p for p in nameless(question) if p not in problems]
-        press_button(question, 'いいえ(&N)')
-        time.sleep(0.3)
+        pressing.append(press_later('button', 'いいえ(&N)', question.name))
+        time.sleep(1)
         question = wait_window(a, lambda n: n == '警告', timeout=2)
+    for p in pressing:
+        try:
+            p.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            p.kill()
     return problems
 
 
@@ -278,7 +291,7 @@ def check():
                 problems.append(path)
     # The version window too, opened from the help menu.
     choose_menu(a, 'バージョン情報(&A)...')
-    about = wait_window(a, lambda n: n == 'バージョン情報')
+    about = wait_window(a, lambda n: True, role='dialog')
     if about is None:
         problems.append('the version window did not open from the help menu')
     problems += [p for p in nameless(a) if p not in problems]
@@ -322,7 +335,9 @@ def main():
         choose_menu(app(), sys.argv[2])
     elif what == 'button' and len(sys.argv) > 2:
         a = app()
-        if not any(press_button(w, sys.argv[2]) for w in windows(a, 'frame')):
+        title = sys.argv[3] if len(sys.argv) > 3 else None
+        shown = windows(a, 'frame') if title is None else [w for w in windows(a) if w.name == title]
+        if not any(press_button(w, sys.argv[2]) for w in shown):
             sys.exit('atspi: no button ' + sys.argv[2])
     elif what == 'wait':
         app()

@@ -32,6 +32,9 @@ shots() {
     user=$1
     mkdir -p "$user/.config/rinoza" "$user/写真"
     for f in IMG_0001.JPG IMG_0002.JPG 旅行メモ.txt; do printf 'sample' >"$user/写真/$f"; done
+    # A rule that gives every file a new name, so the preview shows new names: a fixed text and a number.
+    printf '[RenameFunction]\r\nChg1=1) 固定文字１\r\nChgB1=1\r\nFixF1=旅行_\r\nChg4=4) 連番\r\nChgB4=1\r\n' \
+        >"$user/.config/rinoza/rinoza.ini"
     timeout --kill-after=10 180 xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- bash -c '
     set -eu
     launcher=$1 bin=$2 work=$3 here=$4 out=$5 user=$6
