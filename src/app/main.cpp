@@ -50,8 +50,7 @@ int main(int argc, char** argv) {
 
     // The designed 12-pixel Japanese Gothic font, or the first installed stand-in.
     QFont font;
-    font.setFamilies(
-        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
     font.setPixelSize(12);
     QApplication::setFont(font);
 

@@ -59,22 +59,16 @@ QAction* addMenuItem(QMenu* menu, const char* name, const QString& text, const Q
     return a;
 }
 
-void addMenuSeparator(QMenu* menu, const char* name) {
-    menu->addSeparator()->setObjectName(QLatin1String(name));
-}
+void addMenuSeparator(QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(QLatin1String(name)); }
 
 MenuShortcutsFirst::MenuShortcutsFirst(QWidget* window, QMenuBar* menus)
     : QObject(window), m_window(window), m_menus(menus) {
     qApp->installEventFilter(this);
 }
 
-MenuShortcutsFirst::~MenuShortcutsFirst() {
-    qApp->removeEventFilter(this);
-}
+MenuShortcutsFirst::~MenuShortcutsFirst() { qApp->removeEventFilter(this); }
 
-bool MenuShortcutsFirst::claims(const QKeySequence& key) const {
-    return anyItemClaims(m_menus->actions(), key);
-}
+bool MenuShortcutsFirst::claims(const QKeySequence& key) const { return anyItemClaims(m_menus->actions(), key); }
 
 QWidget* MenuShortcutsFirst::controlSharingTitleKey(const QKeySequence& key) const {
     if (key.isEmpty() || key[0].keyboardModifiers() != Qt::AltModifier)

@@ -192,13 +192,9 @@ void playSound(MsgType) {
 
 } // namespace
 
-bool UserPrompts::textPrompt(const QString&, const QString&, QString&) {
-    return false;
-}
+bool UserPrompts::textPrompt(const QString&, const QString&, QString&) { return false; }
 
-UserPrompts& prompts() {
-    return g_prompts ? *g_prompts : realPrompts();
-}
+UserPrompts& prompts() { return g_prompts ? *g_prompts : realPrompts(); }
 
 UserPrompts* setPrompts(UserPrompts* p) {
     UserPrompts* old = g_prompts;

@@ -27,12 +27,8 @@ namespace rinoza {
 
 namespace {
 
-QString u8(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string bytes(const QString& s) {
-    return s.toUtf8().toStdString();
-}
+QString u8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string bytes(const QString& s) { return s.toUtf8().toStdString(); }
 
 QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
@@ -392,13 +388,9 @@ void RenameTab::applyStoredRuleSet(const StoredRuleSet& stored) {
     edtReiBefore->setText(u8(stored.reiBefore));
 }
 
-void RenameTab::restoreState(const IniFile& ini) {
-    applyStoredRuleSet(RuleSetStore::readCurrent(ini));
-}
+void RenameTab::restoreState(const IniFile& ini) { applyStoredRuleSet(RuleSetStore::readCurrent(ini)); }
 
-void RenameTab::saveState(IniFile& ini) const {
-    RuleSetStore::writeCurrent(ini, storedRuleSet());
-}
+void RenameTab::saveState(IniFile& ini) const { RuleSetStore::writeCurrent(ini, storedRuleSet()); }
 
 QString RenameTab::renStartText() const {
     // While the field is emptied for typing, the start in force is its last number.
@@ -435,14 +427,12 @@ void RenameTab::UpdateExample() {
         return;
     }
     SerialCounter = *value;
-    const std::string newName =
-        m_builder->BuildNewName(currentRuleSet(), bytes(edtReiBefore->text()), "[フォルダ名]", true, SerialCounter);
+    const std::string newName = m_builder->BuildNewName(currentRuleSet(), bytes(edtReiBefore->text()),
+                                                        "[フォルダ名]", true, SerialCounter);
     edtReiAfter->setText(u8(displayText(newName)));
 }
 
-void RenameTab::edtReiBeforeChange() {
-    UpdateExample();
-}
+void RenameTab::edtReiBeforeChange() { UpdateExample(); }
 
 void RenameTab::edtKoteiChange() {
     // Removing the characters is itself a change of the field and runs this handler again, so a text
@@ -472,9 +462,7 @@ void RenameTab::edtRenChange() {
     UpdateExample();
 }
 
-void RenameTab::cbChange() {
-    UpdateExample();
-}
+void RenameTab::cbChange() { UpdateExample(); }
 
 void RenameTab::setFieldRed(QWidget* field, bool red) {
     setFieldRejected(field, red);

@@ -76,8 +76,7 @@ private slots:
         // The name field is an editable drop-down: it holds the focus and hands keys to its line edit.
         QWidget* focused = QApplication::focusWidget();
         const auto fieldText = [&] {
-            return field == QLatin1String("name") ? w->tbsFnd->cmbFndName->currentText()
-                                                  : w->tbsSet->edtReiBefore->text();
+            return field == QLatin1String("name") ? w->tbsFnd->cmbFndName->currentText() : w->tbsSet->edtReiBefore->text();
         };
         QVERIFY(focused == w->tbsFnd->cmbFndName || focused == w->tbsSet->edtReiBefore);
         const QString textBefore = fieldText();

@@ -44,19 +44,22 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         const QStringList all1 = {QStringLiteral("lblKotei1"), QStringLiteral("edtKotei1")};
         QTest::newRow("1") << 1 << all1;
-        QTest::newRow("2") << 2 << QStringList{QStringLiteral("lblMotoF"),  QStringLiteral("lblMotoFH"),
-                                               QStringLiteral("udMotoFS"),  QStringLiteral("udMotoFE"),
-                                               QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
+        QTest::newRow("2") << 2
+                           << QStringList{QStringLiteral("lblMotoF"), QStringLiteral("lblMotoFH"),
+                                          QStringLiteral("udMotoFS"), QStringLiteral("udMotoFE"),
+                                          QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
         QTest::newRow("3") << 3 << QStringList{QStringLiteral("lblKotei2"), QStringLiteral("edtKotei2")};
-        QTest::newRow("4") << 4 << QStringList{QStringLiteral("lblRenKeta"),  QStringLiteral("lblRenStart"),
-                                               QStringLiteral("lblRenAdd"),   QStringLiteral("cbRenKeta"),
-                                               QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
-                                               QStringLiteral("udRenStart"),  QStringLiteral("udRenAdd")};
+        QTest::newRow("4") << 4
+                           << QStringList{QStringLiteral("lblRenKeta"), QStringLiteral("lblRenStart"),
+                                          QStringLiteral("lblRenAdd"), QStringLiteral("cbRenKeta"),
+                                          QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
+                                          QStringLiteral("udRenStart"), QStringLiteral("udRenAdd")};
         QTest::newRow("5") << 5 << QStringList{};
         QTest::newRow("7") << 7 << QStringList{QStringLiteral("lblKoteiK"), QStringLiteral("edtKoteiK")};
-        QTest::newRow("8") << 8 << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
-                                               QStringLiteral("lblTimeK"),    QStringLiteral("cbDateTime"),
-                                               QStringLiteral("edtDateK"),    QStringLiteral("edtTimeK")};
+        QTest::newRow("8") << 8
+                           << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
+                                          QStringLiteral("lblTimeK"), QStringLiteral("cbDateTime"),
+                                          QStringLiteral("edtDateK"), QStringLiteral("edtTimeK")};
         QTest::newRow("9") << 9
                            << QStringList{QStringLiteral("lblChgB"), QStringLiteral("lblChg"),
                                           QStringLiteral("edtChgB"), QStringLiteral("edtChgA")};
@@ -68,11 +71,10 @@ private slots:
         RenameTab t(m_clock);
         for (int n = 1; n <= 9; ++n)
             tick(t, n, false);
-        const QStringList every = {
-            QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"),   QStringLiteral("edtMotoFE"),
-            QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"),  QStringLiteral("edtRenAdd"),
-            QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
-            QStringLiteral("edtChgA"),   QStringLiteral("lblChgB")};
+        const QStringList every = {QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"), QStringLiteral("edtMotoFE"),
+                                   QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"), QStringLiteral("edtRenAdd"),
+                                   QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
+                                   QStringLiteral("edtChgA"), QStringLiteral("lblChgB")};
         for (const QString& name : every)
             QVERIFY2(!t.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
         tick(t, element);
@@ -143,10 +145,10 @@ private slots:
         }) << QStringLiteral("ab-de.xyz");
         QTest::newRow("upper case") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(1); })
                                     << QStringLiteral("ABCDE.XYZ");
-        QTest::newRow("first letter upper")
-            << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); }) << QStringLiteral("Abcde.xyz");
-        QTest::newRow("example name edited")
-            << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); }) << q("写真.jpg");
+        QTest::newRow("first letter upper") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); })
+                                            << QStringLiteral("Abcde.xyz");
+        QTest::newRow("example name edited") << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); })
+                                             << q("写真.jpg");
     }
 
     void exampleFollowsTheControls() {
@@ -245,20 +247,13 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("messages");
         QTest::addColumn<QString>("left");
-        QTest::newRow("colon typed") << "edtKotei1"
-                                     << "ab:" << 1 << "ab";
-        QTest::newRow("pasted twice") << "edtKotei1"
-                                      << "a//b" << 2 << "ab";
-        QTest::newRow("each once") << "edtKotei2"
-                                   << "\\/:,;*?\"<>|x" << 1 << "x";
-        QTest::newRow("extension") << "edtKoteiK"
-                                   << "t?t" << 1 << "tt";
-        QTest::newRow("date separator") << "edtDateK"
-                                        << "*" << 1 << "";
-        QTest::newRow("time separator") << "edtTimeK"
-                                        << "-|" << 1 << "-";
-        QTest::newRow("replace before") << "edtChgB"
-                                        << "<<<" << 3 << "";
+        QTest::newRow("colon typed") << "edtKotei1" << "ab:" << 1 << "ab";
+        QTest::newRow("pasted twice") << "edtKotei1" << "a//b" << 2 << "ab";
+        QTest::newRow("each once") << "edtKotei2" << "\\/:,;*?\"<>|x" << 1 << "x";
+        QTest::newRow("extension") << "edtKoteiK" << "t?t" << 1 << "tt";
+        QTest::newRow("date separator") << "edtDateK" << "*" << 1 << "";
+        QTest::newRow("time separator") << "edtTimeK" << "-|" << 1 << "-";
+        QTest::newRow("replace before") << "edtChgB" << "<<<" << 3 << "";
         QTest::newRow("replace after") << "edtChgA" << q("日本\"語") << 1 << q("日本語");
         QTest::newRow("allowed") << "edtKotei1" << q("a b-(1)[2]_日本.txt") << 0 << q("a b-(1)[2]_日本.txt");
     }
@@ -331,8 +326,9 @@ private slots:
         for (int n = 1; n <= 9; ++n)
             tick(t, n);
         QSignalSpy clicks(t.btnCnvStart, &QPushButton::clicked);
-        const QList<QWidget*> fields = {t.edtReiBefore, t.edtKotei1, t.udMotoFS, t.udMotoFE, t.edtKotei2, t.udRenStart,
-                                        t.udRenAdd,     t.edtKoteiK, t.edtDateK, t.edtTimeK, t.edtChgB,   t.edtChgA};
+        const QList<QWidget*> fields = {t.edtReiBefore, t.edtKotei1, t.udMotoFS, t.udMotoFE, t.edtKotei2,
+                                        t.udRenStart,   t.udRenAdd,  t.edtKoteiK, t.edtDateK, t.edtTimeK,
+                                        t.edtChgB,      t.edtChgA};
         int expected = 0;
         for (QWidget* field : fields) {
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
