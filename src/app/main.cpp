@@ -1,9 +1,11 @@
 #include "app/CommandLine.h"
 #include "app/TFrmMain.h"
+#include "common/ui/Translations.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
+#include <QIcon>
 #include <QTimer>
 
 #include <chrono>
@@ -84,8 +86,10 @@ int main(int argc, char** argv) {
     }
 
     const std::unique_ptr<QApplication> app = connectToDisplay(argc, argv);
+    // No display name: Qt would append it to every title, which names the program already.
     QApplication::setApplicationName(QStringLiteral("Rinoza"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Rinoza"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/rinoza.png")));
+    rinoza::installJapaneseTranslations(*app);
 
     // The designed 12-pixel Japanese Gothic font, or the first installed stand-in.
     QFont font;

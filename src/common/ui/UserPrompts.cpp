@@ -1,6 +1,7 @@
 #include "common/ui/UserPrompts.h"
 
 #include "common/ui/DesktopOpener.h"
+#include "common/ui/TFolderDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace rinoza {
 
@@ -140,7 +142,10 @@ public:
     bool pickFolder(QWidget* owner, const QString& title, QString& directory) override {
         refuseModalUnderTest(title);
         const QString start = (!directory.isEmpty() && QDir(directory).exists()) ? directory : QDir::homePath();
-        const QString chosen = QFileDialog::getExistingDirectory(owner, title, start);
+        const std::unique_ptr<QFileDialog> dialog(newFolderDialog(owner, title, start));
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+            return false;
+        const QString chosen = dialog->selectedFiles().constFirst();
         if (chosen.isEmpty())
             return false;
         directory = QDir::toNativeSeparators(chosen);
