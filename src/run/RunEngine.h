@@ -25,8 +25,8 @@ inline constexpr std::string_view kMissing = "x:存在しない";
 inline constexpr std::string_view kExists = "x:既に存在";
 inline constexpr std::string_view kSystemFile = "x:ｼｽﾃﾑﾌｧｲﾙ";
 inline constexpr std::string_view kError = "x:Err";
-// "OK (変名前：" + old name + ")"
-std::string ok(std::string_view oldName);
+// "OK (変名前：" + the old name as the list shows it + ")"
+std::string ok(std::string_view shownOldName);
 } // namespace outcome
 
 struct RunRequest {
@@ -78,8 +78,9 @@ struct ForecastResult {
     std::string errorMessage;  // the start number's message when it is no whole number; nothing was foretold
 };
 
-// The question text for a system file.
-std::string systemFileQuestion(const std::string& sourcePath);
+// The question text for a system file, from its path as the front end shows it (displayed text, never
+// the path's bytes: the question holds one encoding).
+std::string systemFileQuestion(std::string_view shownPath);
 
 class RunEngine {
 public:

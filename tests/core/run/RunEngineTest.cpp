@@ -447,7 +447,7 @@ TEST_F(RunFixture, AHistoryThatFillsUpStopsBeforeTheNextFile) {
         size += l.size() + 2;
     FileInfo a;
     ASSERT_EQ(fs.stat(dir / "a", a, false), 0);
-    std::size_t record = (3 + (dir / "a").size() + 2) + (3 + (dir / "001.").size() + 2) +
+    std::size_t record = (3 + (dir / "a").size() + 2) + (3 + (dir / "001").size() + 2) +
                          (history::identityLine(*identityOf(a)).size() + 2);
     pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -464,7 +464,7 @@ TEST_F(RunFixture, AHistoryThatFillsUpStopsBeforeTheNextFile) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     // The record that did not fit is not left half written, and its file was not renamed.
-    EXPECT_EQ(records(), (std::vector<std::string>{"[B]" + (dir / "a"), "[A]" + (dir / "001.")}));
+    EXPECT_EQ(records(), (std::vector<std::string>{"[B]" + (dir / "a"), "[A]" + (dir / "001")}));
     EXPECT_TRUE(pathExists(dir / "b"));
     EXPECT_TRUE(pathExists(dir / "c"));
 }
