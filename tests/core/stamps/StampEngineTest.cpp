@@ -224,41 +224,30 @@ TEST(StampEngine, DosAttribOfAHiddenSystemFileWithACreationTimeMatchesTheFixture
 
 namespace {
 
-// An ext4 file system with 128-byte inodes, loop-mounted in a temporary folder: it keeps last write
-// times from 1901-12-13 to 2038-01-19 only and clamps any other to that range. Mounting needs root
-// and loop devices; mounted() is false where either is missing.
-class SmallInodeExt4 {
-public:
-    SmallInodeExt4() {
-        const std::string image = m_dir / "image.ext4";
-        m_mount = m_dir / "mnt";
-        rinoza::test::makeDirs(m_mount);
-        const std::string make =
-            "truncate -s 4M '" + image + "' && mkfs.ext4 -q -F -I 128 '" + image + "' >/dev/null 2>&1";
-        m_mounted = ::geteuid() == 0 && std::system(make.c_str()) == 0 &&
-                    std::system(("mount -o loop '" + image + "' '" + m_mount + "' >/dev/null 2>&1").c_str()) == 0;
-    }
+// An ext4 file system with 128-byte inodes, loop-mounted in a temporary folder where root and loop
+// devices allow: it keeps last write times from 1901-12-13 to 2038-01-19 and clamps any other.
+struct SmallInodeExt4 {
+    TempDir dir;
+    std::string path = dir / "mnt";
+    bool mounted =
+        ::geteuid() == 0 &&
+        std::system(("(mkdir '" + path + "' && truncate -s 4M '" + path + ".img' && mkfs.ext4 -q -F -I 128 '" + path +
+                     ".img' && mount -o loop '" + path + ".img' '" + path + "') >/dev/null 2>&1")
+                        .c_str()) == 0;
     ~SmallInodeExt4() {
-        if (m_mounted) {
-            EXPECT_EQ(std::system(("umount '" + m_mount + "'").c_str()), 0);
+        if (mounted) {
+            EXPECT_EQ(std::system(("umount '" + path + "'").c_str()), 0);
         }
     }
-    bool mounted() const { return m_mounted; }
-    const std::string& path() const { return m_mount; }
-
-private:
-    TempDir m_dir;
-    std::string m_mount;
-    bool m_mounted = false;
 };
 
 } // namespace
 
 TEST(StampEngine, ATimeTheFileSystemDoesNotKeepFailsItsRow) {
     SmallInodeExt4 ext4;
-    if (!ext4.mounted())
+    if (!ext4.mounted)
         GTEST_SKIP() << "no loop-mounted ext4 here (needs root and loop devices)";
-    ASSERT_TRUE(xattrsWork(ext4.path()));
+    ASSERT_TRUE(xattrsWork(ext4.path));
     struct Case {
         const char* what;
         TimeChange change;
@@ -276,12 +265,12 @@ TEST(StampEngine, ATimeTheFileSystemDoesNotKeepFailsItsRow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string path = ext4.path() + "/a.txt";
+        const std::string path = ext4.path + "/a.txt";
         writeFile(path, "data");
         ASSERT_EQ(systemFileSystem().setTimes(path, std::nullopt, local(2021, 6, 7, 8, 9, 41)), 0);
         FileInfo info;
         ASSERT_EQ(systemFileSystem().stat(path, info), 0);
-        FileListRow row = makeFileListRow(info, ext4.path(), false);
+        FileListRow row = makeFileListRow(info, ext4.path, false);
         StampEngine engine(systemFileSystem());
         EXPECT_EQ(engine.changeRow(row, timesRequest(c.change)), std::string_view(c.remarks) == "OK");
         EXPECT_EQ(row.remarks, c.remarks);
