@@ -251,7 +251,7 @@ int renameRun(const CliOptions& o, Rows gathered, RunRequest request, FileSystem
     callbacks.askSystemFile = [&o, &console](const std::string& path) {
         if (o.yes)
             return true;
-        return console.interactive() && console.ask(readableText(systemFileQuestion(path)));
+        return console.interactive() && console.ask(systemFileQuestion(readableText(path)));
     };
     bool allOk = gathered.complete;
     callbacks.rowChanged = [&](std::size_t i) {

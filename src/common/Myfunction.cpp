@@ -3,6 +3,7 @@
 #include "common/TextCodec.h"
 #include "platform/Paths.h"
 
+#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <system_error>
@@ -169,40 +170,88 @@ std::string DateTextOf(const DateTimeFields& f) {
     return text(f.year, "----") + "/" + text(f.month, "--") + "/" + text(f.day, "--");
 }
 
+PreparedTimeChange PrepareTimeChange(const TimeChange& change) {
+    auto minute = [](bool used, const DateTimeFields& f) -> std::optional<FileTime> {
+        if (!used || !f.year || !f.month || !f.day || !f.hour || !f.minute)
+            return std::nullopt;
+        return fromLocal(LocalDateTime{*f.year, *f.month, *f.day, *f.hour, *f.minute, 0, 0});
+    };
+    return PreparedTimeChange{change, minute(change.changeCreation, change.creation),
+                              minute(change.changeUpdate, change.update)};
+}
+
 int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs,
                         std::optional<FileInfo>* after) {
-    if (!change.changeCreation && !change.changeUpdate) {
+    return ChangeFileDateTimes(path, PrepareTimeChange(change), fs, after);
+}
+
+namespace {
+
+// ChangeFileDateTimes of one file, wherever it is reached: `change` makes a decided change and hands
+// back the state after it, `look` only reads the state.
+int changeDateTimes(const PreparedTimeChange& prepared, std::optional<FileInfo>* after,
+                    const std::function<int(const FileSystem::TimesDecision&, std::optional<FileInfo>*)>& change,
+                    const std::function<int(FileInfo&)>& look) {
+    const TimeChange& asked = prepared.change;
+    if (!asked.changeCreation && !asked.changeUpdate) {
         if (after) {
             FileInfo info;
-            if (fs.stat(path, info) == 0)
+            if (look(info) == 0)
                 *after = std::move(info);
             else
                 after->reset();
         }
         return 0;
     }
-    return fs.changeTimes(path, timesDecisionOf(change), after);
-}
-
-FileSystem::TimesDecision timesDecisionOf(const TimeChange& change) {
-    return [change](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
+    // A fully given block is the same minute for every file; the fraction of a second stays.
+    auto compose = [](FileTime base, const DateTimeFields& f, const std::optional<FileTime>& minute) {
+        return minute ? std::optional<FileTime>(FileTime{minute->sec, base.nsec}) : composeTime(base, f);
+    };
+    std::optional<FileTime> askedCreation, askedUpdate;
+    auto decide = [&](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
         if (info.attributes & AttrReadOnly)
             return EACCES; // as a file that cannot be opened for writing
         if (!info.lastWrite)
             return EINVAL;
-        if (change.changeCreation) {
+        if (asked.changeCreation) {
             // Where the file system keeps no creation time, its fields start from the last write time.
-            creation = composeTime(info.creation.value_or(*info.lastWrite), change.creation);
+            creation = compose(info.creation.value_or(*info.lastWrite), asked.creation, prepared.creationMinute);
             if (!creation)
                 return EINVAL;
         }
-        if (change.changeUpdate) {
-            update = composeTime(*info.lastWrite, change.update);
+        if (asked.changeUpdate) {
+            update = compose(*info.lastWrite, asked.update, prepared.updateMinute);
             if (!update)
                 return EINVAL;
         }
+        askedCreation = creation;
+        askedUpdate = update;
         return 0;
     };
+    std::optional<FileInfo> own;
+    std::optional<FileInfo>& kept = after ? *after : own;
+    if (int err = change(decide, &kept))
+        return err;
+    // A file system clamps a time it cannot store to its range and reports success (ext4 keeps years
+    // 1901 to 2446, less on small inodes): only the time read back tells what the file now says.
+    auto lost = [](const std::optional<FileTime>& wanted, const std::optional<FileTime>& now) {
+        return wanted && !(now && sameStoredTime(*now, *wanted));
+    };
+    if (kept && (lost(askedCreation, kept->creation) || lost(askedUpdate, kept->lastWrite)))
+        return ERANGE;
+    return 0;
+}
+
+} // namespace
+
+int ChangeFileDateTimes(const std::string& path, const PreparedTimeChange& prepared, FileSystem& fs,
+                        std::optional<FileInfo>* after) {
+    return changeDateTimes(
+        prepared, after,
+        [&](const FileSystem::TimesDecision& decide, std::optional<FileInfo>* state) {
+            return fs.changeTimes(path, decide, state);
+        },
+        [&](FileInfo& info) { return fs.stat(path, info); });
 }
 
 int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs,
@@ -239,13 +288,14 @@ int lookAt(FileSystem& fs, const Folder& folder, const std::string& name, std::o
 
 } // namespace
 
-int ChangeFileDateTimesAt(FileSystem& fs, const Folder& folder, const std::string& name, const TimeChange& change,
-                          std::optional<FileInfo>* after) {
-    if (!change.changeCreation && !change.changeUpdate) {
-        lookAt(fs, folder, name, after);
-        return 0;
-    }
-    return fs.changeTimesAt(folder, name, timesDecisionOf(change), after);
+int ChangeFileDateTimesAt(FileSystem& fs, const Folder& folder, const std::string& name,
+                          const PreparedTimeChange& prepared, std::optional<FileInfo>* after) {
+    return changeDateTimes(
+        prepared, after,
+        [&](const FileSystem::TimesDecision& decide, std::optional<FileInfo>* state) {
+            return fs.changeTimesAt(folder, name, decide, state);
+        },
+        [&](FileInfo& info) { return fs.statAt(folder, name, info, true); });
 }
 
 int ChangeFileAttributesAt(FileSystem& fs, const Folder& folder, const std::string& name, const AttrChange& change,
@@ -356,6 +406,11 @@ std::string FixNumberText(std::string_view text) {
     std::string r(text);
     r.erase(stop, c.length);
     return r;
+}
+
+std::string_view WithoutTrailingPeriodsAndBlanks(std::string_view name) {
+    const std::size_t keep = name.find_last_not_of(". ");
+    return name.substr(0, keep == std::string_view::npos ? 0 : keep + 1);
 }
 
 std::string RemoveBadNameChars(std::string_view text) {

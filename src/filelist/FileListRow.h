@@ -4,14 +4,15 @@
 #include "platform/FileSystem.h"
 #include "rename/PhotoDate.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace rinoza {
 
-// One row of the file list. name and folder are the file's bytes; the other columns are the texts the
-// list shows (UTF-8), except remarks, which may carry an old name's bytes ("OK (変名前：<bytes>)").
+// One row of the file list. name and folder are the file's bytes; the other columns, remarks
+// included, are the texts the list shows (UTF-8): a name in them is its displayed text.
 // The full path of a row's file is joinPath(folder, name).
 struct FileListRow {
     std::string name;
@@ -47,8 +48,28 @@ std::string AttributeText(uint32_t attributes);               // "R" "H" "S" "A"
 // A row for a file, from its information and the folder column text.
 FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon);
 
-// Rewrites size, the three times and the attributes of a row from the file's information.
-void refreshRowFromInfo(FileListRow& row, const FileInfo& info);
+// The date column texts of the last few moments met, for many rows in turn: rows changed together
+// mostly share their times, and a local time conversion costs more than a file's system calls. For
+// the length of one operation only (a change of the time zone meanwhile is not seen).
+class DateTextMemo {
+public:
+    // DateColumnText(t).
+    const std::string& text(const std::optional<FileTime>& t);
+
+private:
+    struct Entry {
+        int64_t sec = 0;
+        std::string text;
+    };
+    std::array<Entry, 4> m_entries;
+    std::size_t m_used = 0;
+    std::size_t m_next = 0;
+    std::string m_unknown;
+};
+
+// Rewrites size, the three times and the attributes of a row from the file's information (the
+// date texts through memo when one is given).
+void refreshRowFromInfo(FileListRow& row, const FileInfo& info, DateTextMemo* memo = nullptr);
 
 // The row-count status text: "<n> 個のファイルがリストアップされています。"
 std::string rowCountStatusText(int64_t rows);

@@ -1,5 +1,6 @@
 #include "run/RunEngine.h"
 
+#include "common/TextCodec.h"
 #include "platform/Paths.h"
 #include "run/ForecastFileSystem.h"
 #include "run/RunPaths.h"
@@ -23,12 +24,14 @@ std::string RunResult::statusText() const {
     return std::string(kRunStoppedMessage) + count;
 }
 
-std::string systemFileQuestion(const std::string& sourcePath) {
-    return sourcePath + " はシステムファイルです。変名してよろしいですか？";
+std::string systemFileQuestion(std::string_view shownPath) {
+    std::string question(shownPath);
+    question += " はシステムファイルです。変名してよろしいですか？";
+    return question;
 }
 
 static std::string historyErrorMessage(const std::string& path, int err) {
-    return "変更履歴ファイルに書き込めません。(" + path + ": " + std::strerror(err) + ")";
+    return "変更履歴ファイルに書き込めません。(" + displayText(path) + ": " + std::strerror(err) + ")";
 }
 
 // A name that would put the file anywhere but straight inside the target folder.
@@ -68,9 +71,10 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     result.historyWritten = true;
     struct HistorySink final : RecordSink {
         explicit HistorySink(HistoryFile& h) : file(h) {}
-        int addRecord(std::string_view before, std::string_view after) override {
-            return file.addRecord(before, after);
+        int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) override {
+            return file.addRecord(before, after, identity);
         }
+        int addIdentity(const FileIdentity& identity) override { return file.addIdentity(identity); }
         int dropLastRecord() override { return file.dropLastRecord(); }
         int lastRecordNumber() const override { return file.lastRecordNumber(); }
         int voidRecords(const std::vector<int>& numbers) override { return file.voidRecords(numbers); }
@@ -89,12 +93,12 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
             break;
         pacer.step();
         const RowStep step = handleRow(rows[i], i, request, callbacks, sink, serial, result);
-        if (step == RowStep::Stop) {
+        if ((step == RowStep::Next || step == RowStep::DoneThenStop) && callbacks.rowChanged)
+            callbacks.rowChanged(i);
+        if (step == RowStep::Stop || step == RowStep::DoneThenStop) {
             stopped = true;
             break;
         }
-        if (step == RowStep::Next && callbacks.rowChanged)
-            callbacks.rowChanged(i);
         if (m_transfers->flushDue() && flushTransfers(rows, request, callbacks, sink, result) == RowStep::Stop) {
             stopped = true;
             break;
@@ -164,7 +168,7 @@ RunEngine::RowStep RunEngine::flushTransfers(std::vector<FileListRow>& rows, con
         const PendingRow& p = m_pending[i];
         FileListRow& row = rows[p.index];
         if (outcomes[i] == 0) {
-            row.remarks = outcome::ok(row.name);
+            row.remarks = outcome::ok(displayText(row.name));
             ++result.renamed;
             row.name = p.newName;
             row.folder = p.folderText;
@@ -209,7 +213,8 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     shadow.beginRows(request);
 
     struct NoRecords final : RecordSink {
-        int addRecord(std::string_view, std::string_view) override { return 0; }
+        int addRecord(std::string_view, std::string_view, const FileIdentity*) override { return 0; }
+        int addIdentity(const FileIdentity&) override { return 0; }
         int dropLastRecord() override { return 0; }
         int lastRecordNumber() const override { return 0; }
         int voidRecords(const std::vector<int>&) override { return 0; }
@@ -357,19 +362,28 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, con
         return RowStep::Next;
     }
 
-    if (systemFile && callbacks.askSystemFile && !callbacks.askSystemFile(source)) {
-        row.remarks = outcome::kSystemFile;
-        return RowStep::Next;
-    }
-
+    // A name left empty by its trailing periods and blanks fails before the question, which would
+    // ask about a rename that cannot happen.
     if (isUnusableName(newName)) {
         row.remarks = outcome::kError;
         return RowStep::Next;
     }
 
+    if (systemFile && callbacks.askSystemFile && !callbacks.askSystemFile(source)) {
+        row.remarks = outcome::kSystemFile;
+        return RowStep::Next;
+    }
+
     // The record goes first: if the process dies during the operation, the history still names the
-    // file wherever it ended up.
-    int err = history.addRecord(source, target);
+    // file wherever it ended up. A rename keeps the file's inode, size and last write time, so the
+    // identity the undo will look for is known now and goes in the same write: no moment exists when
+    // the record is on disk without it. A move may copy the file to another file system, where it
+    // gets a new inode: its identity follows once the move is done. If the process dies before that,
+    // the record has no identity and the undo treats it as one of a history without identities.
+    std::optional<FileIdentity> identity;
+    if (request.method == RenameMethod::RenameOnly)
+        identity = identityOf(sourceInfo);
+    int err = history.addRecord(source, target, identity ? &*identity : nullptr);
     if (err != 0) {
         result.error = err;
         result.errorMessage = historyErrorMessage(request.historyPath, err);
@@ -400,18 +414,30 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, con
         return RowStep::Next;
     }
 
+    // A moved file's identity follows its record once the move is made (a copy to another file
+    // system is a new file); a move its batch takes back later has its record voided, identity and all.
+    if (request.method == RenameMethod::RenameAndMove) {
+        FileInfo moved;
+        if (m_fs.statAt(*targetDir, newName, moved, false) == 0)
+            identity = identityOf(moved);
+        if (identity && (err = history.addIdentity(*identity)) != 0) {
+            result.error = err;
+            result.errorMessage = historyErrorMessage(request.historyPath, err);
+        }
+    }
     if (pending) {
         m_pending.push_back(
             PendingRow{index, newName, rowFolderText(targetFolder), targetDir->id(), history.lastRecordNumber()});
-        return RowStep::Pending;
+        // A row still waiting gets its outcome from the flush at the end of the run.
+        return err ? RowStep::Stop : RowStep::Pending;
     }
-    row.remarks = outcome::ok(row.name);
+    row.remarks = outcome::ok(displayText(row.name));
     ++result.renamed;
     row.name = newName;
     row.folder = rowFolderText(targetFolder);
     row.folderId = targetDir->id();
     row.extensionText = ExtensionText(newName);
-    return RowStep::Next;
+    return err ? RowStep::DoneThenStop : RowStep::Next;
 }
 
 } // namespace rinoza

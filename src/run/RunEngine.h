@@ -27,8 +27,8 @@ inline constexpr std::string_view kMissing = "x:存在しない";
 inline constexpr std::string_view kExists = "x:既に存在";
 inline constexpr std::string_view kSystemFile = "x:ｼｽﾃﾑﾌｧｲﾙ";
 inline constexpr std::string_view kError = "x:Err";
-// "OK (変名前：" + old name + ")"
-std::string ok(std::string_view oldName);
+// "OK (変名前：" + the old name as the list shows it + ")"
+std::string ok(std::string_view shownOldName);
 } // namespace outcome
 
 struct RunRequest {
@@ -82,8 +82,9 @@ struct ForecastResult {
     std::string errorMessage; // the start number's message when it is no whole number; nothing was foretold
 };
 
-// The question text for a system file.
-std::string systemFileQuestion(const std::string& sourcePath);
+// The question text for a system file, from its path as the front end shows it (displayed text, never
+// the path's bytes: the question holds one encoding).
+std::string systemFileQuestion(std::string_view shownPath);
 
 class RunEngine {
 public:
@@ -94,7 +95,9 @@ public:
     // error before anything, the history file included, is touched. Otherwise the history file is
     // replaced, then each row is handled; the run stops early on cancel or when the history cannot be
     // written. Every record reaches the history file before its file is renamed, and is taken back if
-    // the operation fails, so the history never misses a file that changed.
+    // the operation fails, so the history never misses a file that changed. A rename or move record
+    // carries the identity of the file it left at the new path, which the undo checks before it
+    // takes that file back.
     // The destination and every row's folder are taken as absolute paths (a relative one from the
     // current folder), and the history file itself is never renamed, copied or moved, nor taken as
     // a new name: such a row reads "x:Err".
@@ -118,7 +121,8 @@ private:
     // Where a run's records go: the history file, or nowhere for a forecast.
     struct RecordSink {
         virtual ~RecordSink() = default;
-        virtual int addRecord(std::string_view before, std::string_view after) = 0;
+        virtual int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) = 0;
+        virtual int addIdentity(const FileIdentity& identity) = 0;
         virtual int dropLastRecord() = 0;
         virtual int lastRecordNumber() const = 0;
         virtual int voidRecords(const std::vector<int>& numbers) = 0;
@@ -139,8 +143,9 @@ private:
         int record;
     };
 
-    // Next: the row is done; Pending: its outcome comes with its batch; Stop: the run ends here.
-    enum class RowStep { Next, Pending, Stop };
+    // Next: the row is done; Pending: its outcome comes with its batch; Stop: the row is as it was
+    // and the run ends; DoneThenStop: the row changed, then the run ends.
+    enum class RowStep { Next, Pending, Stop, DoneThenStop };
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
     RowStep handleRow(FileListRow& row, std::size_t index, const RunRequest& request, const RunCallbacks& callbacks,

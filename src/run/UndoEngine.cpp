@@ -1,5 +1,6 @@
 #include "run/UndoEngine.h"
 
+#include "common/TextCodec.h"
 #include "platform/Paths.h"
 #include "run/RunPaths.h"
 
@@ -7,28 +8,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 namespace rinoza {
-
-namespace {
-
-// Whether the copy's last write time is the source's as the copy's file system could keep it. Many
-// file systems store coarser times than the source's (whole seconds, or two seconds on FAT, rounded
-// either way), so the times count as equal when they share the whole second or lie less than two
-// seconds apart.
-bool sameStoredTime(const FileTime& copy, const FileTime& source) {
-    if (copy.sec == source.sec)
-        return true;
-    const int64_t secs = copy.sec - source.sec;
-    if (secs > 2 || secs < -2)
-        return false;
-    int64_t nanos = secs * 1'000'000'000 + (static_cast<int64_t>(copy.nsec) - source.nsec);
-    if (nanos < 0)
-        nanos = -nanos;
-    return nanos < 2'000'000'000;
-}
-
-} // namespace
 
 namespace history {
 
@@ -43,7 +25,10 @@ bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ran
 } // namespace history
 
 std::string UndoResult::statusText() const {
-    return std::to_string(restored) + "/" + std::to_string(seen) + "個が変名を戻されました。";
+    std::string text = std::to_string(restored) + "/" + std::to_string(seen) + "個が変名を戻されました。";
+    if (notTheRunsFile > 0)
+        text += std::to_string(notTheRunsFile) + "個は変名後に別のファイルに替わったか変更されたため、戻していません。";
+    return text;
 }
 
 std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>& lines) {
@@ -52,11 +37,17 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
     std::vector<std::pair<int, int>> voided;
     RenameMethod method = RenameMethod::RenameOnly;
     std::string before;
+    bool afterRecord = false; // the line before was an "[A]" line
     for (const std::string& line : lines) {
         std::string_view l = line;
+        const bool followsRecord = std::exchange(afterRecord, false);
         if (!l.empty() && l.front() == '{') {
-            if (!history::readUndoneNote(l, undone))
+            if (followsRecord && l.starts_with(history::kIdentityPrefix)) {
+                records.back().identity = history::readIdentityLine(l);
+                records.back().identityDamaged = !records.back().identity;
+            } else if (!history::readUndoneNote(l, undone)) {
                 history::readNumberNote(l, history::kVoidNotePrefix, voided);
+            }
             continue;
         }
         if (l == history::kChanged) {
@@ -69,7 +60,9 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
             before = std::string(l.substr(history::kBefore.size()));
         } else if (l.starts_with(history::kAfter)) {
             const int number = static_cast<int>(records.size()) + 1;
-            records.push_back(UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false});
+            records.push_back(
+                UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false, {}, false});
+            afterRecord = true;
         }
     }
     const int count = static_cast<int>(records.size());
@@ -130,7 +123,7 @@ bool UndoEngine::isCopyOf(const Folder& sourceFolder, const std::string& sourceN
     return m_fs.compareContentsAt(sourceFolder, sourceName, copyFolder, copyName, equal) == 0 && equal;
 }
 
-UndoEngine::Reversal UndoEngine::reverse(const UndoRecord& r) {
+Reversal UndoEngine::reverse(const UndoRecord& r) {
     // Every path a run records is absolute and plain. Anything else is a damaged or edited line (a
     // path broken by a line end, say) and would resolve against whatever folder the program runs in,
     // or climb out of the folder it names.
@@ -142,37 +135,55 @@ UndoEngine::Reversal UndoEngine::reverse(const UndoRecord& r) {
     const Folder* beforeFolder = folderOf(parentOf(r.before));
     if (!afterFolder || !beforeFolder || afterName.empty() || beforeName.empty())
         return Reversal::Failed;
+    FileInfo after;
+    if (m_fs.statAt(*afterFolder, afterName, after, false) != 0)
+        return Reversal::Failed;
+    // The file the run left there still has its inode, size and last write time; anything else at
+    // that path came later (or is the run's file changed since) and is not the run's to take back.
+    if (r.method != RenameMethod::RenameAndCopy && (r.identity || r.identityDamaged) &&
+        (r.identityDamaged || identityOf(after) != r.identity))
+        return Reversal::NotTheRunsFile;
     // A run renames, moves and copies regular files and links to them, nothing else; and never the
     // history, which a hand-edited record could name.
-    FileInfo after;
-    if (m_fs.statAt(*afterFolder, afterName, after, false) != 0 || !(after.isRegular || after.isSymlink) ||
-        isHistory(after))
+    if (!(after.isRegular || after.isSymlink) || isHistory(after))
         return Reversal::Failed;
     if (after.isSymlink) {
         FileInfo linked;
         if (m_fs.statAt(*afterFolder, afterName, linked, true) == 0 && isHistory(linked))
             return Reversal::Failed;
     }
+    int err = 0;
     switch (r.method) {
     case RenameMethod::RenameAndCopy:
         if (!isCopyOf(*beforeFolder, beforeName, *afterFolder, afterName, after))
             return Reversal::Failed;
-        return m_fs.removeAt(*afterFolder, afterName) == 0 ? Reversal::Done : Reversal::Failed;
+        err = m_fs.removeAt(*afterFolder, afterName);
+        break;
     case RenameMethod::RenameAndMove: {
+        // Outside a whole undo a move back is made durable at once.
+        std::unique_ptr<TransferBatch> own;
+        TransferBatch& batch = m_transfers ? *m_transfers : *(own = m_fs.beginTransfers());
         bool pending = false;
-        const int rc = m_transfers->move(*afterFolder, afterName, *beforeFolder, beforeName, pending);
-        if (rc == 0)
-            return pending ? Reversal::Pending : Reversal::Done;
+        err = batch.move(*afterFolder, afterName, *beforeFolder, beforeName, pending);
+        if (err == 0 && pending && !own)
+            return Reversal::Pending;
+        if (err == 0 && pending) {
+            std::vector<int> outcomes;
+            own->flush({}, outcomes);
+            err = outcomes.empty() ? 0 : outcomes.front();
+            break;
+        }
         // A move to another file system that was cut off before its source was removed leaves the
         // source and its copy: the copy goes when it holds the very bytes of the source.
-        if (rc == EEXIST && isCopyOf(*beforeFolder, beforeName, *afterFolder, afterName, after))
-            return m_fs.removeAt(*afterFolder, afterName) == 0 ? Reversal::Done : Reversal::Failed;
-        return Reversal::Failed;
-    }
-    case RenameMethod::RenameOnly:
+        if (err == EEXIST && isCopyOf(*beforeFolder, beforeName, *afterFolder, afterName, after))
+            err = m_fs.removeAt(*afterFolder, afterName);
         break;
     }
-    return m_fs.renameAt(*afterFolder, afterName, *beforeFolder, beforeName) == 0 ? Reversal::Done : Reversal::Failed;
+    case RenameMethod::RenameOnly:
+        err = m_fs.renameAt(*afterFolder, afterName, *beforeFolder, beforeName);
+        break;
+    }
+    return err == 0 ? Reversal::Restored : Reversal::Failed;
 }
 
 void UndoEngine::flushPending(UndoResult& result) {
@@ -193,7 +204,8 @@ UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& pro
     if (err != 0) {
         UndoResult result;
         result.error = err;
-        result.errorMessage = "前回の変名履歴ファイルを読めません。(" + path + ": " + std::strerror(err) + ")";
+        result.errorMessage =
+            "前回の変名履歴ファイルを読めません。(" + displayText(path) + ": " + std::strerror(err) + ")";
         return result;
     }
     FileInfo historyInfo;
@@ -210,12 +222,14 @@ UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& pro
 UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const ProgressCallbacks& progress) {
     UndoResult result;
     ProgressPacer pacer(progress);
-    result.maximum = progressMaximum(lines.size());
+    std::vector<UndoRecord> records = parseRecords(lines);
+    const auto identities = std::count_if(records.begin(), records.end(),
+                                          [](const UndoRecord& r) { return r.identity || r.identityDamaged; });
+    result.maximum = progressMaximum(lines.size() - static_cast<std::size_t>(identities));
     pacer.start(result.maximum);
 
     // The last record is undone first: a run that renamed b to c and then a to b only comes back
     // whole in that order, since nothing is ever overwritten.
-    std::vector<UndoRecord> records = parseRecords(lines);
     m_transfers = m_fs.beginTransfers();
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
         if (pacer.cancelRequested()) {
@@ -223,18 +237,14 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
             break;
         }
         ++result.seen;
-        if (!it->undone) {
-            switch (reverse(*it)) {
-            case Reversal::Done:
-                ++result.restored;
-                result.restoredRecords.push_back(it->number);
-                break;
-            case Reversal::Pending:
-                m_pending.push_back(it->number);
-                break;
-            case Reversal::Failed:
-                break;
-            }
+        const Reversal outcome = it->undone ? Reversal::Failed : reverse(*it);
+        if (outcome == Reversal::Restored) {
+            ++result.restored;
+            result.restoredRecords.push_back(it->number);
+        } else if (outcome == Reversal::Pending) {
+            m_pending.push_back(it->number);
+        } else if (outcome == Reversal::NotTheRunsFile) {
+            ++result.notTheRunsFile;
         }
         if (m_transfers->flushDue())
             flushPending(result);

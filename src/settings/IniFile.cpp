@@ -2,6 +2,7 @@
 
 #include "common/TextCodec.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "platform/TextNumbers.h"
 
 #include <climits>
@@ -336,20 +337,41 @@ void IniFile::save() {
         throw SettingsWriteError(m_path);
 }
 
-std::string settingsFolder(FileSystem& fs) {
-    const std::string home = envOrEmpty(fs, "RINOZA_HOME");
-    if (!home.empty())
-        return home;
-
-    if (const std::string folder = fs.executableFolder(); !folder.empty() && fs.canWriteInto(folder))
-        return folder;
-
-    std::string config = envOrEmpty(fs, "XDG_CONFIG_HOME");
+std::string settingsFolderFor(const SettingsPlaceFacts& facts) {
+    if (!facts.rinozaHome.empty())
+        return facts.rinozaHome;
+    const bool portable = facts.settingsBesideExe || facts.exeInBuildTree;
+    if (portable && !facts.exeFolder.empty() && facts.exeFolderWritable)
+        return facts.exeFolder;
     // The XDG rules ignore a relative path here.
-    if (config.empty() || config.front() != '/')
-        config = envOrEmpty(fs, "HOME") + "/.config";
-    const std::string folder = config + "/rinoza";
-    fs.makePrivateFolders(folder);
+    const std::string& config = facts.xdgConfigHome;
+    if (!config.empty() && config.front() == '/')
+        return joinPath(config, "rinoza");
+    return joinPath(joinPath(facts.home, ".config"), "rinoza");
+}
+
+std::string settingsFolder(FileSystem& fs) {
+    SettingsPlaceFacts facts;
+    facts.rinozaHome = envOrEmpty(fs, "RINOZA_HOME");
+    if (!facts.rinozaHome.empty())
+        return facts.rinozaHome;
+    facts.xdgConfigHome = envOrEmpty(fs, "XDG_CONFIG_HOME");
+    facts.home = fs.homeFolder();
+    facts.exeFolder = fs.executableFolder();
+    // Something (a file, a folder, a link that leads somewhere) is at the path.
+    auto exists = [&fs](const std::string& path) {
+        FileInfo info;
+        return fs.stat(path, info, true) == 0;
+    };
+    if (!facts.exeFolder.empty()) {
+        facts.exeFolderWritable = fs.canWriteInto(facts.exeFolder);
+        facts.settingsBesideExe = exists(joinPath(facts.exeFolder, "rinoza.ini"));
+        // CMake leaves its cache at the top of every build tree, where the programs are built.
+        facts.exeInBuildTree = exists(joinPath(facts.exeFolder, "CMakeCache.txt"));
+    }
+    const std::string folder = settingsFolderFor(facts);
+    if (folder != facts.exeFolder)
+        fs.makePrivateFolders(folder);
     return folder;
 }
 

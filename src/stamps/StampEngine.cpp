@@ -48,6 +48,11 @@ const Folder* StampEngine::folderOf(const FileListRow& row, int& err) {
 }
 
 bool StampEngine::changeRow(FileListRow& row, const StampRequest& request) {
+    RunMemo memo{PrepareTimeChange(request.times), {}};
+    return changeRow(row, request, memo);
+}
+
+bool StampEngine::changeRow(FileListRow& row, const StampRequest& request, RunMemo& memo) {
     row.remarks.clear();
     int err = 0;
     const Folder* folder = folderOf(row, err);
@@ -56,14 +61,14 @@ bool StampEngine::changeRow(FileListRow& row, const StampRequest& request) {
     std::optional<FileInfo> after;
     if (request.kind == StampRequest::Kind::Times) {
         if (folder)
-            err = ChangeFileDateTimesAt(m_fs, *folder, row.name, request.times, &after);
+            err = ChangeFileDateTimesAt(m_fs, *folder, row.name, memo.times, &after);
         if (err)
             row.remarks = stampOutcome::timeError(err);
     } else if (!folder || ChangeFileAttributesAt(m_fs, *folder, row.name, request.attributes, &after) != 0) {
         row.remarks = stampOutcome::kAttrError;
     }
     if (after)
-        refreshRowFromInfo(row, *after);
+        refreshRowFromInfo(row, *after, &memo.dates);
     if (!row.remarks.empty() && row.remarks[0] == 'x')
         return false;
     row.remarks = stampOutcome::kOk;
@@ -73,6 +78,7 @@ bool StampEngine::changeRow(FileListRow& row, const StampRequest& request) {
 StampResult StampEngine::run(std::vector<FileListRow>& rows, const StampRequest& request,
                              const StampCallbacks& callbacks) {
     StampResult result;
+    RunMemo memo{PrepareTimeChange(request.times), {}};
     std::size_t done = 0, reported = 0;
     // The rows done so far go out as one change right before events run, so the list repaints once
     // per time slice rather than once per file.
@@ -90,11 +96,12 @@ StampResult StampEngine::run(std::vector<FileListRow>& rows, const StampRequest&
     ProgressPacer pacer(paced);
     const std::size_t count = rows.size();
     pacer.start(static_cast<int>(count));
-    for (std::size_t i = 0; i < count; ++i) {
+    // The rows may be a list's own, which events run between two rows could shorten.
+    for (std::size_t i = 0; i < count && i < rows.size(); ++i) {
         if (pacer.cancelRequested())
             break;
         pacer.step();
-        if (changeRow(rows[i], request))
+        if (changeRow(rows[i], request, memo))
             ++result.changed;
         done = i + 1;
     }

@@ -75,7 +75,8 @@ void PreviewController::N20Click() {
     callbacks.rowForetold = [&](std::size_t, RowForecast&& f) {
         if (!f.outcome.empty())
             ++failing;
-        pending.push_back({std::move(f.newName), std::string(f.outcome), f.photoDate});
+        // The remarks hold the name as the list will show it, never its bytes.
+        pending.push_back({displayText(f.newName), std::string(f.outcome), f.photoDate});
     };
 
     SystemClock systemClock;

@@ -43,7 +43,8 @@ private:
 RenameRunController::RenameRunController(RunHost host, QObject* parent) : QObject(parent), m_host(std::move(host)) {}
 
 QString RenameRunController::systemFileQuestionText(const std::string& sourcePath) {
-    return display(systemFileQuestion(sourcePath));
+    const std::string question = systemFileQuestion(displayText(sourcePath));
+    return QString::fromUtf8(question.data(), static_cast<qsizetype>(question.size()));
 }
 
 bool RenameRunController::confirm(int& method, std::string& destination) {

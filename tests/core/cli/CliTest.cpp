@@ -150,12 +150,14 @@ TEST_F(CliFixture, RunRenamesInListOrderAndWritesTheHistoryAhead) {
     EXPECT_TRUE(pathExists(dir / "new_b.txt"));
     EXPECT_TRUE(pathExists(dir / "sub/new_c.txt"));
     const auto lines = historyLines();
-    ASSERT_EQ(lines.size(), 16u);
+    ASSERT_EQ(lines.size(), 19u); // each record followed by the identity of the file it renamed
     EXPECT_EQ(lines[9], "[Changed]");
     EXPECT_EQ(lines[10], "[B]" + scratch / "a.txt");
     EXPECT_EQ(lines[11], "[A]" + scratch / "new_a.txt");
-    EXPECT_EQ(lines[12], "[B]" + dir / "b.txt");
-    EXPECT_EQ(lines[14], "[B]" + dir / "sub/c.txt");
+    EXPECT_EQ(lines[13], "[B]" + dir / "b.txt");
+    EXPECT_EQ(lines[16], "[B]" + dir / "sub/c.txt");
+    for (std::size_t i : {12u, 15u, 18u})
+        EXPECT_TRUE(lines[i].starts_with(history::kIdentityPrefix)) << lines[i];
     EXPECT_NE(o.err.find("3個のファイルが正常に変名されました。"), std::string::npos);
 }
 
@@ -239,9 +241,33 @@ TEST_F(CliFixture, NamesThatAreNotUtf8KeepTheirBytesAndPrintReadably) {
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, line(dir / "bad\\xFF.txt", dir / "new_bad\\xFF.txt", "OK") +
                          line(dir / "あ.txt", dir / "new_あ.txt", "OK"));
-    EXPECT_EQ(readFile(dir / ("new_" + sjis)), "1");
+    EXPECT_EQ(readFile(dir / "new_あ.txt"), "1"); // the built name is UTF-8
     EXPECT_EQ(readFile(dir / ("new_" + stray)), "2");
     EXPECT_EQ(historyLines()[11], "[A]" + dir / ("new_" + stray));
+}
+
+// The dry run and the run agree on a CP932 name (repaired to UTF-8) and on trailing periods.
+TEST_F(CliFixture, TheDryRunAndTheRunAgreeOnNamesFromWindows) {
+    // The default rule; テスト.txt in CP932.
+    setRule("");
+    const std::string sjis = "\x83\x65\x83\x58\x83\x67.txt";
+    writeFile(dir / sjis, "1");
+    writeFile(dir / "README", "2");
+    writeFile(dir / "notes.", "3");
+    const std::vector<std::string> paths{dir / sjis, dir / "README", dir / "notes."};
+    std::vector<std::string> args{"--dry-run"};
+    args.insert(args.end(), paths.begin(), paths.end());
+    const Outcome dry = cli(args);
+    args[0] = "--yes";
+    const Outcome done = cli(args);
+    const std::string repaired = line(dir / "テスト.txt", dir / "テスト.txt", "OK");
+    const std::string trimmed = line(dir / "notes.", dir / "notes", "OK");
+    EXPECT_EQ(dry.out, repaired + line(dir / "README", dir / "README", "x:同一名") + trimmed);
+    EXPECT_EQ(done.out, repaired + line(dir / "README", "-", "x:同一名") + trimmed);
+    EXPECT_EQ(readFile(dir / "テスト.txt") + readFile(dir / "README") + readFile(dir / "notes"), "123");
+    EXPECT_EQ(historyLines()[10], "[B]" + dir / sjis);
+    EXPECT_EQ(cli({"--undo"}).status, 0);
+    EXPECT_EQ(readFile(dir / sjis) + readFile(dir / "notes."), "13");
 }
 
 TEST_F(CliFixture, FoldersAreSearchedWithThePatternTheDisplayFiltersAndTheLimit) {

@@ -285,16 +285,18 @@ TEST(SettingsLocation, HomeVariableNamesTheFolder) {
     EXPECT_EQ(settingsFilePath(systemFileSystem()), dir / "rinoza.ini");
     EXPECT_EQ(historyFilePath(systemFileSystem()), dir / "rinoza.txt");
 
-    // Empty means unset: the folder of the program, which is writable in the build tree.
+    // Empty means unset. A test program is no portable copy (no rinoza.ini, no build cache beside it),
+    // so the folder is the one under the configuration home, made on the first call.
     ::setenv("RINOZA_HOME", "", 1);
-    char* exe = ::realpath("/proc/self/exe", nullptr);
-    ASSERT_NE(exe, nullptr);
-    std::string exeFolder = exe;
-    std::free(exe);
-    exeFolder = exeFolder.substr(0, exeFolder.rfind('/'));
-    if (::access(exeFolder.c_str(), W_OK) == 0) {
-        EXPECT_EQ(settingsFolder(systemFileSystem()), exeFolder);
-    }
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedConfig = oldConfig ? oldConfig : "";
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    EXPECT_EQ(settingsFolder(systemFileSystem()), dir / "config/rinoza");
+    EXPECT_TRUE(test::pathExists(dir / "config/rinoza"));
+    if (oldConfig)
+        ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 
     if (old)
         ::setenv("RINOZA_HOME", saved.c_str(), 1);
@@ -313,6 +315,7 @@ public:
         const auto it = m_env.find(name);
         return it == m_env.end() ? std::nullopt : std::optional<std::string>(it->second);
     }
+    std::string homeFolder() override { return m_env.count("HOME") ? m_env.at("HOME") : "/"; }
     std::string executableFolder() override { return m_exe; }
     bool canWriteInto(const std::string&) override { return m_writable; }
 
@@ -327,15 +330,18 @@ private:
 TEST(SettingsLocation, TheRuleReadsTheEnvironmentAndFoldersItIsHanded) {
     TempDir dir;
     const std::string home = dir / "home";
+    test::writeFile(dir / "portable/rinoza.ini", "");
+    test::makeDirs(dir / "installed");
     const struct {
         std::map<std::string, std::string> env;
         std::string exe;
         bool writable;
         std::string expected;
     } rows[] = {
-        {{{"RINOZA_HOME", dir / "named"}, {"HOME", home}}, dir / "bin", true, dir / "named"},
-        {{{"RINOZA_HOME", ""}, {"HOME", home}}, dir / "bin", true, dir / "bin"},
-        {{{"HOME", home}}, dir / "bin", false, home + "/.config/rinoza"},
+        {{{"RINOZA_HOME", dir / "named"}, {"HOME", home}}, dir / "portable", true, dir / "named"},
+        {{{"RINOZA_HOME", ""}, {"HOME", home}}, dir / "portable", true, dir / "portable"},
+        {{{"HOME", home}}, dir / "portable", false, home + "/.config/rinoza"},
+        {{{"HOME", home}}, dir / "installed", true, home + "/.config/rinoza"},
         {{{"HOME", home}, {"XDG_CONFIG_HOME", dir / "xdg"}}, "", true, dir / "xdg/rinoza"},
         {{{"HOME", home}, {"XDG_CONFIG_HOME", "relative"}}, "", true, home + "/.config/rinoza"},
     };
@@ -371,6 +377,39 @@ TEST(IniFileFaults, AFileThatCannotBeReadGivesTheDefaultsAndAFailedReplacementCh
         EXPECT_EQ(IniFile(fs, path).ReadInteger("Window", "Top", 0), 8);
         test::writeFile(path, "[Window]\r\nTop=5\r\n");
     }
+}
+
+TEST(SettingsLocation, OnlyAPortableCopyKeepsItsSettingsBesideItself) {
+    struct Case {
+        const char* what;
+        SettingsPlaceFacts facts;
+        const char* folder;
+    };
+    auto facts = [](const char* rinozaHome, const char* xdg, const char* exeFolder, bool writable, bool ini,
+                    bool buildTree) {
+        return SettingsPlaceFacts{rinozaHome, xdg, "/home/u", exeFolder, writable, ini, buildTree};
+    };
+    const Case cases[] = {
+        {"installed system-wide", facts("", "", "/usr/bin", false, false, false), "/home/u/.config/rinoza"},
+        {"installed in a prefix the user owns", facts("", "", "/home/u/.local/bin", true, false, false),
+         "/home/u/.config/rinoza"},
+        {"a configuration home of its own", facts("", "/cfg", "/home/u/.local/bin", true, false, false), "/cfg/rinoza"},
+        {"a relative configuration home is ignored", facts("", "cfg", "/usr/bin", false, false, false),
+         "/home/u/.config/rinoza"},
+        {"portable: rinoza.ini beside the program", facts("", "/cfg", "/media/usb/rinoza", true, true, false),
+         "/media/usb/rinoza"},
+        {"portable copy on a medium that cannot be written", facts("", "/cfg", "/media/cd", false, true, false),
+         "/cfg/rinoza"},
+        {"started from its build tree", facts("", "/cfg", "/src/rinoza/build", true, false, true), "/src/rinoza/build"},
+        {"RINOZA_HOME wins over a portable copy", facts("/tmp/h", "/cfg", "/media/usb", true, true, true), "/tmp/h"},
+        {"RINOZA_HOME wins over the configuration home", facts("/tmp/h", "/cfg", "/usr/bin", false, false, false),
+         "/tmp/h"},
+        {"the program's folder unknown", facts("", "", "", true, true, true), "/home/u/.config/rinoza"},
+        {"home is the root folder", SettingsPlaceFacts{"", "", "/", "/usr/bin", false, false, false},
+         "/.config/rinoza"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(settingsFolderFor(c.facts), c.folder) << c.what;
 }
 
 TEST(IniFileRead, ValuesKeepTheirBytesUnlessTheWholeFileIsFromTheWindowsVersion) {
