@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
         bestUndo = std::min(bestUndo, undo);
         bestBack = std::min(bestBack, back);
     }
-    std::printf("best: run %.1f ms vs renameat2 loop %.1f ms = %.2fx (target <= 3x); undo %.1f ms vs loop %.1f ms = "
-                "%.2fx\n",
+    std::printf("best: run %.1f ms vs renameat2 loop %.1f ms = %.2fx (goal: within 1.3x); undo %.1f ms vs loop %.1f "
+                "ms = %.2fx (goal: within 1.3x)\n",
                 bestRun, bestLoop, bestRun / bestLoop, bestUndo, bestBack, bestUndo / bestBack);
     setPrompts(nullptr);
     std::filesystem::remove_all(root);
