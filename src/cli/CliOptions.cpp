@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
-#include <charconv>
+#include "platform/TextNumbers.h"
+
 #include <optional>
 
 namespace rinoza::cli {
@@ -36,9 +37,8 @@ RenameMethod methodOf(const std::string& text) {
 }
 
 int presetOf(const std::string& text) {
-    int n = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-    if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 5)
+    const int n = parseDigits<int>(text).value_or(0);
+    if (n < 1 || n > 5)
         throw UsageError("--preset は 1 から 5 の番号です: " + text);
     return n;
 }

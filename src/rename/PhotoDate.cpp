@@ -1,6 +1,7 @@
 #include "rename/PhotoDate.h"
 
 #include "platform/Files.h"
+#include "platform/TextNumbers.h"
 
 // The EXIF library decodes the file's start from memory; only for metadata further on does it open
 // the file by its path itself, the one place where a library reaches the file system on its own.
@@ -27,13 +28,9 @@ void setUpLibraryOnce() {
 }
 
 bool digitsAt(std::string_view s, std::size_t pos, std::size_t count, int& value) {
-    value = 0;
-    for (std::size_t i = pos; i < pos + count; ++i) {
-        if (s[i] < '0' || s[i] > '9')
-            return false;
-        value = value * 10 + (s[i] - '0');
-    }
-    return true;
+    const std::optional<int> v = parseDigits<int>(s.substr(pos, count));
+    value = v.value_or(0);
+    return v.has_value();
 }
 
 int daysInMonth(int year, int month) {

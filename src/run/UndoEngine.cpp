@@ -1,9 +1,9 @@
 #include "run/UndoEngine.h"
 
+#include "platform/TextNumbers.h"
 #include "run/RunPaths.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 
 namespace rinoza {
@@ -55,10 +55,11 @@ bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ran
     std::string_view list = line.substr(kUndoneNotePrefix.size(), line.size() - kUndoneNotePrefix.size() - 1);
     std::vector<std::pair<int, int>> found;
     auto number = [&list](int& v) {
-        const auto [end, ec] = std::from_chars(list.data(), list.data() + list.size(), v);
-        if (ec != std::errc() || end == list.data() || v < 1)
+        // Digits only: no sign may come between the separators.
+        const std::size_t read = list.starts_with('+') ? 0 : readInteger(list, v);
+        if (read == 0 || v < 1)
             return false;
-        list.remove_prefix(static_cast<std::size_t>(end - list.data()));
+        list.remove_prefix(read);
         return true;
     };
     while (!list.empty()) {
@@ -112,8 +113,7 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
             before = std::string(l.substr(history::kBefore.size()));
         } else if (l.starts_with(history::kAfter)) {
             const int number = static_cast<int>(records.size()) + 1;
-            records.push_back(
-                UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false});
+            records.push_back(UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false});
         }
     }
     const int count = static_cast<int>(records.size());

@@ -294,33 +294,16 @@ void FileListController::endAddBatch() {
         m_host.showRenameTab();
 }
 
-namespace {
-
-// A command-line path as an absolute path: a relative one is taken from the working folder, so
-// every row names its file wherever the program later runs.
-std::string absolutePath(const std::string& path) {
-    if (path.empty() || path.front() == '/')
-        return path;
-    const std::string cwd = currentFolder();
-    if (cwd.empty())
-        return path;
-    std::string_view rest = path;
-    while (rest.substr(0, 2) == "./")
-        rest.remove_prefix(2);
-    if (rest == "." || rest.empty())
-        return cwd;
-    return joinPath(cwd, rest);
-}
-
-} // namespace
-
 void FileListController::addPaths(const std::vector<std::string>& paths) {
     if (paths.empty())
         return;
     m_view->hide();
     beginAddBatch(paths.size());
+    const std::string cwd = currentFolder();
     for (const std::string& p : paths)
-        AddDroppedPath(absolutePath(p));
+        // A relative path is taken from the working folder, so every row names its file wherever the
+        // program later runs.
+        AddDroppedPath(absolutePath(p, cwd, systemFileSystem()));
     endAddBatch();
     m_view->show();
     showRowCountStatus();
