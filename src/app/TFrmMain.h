@@ -6,6 +6,7 @@
 
 #include "app/MainMenu.h"
 #include "platform/DateTime.h"
+#include "rename/PhotoDate.h"
 #include "settings/DisplaySettings.h"
 
 #include <QMainWindow>
@@ -60,6 +61,8 @@ public:
 
     FileListController* fileListController() const { return m_list; }
     ProgressHost* progressHost() const { return m_progress.get(); }
+    // The dates taken that the preview read, for the run after it.
+    PhotoDateMemos& photoDates() { return m_photoDates; }
 
     // Controls (named as their objectName).
     QTabWidget* pgcMain = nullptr;
@@ -86,6 +89,7 @@ private:
     void FrmMainClose();
 
     SystemClock m_systemClock;
+    PhotoDateMemos m_photoDates;
     const Clock* m_clock;
     std::vector<std::string> m_args;
     QLabel* m_statusPanel = nullptr;

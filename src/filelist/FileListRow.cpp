@@ -83,6 +83,7 @@ void refreshRowFromInfo(FileListRow& row, const FileInfo& info) {
     row.updatedText = DateColumnText(info.lastWrite);
     row.accessedText = DateColumnText(info.lastAccess);
     row.attributeText = AttributeText(info.attributes);
+    row.stamp = FileStamp::of(info);
 }
 
 std::string rowCountStatusText(int64_t rows) {

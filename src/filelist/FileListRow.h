@@ -2,7 +2,6 @@
 
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
-#include "rename/PhotoDate.h"
 
 #include <cstdint>
 #include <optional>
@@ -27,20 +26,24 @@ struct FileListRow {
     // The failure a result preview foretold for the file (an outcome text such as "x:既に存在"); empty
     // when none. Shown beside the remarks, never instead of them.
     std::string mark;
+    // A note on how the last name built for the row came about (shown beside the remarks); empty
+    // when none.
+    std::string note;
     bool hasIcon = false; // icons were on when the row was made
-    // The date taken, read once for the preview and the run that follows it.
-    PhotoDateMemo photoDate;
+    // What the search or the intake read of the file (links followed), so that a run or preview
+    // that finds the file unchanged does not read it again.
+    FileStamp stamp;
 };
 
-// The tooltip of a row whose last built name took the update time for want of a date taken.
+// The note of a row whose last built name took the update time for want of a date taken.
 inline constexpr std::string_view kNoDateTakenTip = "撮影日時がないため、ファイル更新日時を使いました";
 
 // Column texts.
-std::string SizeText(int64_t bytes);                         // "0KB", "1KB" (1..1023 bytes), bytes/1024 "KB"
-int64_t SizeKb(int64_t bytes);                               // the kilobytes SizeText shows
-std::string ExtensionText(std::string_view name);            // after the last ".", upper-cased; "" without "."
+std::string SizeText(int64_t bytes);                          // "0KB", "1KB" (1..1023 bytes), bytes/1024 "KB"
+int64_t SizeKb(int64_t bytes);                                // the kilobytes SizeText shows
+std::string ExtensionText(std::string_view name);             // after the last ".", upper-cased; "" without "."
 std::string DateColumnText(const std::optional<FileTime>& t); // "yyyy/mm/dd[ hh:nn:ss]" or "(不明)"
-std::string AttributeText(uint32_t attributes);              // "R" "H" "S" "A" or two blanks per slot
+std::string AttributeText(uint32_t attributes);               // "R" "H" "S" "A" or two blanks per slot
 
 // A row for a file, from its information and the folder column text.
 FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon);

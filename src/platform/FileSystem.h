@@ -44,10 +44,32 @@ struct FileInfo {
     std::optional<FileTime> creation; // DOSATTRIB create_time, else birth time, else unknown
     std::optional<FileTime> lastWrite;
     std::optional<FileTime> lastAccess;
+    // The time of the last change of anything about the file (its data, name, mode or extended
+    // attributes): as long as it stays, what was read of the file still holds.
+    std::optional<FileTime> statusChange;
     uint32_t attributes = 0; // FileAttr bits
     mode_t mode = 0;
     dev_t dev = 0;
     ino_t ino = 0;
+};
+
+// What was read of a file once, to tell later whether it is still the same file unchanged: its
+// identity and the time of its last change, with the attribute bits read then.
+struct FileStamp {
+    bool known = false; // false: nothing was read
+    dev_t dev = 0;
+    ino_t ino = 0;
+    FileTime changed{};
+    uint32_t attributes = 0;
+
+    static FileStamp of(const FileInfo& info) {
+        return {info.statusChange.has_value(), info.dev, info.ino, info.statusChange.value_or(FileTime{}),
+                info.attributes};
+    }
+    // Whether info (read later) shows the same file with nothing changed since.
+    bool matches(const FileInfo& info) const {
+        return known && info.statusChange == changed && info.dev == dev && info.ino == ino;
+    }
 };
 
 // The outcome of trashing one file.

@@ -119,4 +119,17 @@ std::optional<LocalDateTime> photoDateTaken(const std::string& path) {
     return std::nullopt;
 }
 
+std::size_t PhotoDateMemos::KeyHash::operator()(const Key& k) const noexcept {
+    uint64_t h = static_cast<uint64_t>(k.ino) * 0x9E3779B97F4A7C15ull;
+    h ^= static_cast<uint64_t>(k.dev) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
+    h ^= static_cast<uint64_t>(k.changed.sec) * 31 + static_cast<uint64_t>(k.changed.nsec) + (h << 6) + (h >> 2);
+    return static_cast<std::size_t>(h);
+}
+
+PhotoDateMemo* PhotoDateMemos::memoFor(const FileStamp& file) {
+    if (!file.known)
+        return nullptr;
+    return &m_memos[Key{file.dev, file.ino, file.changed}];
+}
+
 } // namespace rinoza

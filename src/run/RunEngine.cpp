@@ -37,7 +37,9 @@ static bool isUnusableName(std::string_view name) {
            name.find('\0') != std::string_view::npos;
 }
 
-static bool hasLineEnd(std::string_view path) { return path.find_first_of("\r\n") != std::string_view::npos; }
+static bool hasLineEnd(std::string_view path) {
+    return path.find_first_of("\r\n") != std::string_view::npos;
+}
 
 // The folder a row shows: the destination without trailing separators (the root stays "/").
 static std::string rowFolderText(std::string folder) {
@@ -66,7 +68,9 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     result.historyWritten = true;
     struct HistorySink final : RecordSink {
         explicit HistorySink(HistoryFile& h) : file(h) {}
-        int addRecord(std::string_view before, std::string_view after) override { return file.addRecord(before, after); }
+        int addRecord(std::string_view before, std::string_view after) override {
+            return file.addRecord(before, after);
+        }
         int dropLastRecord() override { return file.dropLastRecord(); }
         HistoryFile& file;
     } sink(history);
@@ -152,13 +156,13 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
         }
         row.name = original.name;
         row.folder = original.folder;
-        row.photoDate = original.photoDate;
+        row.stamp = original.stamp;
         row.remarks.clear();
         asked = false;
         RowForecast f;
         shadow.handleRow(row, request, runCallbacks, records, serial, ignored, &f.newName);
         f.asksSystemFile = asked;
-        f.photoDate = row.photoDate;
+        f.note = std::move(row.note);
         for (std::string_view failure : {outcome::kSameName, outcome::kMissing, outcome::kExists, outcome::kError})
             if (row.remarks == failure)
                 f.outcome = failure;
@@ -206,8 +210,11 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         row.folder = absolutePath(row.folder, m_cwd, m_fs);
     const std::string& targetFolder = inPlace ? row.folder : m_destination;
     // Built before any check, so a refused row still uses up its serial number.
+    PhotoDateMemo once;
+    PhotoDateMemo* memo = request.photoDates ? request.photoDates->memoFor(row.stamp) : nullptr;
     const std::string newName =
-        m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial, &row.photoDate);
+        m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial, memo ? memo : &once);
+    row.note.assign((memo ? memo : &once)->usedUpdateTime ? kNoDateTakenTip : std::string_view());
     if (builtName)
         *builtName = newName;
 

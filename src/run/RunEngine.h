@@ -31,10 +31,12 @@ std::string ok(std::string_view oldName);
 
 struct RunRequest {
     RenameMethod method = RenameMethod::RenameOnly;
-    std::string destination;     // target folder of copy and move, as the user confirmed it
+    std::string destination; // target folder of copy and move, as the user confirmed it
     RenameRuleSet rules;
     std::string serialStartText; // the start field; must be a whole number
     std::string historyPath;
+    // The dates taken read so far (a preview's for the run after it); null: each is read anew.
+    PhotoDateMemos* photoDates = nullptr;
 };
 
 struct RunCallbacks : ProgressCallbacks {
@@ -49,8 +51,8 @@ enum class RunEnd { Completed, Cancelled, Error };
 struct RunResult {
     int renamed = 0;
     RunEnd end = RunEnd::Completed;
-    int error = 0;             // errno of a history failure, 0 otherwise
-    std::string errorMessage;  // the message to show after "変名処理が途中で終了しました。" when end == Error
+    int error = 0;            // errno of a history failure, 0 otherwise
+    std::string errorMessage; // the message to show after "変名処理が途中で終了しました。" when end == Error
     bool historyWritten = false; // the history file was replaced by this run
 
     // "<n>個のファイルが正常に変名されました。", prefixed by "変名処理が途中で終了しました。"
@@ -62,10 +64,10 @@ inline constexpr std::string_view kRunStoppedMessage = "変名処理が途中で
 
 // What a run started now would do with one row, foretold without touching a file.
 struct RowForecast {
-    std::string newName;          // the name BuildNewName gives the row
-    std::string_view outcome;     // the failure text the run would write, empty when it would rename the file
-    bool asksSystemFile = false;  // the run would ask first (foretold as answered Yes)
-    PhotoDateMemo photoDate;      // the row's date taken as read for this name, for the run to reuse
+    std::string newName;         // the name BuildNewName gives the row
+    std::string_view outcome;    // the failure text the run would write, empty when it would rename the file
+    bool asksSystemFile = false; // the run would ask first (foretold as answered Yes)
+    std::string note;            // how the name came about (kNoDateTakenTip), empty when plain
 };
 
 struct ForecastCallbacks : ProgressCallbacks {
@@ -73,9 +75,9 @@ struct ForecastCallbacks : ProgressCallbacks {
 };
 
 struct ForecastResult {
-    std::size_t rows = 0;      // rows foretold, from the top
+    std::size_t rows = 0; // rows foretold, from the top
     bool cancelled = false;
-    std::string errorMessage;  // the start number's message when it is no whole number; nothing was foretold
+    std::string errorMessage; // the start number's message when it is no whole number; nothing was foretold
 };
 
 // The question text for a system file.
@@ -115,8 +117,8 @@ private:
     enum class RowStep { Next, Stop };
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
-    RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
-                      RecordSink& history, int32_t& serial, RunResult& result, std::string* builtName = nullptr);
+    RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
+                      int32_t& serial, RunResult& result, std::string* builtName = nullptr);
     bool clashes(const std::string& target, const FileInfo& source);
     bool isHistory(const FileInfo& info) const;
     bool targetIsHistory(const std::string& target);

@@ -44,6 +44,7 @@ void PreviewController::N20Click() {
     }
     request.rules = m_host.rules ? m_host.rules() : RenameRuleSet::defaults();
     request.historyPath = historyFilePath();
+    request.photoDates = m_host.photoDates;
 
     ProgressHost& progress = *m_host.progress;
     progress.BeginProgress(QStringLiteral("備考に変名結果を表示中"));
@@ -75,7 +76,7 @@ void PreviewController::N20Click() {
     callbacks.rowForetold = [&](std::size_t, RowForecast&& f) {
         if (!f.outcome.empty())
             ++failing;
-        pending.push_back({std::move(f.newName), std::string(f.outcome), f.photoDate});
+        pending.push_back({std::move(f.newName), std::string(f.outcome), std::move(f.note)});
     };
 
     SystemClock systemClock;

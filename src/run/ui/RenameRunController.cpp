@@ -103,6 +103,7 @@ void RenameRunController::btnCnvStartClick() {
     request.rules = m_host.rules ? m_host.rules() : RenameRuleSet::defaults();
     request.serialStartText = m_host.startText ? m_host.startText().toStdString() : std::string("1");
     request.historyPath = historyFilePath();
+    request.photoDates = m_host.photoDates;
 
     // What a preview foretold no longer holds once files change.
     model.clearMarks();
