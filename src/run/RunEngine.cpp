@@ -23,10 +23,6 @@ std::string RunResult::statusText() const {
     return std::string(kRunStoppedMessage) + count;
 }
 
-std::string systemFileQuestion(const std::string& sourcePath) {
-    return sourcePath + " はシステムファイルです。変名してよろしいですか？";
-}
-
 static std::string historyErrorMessage(const std::string& path, int err) {
     return "変更履歴ファイルに書き込めません。(" + path + ": " + std::strerror(err) + ")";
 }

@@ -80,9 +80,6 @@ struct ForecastResult {
     std::string errorMessage; // the start number's message when it is no whole number; nothing was foretold
 };
 
-// The question text for a system file.
-std::string systemFileQuestion(const std::string& sourcePath);
-
 class RunEngine {
 public:
     RunEngine(FileSystem& fs, const NameBuilder& builder, const Clock& clock)

@@ -10,6 +10,7 @@
 #include "filelist/SearchWalk.h"
 #include "filelist/ui/FileDragSource.h"
 #include "filelist/ui/FileListModel.h"
+#include "operations/PathIntake.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "settings/IniFile.h"
@@ -200,10 +201,11 @@ int32_t FileListController::ListedFileCount() const {
 }
 
 bool FileListController::addPath(const std::string& path) {
-    FileInfo info;
-    if (systemFileSystem().stat(path, info) != 0 || !info.isRegular)
+    TakenPath taken =
+        takePath(path, {}, systemFileSystem(), m_batch ? m_batch->settings.LVIconVisible : settings().LVIconVisible);
+    if (!taken.row)
         return false;
-    addRow(makeFileListRow(info, parentOf(path), m_batch ? m_batch->settings.LVIconVisible : settings().LVIconVisible));
+    addRow(std::move(*taken.row));
     return true;
 }
 
@@ -212,21 +214,19 @@ void FileListController::addRow(FileListRow&& row) {
 }
 
 void FileListController::AddDroppedPath(const std::string& path) {
-    FileInfo info;
-    if (systemFileSystem().stat(path, info) != 0 || info.isDirectory) {
+    const DisplaySettings s = m_batch ? m_batch->settings : settings();
+    TakenPath taken = takePath(path, {}, systemFileSystem(), s.LVIconVisible);
+    if (taken.kind == PathKind::Folder || taken.kind == PathKind::Missing) {
         if (m_batch) {
-            m_batch->lastFolder = path;
+            m_batch->lastFolder = taken.path;
             m_batch->tab = AddBatch::Tab::Search;
         } else if (m_host.showSearchFolder) {
-            m_host.showSearchFolder(path);
+            m_host.showSearchFolder(taken.path);
         }
         return;
     }
-    const DisplaySettings s = m_batch ? m_batch->settings : settings();
-    // One stat serves both the test for a folder and the row: a drop of thousands of files costs
-    // little more than looking at each once.
-    if (info.isRegular)
-        addRow(makeFileListRow(info, parentOf(path), s.LVIconVisible));
+    if (taken.row)
+        addRow(std::move(*taken.row));
     if (ListedFileCount() != 0) {
         if (!m_rowsListed)
             setRowsListed(true);

@@ -48,6 +48,18 @@ void ProgressHost::EndProgress() {
     }
 }
 
+void ProgressHost::begin(std::string_view activity) {
+    BeginProgress(QString::fromUtf8(activity.data(), static_cast<qsizetype>(activity.size())));
+}
+
+ProgressCallbacks ProgressHost::callbacks() {
+    return progressCallbacksFor(*this);
+}
+
+void ProgressHost::end() {
+    EndProgress();
+}
+
 bool ProgressHost::inProgress() const {
     return !m_dialog.isNull();
 }

@@ -11,6 +11,7 @@
 // slice is always seen.
 
 #include "filelist/ui/FileDropHandler.h"
+#include "operations/ProgressDisplay.h"
 #include "run/RunProgress.h"
 
 #include <QElapsedTimer>
@@ -23,11 +24,11 @@ namespace rinoza {
 
 class TFrmRenameOn;
 
-class ProgressHost {
+class ProgressHost final : public ProgressDisplay {
 public:
     // mainWindow (not owned) is disabled between BeginProgress and EndProgress; may be null.
     explicit ProgressHost(QWidget* mainWindow);
-    ~ProgressHost();
+    ~ProgressHost() override;
     ProgressHost(const ProgressHost&) = delete;
     ProgressHost& operator=(const ProgressHost&) = delete;
 
@@ -38,6 +39,12 @@ public:
     // flag keeps its value.
     void EndProgress();
     bool inProgress() const;
+
+    // The progress of an operation: BeginProgress, progressCallbacksFor, EndProgress.
+    void begin(std::string_view activity) override;
+    ProgressCallbacks callbacks() override;
+    void end() override;
+    bool pumpDue() const override { return sliceOver(); }
 
     bool CancelRequested = false;
 
