@@ -42,7 +42,8 @@ void gatherRows(Job& job, const DisplaySettings& display) {
         case PathKind::Folder: {
             if (limitHit)
                 break;
-            FolderSearch search(SearchRequest{taken.path, o.pattern, o.recursive, display, false}, job.list,
+            // Rows of names only: the run looks at each file right before renaming it anyway.
+            FolderSearch search(SearchRequest{taken.path, o.pattern, o.recursive, display, false, false}, job.list,
                                 job.console);
             search.pumpEvents = [&] {
                 job.console.progress(job.list.size());

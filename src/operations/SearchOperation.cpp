@@ -12,6 +12,7 @@ SearchOptions searchOptionsFor(const SearchRequest& request, int64_t listedBefor
     o.showHidden = request.display.LVHiddenVisible;
     o.showReadOnly = request.display.LVReadonlyVisible;
     o.withIcons = request.withIcons && request.display.LVIconVisible;
+    o.withDetails = request.details;
     o.listedBefore = listedBefore;
     o.limit = request.display.LVIconMax;
     return o;

@@ -20,6 +20,7 @@ struct SearchRequest {
     bool subfolders = true;
     DisplaySettings display;
     bool withIcons = true; // rows show icons when the display settings say so (a terminal has none)
+    bool details = true;   // rows carry the list's columns (see SearchOptions::withDetails)
 };
 
 // The walk's options for a search after listedBefore files were listed.

@@ -90,6 +90,14 @@ public:
     // Fills info for path. Returns 0 or errno (ENOENT for a missing file).
     virtual int stat(const std::string& path, FileInfo& info, bool followLinks = true) = 0;
 
+    // stat without what only the file's extended attributes tell: the attributes are those of the
+    // name and mode alone, and the creation time is the birth time. A cheaper lookup for a caller that
+    // knows the other bits already (what a search read, while the file's status change time is the
+    // same) or does not need them. The real file system reads no extended attribute here.
+    virtual int statBasic(const std::string& path, FileInfo& info, bool followLinks = true) {
+        return stat(path, info, followLinks);
+    }
+
     // Renames within one file system without ever replacing an existing target (EEXIST).
     // A rename that only changes letter case of the same file goes through a temporary name.
     virtual int renameNoReplace(const std::string& from, const std::string& to) = 0;

@@ -98,8 +98,8 @@ int ForecastFileSystem::listDirectory(const std::string& dir, const std::functio
     return m_real.listDirectory(dir, onEntry);
 }
 
-int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool followLinks) {
-    if (!followLinks && path == m_lastPath) {
+int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool followLinks, bool basic) {
+    if (!followLinks && path == m_lastPath && (basic || !m_lastBasic)) {
         if (m_lastError == 0)
             info = m_lastInfo;
         return m_lastError;
@@ -116,11 +116,12 @@ int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool fol
             info.name = baseNameOf(path);
         }
     } else {
-        err = m_real.stat(path, info, followLinks);
+        err = basic ? m_real.statBasic(path, info, followLinks) : m_real.stat(path, info, followLinks);
     }
     if (!followLinks) {
         m_lastPath = path;
         m_lastError = err;
+        m_lastBasic = basic;
         if (err == 0)
             m_lastInfo = info;
     }
@@ -129,6 +130,10 @@ int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool fol
 
 int ForecastFileSystem::stat(const std::string& path, FileInfo& info, bool followLinks) {
     return lookup(path, info, followLinks);
+}
+
+int ForecastFileSystem::statBasic(const std::string& path, FileInfo& info, bool followLinks) {
+    return lookup(path, info, followLinks, true);
 }
 
 ForecastFileSystem::Entry ForecastFileSystem::entryFor(const std::string& from, const FileInfo& fromLink) {
@@ -143,13 +148,16 @@ ForecastFileSystem::Entry ForecastFileSystem::entryFor(const std::string& from, 
 }
 
 int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to, bool acrossVolumes) {
+    // Identity and kind are what a move needs of the files: the lookups leave out their extended
+    // attributes. (A later row never names a file an earlier one moved: that row's file was there
+    // when listed, so the move would have found its name taken.)
     FileInfo source;
-    if (int err = lookup(from, source, false))
+    if (int err = lookup(from, source, false, true))
         return err;
     if (tooLong(to))
         return ENAMETOOLONG;
     FileInfo existing;
-    if (lookup(to, existing, false) == 0) {
+    if (lookup(to, existing, false, true) == 0) {
         // Only the file itself under another letter case (a case-insensitive volume) may be renamed
         // onto a name that answers; a second hard link in the folder is never replaced.
         if (!sameFile(existing, source) || parentOf(from) != parentOf(to) || baseNameOf(from) == baseNameOf(to))
@@ -195,7 +203,7 @@ int ForecastFileSystem::copyNoReplace(const std::string& from, const std::string
     if (tooLong(to))
         return ENAMETOOLONG;
     FileInfo existing;
-    if (lookup(to, existing, false) == 0)
+    if (lookup(to, existing, false, true) == 0)
         return EEXIST;
     m_lastPath.clear();
     const FileInfo info = newFileInfo(source);

@@ -28,6 +28,7 @@ public:
 
     int listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) override;
     int stat(const std::string& path, FileInfo& info, bool followLinks = true) override;
+    int statBasic(const std::string& path, FileInfo& info, bool followLinks = true) override;
     int renameNoReplace(const std::string& from, const std::string& to) override;
     int copyNoReplace(const std::string& from, const std::string& to) override;
     int moveNoReplace(const std::string& from, const std::string& to) override;
@@ -59,7 +60,9 @@ private:
     Entry& entry(const std::string& path);
     void grow();
 
-    int lookup(const std::string& path, FileInfo& info, bool followLinks);
+    // A path the forecast changed answers from its entry; any other from the real file system, whole
+    // or without its extended attributes (basic).
+    int lookup(const std::string& path, FileInfo& info, bool followLinks, bool basic = false);
     // The file at from under the name to (from is known to exist).
     Entry entryFor(const std::string& from, const FileInfo& fromLink);
     int moveEntry(const std::string& from, const std::string& to, bool acrossVolumes);
@@ -72,6 +75,7 @@ private:
     // operation right after. Any change the forecast makes forgets it.
     std::string m_lastPath;
     int m_lastError = 0;
+    bool m_lastBasic = false;
     FileInfo m_lastInfo;
     ino_t m_nextIno = 1;
 };

@@ -171,6 +171,17 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     return forecast;
 }
 
+// The attribute bits of the file the row's search or intake read: those it read while the file is
+// the same one, unchanged since (a change of its extended attributes moves its status change time),
+// else read now.
+uint32_t RunEngine::attributesOf(const std::string& path, const FileInfo& basic, const FileStamp& stamp,
+                                 bool followLinks) {
+    if (stamp.matches(basic))
+        return stamp.attributes;
+    FileInfo info;
+    return m_fs.stat(path, info, followLinks) == 0 ? info.attributes : basic.attributes;
+}
+
 bool RunEngine::isHistory(const FileInfo& info) const {
     return m_historyKnown && info.dev == m_history.dev && info.ino == m_history.ino;
 }
@@ -185,14 +196,14 @@ bool RunEngine::targetIsHistory(const std::string& target) {
     if (std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1) != m_history.name)
         return false;
     FileInfo info;
-    return m_fs.stat(target, info, true) == 0 && isHistory(info);
+    return m_fs.statBasic(target, info, true) == 0 && isHistory(info);
 }
 
 // True when a file other than the source itself has the target path. A folder there is no clash:
 // the operation refuses it and the row reads as failed.
 bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
     FileInfo info;
-    return m_fs.stat(target, info, false) == 0 && !info.isDirectory &&
+    return m_fs.statBasic(target, info, false) == 0 && !info.isDirectory &&
            !(info.dev == source.dev && info.ino == source.ino);
 }
 
@@ -221,8 +232,10 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
+    // One lookup of the source without its extended attributes: its identity and kind are checked on
+    // every row, its attribute bits only when they are asked about (below).
     FileInfo sourceInfo;
-    if (m_fs.stat(source, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
+    if (m_fs.statBasic(source, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
         row.remarks = outcome::kMissing;
         return RowStep::Next;
     }
@@ -235,14 +248,18 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
-    // A link carries no attributes of its own: the question goes by the file it points to.
-    uint32_t attributes = sourceInfo.attributes;
+    // A link carries no attributes of its own: the question goes by the file it points to. Without a
+    // question the attributes change nothing: a clash is found by the operation itself.
+    uint32_t attributes = 0;
     bool linksToHistory = false;
     if (sourceInfo.isSymlink) {
         FileInfo linked;
-        const bool found = m_fs.stat(source, linked, true) == 0;
-        attributes = found ? linked.attributes : 0;
+        const bool found = m_fs.statBasic(source, linked, true) == 0;
+        if (found && callbacks.askSystemFile)
+            attributes = attributesOf(source, linked, row.stamp, true);
         linksToHistory = found && isHistory(linked);
+    } else if (callbacks.askSystemFile) {
+        attributes = attributesOf(source, sourceInfo, row.stamp, false);
     }
 
     // The history the run is writing (a search of the program's own folder lists it) stays where it

@@ -117,6 +117,7 @@ private:
     RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
                       int32_t& serial, RunResult& result, std::string* builtName = nullptr);
     bool clashes(const std::string& target, const FileInfo& source);
+    uint32_t attributesOf(const std::string& path, const FileInfo& basic, const FileStamp& stamp, bool followLinks);
     bool isHistory(const FileInfo& info) const;
     bool targetIsHistory(const std::string& target);
 

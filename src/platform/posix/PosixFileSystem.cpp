@@ -224,13 +224,19 @@ int PosixFileSystem::listDirectory(const std::string& dir, const std::function<b
 }
 
 int PosixFileSystem::stat(const std::string& path, FileInfo& info, bool followLinks) {
+    if (const int err = statBasic(path, info, followLinks))
+        return err;
+    overlayDosAttrib(path, info, followLinks);
+    return 0;
+}
+
+int PosixFileSystem::statBasic(const std::string& path, FileInfo& info, bool followLinks) {
     struct statx sx {};
     if (statx(AT_FDCWD, path.c_str(), followLinks ? 0 : AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return errno;
     info = FileInfo{};
     info.name = baseNameOf(path);
     fillFileInfo(sx, info);
-    overlayDosAttrib(path, info, followLinks);
     return 0;
 }
 
@@ -669,7 +675,8 @@ int PosixFileSystem::compareContents(const std::string& source, const std::strin
     Fd b(open(copy.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
     if (b.fd < 0)
         return errno;
-    struct stat sa {}, sb{};
+    struct stat sa {
+    }, sb{};
     if (fstat(a.fd, &sa) != 0 || fstat(b.fd, &sb) != 0)
         return errno;
     if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode))

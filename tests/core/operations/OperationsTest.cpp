@@ -129,8 +129,8 @@ TEST_F(OperationsTest, TheDestinationOfACopyIsMadeOnlyWhenTheUserAgrees) {
 }
 
 TEST_F(OperationsTest, ASystemFileIsAskedForUnlessThePromptsAnswerByThemselves) {
-    listFiles({"a.txt", "s.txt"});
     fs.systemFiles.insert(dir / "s.txt");
+    listFiles({"a.txt", "s.txt"});
     prompts.answers = {false};
     RunResult r = run("x_");
     EXPECT_EQ(r.renamed, 1);
