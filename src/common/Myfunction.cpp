@@ -279,6 +279,11 @@ std::string FixNumberText(std::string_view text) {
     return r;
 }
 
+std::string_view WithoutTrailingPeriodsAndBlanks(std::string_view name) {
+    const std::size_t keep = name.find_last_not_of(". ");
+    return name.substr(0, keep == std::string_view::npos ? 0 : keep + 1);
+}
+
 std::string RemoveBadNameChars(std::string_view text) {
     std::string r(text);
     for (char bad : kBadNameChars) {

@@ -108,6 +108,10 @@ std::string FixNumberText(std::string_view text);
 // The text without the first occurrence of each character in kBadNameChars.
 std::string RemoveBadNameChars(std::string_view text);
 
+// The name as Windows keeps it: without its trailing periods and blanks ("README." gives "README",
+// "a . " gives "a"); a name of periods and blanks only gives "".
+std::string_view WithoutTrailingPeriodsAndBlanks(std::string_view name);
+
 // The number in front of the unit of a size text ("12KB" -> 12). Throws std::invalid_argument when
 // the rest is not an integer.
 int64_t KbTextToInt(std::string_view text);

@@ -231,6 +231,12 @@ std::string displayText(std::string_view bytes) {
     return out;
 }
 
+std::string_view nameReading(std::string_view bytes, std::string& decoded) {
+    if (isValidUtf8(bytes) || !decodeCp932(bytes, decoded))
+        return bytes;
+    return decoded;
+}
+
 std::string textFileToUtf8(std::string_view content) {
     if (isValidUtf8(content)) {
         if (content.substr(0, 3) == "\xEF\xBB\xBF")

@@ -17,6 +17,12 @@ std::string displayText(std::string_view bytes);
 // Decodes CP932 (Shift-JIS as Windows writes it) to UTF-8. Returns false when the bytes are not valid CP932.
 bool decodeCp932(std::string_view bytes, std::string& utf8);
 
+// The text the name rules read for a name's bytes, so that a built name holds one encoding: valid
+// UTF-8 as it is; else, when the bytes are valid CP932 (a name from an old Japanese archive), their
+// CP932 reading, written into `decoded`; else the bytes as they are, each byte that does not start
+// valid UTF-8 a character of its own. The result views `bytes` or `decoded`.
+std::string_view nameReading(std::string_view bytes, std::string& decoded);
+
 // A text file's content as UTF-8: valid UTF-8 (a BOM dropped) as is, otherwise decoded as CP932.
 std::string textFileToUtf8(std::string_view content);
 

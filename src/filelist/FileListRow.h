@@ -9,8 +9,8 @@
 
 namespace rinoza {
 
-// One row of the file list. name and folder are the file's bytes; the other columns are the texts the
-// list shows (UTF-8), except remarks, which may carry an old name's bytes ("OK (変名前：<bytes>)").
+// One row of the file list. name and folder are the file's bytes; the other columns, remarks
+// included, are the texts the list shows (UTF-8): a name in them is its displayed text.
 // The full path of a row's file is joinPath(folder, name).
 struct FileListRow {
     std::string name;

@@ -1,5 +1,6 @@
 #include "filelist/WildcardMatcher.h"
 
+#include "common/Myfunction.h"
 #include "common/TextCodec.h"
 
 #include <unicode/uchar.h>
@@ -31,17 +32,19 @@ inline char32_t nextUpper(std::string_view s, std::size_t& i) {
 } // namespace
 
 WildcardMatcher::WildcardMatcher(std::string_view pattern) {
-    bool endedInDot = false;
-    while (!pattern.empty() && (pattern.back() == '.' || pattern.back() == ' ')) {
-        if (pattern.back() == '.')
-            endedInDot = true;
-        pattern.remove_suffix(1);
+    const std::string_view kept = WithoutTrailingPeriodsAndBlanks(pattern);
+    const bool endedInDot = pattern.substr(kept.size()).find('.') != std::string_view::npos;
+    pattern = kept;
+    // "*.*" once its trailing periods and blanks are gone lists every name ("*.*." too); no other
+    // rule applies to it.
+    if (pattern == "*.*") {
+        m_elements.push_back({Kind::Star, 0});
+        m_everything = true;
+        return;
     }
     std::vector<char32_t> chars;
     for (std::size_t i = 0; i < pattern.size();)
         chars.push_back(nextUpper(pattern, i));
-    if (chars == std::vector<char32_t>{'*', '.', '*'})
-        chars = {'*'};
     for (std::size_t i = 0; i < chars.size(); ++i) {
         const char32_t c = chars[i];
         const char32_t next = i + 1 < chars.size() ? chars[i + 1] : 0;

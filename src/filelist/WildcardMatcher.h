@@ -4,13 +4,14 @@
 // once and then tested against many names.
 //
 // Compiling rewrites the pattern as the Win32 listing does: trailing dots and blanks are dropped;
-// "*.*" alone becomes "*"; "?" matches one character other than a dot, or nothing at a dot or at the
-// end of the name; "." followed by "*" or "?" matches a dot or the end of the name; every "*"
-// followed by "." (and the last "*" of a pattern that ended in a dot) stops before the name's last
-// dot: it passes a dot only while another dot follows. Matching then treats a plain "*" as any run
-// of characters (dots included), knows no [..] classes and no escape, gives a leading dot no special
-// meaning and ignores letter case by simple upper-casing per character. Names are bytes: a byte that
-// does not start valid UTF-8 is one character of its own.
+// "*.*" alone (so also "*.*." and "*.* .") becomes "*", and no other rule applies; "?" matches one
+// character other than a dot, or nothing at a dot or at the end of the name; "." followed by "*" or
+// "?" matches a dot or the end of the name; every "*" followed by "." (and the last "*" of a pattern
+// that ended in a dot) stops before the name's last dot: it passes a dot only while another dot
+// follows. Matching then treats a plain "*" as any run of characters (dots included), knows no [..]
+// classes and no escape, gives a leading dot no special meaning and ignores letter case by simple
+// upper-casing per character. Names are bytes: a byte that does not start valid UTF-8 is one
+// character of its own.
 //
 // So "*.*" matches every name, "*." the names without an extension, "file?.txt" also file.txt, and
 // "*.???" the names whose last extension has at most three characters (or that have none).

@@ -1,5 +1,6 @@
 #include "operations/RenameOperations.h"
 
+#include "common/TextCodec.h"
 #include "operations/Messages.h"
 #include "settings/IniFile.h"
 
@@ -112,8 +113,9 @@ PreviewOutcome previewRename(FileList& list, const RequestMaker& makeRequest, Re
             ++outcome.failing;
         if (rowForetold)
             rowForetold(i, f);
+        // The remarks hold the name as the list will show it, never its bytes.
         if (intoRemarks)
-            pending.push_back({std::move(f.newName), std::string(f.outcome), std::move(f.note)});
+            pending.push_back({displayText(f.newName), std::string(f.outcome), std::move(f.note)});
     };
 
     RunEngine engine(context.fs, context.builder, context.clock);

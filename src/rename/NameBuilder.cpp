@@ -1,5 +1,6 @@
 #include "rename/NameBuilder.h"
 
+#include "common/Myfunction.h"
 #include "common/TextCodec.h"
 #include "platform/Paths.h"
 #include "platform/TextNumbers.h"
@@ -196,6 +197,10 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
                                       PhotoDateMemo* memo) const {
     if (memo)
         memo->usedUpdateTime = false;
+    // The old name is read once, by the rule that also reads the folder name: a name from a Windows
+    // archive (CP932 bytes) is worked on as the text the list shows, so the new name holds one encoding.
+    std::string decodedName;
+    const std::string_view oldName = nameReading(fileName, decodedName);
     std::string result;
     for (const RenameElement& element : rules.elements) {
         const char lead = element.caption.empty() ? '\0' : element.caption.front();
@@ -205,7 +210,7 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
         if (!element.checked) {
             // The one element that contributes while not ticked: the old extension stays in its place.
             if (number == Extension)
-                result += extensionOf(fileName);
+                result += extensionOf(oldName);
             continue;
         }
         switch (number) {
@@ -213,7 +218,7 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
             result += rules.fixF1;
             break;
         case OldName:
-            result += slice(baseOf(fileName), rules.motoStart, rules.motoEnd);
+            result += slice(baseOf(oldName), rules.motoStart, rules.motoEnd);
             break;
         case FixedText2:
             result += rules.fixF2;
@@ -224,9 +229,11 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
             serialCounter = static_cast<int32_t>(
                 static_cast<uint32_t>(static_cast<int64_t>(serialCounter) + static_cast<int64_t>(rules.renAdd)));
             break;
-        case FolderName:
-            result += folderName(folderPath);
+        case FolderName: {
+            std::string decodedFolder;
+            result += nameReading(folderName(folderPath), decodedFolder);
             break;
+        }
         case Period:
             result += '.';
             break;
@@ -259,7 +266,11 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
             break;
         }
     }
-    return convertCase(result, rules.caseMode);
+    result = convertCase(result, rules.caseMode);
+    // Windows stores no name with trailing periods or blanks, so the checks of a run see the name as
+    // it will be: "README." is "README", the same name as before.
+    result.resize(WithoutTrailingPeriodsAndBlanks(result).size());
+    return result;
 }
 
 std::optional<int32_t> ParseWholeNumber(std::string_view text) {

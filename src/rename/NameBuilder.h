@@ -34,8 +34,10 @@ public:
     // Without a photo date reader every file counts as one without a date taken.
     NameBuilder(const Clock& clock, FileDateReader readFileDate, PhotoDateReader readPhotoDate = {});
 
-    // Builds the new name of `fileName` in `folderPath` under `rules`. Advances serialCounter by
-    // renAdd when element 4 takes part. useNow makes element 8 use the clock whatever dateTime says.
+    // Builds the new name of `fileName` in `folderPath` under `rules`. The old name and the folder
+    // name are read as nameReading gives them (a CP932 name by its CP932 reading, so the new name is
+    // UTF-8); the name loses its trailing periods and blanks last, and may be empty. Advances
+    // serialCounter by renAdd when element 4 takes part. useNow makes element 8 use the clock whatever dateTime says.
     // With a memo, the date taken is read from the file only when the memo does not know it yet, and
     // the memo notes whether this name took the update time for want of one.
     std::string BuildNewName(const RenameRuleSet& rules, std::string_view fileName, std::string_view folderPath,

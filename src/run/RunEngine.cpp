@@ -1,5 +1,6 @@
 #include "run/RunEngine.h"
 
+#include "common/TextCodec.h"
 #include "platform/Paths.h"
 #include "run/ForecastFileSystem.h"
 #include "run/RunPaths.h"
@@ -24,7 +25,7 @@ std::string RunResult::statusText() const {
 }
 
 static std::string historyErrorMessage(const std::string& path, int err) {
-    return "変更履歴ファイルに書き込めません。(" + path + ": " + std::strerror(err) + ")";
+    return "変更履歴ファイルに書き込めません。(" + displayText(path) + ": " + std::strerror(err) + ")";
 }
 
 // A name that would put the file anywhere but straight inside the target folder.
@@ -278,13 +279,15 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
-    if (systemFile && callbacks.askSystemFile && !callbacks.askSystemFile(source)) {
-        row.remarks = outcome::kSystemFile;
+    // A name left empty by its trailing periods and blanks fails before the question, which would
+    // ask about a rename that cannot happen.
+    if (isUnusableName(newName)) {
+        row.remarks = outcome::kError;
         return RowStep::Next;
     }
 
-    if (isUnusableName(newName)) {
-        row.remarks = outcome::kError;
+    if (systemFile && callbacks.askSystemFile && !callbacks.askSystemFile(source)) {
+        row.remarks = outcome::kSystemFile;
         return RowStep::Next;
     }
 
@@ -320,7 +323,7 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
-    row.remarks = outcome::ok(row.name);
+    row.remarks = outcome::ok(displayText(row.name));
     ++result.renamed;
     row.name = newName;
     row.folder = rowFolderText(targetFolder);

@@ -25,8 +25,8 @@ inline constexpr std::string_view kMissing = "x:存在しない";
 inline constexpr std::string_view kExists = "x:既に存在";
 inline constexpr std::string_view kSystemFile = "x:ｼｽﾃﾑﾌｧｲﾙ";
 inline constexpr std::string_view kError = "x:Err";
-// "OK (変名前：" + old name + ")"
-std::string ok(std::string_view oldName);
+// "OK (変名前：" + the old name as the list shows it + ")"
+std::string ok(std::string_view shownOldName);
 } // namespace outcome
 
 struct RunRequest {

@@ -1,5 +1,6 @@
 #include "run/UndoEngine.h"
 
+#include "common/TextCodec.h"
 #include "platform/TextNumbers.h"
 #include "run/RunPaths.h"
 
@@ -186,7 +187,8 @@ UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& pro
     if (err != 0) {
         UndoResult result;
         result.error = err;
-        result.errorMessage = "前回の変名履歴ファイルを読めません。(" + path + ": " + std::strerror(err) + ")";
+        result.errorMessage =
+            "前回の変名履歴ファイルを読めません。(" + displayText(path) + ": " + std::strerror(err) + ")";
         return result;
     }
     FileInfo historyInfo;

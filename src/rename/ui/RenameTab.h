@@ -49,6 +49,7 @@ public:
     void restoreState(const IniFile& ini);
     void saveState(IniFile& ini) const;
 
+    // The start field's text; while it is empty, the number in force.
     QString renStartText() const;
     void setRenStart(int value);
 
@@ -115,9 +116,9 @@ public slots:
     // Text fields that become part of a name: characters file names cannot hold are removed, with a
     // message while the field shows red; then the example.
     void edtKoteiChange();
-    // Slice bounds: an emptied field becomes "1"; a reversed slice is marked red.
+    // Slice bounds: a reversed slice is marked red; then the example.
     void edtChgChange();
-    // Serial number fields: an emptied field becomes "1".
+    // Serial number fields: the example.
     void edtRenChange();
     void cbChange();
     void bbtnUpClick();

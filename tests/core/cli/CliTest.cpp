@@ -236,9 +236,33 @@ TEST_F(CliFixture, NamesThatAreNotUtf8KeepTheirBytesAndPrintReadably) {
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, line(dir / "bad\\xFF.txt", dir / "new_bad\\xFF.txt", "OK") +
                          line(dir / "あ.txt", dir / "new_あ.txt", "OK"));
-    EXPECT_EQ(readFile(dir / ("new_" + sjis)), "1");
+    EXPECT_EQ(readFile(dir / "new_あ.txt"), "1"); // the built name is UTF-8
     EXPECT_EQ(readFile(dir / ("new_" + stray)), "2");
     EXPECT_EQ(historyLines()[11], "[A]" + dir / ("new_" + stray));
+}
+
+// The dry run and the run agree on a CP932 name (repaired to UTF-8) and on trailing periods.
+TEST_F(CliFixture, TheDryRunAndTheRunAgreeOnNamesFromWindows) {
+    // The default rule; テスト.txt in CP932.
+    setRule("");
+    const std::string sjis = "\x83\x65\x83\x58\x83\x67.txt";
+    writeFile(dir / sjis, "1");
+    writeFile(dir / "README", "2");
+    writeFile(dir / "notes.", "3");
+    const std::vector<std::string> paths{dir / sjis, dir / "README", dir / "notes."};
+    std::vector<std::string> args{"--dry-run"};
+    args.insert(args.end(), paths.begin(), paths.end());
+    const Outcome dry = cli(args);
+    args[0] = "--yes";
+    const Outcome done = cli(args);
+    const std::string repaired = line(dir / "テスト.txt", dir / "テスト.txt", "OK");
+    const std::string trimmed = line(dir / "notes.", dir / "notes", "OK");
+    EXPECT_EQ(dry.out, repaired + line(dir / "README", dir / "README", "x:同一名") + trimmed);
+    EXPECT_EQ(done.out, repaired + line(dir / "README", "-", "x:同一名") + trimmed);
+    EXPECT_EQ(readFile(dir / "テスト.txt") + readFile(dir / "README") + readFile(dir / "notes"), "123");
+    EXPECT_EQ(historyLines()[10], "[B]" + dir / sjis);
+    EXPECT_EQ(cli({"--undo"}).status, 0);
+    EXPECT_EQ(readFile(dir / sjis) + readFile(dir / "notes."), "13");
 }
 
 TEST_F(CliFixture, FoldersAreSearchedWithThePatternTheDisplayFiltersAndTheLimit) {

@@ -25,6 +25,9 @@ INSTANTIATE_TEST_SUITE_P(
         // "*.*" matches every name, with or without a dot.
         MatchCase{"*.*", "README", true}, MatchCase{"*.*", "a.txt", true}, MatchCase{"*.*", ".profile", true},
         MatchCase{"*.*", "a.b.c", true}, MatchCase{"*", "anything.at.all", true},
+        // So does "*.*" followed by periods and blanks, which are dropped first.
+        MatchCase{"*.*.", "README", true}, MatchCase{"*.*.", "a.txt", true}, MatchCase{"*.*..", "a.b.c", true},
+        MatchCase{"*.* .", ".profile", true}, MatchCase{"*.* .", "a.txt", true},
         // "*." matches names without an extension only.
         MatchCase{"*.", "README", true}, MatchCase{"*.", "a.txt", false}, MatchCase{"*.", "a.b.", false},
         // Trailing dots and blanks of the pattern are dropped.
@@ -101,7 +104,9 @@ TEST(WildcardMatcher, everythingShortcutOnlyForStarPatterns) {
     EXPECT_TRUE(WildcardMatcher("*.*").matchesEverything());
     EXPECT_TRUE(WildcardMatcher("*").matchesEverything());
     EXPECT_FALSE(WildcardMatcher("*.").matchesEverything());
-    EXPECT_FALSE(WildcardMatcher("*.*.").matchesEverything());
+    EXPECT_TRUE(WildcardMatcher("*.*.").matchesEverything());
+    EXPECT_TRUE(WildcardMatcher("*.* .").matchesEverything());
+    EXPECT_FALSE(WildcardMatcher("*.*x").matchesEverything());
 }
 
 } // namespace

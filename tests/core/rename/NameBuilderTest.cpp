@@ -31,6 +31,15 @@ void tick(RenameRuleSet& r, int number, bool on = true) {
             e.checked = on;
 }
 
+// The parameters with the default elements, ticked as `ticks` says: "+n" ticks element n, "-n" unticks it.
+RenameRuleSet withTicks(const RenameRuleSet& params, const char* ticks) {
+    RenameRuleSet r = params;
+    r.elements = RenameRuleSet::defaults().elements;
+    for (const char* t = ticks; *t; t += 2)
+        tick(r, t[1] - '0', t[0] == '+');
+    return r;
+}
+
 struct Fixture {
     FixedClock clock{kNow};
     std::vector<std::pair<std::string, FileDateKind>> asked;
@@ -97,7 +106,7 @@ TEST(NameBuilder, ExamplePreviewOfTheDocumentedRules) {
         {"+4", "", {.renAdd = 5}, 1, "abcde001.xyz"},
         {"+5", "", {}, 1, "abcde[フォルダ名].xyz"},
         {"+7", "", {.fixK = "txt"}, 1, "abcde.txt"},
-        {"+7", "", {}, 1, "abcde."},
+        {"+7", "", {}, 1, "abcde"}, // the trailing period goes, as Windows drops it
         {"+8", "", {}, 1, "abcde.xyz2026_12_06"},
         {"+8", "128345679", {}, 1, "abcde2026_12_06.xyz"},
         {"+8", "", {.dateTime = 2, .dateK = "", .timeK = ""}, 1, "abcde.xyz20261206134509"},
@@ -116,10 +125,7 @@ TEST(NameBuilder, ExamplePreviewOfTheDocumentedRules) {
     };
     for (const auto& row : rows) {
         Fixture f;
-        RenameRuleSet r = row.params;
-        r.elements = RenameRuleSet::defaults().elements;
-        for (const char* t = row.ticks; *t; t += 2)
-            tick(r, t[1] - '0', t[0] == '+');
+        RenameRuleSet r = withTicks(row.params, row.ticks);
         std::vector<int> order;
         for (const char* o = row.order; *o; ++o)
             order.push_back(*o - '0');
@@ -232,6 +238,53 @@ TEST(NameBuilder, FolderNameIsTheLastComponent) {
         EXPECT_EQ(f.run(r, {"abcde.xyz"}, 1, row.folder)[0], row.expected) << row.folder;
 }
 
+// Names unpacked from a Windows archive (CP932 bytes) are built from their CP932 reading into UTF-8;
+// a name that is neither encoding keeps its bytes. Trailing periods and blanks never stay.
+TEST(NameBuilder, NamesFromWindowsArchivesAndTrailingPeriodsAndBlanks) {
+    const std::string test = "\x83\x65\x83\x58\x83\x67"; // テスト in CP932
+    const std::string photo01 = "\x8E\xCA\x90\x5E"
+                                "01"; // 写真01
+    const struct {
+        std::string name;
+        const char* folder;
+        const char* ticks;
+        RenameRuleSet params;
+        std::string expected;
+    } rows[] = {
+        {test + ".txt", "/u", "", {}, "テスト.txt"}, // the rule that keeps the name repairs it
+        {test + ".txt", "/u", "+1", {.fixF1 = "写真_"}, "写真_テスト.txt"},
+        {test + ".txt", "/u", "+1", {.fixF1 = "new_"}, "new_テスト.txt"},
+        {"a." + test, "/u", "+3", {.fixF2 = "_"}, "a_.テスト"}, // the old extension too
+        {photo01 + ".jpg", "/u", "", {.motoStart = 3, .motoEnd = 4}, "真.jpg"},
+        {photo01 + ".jpg", "/u", "", {.motoStart = 2, .motoEnd = 999}, "真01.jpg"}, // 写 is cut: left out
+        {"\xB6\xC0\xB6\xC5", "/u", "", {.motoStart = 2, .motoEnd = 3}, "ﾀｶ"},       // half-width: one each
+        {test + ".txt", "/u", "+9", {.strChgBefore = "スト", .strChgAfter = "ST"}, "テST.txt"},
+        {"\x82\x60\x82\x61.TXT", "/u", "", {.caseMode = 2}, "ａｂ.txt"},
+        {"a.txt", "/u/\x97\xB7\x8D\x73", "+5", {}, "a旅行.txt"},
+        {"a.txt", "/u/\x95\x5C", "+5", {}, "a表.txt"}, // 0x5C as a second byte
+        {test + ".txt", "/u/\x95\x5C", "+5", {}, "テスト表.txt"},
+        {"a\xFF.txt", "/u", "+1", {.fixF1 = "写真_"}, "写真_a\xFF.txt"}, // neither: bytes kept
+        {"a.txt", "/u/d\xFF", "+5", {}, "ad\xFF.txt"},
+        // Trailing periods and blanks, from each element that can end a name with them.
+        {"README", "/u", "", {}, "README"},
+        {"abc", "/u", "-2-6+1", {.fixF1 = "new. "}, "new"},
+        {"abc .", "/u", "-6", {}, "abc"},
+        {"abc", "/u", "+3", {.fixF2 = "z "}, "abcz"},
+        {"abc", "/u/sub ", "-6+5", {}, "abcsub"},
+        {"a.txt", "/u", "+7", {.fixK = "txt. "}, "a.txt"},
+        {"a.b ", "/u", "", {}, "a.b"},
+        {"abc.xyz", "/u", "+9", {.strChgBefore = "xyz", .strChgAfter = " ."}, "abc"},
+        {"a. .b", "/u", "", {}, "a. .b"}, // inside the name they stay
+        {". .", "/u", "", {}, ""},        // nothing left
+        {"abc", "/u", "-2", {}, ""},
+    };
+    for (const auto& row : rows) {
+        Fixture f;
+        EXPECT_EQ(f.run(withTicks(row.params, row.ticks), {row.name}, 1, row.folder)[0], row.expected)
+            << testing::PrintToString(row.name);
+    }
+}
+
 TEST(NameBuilder, ReplacementIgnoresCaseAndNeverRescans) {
     Fixture f;
     RenameRuleSet r = RenameRuleSet::defaults();
@@ -242,15 +295,15 @@ TEST(NameBuilder, ReplacementIgnoresCaseAndNeverRescans) {
         const char* after;
         const char* expected;
     } rows[] = {
-        {"abcABCaBc.", "ABC", "x", "xxx."},
-        {"aaa.", "aa", "b", "ba."},      // no overlaps, left to right
-        {"aa.", "a", "aa", "aaaa."},     // what was put in is not searched again
+        {"abcABCaBc.", "ABC", "x", "xxx"},
+        {"aaa.", "aa", "b", "ba"},       // no overlaps, left to right
+        {"aa.", "a", "aa", "aaaa"},      // what was put in is not searched again
         {"abc.txt", "", "x", "abc.txt"}, // nothing to search for
-        {"ｶａｂ.", "ＡＢ", "x", "ｶx."},  // full-width letters match across case
-        {"写真.", "真", "", "写."},
+        {"ｶａｂ.", "ＡＢ", "x", "ｶx"},   // full-width letters match across case
+        {"写真.", "真", "", "写"},
         {"a\xFF"
          "b.",
-         "\xFF", "-", "a-b."},
+         "\xFF", "-", "a-b"},
         {"abc.txt", "C.T", "_", "ab_xt"}, // the text built so far includes the period and extension
     };
     for (const auto& row : rows) {

@@ -443,7 +443,7 @@ TEST_F(RunFixture, AHistoryThatFillsUpStopsBeforeTheNextFile) {
     std::size_t size = 0;
     for (const auto& l : header)
         size += l.size() + 2;
-    std::size_t record = (3 + (dir / "a").size() + 2) + (3 + (dir / "001.").size() + 2);
+    std::size_t record = (3 + (dir / "a").size() + 2) + (3 + (dir / "001").size() + 2);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -459,7 +459,7 @@ TEST_F(RunFixture, AHistoryThatFillsUpStopsBeforeTheNextFile) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     // The record that did not fit is not left half written, and its file was not renamed.
-    EXPECT_EQ(records(), (std::vector<std::string>{"[B]" + (dir / "a"), "[A]" + (dir / "001.")}));
+    EXPECT_EQ(records(), (std::vector<std::string>{"[B]" + (dir / "a"), "[A]" + (dir / "001")}));
     EXPECT_TRUE(pathExists(dir / "b"));
     EXPECT_TRUE(pathExists(dir / "c"));
 }

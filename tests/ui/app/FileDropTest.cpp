@@ -159,7 +159,7 @@ private slots:
         w.tbsSet->applyRuleSet(r);
         prompts.dialogAnswer(test::startWith(0));
         w.tbsSet->btnCnvStart->click();
-        QVERIFY(test::pathExists(*m_work / "\x82\xa0_x.txt"));
+        QVERIFY(test::pathExists(*m_work / "あ_x.txt")); // built from the CP932 reading, in UTF-8
         QVERIFY(!test::pathExists(*m_work / name));
     }
 

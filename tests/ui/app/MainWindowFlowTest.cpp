@@ -16,6 +16,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -162,6 +165,68 @@ private slots:
                                         "IMG_0010_005.jpg"};
         for (int i = 0; i < 5; ++i)
             QCOMPARE(test::readFile(*m_work / numbered[i]), std::string(byName[i]));
+    }
+
+    // A file unpacked from a Windows archive (its name in CP932 bytes), renamed through the window as a
+    // user does it: the preview, the new name and the remarks are UTF-8, and the undo brings back the
+    // name's very bytes.
+    void aNameFromAWindowsArchiveIsRenamedToUtf8AndUndone() {
+        const std::string cp932 = "\x83\x65\x83\x58\x83\x67.txt"; // テスト.txt
+        test::writeFile(*m_work / cp932, "test");
+        const auto before = test::snapshotTree(m_work->path());
+        test::ScriptedPrompts prompts;
+        TFrmMain w({}, &m_clock);
+        QVERIFY(test::showExposed(w));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const auto type = [](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
+        };
+        const auto remarks = [&w] { return w.fileList->index(0, FileListModel::ColRemarks).data().toString(); };
+
+        // The folder typed over the one shown; Enter searches and the rename tab comes up.
+        QTest::mouseClick(w.tbsFnd->cmbFnd->lineEdit(), Qt::LeftButton);
+        type(Qt::Key_End);
+        type(Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(m_work->path()));
+        type(Qt::Key_Return);
+        QCOMPARE(w.fileList->rowCount(), 1);
+        QCOMPARE(w.fileList->index(0, FileListModel::ColName).data().toString(), q("テスト.txt"));
+        QCOMPARE(w.pgcMain->currentWidget(), static_cast<QWidget*>(w.tbsSet));
+
+        // Element 1 ticked with the space bar, its text typed; the example follows.
+        QListWidget* elements = w.tbsSet->lvChg;
+        QTest::mouseClick(elements->viewport(), Qt::LeftButton, {},
+                          elements->visualItemRect(elements->item(0)).center());
+        type(Qt::Key_Space);
+        QCOMPARE(elements->item(0)->checkState(), Qt::Checked);
+        QTest::mouseClick(w.tbsSet->edtKotei1, Qt::LeftButton);
+        QInputMethodEvent typed; // kanji come through the input method
+        typed.setCommitString(q("写真_"));
+        QApplication::sendEvent(QApplication::focusWidget(), &typed);
+        QCOMPARE(w.tbsSet->edtReiAfter->text(), q("写真_abcde.xyz"));
+
+        // The preview (Ctrl+K) shows the name the run then gives.
+        type(Qt::Key_K, Qt::ControlModifier);
+        QCOMPARE(remarks(), q("写真_テスト.txt"));
+        prompts.dialogAnswer(test::startWith(0));
+        QTest::mouseClick(w.tbsSet->btnCnvStart, Qt::LeftButton);
+        const std::string utf8 = "写真_テスト.txt";
+        QCOMPARE(test::readFile(*m_work / utf8), std::string("test"));
+        QVERIFY(!test::pathExists(*m_work / cp932));
+        QCOMPARE(w.fileList->row(0).name, utf8);
+        QCOMPARE(remarks(), q("OK (変名前：テスト.txt)"));
+        QCOMPARE(w.statusText(), q("1個のファイルが正常に変名されました。"));
+
+        // Ctrl+Z from the field: the file has its old bytes again.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::mouseClick(w.tbsSet->edtKotei1, Qt::LeftButton);
+        prompts.answer(mrOk);
+        type(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.statusText(), q("1/1個が変名を戻されました。"));
+        QCOMPARE(test::snapshotTree(m_work->path()), before);
+        QCOMPARE(test::readFile(*m_work / cp932), std::string("test"));
     }
 
     // Help with no application to show the manual says so, not that the manual is missing.
