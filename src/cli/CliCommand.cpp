@@ -66,7 +66,9 @@ void gatherRows(Job& job, const DisplaySettings& display) {
         if (Console::interrupted())
             return;
     }
-    job.list.removeDuplicateRows();
+    // The files of one path are listed once each already.
+    if (o.paths.size() > 1)
+        job.list.removeDuplicateRows();
 }
 
 std::string rowLine(const CliOptions& o, std::string_view oldPath, const std::string* newPath,

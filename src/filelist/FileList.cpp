@@ -81,8 +81,12 @@ int FileList::findRow(const std::string& path) const {
 }
 
 void FileList::forgetIndex() {
+    // Clearing costs a pass over every bucket: a run that changes one row after another forgets the
+    // index once.
+    if (!m_indexValid && m_index.empty())
+        return;
     m_indexValid = false;
-    m_index.clear();
+    std::unordered_map<std::string, int>().swap(m_index);
 }
 
 void FileList::appendRows(std::vector<FileListRow>&& rows) {
@@ -94,7 +98,10 @@ void FileList::appendRows(std::vector<FileListRow>&& rows) {
     if (m_rows.empty()) {
         m_rows = std::move(rows);
     } else {
-        m_rows.reserve(m_rows.size() + rows.size());
+        // Room grows by half at least, so a search's many batches move the rows only a few times.
+        const std::size_t needed = m_rows.size() + rows.size();
+        if (m_rows.capacity() < needed)
+            m_rows.reserve(std::max(needed, m_rows.capacity() + m_rows.capacity() / 2));
         std::move(rows.begin(), rows.end(), std::back_inserter(m_rows));
     }
     if (m_indexValid) {

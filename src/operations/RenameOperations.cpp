@@ -115,7 +115,8 @@ PreviewOutcome previewRename(FileList& list, const RequestMaker& makeRequest, Re
             rowForetold(i, f);
         // The remarks hold the name as the list will show it, never its bytes.
         if (intoRemarks)
-            pending.push_back({displayText(f.newName), std::string(f.outcome), std::move(f.note)});
+            pending.push_back({isValidUtf8(f.newName) ? std::move(f.newName) : displayText(f.newName),
+                               std::string(f.outcome), std::move(f.note)});
     };
 
     RunEngine engine(context.fs, context.builder, context.clock);

@@ -6,11 +6,18 @@
 namespace rinoza {
 
 std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string r(folder);
-    if (r.empty() || r.back() != '/')
-        r += '/';
-    r += name;
+    std::string r;
+    r.reserve(folder.size() + name.size() + 1);
+    joinPathInto(r, folder, name);
     return r;
+}
+
+const std::string& joinPathInto(std::string& out, std::string_view folder, std::string_view name) {
+    out.assign(folder);
+    if (out.empty() || out.back() != '/')
+        out += '/';
+    out += name;
+    return out;
 }
 
 std::string parentOf(std::string_view path) {

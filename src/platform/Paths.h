@@ -10,6 +10,8 @@ class FileSystem;
 
 // Joins a folder and a name with one "/" between them; the root "/" is not doubled.
 std::string joinPath(std::string_view folder, std::string_view name);
+// The same into `out` (its room is reused: a loop over many paths makes no new string for each).
+const std::string& joinPathInto(std::string& out, std::string_view folder, std::string_view name);
 
 // The folder part of a path without its trailing separators ("/a/b.txt" -> "/a", "/b" -> "/").
 std::string parentOf(std::string_view path);

@@ -136,17 +136,6 @@ int ForecastFileSystem::statBasic(const std::string& path, FileInfo& info, bool 
     return lookup(path, info, followLinks, true);
 }
 
-ForecastFileSystem::Entry ForecastFileSystem::entryFor(const std::string& from, const FileInfo& fromLink) {
-    Entry e;
-    e.present = true;
-    e.link = fromLink;
-    if (fromLink.isSymlink) {
-        e.followed = std::make_unique<FileInfo>();
-        e.followedError = lookup(from, *e.followed, true);
-    }
-    return e;
-}
-
 int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to, bool acrossVolumes) {
     // Identity and kind are what a move needs of the files: the lookups leave out their extended
     // attributes. (A later row never names a file an earlier one moved: that row's file was there
@@ -176,10 +165,22 @@ int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to
         if (lookup(parentOf(to), folder, true) == 0 && folder.dev != source.dev)
             return EXDEV; // only files and links are carried to another volume
     }
-    Entry moved = entryFor(from, source);
+    // A link is carried as it is, and leads where it led.
+    std::unique_ptr<FileInfo> followed;
+    int followedError = 0;
+    if (source.isSymlink) {
+        followed = std::make_unique<FileInfo>();
+        followedError = lookup(from, *followed, true);
+    }
     m_lastPath.clear();
-    moved.path = to;
-    entry(to) = std::move(moved);
+    source.name.clear(); // a lookup names it by its path
+    {
+        Entry& moved = entry(to);
+        moved.present = true;
+        moved.link = std::move(source);
+        moved.followed = std::move(followed);
+        moved.followedError = followedError;
+    }
     Entry& left = entry(from);
     left.present = false;
     left.followed.reset();

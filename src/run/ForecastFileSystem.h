@@ -63,8 +63,6 @@ private:
     // A path the forecast changed answers from its entry; any other from the real file system, whole
     // or without its extended attributes (basic).
     int lookup(const std::string& path, FileInfo& info, bool followLinks, bool basic = false);
-    // The file at from under the name to (from is known to exist).
-    Entry entryFor(const std::string& from, const FileInfo& fromLink);
     int moveEntry(const std::string& from, const std::string& to, bool acrossVolumes);
     FileInfo newFileInfo(const FileInfo& like);
 

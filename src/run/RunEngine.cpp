@@ -172,6 +172,30 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     return forecast;
 }
 
+// Whether joinPath(folder, name) is a path the history may hold: no line end, absolute, no "..". A
+// folder found so is remembered in slot (0: the rows' folders, 1: the targets'), since rows share their
+// folders; then only the name is looked at.
+bool RunEngine::recordable(const std::string& folder, std::string_view name, int slot) {
+    std::string& known = m_recordableFolders[slot];
+    if (folder != known) {
+        if (hasLineEnd(folder) || !isRecordablePath(folder))
+            return false;
+        known = folder;
+    }
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= name.size(); ++i) {
+        const char c = i < name.size() ? name[i] : '/';
+        if (c == '\r' || c == '\n')
+            return false;
+        if (c == '/') {
+            if (i - start == 2 && name[start] == '.' && name[start + 1] == '.')
+                return false;
+            start = i + 1;
+        }
+    }
+    return true;
+}
+
 // The attribute bits of the file the row's search or intake read: those it read while the file is
 // the same one, unchanged since (a change of its extended attributes moves its status change time),
 // else read now.
@@ -214,21 +238,21 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     const bool inPlace = request.method == RenameMethod::RenameOnly;
     // A row added by a relative path (the command line's a.txt) is taken from the current folder, one
     // found below a folder typed with ".." from where that leads.
-    if (!isRecordablePath(row.folder))
+    if (row.folder != m_recordableFolders[0] && !isRecordablePath(row.folder))
         row.folder = absolutePath(row.folder, m_cwd, m_fs);
     const std::string& targetFolder = inPlace ? row.folder : m_destination;
     // Built before any check, so a refused row still uses up its serial number.
     PhotoDateMemo once;
     PhotoDateMemo* memo = request.photoDates ? request.photoDates->memoFor(row.stamp) : nullptr;
-    const std::string newName =
-        m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial, memo ? memo : &once);
+    std::string ownName;
+    std::string& newName = builtName ? *builtName : ownName;
+    newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial, memo ? memo : &once);
     row.note.assign((memo ? memo : &once)->usedUpdateTime ? kNoDateTakenTip : std::string_view());
-    if (builtName)
-        *builtName = newName;
 
-    const std::string source = joinPath(row.folder, row.name);
-    const std::string target = joinPath(targetFolder, newName);
-    if (joinPath(targetFolder, row.name) == joinPath(row.folder, newName)) {
+    const std::string& source = joinPathInto(m_source, row.folder, row.name);
+    const std::string& target = joinPathInto(m_target, targetFolder, newName);
+    // In place the paths are the same exactly when the names are.
+    if (inPlace ? newName == row.name : joinPath(targetFolder, row.name) == joinPath(row.folder, newName)) {
         row.remarks = outcome::kSameName;
         return RowStep::Next;
     }
@@ -244,7 +268,7 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     // The history holds one path per line: a path with a line end in it cannot be recorded faithfully,
     // and its second half could read as a record of its own. A path that is not absolute or goes up
     // by ".." is one the undo refuses to follow, so it is not touched either.
-    if (hasLineEnd(source) || hasLineEnd(target) || !isRecordablePath(source) || !isRecordablePath(target)) {
+    if (!recordable(row.folder, row.name, 0) || !recordable(targetFolder, newName, 1)) {
         row.remarks = outcome::kError;
         return RowStep::Next;
     }

@@ -118,6 +118,7 @@ private:
                       int32_t& serial, RunResult& result, std::string* builtName = nullptr);
     bool clashes(const std::string& target, const FileInfo& source);
     uint32_t attributesOf(const std::string& path, const FileInfo& basic, const FileStamp& stamp, bool followLinks);
+    bool recordable(const std::string& folder, std::string_view name, int slot);
     bool isHistory(const FileInfo& info) const;
     bool targetIsHistory(const std::string& target);
 
@@ -128,6 +129,8 @@ private:
     bool m_historyKnown = false;
     FileInfo m_history;
     std::string m_historyPath;
+    std::string m_recordableFolders[2]; // see recordable()
+    std::string m_source, m_target;     // the paths of the row under way
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;

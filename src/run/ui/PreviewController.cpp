@@ -16,14 +16,11 @@ void PreviewController::N20Click() {
     if (list.empty())
         return;
 
-    RenameMethod method = RenameMethod::RenameOnly;
+    // What a run started now would be confirmed with: the dialog's stored method and folder.
+    int stored = 0;
     std::string destination;
-    {
-        // What a run started now would be confirmed with: the dialog's stored method and folder.
-        TFrmChg dlg(m_host.window);
-        method = static_cast<RenameMethod>(dlg.selectedIndex());
-        destination = dlg.destinationBytes();
-    }
+    TFrmChg::storedChoice(stored, destination);
+    const auto method = static_cast<RenameMethod>(stored);
     SystemClock systemClock;
     RenameContext context{m_host.fileSystem ? *m_host.fileSystem : systemFileSystem(), *m_host.builder,
                           m_host.clock ? *m_host.clock : systemClock, m_host.photoDates};

@@ -44,7 +44,8 @@ public:
     void begin(std::string_view activity) override;
     ProgressCallbacks callbacks() override;
     void end() override;
-    bool pumpDue() const override { return sliceOver(); }
+    // Whether the next cancelRequestedNow lets pending events run.
+    bool pumpDue() const override { return (m_sliceMs == 0 || ((m_reads + 1) & 7) == 0) && sliceOver(); }
 
     bool CancelRequested = false;
 
@@ -74,6 +75,7 @@ private:
     QPointer<TFrmRenameOn> m_dialog;
     QElapsedTimer m_slice;
     int m_sliceMs = 20;
+    unsigned m_reads = 0;
 };
 
 // Callbacks that drive host's bar, pump its events and read its stop flag, for an operation's progress.
