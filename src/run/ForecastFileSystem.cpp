@@ -32,32 +32,37 @@ void ForecastFileSystem::reserve(std::size_t files) {
     if (size > m_slots.size()) {
         m_slots.assign(size, {0, 0});
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            std::size_t at = std::hash<std::string>{}(m_entries[i].path) & (size - 1);
+            std::size_t at = m_entries[i].hash & (size - 1);
             while (m_slots[at].second)
                 at = (at + 1) & (size - 1);
-            m_slots[at] = {std::hash<std::string>{}(m_entries[i].path), static_cast<uint32_t>(i + 1)};
+            m_slots[at] = {m_entries[i].hash, static_cast<uint32_t>(i + 1)};
         }
     }
+}
+
+std::size_t ForecastFileSystem::hashOf(const std::string& path) const {
+    return !m_lastPath.empty() && path == m_lastPath ? m_lastHash : std::hash<std::string>{}(path);
 }
 
 void ForecastFileSystem::grow() {
     reserve(m_slots.empty() ? 8 : m_slots.size() / 2);
 }
 
-ForecastFileSystem::Entry* ForecastFileSystem::find(const std::string& path, std::size_t hash) {
+ForecastFileSystem::Entry* ForecastFileSystem::find(std::string_view path, std::size_t hash) {
     if (m_slots.empty())
         return nullptr;
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t at = hash & mask; m_slots[at].second; at = (at + 1) & mask) {
+        if (m_slots[at].first != hash)
+            continue;
         Entry& e = m_entries[m_slots[at].second - 1];
-        if (m_slots[at].first == hash && e.path == path)
+        if (pathOf(e) == path)
             return &e;
     }
     return nullptr;
 }
 
-ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path) {
-    const std::size_t hash = std::hash<std::string>{}(path);
+ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path, std::size_t hash) {
     if (Entry* e = find(path, hash))
         return *e;
     if (2 * (m_entries.size() + 1) > m_slots.size())
@@ -66,10 +71,13 @@ ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path) {
     std::size_t at = hash & mask;
     while (m_slots[at].second)
         at = (at + 1) & mask;
-    m_entries.emplace_back();
-    m_entries.back().path = path;
+    Entry& e = m_entries.emplace_back();
+    e.hash = hash;
+    e.pathStart = static_cast<uint32_t>(m_paths.size());
+    e.pathLength = static_cast<uint32_t>(path.size());
+    m_paths += path;
     m_slots[at] = {hash, static_cast<uint32_t>(m_entries.size())};
-    return m_entries.back();
+    return e;
 }
 
 void ForecastFileSystem::assumeNewFile(const std::string& path) {
@@ -78,7 +86,7 @@ void ForecastFileSystem::assumeNewFile(const std::string& path) {
     like.mode = 0100644;
     m_lastPath.clear();
     const FileInfo info = newFileInfo(like);
-    Entry& e = entry(path);
+    Entry& e = entry(path, std::hash<std::string>{}(path));
     e.present = true;
     e.link = info;
 }
@@ -99,13 +107,18 @@ int ForecastFileSystem::listDirectory(const std::string& dir, const std::functio
 }
 
 int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool followLinks, bool basic) {
+    return lookup(path, hashOf(path), info, followLinks, basic);
+}
+
+int ForecastFileSystem::lookup(const std::string& path, std::size_t hash, FileInfo& info, bool followLinks,
+                               bool basic) {
     if (!followLinks && path == m_lastPath && (basic || !m_lastBasic)) {
         if (m_lastError == 0)
             info = m_lastInfo;
         return m_lastError;
     }
     int err = 0;
-    if (const Entry* found = find(path, std::hash<std::string>{}(path))) {
+    if (const Entry* found = find(path, hash)) {
         const Entry& e = *found;
         if (!e.present) {
             err = ENOENT;
@@ -120,6 +133,7 @@ int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool fol
     }
     if (!followLinks) {
         m_lastPath = path;
+        m_lastHash = hash;
         m_lastError = err;
         m_lastBasic = basic;
         if (err == 0)
@@ -140,13 +154,15 @@ int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to
     // Identity and kind are what a move needs of the files: the lookups leave out their extended
     // attributes. (A later row never names a file an earlier one moved: that row's file was there
     // when listed, so the move would have found its name taken.)
+    const std::size_t fromHash = hashOf(from);
+    const std::size_t toHash = std::hash<std::string>{}(to);
     FileInfo source;
-    if (int err = lookup(from, source, false, true))
+    if (int err = lookup(from, fromHash, source, false, true))
         return err;
     if (tooLong(to))
         return ENAMETOOLONG;
     FileInfo existing;
-    if (lookup(to, existing, false, true) == 0) {
+    if (lookup(to, toHash, existing, false, true) == 0) {
         // Only the file itself under another letter case (a case-insensitive volume) may be renamed
         // onto a name that answers; a second hard link in the folder is never replaced.
         if (!sameFile(existing, source) || parentOf(from) != parentOf(to) || baseNameOf(from) == baseNameOf(to))
@@ -175,13 +191,13 @@ int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to
     m_lastPath.clear();
     source.name.clear(); // a lookup names it by its path
     {
-        Entry& moved = entry(to);
+        Entry& moved = entry(to, toHash);
         moved.present = true;
         moved.link = std::move(source);
         moved.followed = std::move(followed);
         moved.followedError = followedError;
     }
-    Entry& left = entry(from);
+    Entry& left = entry(from, fromHash);
     left.present = false;
     left.followed.reset();
     return 0;
@@ -203,12 +219,13 @@ int ForecastFileSystem::copyNoReplace(const std::string& from, const std::string
         return EISDIR;
     if (tooLong(to))
         return ENAMETOOLONG;
+    const std::size_t toHash = std::hash<std::string>{}(to);
     FileInfo existing;
-    if (lookup(to, existing, false, true) == 0)
+    if (lookup(to, toHash, existing, false, true) == 0)
         return EEXIST;
     m_lastPath.clear();
     const FileInfo info = newFileInfo(source);
-    Entry& e = entry(to);
+    Entry& e = entry(to, toHash);
     e.present = true;
     e.link = info;
     e.followed.reset();

@@ -347,8 +347,11 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
-    row.remarks = outcome::ok(displayText(row.name));
     ++result.renamed;
+    // A forecast reads a row's failures only, and its row is thrown away.
+    if (builtName)
+        return RowStep::Next;
+    row.remarks = outcome::ok(displayText(row.name));
     row.name = newName;
     row.folder = rowFolderText(targetFolder);
     row.extensionText = ExtensionText(newName);

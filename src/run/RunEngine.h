@@ -114,6 +114,8 @@ private:
     enum class RowStep { Next, Stop };
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
+    // One row of a run. A forecast passes builtName, which gets the new name; its row then keeps its
+    // failure only (no remarks or new name after a success).
     RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
                       int32_t& serial, RunResult& result, std::string* builtName = nullptr);
     bool clashes(const std::string& target, const FileInfo& source);
