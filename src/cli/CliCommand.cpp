@@ -71,13 +71,15 @@ void gatherRows(Job& job, const DisplaySettings& display) {
         job.list.removeDuplicateRows();
 }
 
-std::string rowLine(const CliOptions& o, std::string_view oldPath, const std::string* newPath,
-                    std::string_view outcomeText) {
+// One row of output in line (its room is reused from row to row).
+const std::string& rowLine(std::string& line, const CliOptions& o, std::string_view oldPath, const std::string* newPath,
+                           std::string_view outcomeText) {
     const bool ok = outcomeText.starts_with("OK");
-    // A renamed row's remarks hold the old name's bytes; the row says OK.
+    // A renamed row's remarks hold the old name; the row says OK.
     const std::string text = ok && outcomeText != msg::kAsksAtRun ? std::string("OK") : readableText(outcomeText);
+    line.clear();
     if (o.json) {
-        std::string line(1, '{');
+        line += '{';
         line += jsonPathField("path", oldPath);
         line += ',';
         line += newPath ? jsonPathField("new", *newPath) : std::string("\"new\":null");
@@ -85,9 +87,12 @@ std::string rowLine(const CliOptions& o, std::string_view oldPath, const std::st
         line += ",\"text\":" + jsonString(text) + "}";
         return line;
     }
-    std::string line = readableText(oldPath);
+    appendReadable(line, oldPath);
     line += '\t';
-    line += newPath ? readableText(*newPath) : std::string("-");
+    if (newPath)
+        appendReadable(line, *newPath);
+    else
+        line += '-';
     line += '\t';
     line += text;
     return line;
@@ -118,13 +123,14 @@ int dryRun(Job& job, const RequestMaker& request, RenameContext& context) {
     const CliOptions& o = job.options;
     const std::string_view targetFolder = o.method == RenameMethod::RenameOnly ? "" : job.destination;
     bool allOk = job.complete;
+    std::string line;
     const PreviewOutcome outcome = previewRename(
         job.list, request, context, job.console, job.console, false, [&](std::size_t i, const RowForecast& f) {
             const std::string text = foretoldOutcome(job, f);
             allOk = allOk && text.starts_with("OK");
             const FileListRow& r = job.list.row(static_cast<int>(i));
             const std::string newPath = joinPath(targetFolder.empty() ? r.folder : targetFolder, f.newName);
-            job.console.row(rowLine(o, joinPath(r.folder, r.name), &newPath, text));
+            job.console.row(rowLine(line, o, joinPath(r.folder, r.name), &newPath, text));
         });
     return allOk && outcome.rows == job.list.rows().size() ? kExitSuccess : kExitFailure;
 }
@@ -153,12 +159,14 @@ int renameRun(Job& job, const RequestMaker& request, RenameContext& context) {
     for (const FileListRow& r : job.list.rows())
         oldPaths.push_back(joinPath(r.folder, r.name));
     bool allOk = job.complete;
+    std::string line, newPath;
     const RunResult result = runRename(job.list, request, context, console, console, [&](std::size_t i) {
         const FileListRow& r = job.list.row(static_cast<int>(i));
         const bool ok = r.remarks.starts_with("OK");
         allOk = allOk && ok;
-        const std::string newPath = ok ? joinPath(r.folder, r.name) : std::string();
-        console.row(rowLine(o, oldPaths[i], ok ? &newPath : nullptr, r.remarks));
+        if (ok)
+            joinPathInto(newPath, r.folder, r.name);
+        console.row(rowLine(line, o, oldPaths[i], ok ? &newPath : nullptr, r.remarks));
     });
     console.message(result.statusText());
     const bool complete =

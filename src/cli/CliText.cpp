@@ -52,6 +52,14 @@ bool hasControl(std::string_view s) {
 
 } // namespace
 
+void appendReadable(std::string& out, std::string_view bytes) {
+    // Most names are plain UTF-8 and go over as they are.
+    if (isValidUtf8(bytes) && !hasControl(bytes))
+        out += bytes;
+    else
+        out += readableText(bytes);
+}
+
 std::string readableText(std::string_view bytes) {
     if (isValidUtf8(bytes))
         return hasControl(bytes) ? escapedText(bytes, false) : std::string(bytes);

@@ -12,6 +12,8 @@ namespace rinoza::cli {
 // Control characters (C0, DEL and C1, U+0080 to U+009F) are never written raw, but as "\xNN" for each
 // byte the name has for them.
 std::string readableText(std::string_view bytes);
+// readableText(bytes) appended to out.
+void appendReadable(std::string& out, std::string_view bytes);
 
 // The standard Base64 of bytes, with padding.
 std::string base64(std::string_view bytes);
