@@ -4,6 +4,7 @@
 #include "operations/Messages.h"
 #include "operations/PathIntake.h"
 #include "operations/RenameOperations.h"
+#include "operations/SearchOperation.h"
 #include "operations/StampOperation.h"
 #include "operations/UndoOperation.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <deque>
 #include <set>
+#include <sys/stat.h>
 
 using namespace rinoza;
 using namespace rinoza::test;
@@ -223,4 +225,58 @@ TEST(Messages, TextsWithTheirNumbers) {
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(text, expected);
+}
+
+TEST_F(OperationsTest, PathsGivenByNameAreTakenAsWhatTheyAre) {
+    writeFile(dir / "f.txt", "1");
+    makeDirs(dir / "sub");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    const struct {
+        std::string given;
+        std::string base;
+        PathKind kind;
+        std::string path;
+    } cases[] = {
+        {dir / "f.txt", "", PathKind::File, dir / "f.txt"},
+        {"f.txt", dir.path(), PathKind::File, dir / "f.txt"},
+        {"./sub/../f.txt", dir.path(), PathKind::File, dir / "f.txt"},
+        {dir / "sub/", "", PathKind::Folder, dir / "sub"},
+        {dir / "none", "", PathKind::Missing, dir / "none"},
+        {dir / "pipe", "", PathKind::Other, dir / "pipe"},
+    };
+    for (const auto& c : cases) {
+        const TakenPath t = takePath(c.given, c.base, fs, true);
+        EXPECT_EQ(t.kind, c.kind) << c.given;
+        EXPECT_EQ(t.path, c.path) << c.given;
+        EXPECT_EQ(t.row.has_value(), c.kind == PathKind::File) << c.given;
+        if (t.row) {
+            EXPECT_EQ(t.row->folder, dir.path());
+            EXPECT_TRUE(t.row->hasIcon);
+            EXPECT_TRUE(t.row->stamp.known);
+        }
+    }
+}
+
+TEST_F(OperationsTest, ASearchJoinsTheListAndStopsAtTheLimitWithAMessage) {
+    for (const char* n : {"a.txt", "b.txt", "c.dat", ".d.txt"})
+        writeFile(dir / n, n);
+    SearchRequest request{dir.path(), "*.txt", false, DisplaySettings{}, true, true};
+    request.display.LVHiddenVisible = false;
+    request.display.LVIconVisible = false;
+    const SearchOptions o = searchOptionsFor(request, 7);
+    EXPECT_EQ(o.pattern, "*.txt");
+    EXPECT_FALSE(o.subfolders);
+    EXPECT_FALSE(o.showHidden);
+    EXPECT_FALSE(o.withIcons);
+    EXPECT_EQ(o.listedBefore, 7);
+    EXPECT_EQ(o.limit, 10000);
+    EXPECT_EQ(searchOptionsFor(SearchRequest{}, 0).pattern, "*.*");
+
+    list.appendListed({FileListRow{}});
+    request.display.LVIconMax = 2;
+    const SearchResult r = FolderSearch(request, list, prompts).run();
+    EXPECT_TRUE(r.limitReached);
+    EXPECT_EQ(list.size(), 2);
+    EXPECT_EQ(list.row(1).name, "a.txt");
+    EXPECT_EQ(prompts.log, std::vector<std::string>{"tell 0: " + msg::searchLimitMessage(2)});
 }
