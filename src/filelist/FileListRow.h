@@ -3,6 +3,7 @@
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -48,8 +49,28 @@ std::string AttributeText(uint32_t attributes);               // "R" "H" "S" "A"
 // A row for a file, from its information and the folder column text.
 FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon);
 
-// Rewrites size, the three times and the attributes of a row from the file's information.
-void refreshRowFromInfo(FileListRow& row, const FileInfo& info);
+// The date column texts of the last few moments met, for many rows in turn: rows changed together
+// mostly share their times, and a local time conversion costs more than a file's system calls. For
+// the length of one operation only (a change of the time zone meanwhile is not seen).
+class DateTextMemo {
+public:
+    // DateColumnText(t).
+    const std::string& text(const std::optional<FileTime>& t);
+
+private:
+    struct Entry {
+        int64_t sec = 0;
+        std::string text;
+    };
+    std::array<Entry, 4> m_entries;
+    std::size_t m_used = 0;
+    std::size_t m_next = 0;
+    std::string m_unknown;
+};
+
+// Rewrites size, the three times and the attributes of a row from the file's information (the
+// date texts through memo when one is given).
+void refreshRowFromInfo(FileListRow& row, const FileInfo& info, DateTextMemo* memo = nullptr);
 
 // The row-count status text: "<n> 個のファイルがリストアップされています。"
 std::string rowCountStatusText(int64_t rows);

@@ -65,9 +65,10 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     result.historyWritten = true;
     struct HistorySink final : RecordSink {
         explicit HistorySink(HistoryFile& h) : file(h) {}
-        int addRecord(std::string_view before, std::string_view after) override {
-            return file.addRecord(before, after);
+        int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) override {
+            return file.addRecord(before, after, identity);
         }
+        int addIdentity(const FileIdentity& identity) override { return file.addIdentity(identity); }
         int dropLastRecord() override { return file.dropLastRecord(); }
         HistoryFile& file;
     } sink(history);
@@ -82,12 +83,13 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         if (pacer.cancelRequested())
             break;
         pacer.step();
-        if (handleRow(rows[i], request, callbacks, sink, serial, result) == RowStep::Stop) {
+        const RowStep step = handleRow(rows[i], request, callbacks, sink, serial, result);
+        if (step != RowStep::Stop && callbacks.rowChanged)
+            callbacks.rowChanged(i);
+        if (step != RowStep::Next) {
             stopped = true;
             break;
         }
-        if (callbacks.rowChanged)
-            callbacks.rowChanged(i);
     }
     // Shows the last position and lets events run once more (also on the way out after a stop request).
     pacer.flush();
@@ -130,7 +132,8 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     shadow.beginRows(request);
 
     struct NoRecords final : RecordSink {
-        int addRecord(std::string_view, std::string_view) override { return 0; }
+        int addRecord(std::string_view, std::string_view, const FileIdentity*) override { return 0; }
+        int addIdentity(const FileIdentity&) override { return 0; }
         int dropLastRecord() override { return 0; }
     } records;
     bool asked = false;
@@ -316,8 +319,15 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     }
 
     // The record goes first: if the process dies during the operation, the history still names the
-    // file wherever it ended up.
-    int err = history.addRecord(source, target);
+    // file wherever it ended up. A rename keeps the file's inode, size and last write time, so the
+    // identity the undo will look for is known now and goes in the same write: no moment exists when
+    // the record is on disk without it. A move may copy the file to another file system, where it
+    // gets a new inode: its identity follows once the move is done. If the process dies before that,
+    // the record has no identity and the undo treats it as one of a history without identities.
+    std::optional<FileIdentity> identity;
+    if (request.method == RenameMethod::RenameOnly)
+        identity = identityOf(sourceInfo);
+    int err = history.addRecord(source, target, identity ? &*identity : nullptr);
     if (err != 0) {
         result.error = err;
         result.errorMessage = historyErrorMessage(request.historyPath, err);
@@ -355,6 +365,19 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     row.name = newName;
     row.folder = rowFolderText(targetFolder);
     row.extensionText = ExtensionText(newName);
+    if (request.method == RenameMethod::RenameAndMove) {
+        FileInfo moved;
+        if (m_fs.stat(target, moved, false) == 0)
+            identity = identityOf(moved);
+        if (identity) {
+            err = history.addIdentity(*identity);
+            if (err != 0) {
+                result.error = err;
+                result.errorMessage = historyErrorMessage(request.historyPath, err);
+                return RowStep::DoneThenStop;
+            }
+        }
+    }
     return RowStep::Next;
 }
 

@@ -494,6 +494,10 @@ int changeTimesAt(const ChangeTarget& t, const FileSystem::TimesDecision& decide
     int err = decide(infoOf(t.path, sx, dos), creation, lastWrite);
     if (err == 0 && !(sx.stx_mode & 0222))
         err = EACCES; // read-only files keep their times, for root too
+    // A creation time the stored value cannot hold would be written as none at all, losing the one
+    // the file had: refused before anything is written.
+    if (err == 0 && creation && !fitsNtTime(*creation))
+        err = ERANGE;
     if (err == 0 && creation) {
         err = dosErr;
         if (err == 0) {
