@@ -140,10 +140,7 @@ int main(int argc, char** argv) {
     constexpr int kTimed = 10;
     std::vector<double> ours, again, theirs, oursCpu, theirsCpu;
     for (int rep = 0; rep <= kTimed; ++rep) {
-        std::vector<FileListRow> fresh = model.rows();
-        for (FileListRow& row : fresh)
-            row.photoDate = {};
-        model.setRows(0, fresh);
+        window->photoDates().clear();
         auto t0 = Timer::now();
         const double cpu0 = processCpuSeconds();
         tab.btnAns->click();
@@ -169,7 +166,7 @@ int main(int argc, char** argv) {
     }
     int fellBack = 0, dated = 0;
     for (const FileListRow& row : model.rows()) {
-        fellBack += row.photoDate.usedUpdateTime;
+        fellBack += !row.note.empty();
         dated += row.remarks.find("2021_05_") != std::string::npos;
     }
     const std::string sample = model.rows().back().remarks;

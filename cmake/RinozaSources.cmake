@@ -3,9 +3,11 @@
 #   src/<subsystem>/*.cpp      -> rinoza_<subsystem>     (toolkit-free core)
 #   src/<subsystem>/ui/*.cpp   -> rinoza_<subsystem>_ui  (Qt Widgets)
 #   src/platform/posix/*.cpp   -> rinoza_platform_posix  (the Linux backend of the platform interface)
-# Subsystems are layered in the order of RINOZA_SUBSYSTEMS: each links every one before it. No library
-# links the backend: the programs (their main.cpp), the tests and the benchmarks choose it.
-set(RINOZA_SUBSYSTEMS platform common settings rename filelist run stamps about app)
+# Subsystems are layered in the order of RINOZA_SUBSYSTEMS: each core links every core before it.
+# The widget parts stand on the whole core (a window's controller calls the operations that come
+# after its own subsystem's engines), and each links the widget parts before it. No library links the
+# backend: the programs (their main.cpp), the tests and the benchmarks choose it.
+set(RINOZA_SUBSYSTEMS platform common settings rename filelist run stamps operations about app)
 
 function(rinoza_add_subsystems)
     set(prev_core "")
@@ -32,17 +34,25 @@ function(rinoza_add_subsystems)
             target_link_libraries(rinoza_${sub} INTERFACE ${prev_core} PkgConfig::ICU)
         endif()
 
-        if(ui_srcs)
-            add_library(rinoza_${sub}_ui STATIC ${ui_srcs})
+        set(ui_srcs_${sub} ${ui_srcs})
+        list(APPEND prev_core rinoza_${sub})
+    endforeach()
+
+    # The whole core.
+    add_library(rinoza_core INTERFACE)
+    target_link_libraries(rinoza_core INTERFACE ${prev_core})
+
+    foreach(sub IN LISTS RINOZA_SUBSYSTEMS)
+        if(ui_srcs_${sub})
+            add_library(rinoza_${sub}_ui STATIC ${ui_srcs_${sub}})
             set_target_properties(rinoza_${sub}_ui PROPERTIES AUTOMOC ON)
-            target_link_libraries(rinoza_${sub}_ui PUBLIC rinoza_${sub} ${prev_ui} Qt6::Widgets Qt6::DBus)
+            target_link_libraries(rinoza_${sub}_ui PUBLIC rinoza_core ${prev_ui} Qt6::Widgets Qt6::DBus)
             target_compile_definitions(rinoza_${sub}_ui PUBLIC QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
         else()
             add_library(rinoza_${sub}_ui INTERFACE)
-            target_link_libraries(rinoza_${sub}_ui INTERFACE rinoza_${sub} ${prev_ui} Qt6::Widgets Qt6::DBus)
+            target_link_libraries(rinoza_${sub}_ui INTERFACE rinoza_core ${prev_ui} Qt6::Widgets Qt6::DBus)
             target_compile_definitions(rinoza_${sub}_ui INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
         endif()
-        list(APPEND prev_core rinoza_${sub})
         list(APPEND prev_ui rinoza_${sub}_ui)
     endforeach()
 
@@ -50,9 +60,7 @@ function(rinoza_add_subsystems)
     add_library(rinoza_platform_posix STATIC ${posix_srcs})
     target_link_libraries(rinoza_platform_posix PUBLIC rinoza_platform)
 
-    # The whole core and the whole program library.
-    add_library(rinoza_core INTERFACE)
-    target_link_libraries(rinoza_core INTERFACE ${prev_core})
+    # The whole program library.
     add_library(rinoza_ui INTERFACE)
     target_link_libraries(rinoza_ui INTERFACE ${prev_ui})
 endfunction()

@@ -170,6 +170,7 @@ void TFrmMain::buildControllers() {
     h.updateUndoCommands = [this] { UpdateUndoCommands(); };
     h.fileSystem = &m_fs;
     h.clock = m_clock;
+    h.photoDates = &m_photoDates;
     m_run = new RenameRunController(h, this);
     m_preview = new PreviewController(h, this);
     m_undo = new UndoController(h, this);

@@ -27,6 +27,8 @@ public:
 
     AddedPath find(const std::string& path);
 
+    FileSystem& fileSystem() const { return m_fs; }
+
 private:
     struct Opened {
         int error = 0;

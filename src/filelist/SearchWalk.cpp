@@ -187,13 +187,16 @@ struct SearchWalk::Impl {
 
     void listFiles(const Folder& dir, const std::string& folder, const Listing& listing) {
         const SearchOptions& o = w.m_options;
+        // The listing tells files from the rest by itself; a file is looked at for its row's columns
+        // or for a filter only.
+        const bool look = o.withDetails || !o.showSystem || !o.showHidden || !o.showReadOnly;
         for (uint32_t off : listing.files) {
             tick(); // for every file, also those the filters pass over
             if (w.m_stop)
                 return;
             name.assign(listing.at(off));
             FileInfo info;
-            if (w.m_fs.statAt(dir, name, info, true) != 0 || !info.isRegular)
+            if (look && (w.m_fs.statAt(dir, name, info, true) != 0 || !info.isRegular))
                 continue;
             if ((!o.showSystem && (info.attributes & AttrSystem)) ||
                 (!o.showHidden && (info.attributes & AttrHidden)) ||
@@ -207,7 +210,13 @@ struct SearchWalk::Impl {
                     w.m_callbacks.limitReached();
                 return;
             }
-            batch.push_back(makeFileListRow(info, folder, o.withIcons));
+            if (o.withDetails) {
+                batch.push_back(makeFileListRow(info, folder, o.withIcons));
+            } else {
+                FileListRow& row = batch.emplace_back();
+                row.name = name;
+                row.folder = folder;
+            }
             batch.back().folderId = dir.id();
             ++w.m_listed;
         }

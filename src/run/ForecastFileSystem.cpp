@@ -32,32 +32,37 @@ void ForecastFileSystem::reserve(std::size_t files) {
     if (size > m_slots.size()) {
         m_slots.assign(size, {0, 0});
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            std::size_t at = std::hash<std::string>{}(m_entries[i].path) & (size - 1);
+            std::size_t at = m_entries[i].hash & (size - 1);
             while (m_slots[at].second)
                 at = (at + 1) & (size - 1);
-            m_slots[at] = {std::hash<std::string>{}(m_entries[i].path), static_cast<uint32_t>(i + 1)};
+            m_slots[at] = {m_entries[i].hash, static_cast<uint32_t>(i + 1)};
         }
     }
+}
+
+std::size_t ForecastFileSystem::hashOf(const std::string& path) const {
+    return !m_lastPath.empty() && path == m_lastPath ? m_lastHash : std::hash<std::string>{}(path);
 }
 
 void ForecastFileSystem::grow() {
     reserve(m_slots.empty() ? 8 : m_slots.size() / 2);
 }
 
-ForecastFileSystem::Entry* ForecastFileSystem::find(const std::string& path, std::size_t hash) {
+ForecastFileSystem::Entry* ForecastFileSystem::find(std::string_view path, std::size_t hash) {
     if (m_slots.empty())
         return nullptr;
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t at = hash & mask; m_slots[at].second; at = (at + 1) & mask) {
+        if (m_slots[at].first != hash)
+            continue;
         Entry& e = m_entries[m_slots[at].second - 1];
-        if (m_slots[at].first == hash && e.path == path)
+        if (pathOf(e) == path)
             return &e;
     }
     return nullptr;
 }
 
-ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path) {
-    const std::size_t hash = std::hash<std::string>{}(path);
+ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path, std::size_t hash) {
     if (Entry* e = find(path, hash))
         return *e;
     if (2 * (m_entries.size() + 1) > m_slots.size())
@@ -66,10 +71,13 @@ ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path) {
     std::size_t at = hash & mask;
     while (m_slots[at].second)
         at = (at + 1) & mask;
-    m_entries.emplace_back();
-    m_entries.back().path = path;
+    Entry& e = m_entries.emplace_back();
+    e.hash = hash;
+    e.pathStart = static_cast<uint32_t>(m_paths.size());
+    e.pathLength = static_cast<uint32_t>(path.size());
+    m_paths += path;
     m_slots[at] = {hash, static_cast<uint32_t>(m_entries.size())};
-    return m_entries.back();
+    return e;
 }
 
 void ForecastFileSystem::assumeNewFile(const std::string& path) {
@@ -78,7 +86,7 @@ void ForecastFileSystem::assumeNewFile(const std::string& path) {
     like.mode = 0100644;
     m_lastPath.clear();
     const FileInfo info = newFileInfo(like);
-    Entry& e = entry(path);
+    Entry& e = entry(path, std::hash<std::string>{}(path));
     e.present = true;
     e.link = info;
 }
@@ -102,15 +110,19 @@ ForecastFileSystem::Place ForecastFileSystem::placeOf(const Folder& folder, cons
     return Place{joinPath(folder.path(), name), &folder, &name};
 }
 
-int ForecastFileSystem::lookup(const Place& place, FileInfo& info, bool followLinks) {
+int ForecastFileSystem::lookup(const Place& place, FileInfo& info, bool followLinks, bool basic) {
+    return lookup(place, hashOf(place.path), info, followLinks, basic);
+}
+
+int ForecastFileSystem::lookup(const Place& place, std::size_t hash, FileInfo& info, bool followLinks, bool basic) {
     const std::string& path = place.path;
-    if (!followLinks && path == m_lastPath) {
+    if (!followLinks && path == m_lastPath && (basic || !m_lastBasic)) {
         if (m_lastError == 0)
             info = m_lastInfo;
         return m_lastError;
     }
     int err = 0;
-    if (const Entry* found = find(path, std::hash<std::string>{}(path))) {
+    if (const Entry* found = find(path, hash)) {
         const Entry& e = *found;
         if (!e.present) {
             err = ENOENT;
@@ -120,13 +132,17 @@ int ForecastFileSystem::lookup(const Place& place, FileInfo& info, bool followLi
             info = followLinks && e.followed ? *e.followed : e.link;
             info.name = baseNameOf(path);
         }
+    } else if (place.folder) {
+        err = basic ? m_real.statBasicAt(*place.folder, *place.name, info, followLinks)
+                    : m_real.statAt(*place.folder, *place.name, info, followLinks);
     } else {
-        err = place.folder ? m_real.statAt(*place.folder, *place.name, info, followLinks)
-                           : m_real.stat(path, info, followLinks);
+        err = basic ? m_real.statBasic(path, info, followLinks) : m_real.stat(path, info, followLinks);
     }
     if (!followLinks) {
         m_lastPath = path;
+        m_lastHash = hash;
         m_lastError = err;
+        m_lastBasic = basic;
         if (err == 0)
             m_lastInfo = info;
     }
@@ -137,31 +153,33 @@ int ForecastFileSystem::stat(const std::string& path, FileInfo& info, bool follo
     return lookup(Place{path}, info, followLinks);
 }
 
+int ForecastFileSystem::statBasic(const std::string& path, FileInfo& info, bool followLinks) {
+    return lookup(Place{path}, info, followLinks, true);
+}
+
 int ForecastFileSystem::statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) {
     return lookup(placeOf(folder, name), info, followLinks);
 }
 
-ForecastFileSystem::Entry ForecastFileSystem::entryFor(const Place& from, const FileInfo& fromLink) {
-    Entry e;
-    e.present = true;
-    e.link = fromLink;
-    if (fromLink.isSymlink) {
-        e.followed = std::make_unique<FileInfo>();
-        e.followedError = lookup(from, *e.followed, true);
-    }
-    return e;
+int ForecastFileSystem::statBasicAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) {
+    return lookup(placeOf(folder, name), info, followLinks, true);
 }
 
 int ForecastFileSystem::moveEntry(const Place& fromPlace, const Place& toPlace, bool acrossVolumes) {
     const std::string& from = fromPlace.path;
     const std::string& to = toPlace.path;
+    // Identity and kind are what a move needs of the files: the lookups leave out their extended
+    // attributes. (A later row never names a file an earlier one moved: that row's file was there
+    // when listed, so the move would have found its name taken.)
+    const std::size_t fromHash = hashOf(from);
+    const std::size_t toHash = std::hash<std::string>{}(to);
     FileInfo source;
-    if (int err = lookup(fromPlace, source, false))
+    if (int err = lookup(fromPlace, fromHash, source, false, true))
         return err;
     if (tooLong(to))
         return ENAMETOOLONG;
     FileInfo existing;
-    if (lookup(toPlace, existing, false) == 0) {
+    if (lookup(toPlace, toHash, existing, false, true) == 0) {
         // Only the file itself under another letter case (a case-insensitive volume) may be renamed
         // onto a name that answers; a second hard link in the folder is never replaced.
         if (!sameFile(existing, source) || parentOf(from) != parentOf(to) || baseNameOf(from) == baseNameOf(to))
@@ -189,11 +207,23 @@ int ForecastFileSystem::moveEntry(const Place& fromPlace, const Place& toPlace, 
         if ((toPlace.folder || lookup(Place{parentOf(to)}, folder, true) == 0) && folder.dev != source.dev)
             return EXDEV; // only files and links are carried to another volume
     }
-    Entry moved = entryFor(fromPlace, source);
+    // A link is carried as it is, and leads where it led.
+    std::unique_ptr<FileInfo> followed;
+    int followedError = 0;
+    if (source.isSymlink) {
+        followed = std::make_unique<FileInfo>();
+        followedError = lookup(fromPlace, *followed, true);
+    }
     m_lastPath.clear();
-    moved.path = to;
-    entry(to) = std::move(moved);
-    Entry& left = entry(from);
+    source.name.clear(); // a lookup names it by its path
+    {
+        Entry& moved = entry(to, toHash);
+        moved.present = true;
+        moved.link = std::move(source);
+        moved.followed = std::move(followed);
+        moved.followedError = followedError;
+    }
+    Entry& left = entry(from, fromHash);
     left.present = false;
     left.followed.reset();
     return 0;
@@ -262,12 +292,13 @@ int ForecastFileSystem::copyEntry(const Place& fromPlace, const Place& toPlace) 
         return EISDIR;
     if (tooLong(to))
         return ENAMETOOLONG;
+    const std::size_t toHash = std::hash<std::string>{}(to);
     FileInfo existing;
-    if (lookup(toPlace, existing, false) == 0)
+    if (lookup(toPlace, toHash, existing, false, true) == 0)
         return EEXIST;
     m_lastPath.clear();
     const FileInfo info = newFileInfo(source);
-    Entry& e = entry(to);
+    Entry& e = entry(to, toHash);
     e.present = true;
     e.link = info;
     e.followed.reset();

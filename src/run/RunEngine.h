@@ -38,6 +38,8 @@ struct RunRequest {
     RenameRuleSet rules;
     std::string serialStartText; // the start field; must be a whole number
     std::string historyPath;
+    // The dates taken read so far (a preview's for the run after it); null: each is read anew.
+    PhotoDateMemos* photoDates = nullptr;
 };
 
 struct RunCallbacks : ProgressCallbacks {
@@ -69,7 +71,7 @@ struct RowForecast {
     std::string newName;         // the name BuildNewName gives the row
     std::string_view outcome;    // the failure text the run would write, empty when it would rename the file
     bool asksSystemFile = false; // the run would ask first (foretold as answered Yes)
-    PhotoDateMemo photoDate;     // the row's date taken as read for this name, for the run to reuse
+    std::string note;            // how the name came about (kNoDateTakenTip), empty when plain
 };
 
 struct ForecastCallbacks : ProgressCallbacks {
@@ -81,10 +83,6 @@ struct ForecastResult {
     bool cancelled = false;
     std::string errorMessage; // the start number's message when it is no whole number; nothing was foretold
 };
-
-// The question text for a system file, from its path as the front end shows it (displayed text, never
-// the path's bytes: the question holds one encoding).
-std::string systemFileQuestion(std::string_view shownPath);
 
 class RunEngine {
 public:
@@ -148,6 +146,8 @@ private:
     enum class RowStep { Next, Pending, Stop, DoneThenStop };
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
+    // One row of a run. A forecast passes builtName, which gets the new name; its row then keeps its
+    // failure only (no remarks or new name after a success).
     RowStep handleRow(FileListRow& row, std::size_t index, const RunRequest& request, const RunCallbacks& callbacks,
                       RecordSink& history, int32_t& serial, RunResult& result, std::string* builtName = nullptr);
     // Makes the pending copies and moves durable (with the records before them) and gives their rows
@@ -156,6 +156,9 @@ private:
                            RecordSink& history, RunResult& result);
     const OpenedFolder& folderOf(const std::string& path);
     bool clashes(const Folder& folder, const std::string& name, const FileInfo& source);
+    uint32_t attributesOf(const Folder& folder, const std::string& name, const FileInfo& basic, const FileStamp& stamp,
+                          bool followLinks);
+    bool recordable(const std::string& folder, std::string_view name, int slot);
     bool isHistory(const FileInfo& info) const;
     bool targetIsHistory(const Folder& folder, const std::string& name, const std::string& target);
 
@@ -172,6 +175,8 @@ private:
     OpenedFolder m_destinationFolder;
     std::unique_ptr<TransferBatch> m_transfers;
     std::vector<PendingRow> m_pending;
+    std::string m_recordableFolders[2]; // see recordable()
+    std::string m_source, m_target;     // the paths of the row under way
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;

@@ -2,6 +2,7 @@
 
 #include "common/TextCodec.h"
 #include "platform/Paths.h"
+#include "platform/TextNumbers.h"
 #include "run/RunPaths.h"
 
 #include <algorithm>

@@ -111,13 +111,19 @@ int PosixFileSystem::listDirectory(const std::string& dir, const std::function<b
 }
 
 int PosixFileSystem::stat(const std::string& path, FileInfo& info, bool followLinks) {
+    if (const int err = statBasic(path, info, followLinks))
+        return err;
+    overlayDosAttrib(path, info, followLinks);
+    return 0;
+}
+
+int PosixFileSystem::statBasic(const std::string& path, FileInfo& info, bool followLinks) {
     struct statx sx {};
     if (statx(AT_FDCWD, path.c_str(), followLinks ? 0 : AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return errno;
     info = FileInfo{};
     info.name = baseNameOf(path);
     fillFileInfo(sx, info);
-    overlayDosAttrib(path, info, followLinks);
     return 0;
 }
 
@@ -606,6 +612,10 @@ int PosixFileSystem::readFolder(const Folder& folder, const std::function<bool(c
 
 int PosixFileSystem::statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) {
     return statNameAt(NameAt(folder, name), info, followLinks);
+}
+
+int PosixFileSystem::statBasicAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) {
+    return statNameAt(NameAt(folder, name), info, followLinks, true);
 }
 
 int PosixFileSystem::renameAt(const Folder& from, const std::string& name, const Folder& to,

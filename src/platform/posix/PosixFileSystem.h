@@ -13,6 +13,7 @@ class PosixFileSystem : public FileSystem {
 public:
     int listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) override;
     int stat(const std::string& path, FileInfo& info, bool followLinks = true) override;
+    int statBasic(const std::string& path, FileInfo& info, bool followLinks = true) override;
     int renameNoReplace(const std::string& from, const std::string& to) override;
     int copyNoReplace(const std::string& from, const std::string& to) override;
     int moveNoReplace(const std::string& from, const std::string& to) override;
@@ -47,6 +48,7 @@ public:
     int openFolderAt(const Folder& parent, const std::string& name, std::unique_ptr<Folder>& out) override;
     int readFolder(const Folder& folder, const std::function<bool(const FolderEntry&)>& visit) override;
     int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override;
+    int statBasicAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override;
     int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName) override;
     int removeAt(const Folder& folder, const std::string& name) override;
     int compareContentsAt(const Folder& sourceFolder, const std::string& source, const Folder& copyFolder,

@@ -253,14 +253,15 @@ int readPosixFolder(const Folder& folder, const std::function<bool(const FolderE
     }
 }
 
-int statNameAt(const NameAt& at, FileInfo& info, bool followLinks) {
+int statNameAt(const NameAt& at, FileInfo& info, bool followLinks, bool basic) {
     struct statx sx {};
     if (::statx(at.dir(), at.name(), followLinks ? 0 : AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return errno;
     info = FileInfo{};
     info.name = baseNameOf(at.name());
     fillFileInfo(sx, info);
-    overlayDosAttribAt(at, info, followLinks);
+    if (!basic)
+        overlayDosAttribAt(at, info, followLinks);
     return 0;
 }
 

@@ -62,7 +62,7 @@ int openPosixFolder(int dir, const char* path, std::string shownPath, const Fold
 int readPosixFolder(const Folder& folder, const std::function<bool(const FolderEntry&)>& visit);
 
 // FileSystem::stat of a name.
-int statNameAt(const NameAt& at, FileInfo& info, bool followLinks);
+int statNameAt(const NameAt& at, FileInfo& info, bool followLinks, bool basic = false);
 
 // FileSystem::renameNoReplace of names: renameat2 with RENAME_NOREPLACE; a change of letter case only
 // goes through a temporary name; where the file system lacks that flag, linkat and unlinkat, and

@@ -6,6 +6,7 @@
 
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 #include <functional>
 #include <string>
@@ -25,9 +26,6 @@ TrashResult trashFile(const std::string& path, const NoReplaceRename& rename);
 // is shortened: its start cut at a character boundary, a mark of the whole name ("~" and eight hex
 // digits) and its extension kept, so different long names stay apart. Path= keeps the whole name.
 std::string trashStoredName(std::string_view name, int n);
-
-// The Path= value: every byte except unreserved characters and "/" as %XX.
-std::string percentEncodePath(std::string_view path);
 
 // The whole .trashinfo text for a path (absolute for the home trash, relative to the top folder
 // otherwise) and the local deletion time.

@@ -16,6 +16,7 @@ class Clock;
 class FileListModel;
 class FileSystem;
 class NameBuilder;
+class PhotoDateMemos;
 class ProgressHost;
 
 struct RunHost {
@@ -29,6 +30,8 @@ struct RunHost {
     std::function<void()> updateUndoCommands;      // UpdateUndoCommands of the window
     FileSystem* fileSystem = nullptr;              // required: the files, the settings and the history
     const Clock* clock = nullptr;                  // optional: the system clock when null
+    // The dates taken read by the preview, for the run after it (each is read anew when null).
+    PhotoDateMemos* photoDates = nullptr;
 };
 
 } // namespace rinoza

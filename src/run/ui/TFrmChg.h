@@ -54,6 +54,8 @@ public:
     // The same for a typed text, taken in the locale's encoding.
     void PushFolderHistory(const QString& folder);
     void LoadDialogSettings();
+    // The method and folder a showing of the dialog offers, read without building it.
+    static void storedChoice(FileSystem& fs, int& method, std::string& destination);
     // Throws SettingsWriteError when the settings file cannot be written.
     void SaveDialogSettings();
 

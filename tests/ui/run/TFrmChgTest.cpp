@@ -270,6 +270,35 @@ private slots:
         QCOMPARE(again.destinationBytes(), std::string("/x/\xfe"));
     }
 
+    // The preview reads the choice without building the dialog: it must be the one a showing offers.
+    void theStoredChoiceIsWhatAShowingOffers() {
+        const struct {
+            const char* type;
+            std::vector<std::pair<const char*, std::string>> folders;
+        } cases[] = {
+            {nullptr, {}},
+            {"2", {{"1", "/a"}, {"2", "/b"}}},
+            {"1", {{"2", "/b"}, {"3", "/c"}}}, // key 1 empty: the next one is on top
+            {"7", {{"1", "/x/\x93\xfa"}}},     // a value only an edited file holds; bytes that are no UTF-8
+            {"0", {{"1", "/a"}, {"4", "/a"}}},
+        };
+        for (const auto& c : cases) {
+            IniFile(systemFileSystem(), settingsFilePath(systemFileSystem())).EraseSection("ChangeDialog");
+            if (c.type)
+                IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+                    .WriteString("ChangeDialog", "Type", c.type);
+            for (const auto& [key, folder] : c.folders)
+                IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+                    .WriteString("ChangeDialog", key, folder);
+            int method = -1;
+            std::string destination;
+            TFrmChg::storedChoice(systemFileSystem(), method, destination);
+            TFrmChg dlg(systemFileSystem());
+            QCOMPARE(method, dlg.selectedIndex());
+            QCOMPARE(destination, dlg.destinationBytes());
+        }
+    }
+
     void dropDownIsWideEnoughForTheWidestEntry() {
         const QString wide = QStringLiteral("/") + QString(80, QLatin1Char('w'));
         IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
