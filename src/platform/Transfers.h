@@ -2,7 +2,7 @@
 
 // Copies and moves of one run, made durable together. A copy costs a few system calls; flushing
 // each copy to the disk on its own would cost several times as much again, so the copies of a batch
-// (a few hundred files or some tens of MiB) share one flush. A move to another file system is a copy
+// (about a thousand files or some tens of MiB) share one flush. A move to another file system is a copy
 // whose source is removed only once that copy is on the disk, at the flush of its batch.
 
 #include "platform/Folder.h"

@@ -46,7 +46,7 @@ struct RunCallbacks : ProgressCallbacks {
     // "<path> はシステムファイルです。変名してよろしいですか？"; true = Yes. Unset means Yes.
     std::function<bool(const std::string& sourcePath)> askSystemFile;
     // Row i got new remarks (and, after a success, a new name, folder and extension). A copied or
-    // moved row gets its outcome once its batch is on the disk, a few hundred rows later at most.
+    // moved row gets its outcome once its batch is on the disk, about a thousand rows later at most.
     std::function<void(std::size_t row)> rowChanged;
 };
 
