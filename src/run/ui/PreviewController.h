@@ -16,10 +16,6 @@ public:
     // host must outlive the controller; its window, progress, model and builder must be set.
     explicit PreviewController(RunHost host, QObject* parent = nullptr);
 
-    // "<n> 個のファイルは変名できません。", or "変名できないファイルはありません。" for none; after a
-    // stop "結果表示を中止しました。" comes first.
-    static QString statusText(int failing, bool cancelled);
-
 public slots:
     // Over all rows in display order, whatever the selection: the progress dialog, a stop button, the
     // serial number from the start field (a start that is no whole number is reported and nothing is
