@@ -1,10 +1,11 @@
 #include "run/HistoryFile.h"
 
 #include "common/TextCodec.h"
+#include "platform/TextNumbers.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
+#include <type_traits>
 #include <utility>
 
 namespace rinoza {
@@ -32,15 +33,17 @@ std::optional<FileIdentity> readIdentityLine(std::string_view line) {
     std::string_view rest = line.substr(kIdentityPrefix.size(), line.size() - kIdentityPrefix.size() - 1);
     // One decimal number, then the expected separator (none after the last).
     auto take = [&rest](auto& value, char separator) {
-        const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
-        if (ec != std::errc() || end == rest.data())
+        const std::size_t end = separator == 0 ? rest.size() : rest.find(separator);
+        if (end == std::string_view::npos)
             return false;
-        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
-        if (separator == 0)
-            return rest.empty();
-        if (!rest.starts_with(separator))
+        using T = std::remove_reference_t<decltype(value)>;
+        // Digits, after a minus in a signed field; never a plus.
+        const std::string_view piece = rest.substr(0, end);
+        const auto number = piece.starts_with('-') ? parseInteger<T>(piece) : parseDigits<T>(piece);
+        if (!number)
             return false;
-        rest.remove_prefix(1);
+        value = *number;
+        rest.remove_prefix(separator == 0 ? end : end + 1);
         return true;
     };
     FileIdentity id;
@@ -111,10 +114,11 @@ bool readNumberNote(std::string_view line, std::string_view prefix, std::vector<
     std::string_view list = line.substr(prefix.size(), line.size() - prefix.size() - 1);
     std::vector<std::pair<int, int>> found;
     auto number = [&list](int& v) {
-        const auto [end, ec] = std::from_chars(list.data(), list.data() + list.size(), v);
-        if (ec != std::errc() || end == list.data() || v < 1)
+        // Digits only: no sign may come between the separators.
+        const std::size_t read = list.starts_with('+') ? 0 : readInteger(list, v);
+        if (read == 0 || v < 1)
             return false;
-        list.remove_prefix(static_cast<std::size_t>(end - list.data()));
+        list.remove_prefix(read);
         return true;
     };
     while (!list.empty()) {
