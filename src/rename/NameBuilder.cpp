@@ -3,6 +3,8 @@
 #include "common/Myfunction.h"
 #include "common/TextCodec.h"
 #include "platform/Paths.h"
+#include "rename/NameConversions.h"
+#include "rename/NameRegex.h"
 
 #include <cstdio>
 #include <unicode/uchar.h>
@@ -174,10 +176,39 @@ std::string convertCase(const std::string& name, int caseMode) {
     }
 }
 
+bool replacementTakesPart(const RenameRuleSet& rules) {
+    for (const RenameElement& e : rules.elements)
+        if (!e.caption.empty() && e.caption.front() == '0' + Replace)
+            return e.checked;
+    return false;
+}
+
 } // namespace
+
+int32_t& SerialCounters::counterFor(std::string_view folder) {
+    if (!m_perFolder)
+        return m_shared;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.remove_suffix(1);
+    return m_byFolder.try_emplace(std::string(folder), m_start).first->second;
+}
 
 NameBuilder::NameBuilder(const Clock& clock, FileDateReader readFileDate, PhotoDateReader readPhotoDate)
     : m_clock(clock), m_readFileDate(std::move(readFileDate)), m_readPhotoDate(std::move(readPhotoDate)) {}
+
+NameBuilder::~NameBuilder() = default;
+
+const NameRegex& NameBuilder::regexFor(const RenameRuleSet& rules) const {
+    if (!m_regex || !m_regex->isFor(rules.strChgBefore, rules.strChgAfter))
+        m_regex = std::make_unique<NameRegex>(rules.strChgBefore, rules.strChgAfter);
+    return *m_regex;
+}
+
+std::string NameBuilder::ruleError(const RenameRuleSet& rules) const {
+    if (!rules.strChgRegex || !replacementTakesPart(rules))
+        return {};
+    return regexFor(rules).error();
+}
 
 LocalDateTime NameBuilder::dateTaken(const std::string& path, PhotoDateMemo* memo) const {
     std::optional<LocalDateTime> taken;
@@ -208,6 +239,7 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
     std::string decodedName;
     const std::string_view oldName = nameReading(fileName, decodedName);
     std::string result;
+    bool unusable = false;
     for (const RenameElement& element : rules.elements) {
         const char lead = element.caption.empty() ? '\0' : element.caption.front();
         if (lead < '0' || lead > '9')
@@ -266,13 +298,23 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
             break;
         }
         case Replace:
-            result = replaceAll(result, rules.strChgBefore, rules.strChgAfter);
+            if (!rules.strChgRegex) {
+                result = replaceAll(result, rules.strChgBefore, rules.strChgAfter);
+            } else if (std::optional<std::string> replaced = regexFor(rules).replaceAll(result)) {
+                result = std::move(*replaced);
+            } else {
+                // The elements after it still run, so the serial number advances as for any name.
+                unusable = true;
+            }
             break;
         default:
             break;
         }
     }
+    if (unusable)
+        return {};
     result = convertCase(result, rules.caseMode);
+    result = convertCharacters(result, rules.width, rules.kana, rules.nfc);
     // Windows stores no name with trailing periods or blanks, so the checks of a run see the name as
     // it will be: "README." is "README", the same name as before.
     result.resize(WithoutTrailingPeriodsAndBlanks(result).size());

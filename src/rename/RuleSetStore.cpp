@@ -8,28 +8,38 @@ namespace rinoza {
 
 namespace {
 
-enum class Kind { Text, Number };
+enum class Kind { Text, Number, Flag };
+
+// Keys the Windows version does not know are written only while they differ from their default (a
+// missing key reads as the default), so a rule that does not use them is stored as it always was.
+enum class Written { Always, WhenSet };
 
 // One key of a stored rule. `presetToo` is false for the keys a preset leaves alone.
 struct Field {
     const char* key;
     Kind kind;
     bool presetToo;
+    Written written;
     std::string& (*text)(StoredRuleSet&);
     int& (*number)(StoredRuleSet&);
+    bool& (*flag)(StoredRuleSet&);
     const char* textDefault;
     int numberDefault;
 };
 
 constexpr Field text(const char* key, std::string& (*ref)(StoredRuleSet&), const char* def, bool presetToo = true) {
-    return {key, Kind::Text, presetToo, ref, nullptr, def, 0};
+    return {key, Kind::Text, presetToo, Written::Always, ref, nullptr, nullptr, def, 0};
 }
-constexpr Field number(const char* key, int& (*ref)(StoredRuleSet&), int def, bool presetToo = true) {
-    return {key, Kind::Number, presetToo, nullptr, ref, "", def};
+constexpr Field number(const char* key, int& (*ref)(StoredRuleSet&), int def, bool presetToo = true,
+                       Written written = Written::Always) {
+    return {key, Kind::Number, presetToo, written, nullptr, ref, nullptr, "", def};
+}
+constexpr Field flag(const char* key, bool& (*ref)(StoredRuleSet&)) {
+    return {key, Kind::Flag, true, Written::WhenSet, nullptr, nullptr, ref, "", 0};
 }
 
 // The keys after the nine element captions and ticks, in the order they are written.
-const std::array<Field, 15> kFields = {
+const std::array<Field, 20> kFields = {
     text("FixF1", [](StoredRuleSet& s) -> std::string& { return s.rules.fixF1; }, ""),
     text("FixF2", [](StoredRuleSet& s) -> std::string& { return s.rules.fixF2; }, ""),
     text("FixK", [](StoredRuleSet& s) -> std::string& { return s.rules.fixK; }, ""),
@@ -46,6 +56,11 @@ const std::array<Field, 15> kFields = {
     text("ReiBefore", [](StoredRuleSet& s) -> std::string& { return s.reiBefore; }, "abcde.xyz", false),
     text("StrChgBefore", [](StoredRuleSet& s) -> std::string& { return s.rules.strChgBefore; }, ""),
     text("StrChgAfter", [](StoredRuleSet& s) -> std::string& { return s.rules.strChgAfter; }, ""),
+    flag("StrChgRegex", [](StoredRuleSet& s) -> bool& { return s.rules.strChgRegex; }),
+    flag("RenFolder", [](StoredRuleSet& s) -> bool& { return s.rules.renFolder; }),
+    number("Width", [](StoredRuleSet& s) -> int& { return s.rules.width; }, 0, true, Written::WhenSet),
+    number("Kana", [](StoredRuleSet& s) -> int& { return s.rules.kana; }, 0, true, Written::WhenSet),
+    flag("Nfc", [](StoredRuleSet& s) -> bool& { return s.rules.nfc; }),
 };
 
 void readRule(const IniFile& ini, const std::string& section, bool preset, StoredRuleSet& into) {
@@ -61,10 +76,17 @@ void readRule(const IniFile& ini, const std::string& section, bool preset, Store
     for (const Field& f : kFields) {
         if (preset && !f.presetToo)
             continue;
-        if (f.kind == Kind::Text)
+        switch (f.kind) {
+        case Kind::Text:
             f.text(into) = ini.ReadString(section, f.key, f.textDefault);
-        else
+            break;
+        case Kind::Number:
             f.number(into) = ini.ReadInteger(section, f.key, f.numberDefault);
+            break;
+        case Kind::Flag:
+            f.flag(into) = ini.ReadBool(section, f.key, f.numberDefault != 0);
+            break;
+        }
     }
 }
 
@@ -77,10 +99,16 @@ void writeRule(IniFile& ini, const std::string& section, bool preset, StoredRule
     for (const Field& f : kFields) {
         if (preset && !f.presetToo)
             continue;
-        if (f.kind == Kind::Text)
+        if (f.kind == Kind::Text) {
             ini.WriteString(section, f.key, f.text(rule));
+            continue;
+        }
+        const int value = f.kind == Kind::Flag ? (f.flag(rule) ? 1 : 0) : f.number(rule);
+        // A preset section is not erased before a save: a key left from an earlier save must go.
+        if (f.written == Written::WhenSet && value == f.numberDefault)
+            ini.EraseKey(section, f.key);
         else
-            ini.WriteInteger(section, f.key, f.number(rule));
+            ini.WriteInteger(section, f.key, value);
     }
 }
 

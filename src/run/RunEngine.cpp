@@ -49,12 +49,22 @@ static std::string rowFolderText(std::string folder) {
     return folder;
 }
 
+// The start number of a request whose rule can build names; otherwise nullopt and the message.
+static std::optional<int32_t> usableStart(const RunRequest& request, const NameBuilder& builder,
+                                          std::string& message) {
+    std::optional<int32_t> start = ParseWholeNumber(request.serialStartText);
+    if (!start)
+        message = notAnIntegerMessage(request.serialStartText);
+    else if (message = builder.ruleError(request.rules); !message.empty())
+        start.reset();
+    return start;
+}
+
 RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks) {
     RunResult result;
-    std::optional<int32_t> start = ParseWholeNumber(request.serialStartText);
+    const std::optional<int32_t> start = usableStart(request, m_builder, result.errorMessage);
     if (!start) {
         result.end = RunEnd::Error;
-        result.errorMessage = notAnIntegerMessage(request.serialStartText);
         return result;
     }
 
@@ -75,7 +85,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     } sink(history);
     beginRows(request);
 
-    int32_t serial = *start;
+    SerialCounters serials(*start, request.rules.renFolder);
     ProgressPacer pacer(callbacks);
     const std::size_t count = rows.size();
     pacer.start(static_cast<int>(count));
@@ -84,7 +94,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         if (pacer.cancelRequested())
             break;
         pacer.step();
-        if (handleRow(rows[i], request, callbacks, sink, serial, result) == RowStep::Stop) {
+        if (handleRow(rows[i], request, callbacks, sink, serials, result) == RowStep::Stop) {
             stopped = true;
             break;
         }
@@ -117,11 +127,9 @@ void RunEngine::beginRows(const RunRequest& request) {
 ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const RunRequest& request,
                                    const ForecastCallbacks& callbacks) {
     ForecastResult forecast;
-    std::optional<int32_t> start = ParseWholeNumber(request.serialStartText);
-    if (!start) {
-        forecast.errorMessage = notAnIntegerMessage(request.serialStartText);
+    const std::optional<int32_t> start = usableStart(request, m_builder, forecast.errorMessage);
+    if (!start)
         return forecast;
-    }
     ForecastFileSystem foretold(m_fs);
     // The run writes its history before the first row: a new file in place of any old one. A link
     // at the path is followed by the run and left to the real file system here.
@@ -140,7 +148,7 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     runCallbacks.askSystemFile = [&asked](const std::string&) { return asked = true; };
     RunResult ignored;
 
-    int32_t serial = *start;
+    SerialCounters serials(*start, request.rules.renFolder);
     ProgressPacer pacer(callbacks);
     pacer.start(static_cast<int>(rows.size()));
     foretold.reserve(rows.size());
@@ -159,7 +167,7 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
         row.remarks.clear();
         asked = false;
         RowForecast f;
-        shadow.handleRow(row, request, runCallbacks, records, serial, ignored, &f.newName);
+        shadow.handleRow(row, request, runCallbacks, records, serials, ignored, &f.newName);
         f.asksSystemFile = asked;
         f.photoDate = row.photoDate;
         for (std::string_view failure : {outcome::kSameName, outcome::kMissing, outcome::kExists, outcome::kError})
@@ -200,7 +208,7 @@ bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
 }
 
 RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
-                                        RecordSink& history, int32_t& serial, RunResult& result,
+                                        RecordSink& history, SerialCounters& serials, RunResult& result,
                                         std::string* builtName) {
     const bool inPlace = request.method == RenameMethod::RenameOnly;
     // A row added by a relative path (the command line's a.txt) is taken from the current folder, one
@@ -210,7 +218,7 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     const std::string& targetFolder = inPlace ? row.folder : m_destination;
     // Built before any check, so a refused row still uses up its serial number.
     const std::string newName =
-        m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial, &row.photoDate);
+        m_builder.BuildNewName(request.rules, row.name, row.folder, false, serials.counterFor(row.folder), &row.photoDate);
     if (builtName)
         *builtName = newName;
 

@@ -75,7 +75,7 @@ struct ForecastCallbacks : ProgressCallbacks {
 struct ForecastResult {
     std::size_t rows = 0;      // rows foretold, from the top
     bool cancelled = false;
-    std::string errorMessage;  // the start number's message when it is no whole number; nothing was foretold
+    std::string errorMessage;  // the start number's or the rule's message when either is unusable; nothing was foretold
 };
 
 // The question text for a system file, from its path as the front end shows it (displayed text, never
@@ -87,8 +87,9 @@ public:
     RunEngine(FileSystem& fs, const NameBuilder& builder, const Clock& clock)
         : m_fs(fs), m_builder(builder), m_clock(clock) {}
 
-    // Runs over rows in their order. A start number that is not a whole number ends the run with an
-    // error before anything, the history file included, is touched. Otherwise the history file is
+    // Runs over rows in their order. A start number that is not a whole number, or a rule that cannot
+    // build names (NameBuilder::ruleError), ends the run with that error before anything, the history
+    // file included, is touched. Otherwise the history file is
     // replaced, then each row is handled; the run stops early on cancel or when the history cannot be
     // written. Every record reaches the history file before its file is renamed, and is taken back if
     // the operation fails, so the history never misses a file that changed.
@@ -117,7 +118,8 @@ private:
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
     RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
-                      RecordSink& history, int32_t& serial, RunResult& result, std::string* builtName = nullptr);
+                      RecordSink& history, SerialCounters& serials, RunResult& result,
+                      std::string* builtName = nullptr);
     bool clashes(const std::string& target, const FileInfo& source);
     bool isHistory(const FileInfo& info) const;
     bool targetIsHistory(const std::string& target);
