@@ -2,17 +2,25 @@
 """Reads and drives the running program through the accessibility bus (AT-SPI), as a screen reader does.
 
   atspi.py check        fails (exit 1) naming every control without an accessible name, on each tab
-                        and in the version window; also fails when the file list's cells or the
-                        status bar cannot be read
+                        and in the version, display settings, confirmation and progress windows
+                        (with the question a listed system file raises); also fails when the file
+                        list's cells or the status bar cannot be read
   atspi.py tab NAME     shows the tab page of that caption (検索, 変名, 日時, 属性)
   atspi.py menu NAME    chooses the menu item of that caption (shortcut texts and access keys ignored)
+  atspi.py button NAME [WINDOW]
+                        presses the button of that caption (access keys ignored) in the main window,
+                        or in the window of that title
   atspi.py wait         waits until the program is on the bus
   atspi.py extents ROLE the screen geometry (WxH+X+Y) of the program's window of that role (frame, dialog)
+  atspi.py cell NAME    the screen point ("X Y") at the middle of the file list's cell of that text
+  atspi.py rows         the number of rows of the file list
 
 Run it with the system's python3 (Debian: python3-pyatspi) inside the program's D-Bus session.
 A11Y_PID picks one of several running copies by process id; A11Y_WAIT is the seconds to wait for it.
 """
 import os
+import re
+import subprocess
 import sys
 import time
 
@@ -116,6 +124,44 @@ def choose_menu(a, caption):
     sys.exit('atspi: no menu item ' + caption)
 
 
+def caption_key(caption):
+    """A button's caption compared without its access key ("(&I)", or "(I)" as it reads on the bus)."""
+    caption = re.sub(r'\s*\(&?[A-Za-z]\)\s*', '', caption.split('\t')[0])
+    return caption.replace('&', '').strip()
+
+
+def windows(a, role=None):
+    """The program's windows in sight (dialogs, alerts, frames), newest last."""
+    found = []
+    for i in range(a.childCount):
+        w = a.getChildAtIndex(i)
+        try:
+            if w is not None and w.getState().contains(pyatspi.STATE_SHOWING) and (
+                    role is None or w.getRoleName() == role):
+                found.append(w)
+        except Exception:
+            pass
+    return found
+
+
+def wait_window(a, name, timeout=10, role=None):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        for w in windows(a, role):
+            if name(w.name or ''):
+                return w
+        time.sleep(0.2)
+    return None
+
+
+def press_button(node, caption):
+    for b in find(node, 'push button'):
+        if caption_key(b.name or '') == caption_key(caption):
+            press(b)
+            return True
+    return False
+
+
 def shown_values(node):
     """What a drop-down list or spin box shows as its value: its text and its entries."""
     values = set()
@@ -180,6 +226,54 @@ def nameless(a):
     return bad
 
 
+def press_later(*args):
+    """Presses in a process of its own: a press that opens a modal window answers only once the window
+    has closed, which would stall this reader."""
+    return subprocess.Popen([sys.executable, os.path.abspath(__file__)] + list(args),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def dialog_problems(a):
+    """Opens the display settings, then the confirmation of a run and its progress window, and names
+    the controls of each that have no accessible name. The first listed file carries the system
+    attribute, so the run stops at its question with the progress window in sight."""
+    problems = []
+    pressing = [press_later('menu', '表示の設定...')]
+    setup = wait_window(a, lambda n: n == '表示設定')
+    if setup is None:
+        return ['the display settings did not open from the view menu']
+    problems += nameless(setup)
+    press_button(setup, 'キャンセル')
+
+    show_tab(a, '変名')
+    pressing.append(press_later('button', '変名開始(&I) ...'))
+    confirm = wait_window(a, lambda n: '変名確認' in n)
+    if confirm is None:
+        return problems + ['the confirmation window did not open']
+    problems += nameless(confirm)
+    pressing.append(press_later('button', '開始 (&I)', confirm.name))
+    progress = wait_window(a, lambda n: '変名中' in n)
+    question = wait_window(a, lambda n: n == '警告')
+    if os.environ.get('A11Y_SYSTEM_FILE') == '1':
+        if progress is None:
+            problems.append('the progress window was not in sight at the system file question')
+        else:
+            problems += nameless(progress)
+        if question is None:
+            problems.append('the system file question did not come')
+    while question is not None:
+        problems += [p for p in nameless(question) if p not in problems]
+        pressing.append(press_later('button', 'いいえ(&N)', question.name))
+        time.sleep(1)
+        question = wait_window(a, lambda n: n == '警告', timeout=2)
+    for p in pressing:
+        try:
+            p.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            p.kill()
+    return problems
+
+
 def check():
     a = app()
     problems = []
@@ -199,17 +293,13 @@ def check():
                 problems.append(path)
     # The version window too, opened from the help menu.
     choose_menu(a, 'バージョン情報(&A)...')
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline and not any(
-            a.getChildAtIndex(i) is not None and a.getChildAtIndex(i).getRoleName() == 'dialog'
-            for i in range(a.childCount)):
-        time.sleep(0.2)
-    if not any(a.getChildAtIndex(i) is not None and a.getChildAtIndex(i).getRoleName() == 'dialog'
-               for i in range(a.childCount)):
+    about = wait_window(a, lambda n: True, role='dialog')
+    if about is None:
         problems.append('the version window did not open from the help menu')
-    for path in nameless(a):
-        if path not in problems:
-            problems.append(path)
+    problems += [p for p in nameless(a) if p not in problems]
+    if about is not None:
+        press_button(about, 'OK')
+    problems += dialog_problems(a)
     controls = sum(1 for _, r, _, _ in walk(a) if r in CONTROL_ROLES)
 
     # The list's cells and the status bar are read like any text.
@@ -232,8 +322,39 @@ def check():
         for p in problems:
             print('  ' + p)
         sys.exit(1)
-    print('accessibility: %d controls on %d tabs and the version window, all named; %d list rows and the status bar "%s" readable'
+    print('accessibility: %d controls on %d tabs and in the version, display settings, confirmation and progress '
+          'windows, all named; %d list rows and the status bar "%s" readable'
           % (controls, len(tabs), tables[0].queryTable().nRows, status[0]))
+
+
+def file_list(a):
+    deadline = time.monotonic() + float(os.environ.get('A11Y_WAIT', '30'))
+    while True:
+        for t in find(a, 'table'):
+            return t
+        if time.monotonic() > deadline:
+            sys.exit('atspi: no file list (table) on the bus')
+        time.sleep(0.3)
+
+
+def cell_point(a, name):
+    """The middle of the visible cell of the file list that shows name, waiting for it to be laid out."""
+    deadline = time.monotonic() + float(os.environ.get('A11Y_WAIT', '30'))
+    while True:
+        try:
+            t = file_list(a).queryTable()
+            for r in range(t.nRows):
+                for c in range(t.nColumns):
+                    cell = t.getAccessibleAt(r, c)
+                    if cell is not None and cell.name == name:
+                        e = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                        if e.width > 0 and e.height > 0:
+                            return e.x + e.width // 2, e.y + e.height // 2
+        except Exception:
+            pass
+        if time.monotonic() > deadline:
+            sys.exit('atspi: no cell ' + name + ' in the file list')
+        time.sleep(0.3)
 
 
 def main():
@@ -244,6 +365,12 @@ def main():
         show_tab(app(), sys.argv[2])
     elif what == 'menu' and len(sys.argv) > 2:
         choose_menu(app(), sys.argv[2])
+    elif what == 'button' and len(sys.argv) > 2:
+        a = app()
+        title = sys.argv[3] if len(sys.argv) > 3 else None
+        shown = windows(a, 'frame') if title is None else [w for w in windows(a) if w.name == title]
+        if not any(press_button(w, sys.argv[2]) for w in shown):
+            sys.exit('atspi: no button ' + sys.argv[2])
     elif what == 'wait':
         app()
     elif what == 'extents' and len(sys.argv) > 2:
@@ -259,6 +386,11 @@ def main():
                         return
             time.sleep(0.2)
         sys.exit('atspi: no window of role ' + sys.argv[2])
+    elif what == 'cell' and len(sys.argv) > 2:
+        x, y = cell_point(app(), sys.argv[2])
+        print('%d %d' % (x, y))
+    elif what == 'rows':
+        print(file_list(app()).queryTable().nRows)
     else:
         sys.exit(__doc__)
 

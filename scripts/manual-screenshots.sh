@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Takes the manual's pictures from the built program, so that they show the program as it is:
 #   scripts/manual-screenshots.sh [BINARY] [OUTDIR]   (defaults build/rinoza or build-test/rinoza, docs/images)
-# Starts the program under a virtual X server with the accessibility bus and three sample files on
-# its command line, shows each tab and the version window through AT-SPI, grabs each with
-# ImageMagick's import and keeps small PNGs (128 colours).
+# Starts the program under a virtual X server (1280x1024) with the accessibility bus and three sample
+# files on its command line, shows the result preview and each tab and the version window through
+# AT-SPI, grabs each with ImageMagick's import and keeps small PNGs (128 colours). The files lie in
+# /home/user/写真 of a private mount namespace (a tmpfs over /home), so the pictures show a neutral
+# folder; where no namespace can be made they lie in a temporary folder.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bin=${1:-}
@@ -20,18 +22,26 @@ launcher=/usr/libexec/at-spi-bus-launcher
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/home" "$work/写真" "$work/runtime"
+mkdir -p "$work/runtime"
 chmod 700 "$work/runtime"
-for f in IMG_0001.JPG IMG_0002.JPG 旅行メモ.txt; do printf 'sample' >"$work/写真/$f"; done
 export XDG_RUNTIME_DIR=$work/runtime
 
-timeout --kill-after=10 180 xvfb-run -a -s "-screen 0 800x700x24" dbus-run-session -- bash -c '
+# Runs the rest in a mount namespace of its own when one can be made, with the user's folder at
+# /home/user; else the user's folder is a temporary one.
+shots() {
+    user=$1
+    mkdir -p "$user/.config/rinoza" "$user/写真"
+    for f in IMG_0001.JPG IMG_0002.JPG 旅行メモ.txt; do printf 'sample' >"$user/写真/$f"; done
+    # A rule that gives every file a new name, so the preview shows new names: a fixed text and a number.
+    printf '[RenameFunction]\r\nChg1=1) 固定文字１\r\nChgB1=1\r\nFixF1=旅行_\r\nChg4=4) 連番\r\nChgB4=1\r\n' \
+        >"$user/.config/rinoza/rinoza.ini"
+    timeout --kill-after=10 180 xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- bash -c '
     set -eu
-    launcher=$1 bin=$2 work=$3 here=$4 out=$5
+    launcher=$1 bin=$2 work=$3 here=$4 out=$5 user=$6
     "$launcher" --launch-immediately >/dev/null 2>&1 &
-    cd "$work/写真"
-    RINOZA_HOME="$work/home" HOME="$work/home" QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
-        "$bin" "$work/写真/IMG_0001.JPG" "$work/写真/IMG_0002.JPG" "$work/写真/旅行メモ.txt" >/dev/null 2>&1 &
+    cd "$user/写真"
+    RINOZA_HOME="$user/.config/rinoza" HOME="$user" QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
+        "$bin" "$user/写真/IMG_0001.JPG" "$user/写真/IMG_0002.JPG" "$user/写真/旅行メモ.txt" >/dev/null 2>&1 &
     pid=$!
     export A11Y_PID=$pid
     atspi() { timeout 60 /usr/bin/python3 "$here/atspi.py" "$@"; }
@@ -43,6 +53,7 @@ timeout --kill-after=10 180 xvfb-run -a -s "-screen 0 800x700x24" dbus-run-sessi
         echo "wrote $out/$1.png ($geometry)"
     }
     atspi wait
+    atspi tab 変名; atspi button "結果表示(&K)"
     atspi tab 検索;  grab tab-search frame
     atspi tab 変名;  grab tab-rename frame
     atspi tab 日時;  grab tab-time frame
@@ -50,4 +61,13 @@ timeout --kill-after=10 180 xvfb-run -a -s "-screen 0 800x700x24" dbus-run-sessi
     atspi tab 検索
     atspi menu "バージョン情報(&A)..."; grab about-box dialog
     kill "$pid"; wait "$pid" 2>/dev/null || true
-' shots "$launcher" "$bin" "$work" "$here" "$out"
+' shots "$launcher" "$bin" "$work" "$here" "$out" "$user"
+}
+
+export -f shots
+export launcher bin work here out
+if unshare --mount --map-root-user true 2>/dev/null; then
+    unshare --mount --map-root-user bash -c 'set -euo pipefail; mount -t tmpfs tmpfs /home; shots /home/user'
+else
+    shots "$work/user"
+fi

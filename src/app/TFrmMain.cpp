@@ -30,6 +30,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -37,11 +38,18 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace rinoza {
 
 namespace {
 
 constexpr int kTabsHeight = 329;
+constexpr int kDesignedWidth = 504;
+constexpr int kDesignedHeight = 607;
+constexpr int kDesignedMinimumWidth = 426;
+constexpr int kDesignedMinimumHeight = 450;
+constexpr int kDesignedListHeight = 205;
 
 } // namespace
 
@@ -60,7 +68,6 @@ void TFrmMain::buildControls() {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Rinoza"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/rinoza.png")));
-    setMinimumSize(426, 450);
 
     auto* central = new QWidget(this);
     pgcMain = new QTabWidget(central);
@@ -93,7 +100,7 @@ void TFrmMain::buildControls() {
     host.showRenameTab = [this] { pgcMain->setCurrentWidget(tbsSet); };
     host.statusBar = [this] { return stbMain; };
     m_list = new FileListController(std::move(host), central, this);
-    lvFile = m_list->view();
+    lvFile = static_cast<FileListView*>(m_list->view());
     fileList = m_list->model();
     pmList = m_list->menu();
     Open1 = m_list->Open1;
@@ -119,6 +126,25 @@ void TFrmMain::buildControls() {
     setStatusBar(stbMain);
 
     MainMenu::build(this);
+
+    // Every control of every tab stays in sight at the least size: the list yields first, down to its
+    // header and two rows.
+    lvFile->setMinimumHeight(listHeightFor(2));
+    const QSize least = minimumSizeHint();
+    setMinimumSize(std::max(kDesignedMinimumWidth, least.width()), std::max(kDesignedMinimumHeight, least.height()));
+}
+
+int TFrmMain::listHeightFor(int rows) const {
+    return lvFile->horizontalHeader()->sizeHint().height() + rows * lvFile->verticalHeader()->defaultSectionSize() +
+           2 * lvFile->frameWidth();
+}
+
+QSize TFrmMain::firstWindowSize() const {
+    // Wide enough for every column but the folder in full, and a list of ten rows at least.
+    const int width = std::max({kDesignedWidth, minimumWidth(), lvFile->preferredWidth() + 2});
+    const int list = std::max(kDesignedListHeight, listHeightFor(10));
+    const int height = std::max(kDesignedHeight, minimumHeight() - lvFile->minimumHeight() + list);
+    return {width, height};
 }
 
 void TFrmMain::buildControllers() {
@@ -184,7 +210,7 @@ void TFrmMain::FrmMainCreate() {
     LoadDisplaySettings();
     try {
         const IniFile ini(settingsFilePath());
-        restoreWindowGeometry(*this, ini);
+        restoreWindowGeometry(*this, ini, firstWindowSize());
         tbsFnd->restoreState(ini);
         m_list->restoreState(ini, displaySettings);
         tbsSet->restoreState(ini);

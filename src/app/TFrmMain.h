@@ -5,6 +5,7 @@
 // start-up and close sequences in which every part restores and saves its own state.
 
 #include "app/MainMenu.h"
+#include "filelist/ui/FileListView.h"
 #include "platform/DateTime.h"
 #include "settings/DisplaySettings.h"
 
@@ -67,7 +68,7 @@ public:
     RenameTab* tbsSet = nullptr;
     TimeTab* tbsTime = nullptr;
     AttrTab* tbsAttr = nullptr;
-    QTableView* lvFile = nullptr;
+    FileListView* lvFile = nullptr;
     FileListModel* fileList = nullptr;
     QStatusBar* stbMain = nullptr;
     QMenu* pmList = nullptr;
@@ -84,6 +85,10 @@ private:
     void wireMenus();
     void FrmMainCreate();
     void FrmMainClose();
+    // The list's height with its header and this many rows.
+    int listHeightFor(int rows) const;
+    // Without stored geometry: the designed size, grown to what the font in use needs.
+    QSize firstWindowSize() const;
 
     SystemClock m_systemClock;
     const Clock* m_clock;

@@ -1,13 +1,17 @@
+#include "app/CommandLine.h"
 #include "app/TFrmMain.h"
+#include "common/ui/Translations.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
+#include <QIcon>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,13 +40,56 @@ private:
     bool m_done = false;
 };
 
+// While QApplication connects to the display, Qt's messages are held back: when the connection
+// fails, Qt ends the program with a fatal message after several lines about plugins; the user gets
+// one line that says what is missing, and status 1. When it succeeds, the held messages follow.
+struct HeldMessage {
+    QtMsgType type;
+    std::string category;
+    QString text;
+};
+std::vector<HeldMessage> g_held;
+
+void holdMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", rinoza::noDisplayText().c_str());
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    g_held.push_back({type, context.category ? context.category : "", text});
+}
+
+std::unique_ptr<QApplication> connectToDisplay(int& argc, char** argv) {
+    const QtMessageHandler previous = qInstallMessageHandler(holdMessage);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const HeldMessage& m : g_held) {
+        const QMessageLogContext context(nullptr, 0, nullptr, m.category.c_str());
+        qt_message_output(m.type, context, m.text);
+    }
+    g_held.clear();
+    return app;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
-    QApplication app(argc, argv);
+    const rinoza::StartRequest request = rinoza::parseStartArguments({argv + (argc > 0 ? 1 : 0), argv + argc});
+    if (request.kind == rinoza::StartRequest::Kind::Help) {
+        std::fputs(rinoza::windowHelpText().c_str(), stdout);
+        return 0;
+    }
+    if (request.kind == rinoza::StartRequest::Kind::Version) {
+        std::puts(rinoza::windowVersionText().c_str());
+        return 0;
+    }
+
+    const std::unique_ptr<QApplication> app = connectToDisplay(argc, argv);
+    // No display name: Qt would append it to every title, which names the program already.
     QApplication::setApplicationName(QStringLiteral("Rinoza"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Rinoza"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/rinoza.png")));
+    rinoza::installJapaneseTranslations(*app);
 
     // The designed 12-pixel Japanese Gothic font, or the first installed stand-in.
     QFont font;
@@ -50,10 +97,8 @@ int main(int argc, char** argv) {
     font.setPixelSize(12);
     QApplication::setFont(font);
 
-    // Arguments are paths: kept as the bytes the shell passed.
-    std::vector<std::string> paths(argv + 1, argv + argc);
-
-    rinoza::TFrmMain window(std::move(paths));
+    // Arguments are paths, kept as the bytes the shell passed; QApplication has taken its own options.
+    rinoza::TFrmMain window(rinoza::parseStartArguments({argv + 1, argv + argc}).paths);
     // The display settings dialog is created here too, once it exists, and lives hidden until shown.
 
     ExitWhenShown exitWhenShown(start);
@@ -62,5 +107,5 @@ int main(int argc, char** argv) {
         window.installEventFilter(&exitWhenShown);
 
     window.show();
-    return app.exec();
+    return app->exec();
 }

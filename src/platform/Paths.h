@@ -29,6 +29,15 @@ std::string executableFolder();
 // cannot be read.
 std::string resolvedPath(const std::string& path);
 
+// Whether something (a file, a folder, a link that leads somewhere) is at the path.
+bool fileOrFolderExists(const std::string& path);
+
+// Makes a new private folder in the user's runtime folder ($XDG_RUNTIME_DIR, else $TMPDIR, else /tmp)
+// holding one symbolic link called `name` that leads to `target`, and returns the link's path; "" when
+// it cannot be made or `name` is no single name. Nothing removes the folder: the runtime folder is
+// emptied when the user's session ends.
+std::string makeLinkInPrivateFolder(const std::string& target, const std::string& name);
+
 // Whether this user may create and replace files in the folder.
 bool canWriteInto(const std::string& folder);
 

@@ -346,20 +346,36 @@ void IniFile::save() {
         throw SettingsWriteError(m_path);
 }
 
-std::string settingsFolder() {
-    const std::string home = envOrEmpty("RINOZA_HOME");
-    if (!home.empty())
-        return home;
-
-    if (const std::string folder = executableFolder(); !folder.empty() && canWriteInto(folder))
-        return folder;
-
-    std::string config = envOrEmpty("XDG_CONFIG_HOME");
+std::string settingsFolderFor(const SettingsPlaceFacts& facts) {
+    if (!facts.rinozaHome.empty())
+        return facts.rinozaHome;
+    const bool portable = facts.settingsBesideExe || facts.exeInBuildTree;
+    if (portable && !facts.exeFolder.empty() && facts.exeFolderWritable)
+        return facts.exeFolder;
     // The XDG rules ignore a relative path here.
-    if (config.empty() || config.front() != '/')
-        config = envOrEmpty("HOME") + "/.config";
-    const std::string folder = config + "/rinoza";
-    makePrivateFolders(folder);
+    const std::string& config = facts.xdgConfigHome;
+    if (!config.empty() && config.front() == '/')
+        return joinPath(config, "rinoza");
+    return joinPath(joinPath(facts.home, ".config"), "rinoza");
+}
+
+std::string settingsFolder() {
+    SettingsPlaceFacts facts;
+    facts.rinozaHome = envOrEmpty("RINOZA_HOME");
+    if (!facts.rinozaHome.empty())
+        return facts.rinozaHome;
+    facts.xdgConfigHome = envOrEmpty("XDG_CONFIG_HOME");
+    facts.home = homeFolder();
+    facts.exeFolder = executableFolder();
+    if (!facts.exeFolder.empty()) {
+        facts.exeFolderWritable = canWriteInto(facts.exeFolder);
+        facts.settingsBesideExe = fileOrFolderExists(joinPath(facts.exeFolder, "rinoza.ini"));
+        // CMake leaves its cache at the top of every build tree, where the programs are built.
+        facts.exeInBuildTree = fileOrFolderExists(joinPath(facts.exeFolder, "CMakeCache.txt"));
+    }
+    const std::string folder = settingsFolderFor(facts);
+    if (folder != facts.exeFolder)
+        makePrivateFolders(folder);
     return folder;
 }
 

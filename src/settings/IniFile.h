@@ -68,8 +68,24 @@ private:
     void changed();
 };
 
-// Where the settings and history files live: $RINOZA_HOME when set; else the executable's folder when
-// it is writable; else $XDG_CONFIG_HOME/rinoza (default ~/.config/rinoza), created on demand.
+// What the place of the settings and history files depends on.
+struct SettingsPlaceFacts {
+    std::string rinozaHome;         // $RINOZA_HOME ("" when unset)
+    std::string xdgConfigHome;      // $XDG_CONFIG_HOME ("" when unset)
+    std::string home;               // the user's home folder
+    std::string exeFolder;          // the running program's folder ("" when unknown)
+    bool exeFolderWritable = false; // this user may create and replace files there
+    bool settingsBesideExe = false; // a rinoza.ini lies in exeFolder (a portable copy)
+    bool exeInBuildTree = false;    // exeFolder is the build tree the program was built in
+};
+
+// The folder of the settings and history files: $RINOZA_HOME when set; the executable's folder for a
+// portable copy (a rinoza.ini already beside it, or the build tree) when this user may write there;
+// else $XDG_CONFIG_HOME/rinoza, or <home>/.config/rinoza when that is unset or not absolute. So an
+// installed program, even one in a prefix the user owns, never writes beside itself.
+std::string settingsFolderFor(const SettingsPlaceFacts& facts);
+
+// settingsFolderFor() of this process; the folder under the configuration home is created on demand.
 std::string settingsFolder();
 std::string settingsFilePath(); // <folder>/rinoza.ini
 std::string historyFilePath();  // <folder>/rinoza.txt

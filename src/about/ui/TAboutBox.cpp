@@ -65,9 +65,12 @@ QLineEdit* contactField(QWidget* parent, const char* name, const QString& text, 
     QFont f = e->font();
     f.setUnderline(true);
     e->setFont(f);
+    // The palette's own link colour, readable on its window colour in light and dark themes.
     QPalette pal = e->palette();
-    pal.setColor(QPalette::Text, QColor(0x80, 0x00, 0x00));
-    pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(g, QPalette::Text, pal.color(g, QPalette::Link));
+        pal.setColor(g, QPalette::Base, pal.color(g, QPalette::Window));
+    }
     e->setPalette(pal);
     e->setFocusPolicy(Qt::TabFocus);
     return e;

@@ -2,7 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -61,12 +63,39 @@ QString spoken(QString caption) {
     return caption.trimmed();
 }
 
+void namePopupList(QComboBox* combo, QAbstractItemView* view) {
+    if (view->accessibleName().isEmpty())
+        view->setAccessibleName(combo->accessibleName());
+}
+
+// A drop-down list makes its popup list when it first needs it; asking for it earlier would make all
+// of them at start-up. The list is named when its popup is made ready to show.
+class PopupListNamer final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ChildPolished)
+            if (auto* combo = qobject_cast<QComboBox*>(watched))
+                if (auto* view = combo->findChild<QAbstractItemView*>()) {
+                    namePopupList(combo, view);
+                    combo->removeEventFilter(this);
+                }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 void nameInnerField(QWidget* w) {
     QLineEdit* inner = nullptr;
     if (auto* combo = qobject_cast<QComboBox*>(w)) {
         inner = combo->lineEdit();
-        if (combo->view()->accessibleName().isEmpty())
-            combo->view()->setAccessibleName(w->accessibleName());
+        if (auto* view = combo->findChild<QAbstractItemView*>()) {
+            namePopupList(combo, view);
+        } else {
+            static PopupListNamer* namer = new PopupListNamer(qApp);
+            combo->installEventFilter(namer);
+        }
     } else if (qobject_cast<QAbstractSpinBox*>(w))
         inner = w->findChild<QLineEdit*>();
     if (inner && inner->accessibleName().isEmpty())

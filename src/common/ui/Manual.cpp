@@ -1,5 +1,6 @@
 #include "common/ui/Manual.h"
 
+#include "common/ui/DesktopOpener.h"
 #include "common/ui/UserPrompts.h"
 
 #include <QCoreApplication>
@@ -37,7 +38,7 @@ bool openManual(const QString& anchor) {
         return false;
     }
     if (!prompts().openUrl(manualUrl(anchor))) {
-        BeepMessageDlg(QStringLiteral("関連付けされたアプリケーションがありません。"), MsgType::Warning, MsgButtons::Ok);
+        BeepMessageDlg(noApplicationText(), MsgType::Warning, MsgButtons::Ok);
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "common/ui/ShellRoutines.h"
 
 #include "common/TextCodec.h"
+#include "common/ui/DesktopOpener.h"
 #include "common/ui/LocalFileUrl.h"
 #include "common/ui/UserPrompts.h"
 
@@ -27,8 +28,7 @@ bool ShellOpen(const std::string& path, QWidget* /*owner*/, const QString& /*par
     }
     // The URL carries the name's own bytes, so a name that is not UTF-8 still opens.
     if (!prompts().openUrl(localFileUrl(path).toString(QUrl::FullyEncoded))) {
-        BeepMessageDlg(QStringLiteral("関連付けされたアプリケーションがありません。"), MsgType::Warning,
-                       MsgButtons::Ok);
+        BeepMessageDlg(noApplicationText(), MsgType::Warning, MsgButtons::Ok);
         return false;
     }
     return true;

@@ -13,8 +13,9 @@ class QWidget;
 namespace rinoza {
 
 // Opens a file or folder with the desktop's application for it. A missing path gives the warning
-// "<path>\nが存在しません。", nothing to open it with "関連付けされたアプリケーションがありません。";
-// both return false. `parameters` are not passed on: the desktop opens documents by URL alone.
+// "<path>\nが存在しません。", an opener that cannot be started "関連付けされたアプリケーションがありません。";
+// both return false. An opener that fails after it started gives the second warning once it has ended
+// (DesktopOpener.h). `parameters` are not passed on: the desktop opens documents by URL alone.
 bool ShellOpen(const std::string& path, QWidget* owner = nullptr, const QString& parameters = QString(),
                FileSystem& fs = systemFileSystem());
 

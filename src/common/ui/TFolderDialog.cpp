@@ -2,6 +2,8 @@
 
 #include "common/ui/UserPrompts.h"
 
+#include <QFileDialog>
+
 namespace rinoza {
 
 bool TFolderDialog::Execute() {
@@ -11,6 +13,13 @@ bool TFolderDialog::Execute() {
     if (!chosen.isEmpty())
         Directory = chosen;
     return true;
+}
+
+QFileDialog* newFolderDialog(QWidget* owner, const QString& title, const QString& start) {
+    auto* d = new QFileDialog(owner, title, start);
+    d->setFileMode(QFileDialog::Directory);
+    d->setOption(QFileDialog::ShowDirsOnly, true);
+    return d;
 }
 
 } // namespace rinoza

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 namespace rinoza {
@@ -25,5 +26,9 @@ public:
 private:
     QWidget* m_owner;
 };
+
+// The dialog the real folder picker shows: folders only, `start` preselected, the title given.
+// The caller owns it (it is parented to `owner`) and shows it.
+QFileDialog* newFolderDialog(QWidget* owner, const QString& title, const QString& start);
 
 } // namespace rinoza

@@ -1,8 +1,10 @@
 #include "common/ui/UserPrompts.h"
 
+#include "common/ui/DesktopOpener.h"
+#include "common/ui/TFolderDialog.h"
+
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -10,11 +12,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QUrl>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace rinoza {
 
@@ -140,7 +142,10 @@ public:
     bool pickFolder(QWidget* owner, const QString& title, QString& directory) override {
         refuseModalUnderTest(title);
         const QString start = (!directory.isEmpty() && QDir(directory).exists()) ? directory : QDir::homePath();
-        const QString chosen = QFileDialog::getExistingDirectory(owner, title, start);
+        const std::unique_ptr<QFileDialog> dialog(newFolderDialog(owner, title, start));
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+            return false;
+        const QString chosen = dialog->selectedFiles().constFirst();
         if (chosen.isEmpty())
             return false;
         directory = QDir::toNativeSeparators(chosen);
@@ -152,7 +157,7 @@ public:
         return dialog.exec();
     }
 
-    bool openUrl(const QString& url) override { return QDesktopServices::openUrl(QUrl(url)); }
+    bool openUrl(const QString& url) override { return openWithDesktop(url); }
 
     bool textPrompt(const QString& caption, const QString& prompt, QString& text) override {
         refuseModalUnderTest(prompt);

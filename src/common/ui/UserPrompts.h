@@ -36,7 +36,8 @@ public:
     // Shows a modal dialog (the rename confirmation) and returns its result code.
     virtual int execDialog(QDialog& dialog) = 0;
 
-    // Opens a file or folder URL with the desktop; false when nothing could open it.
+    // Opens a file or folder URL with the desktop; false when nothing could open it. The desktop may
+    // answer later: the real prompts start the opener and warn once it has failed (DesktopOpener.h).
     virtual bool openUrl(const QString& url) = 0;
 
     // A modal text prompt with OK and Cancel, `text` proposed in its field. True for OK, with `text`

@@ -3,6 +3,7 @@
 #include "filelist/UriList.h"
 #include "filelist/ui/FileListController.h"
 #include "filelist/ui/FileListModel.h"
+#include "filelist/ui/VanishWatch.h"
 
 #include <QByteArray>
 #include <QContextMenuEvent>
@@ -12,10 +13,12 @@
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTableView>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 namespace rinoza {
@@ -23,6 +26,8 @@ namespace rinoza {
 namespace {
 
 constexpr int kDragThreshold = 10;
+// How long the rows' folders are watched after a drop without any change in them.
+constexpr std::chrono::seconds kWatchAfterDrop{15};
 
 QByteArray bytes(const std::string& s) {
     return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
@@ -43,6 +48,8 @@ std::vector<int> selectedRowsInOrder(const QTableView& view) {
 FileDragSource::FileDragSource(FileListController& list, std::function<QStatusBar*()> statusBar)
     : m_list(list), m_statusBar(std::move(statusBar)) {
     m_runner = [](QDrag& drag) { return drag.exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction); };
+    m_watch = std::make_unique<VanishWatch>(
+        systemFileSystem(), [this](const std::vector<std::string>& gone) { m_list.removeRowsOfGoneFiles(gone); });
     list.view()->viewport()->installEventFilter(this);
 }
 
@@ -111,15 +118,16 @@ FileDragSource::Outcome FileDragSource::RunDrag() {
     if (bar)
         bar->setSizeGripEnabled(false);
     m_dragging = true;
-    Qt::DropAction result = Qt::IgnoreAction;
-    {
-        QDrag drag(view);
-        drag.setMimeData(mimeDataOf(paths));
-        connect(&drag, &QDrag::actionChanged, this, &FileDragSource::DropSourceFeedback);
-        // The pointer starts over the list, which takes no files of its own.
-        DropSourceFeedback(Qt::IgnoreAction);
-        result = m_runner(drag);
-    }
+    // X11 targets ask for the data after the drop, once exec() has returned: the drag object lives
+    // until the target has finished, and Qt deletes it then (or with the view).
+    QPointer<QDrag> drag = new QDrag(view);
+    drag->setMimeData(mimeDataOf(paths));
+    connect(drag, &QDrag::actionChanged, this, &FileDragSource::DropSourceFeedback);
+    // The pointer starts over the list, which takes no files of its own.
+    DropSourceFeedback(Qt::IgnoreAction);
+    const Qt::DropAction result = m_runner(*drag);
+    if (drag)
+        disconnect(drag, nullptr, this, nullptr);
     m_dragging = false;
     if (bar) {
         bar->clearMessage();
@@ -131,6 +139,11 @@ FileDragSource::Outcome FileDragSource::RunDrag() {
         m_list.removeVanishedRows(selectedRowsInOrder(*view));
         m_list.showRowCountStatus();
     }
+    // A file manager moves the files after the drag has returned, some only once the user has chosen
+    // the action in their own menu (and then the drag reports a copy): the rows of files that leave
+    // in the next seconds go as they go.
+    if (outcome == Outcome::CopyDrop || outcome == Outcome::MoveDrop || outcome == Outcome::LinkDrop)
+        m_watch->watch(paths, kWatchAfterDrop);
     return outcome;
 }
 

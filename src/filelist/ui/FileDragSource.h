@@ -4,7 +4,7 @@
 // takes dropped files: a press on the list records DragStartPoint, a move of 10 pixels with the left
 // or the right button alone starts the drag, the files go as text/uri-list (and GNOME's copied-files
 // form) for copying, moving or linking, the status bar names the action the pointer would do, and
-// after a move the rows of the files that left their folder go.
+// the rows of the files that the target moves away go as the files go.
 //
 // The pieces are separate so that each can be tried without a real drag: the start test, the data
 // offered, the status texts, the outcome, and the drag itself through a replaceable runner.
@@ -13,6 +13,7 @@
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ class QStatusBar;
 namespace rinoza {
 
 class FileListController;
+class VanishWatch;
 
 class FileDragSource : public QObject {
     Q_OBJECT
@@ -47,11 +49,14 @@ public:
     static Outcome outcomeOf(Qt::DropAction result);
 
     // Replaces QDrag::exec (tests run drags without the platform's modal loop).
+    // The drag is made with new and belongs to the list's view, so a target may read it after exec().
     void setRunner(Runner runner) { m_runner = std::move(runner); }
     bool dragging() const { return m_dragging; }
 
     // Drags the selected rows (from the first to the last) if there are any; returns the outcome.
     // After a move, the dragged rows whose files left their place go, and the row count is shown.
+    // After any drop, the dragged files are watched for some seconds, and the row of each one that
+    // leaves its place then goes too (the row count follows).
     Outcome RunDrag();
 
 protected:
@@ -67,6 +72,7 @@ private:
     FileListController& m_list;
     std::function<QStatusBar*()> m_statusBar;
     Runner m_runner;
+    std::unique_ptr<VanishWatch> m_watch; // the dragged files after a drop
     bool m_dragging = false;
     bool m_pressOnRow = false;    // the last press hit a row, not the empty space below them
     bool m_menuOnRelease = false; // the right button's menu waits for the button to come up

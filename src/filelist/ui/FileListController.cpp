@@ -10,6 +10,7 @@
 #include "filelist/SearchWalk.h"
 #include "filelist/ui/FileDragSource.h"
 #include "filelist/ui/FileListModel.h"
+#include "filelist/ui/FileListView.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "settings/IniFile.h"
@@ -72,10 +73,10 @@ FileListController::FileListController(FileListHost host, QWidget* viewParent, Q
 FileListController::~FileListController() = default;
 
 void FileListController::buildView(QWidget* viewParent) {
-    m_view = new QTableView(viewParent);
+    m_view = new FileListView(viewParent);
     m_view->setObjectName(QStringLiteral("lvFile"));
     m_model = new FileListModel(m_view);
-    m_view->setModel(m_model);
+    m_view->setModel(m_model); // fits the columns to the caption and content
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -88,8 +89,6 @@ void FileListController::buildView(QWidget* viewParent) {
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int c = 0; c < FileListModel::ColumnCount; ++c)
-        m_view->setColumnWidth(c, FileListModel::designedColumnWidth(c));
     // The selection stays visible while the list has no focus.
     QPalette pal = m_view->palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
@@ -356,21 +355,32 @@ int FileListController::removeVanishedRows(const std::vector<int>& rows) {
     return removed;
 }
 
+void FileListController::removeRowsOfGoneFiles(const std::vector<std::string>& paths) {
+    std::vector<int> rows;
+    for (const std::string& path : paths)
+        if (const int row = m_model->findRow(path); row >= 0)
+            rows.push_back(row);
+    if (rows.empty())
+        return;
+    m_model->removeRowsAt(std::move(rows));
+    showRowCountStatus();
+}
+
 void FileListController::restoreState(const IniFile& ini, const DisplaySettings& s) {
     if (!s.ColSize)
         return;
-    for (int i = 0; i < FileListModel::ColumnCount; ++i) {
-        const int w = ini.ReadInteger("ColSize", std::to_string(i), -9);
-        if (w != -9 && w >= 0)
-            m_view->setColumnWidth(i, w);
-    }
+    FileListView::Widths stored{};
+    for (int i = 0; i < FileListModel::ColumnCount; ++i)
+        stored[static_cast<std::size_t>(i)] = ini.ReadInteger("ColSize", std::to_string(i), FileListView::NoWidth);
+    static_cast<FileListView*>(m_view)->restoreColumnWidths(stored);
 }
 
 void FileListController::saveState(IniFile& ini, const DisplaySettings& s) const {
     if (!s.ColSize)
         return;
+    const FileListView::Widths widths = static_cast<const FileListView*>(m_view)->columnWidthsToStore();
     for (int i = 0; i < FileListModel::ColumnCount; ++i)
-        ini.WriteInteger("ColSize", std::to_string(i), m_view->columnWidth(i));
+        ini.WriteInteger("ColSize", std::to_string(i), widths[static_cast<std::size_t>(i)]);
 }
 
 void FileListController::SelectAll1Click() {

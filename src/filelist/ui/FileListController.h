@@ -103,6 +103,9 @@ public:
     // Removes those of the given rows whose file is gone from its listed path (after a move); the
     // count of listed files stays. Returns the number removed.
     int removeVanishedRows(const std::vector<int>& rows);
+    // Removes the rows of these paths, whose files left (a target of a drag moved them), then shows
+    // the row-count text; paths no row holds any more are passed over. The count of listed files stays.
+    void removeRowsOfGoneFiles(const std::vector<std::string>& paths);
 
     // While rows have been listed since the last clear, the context menu pops up and the clear button works.
     void setRowsListed(bool on);

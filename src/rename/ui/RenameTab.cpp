@@ -2,6 +2,7 @@
 
 #include "common/Myfunction.h"
 #include "common/TextCodec.h"
+#include "common/ui/Colours.h"
 #include "common/ui/ComboUtil.h"
 #include "common/ui/ProgramImages.h"
 #include "common/ui/UserPrompts.h"
@@ -453,7 +454,11 @@ void RenameTab::restoreState(const IniFile& ini) { applyStoredRuleSet(RuleSetSto
 
 void RenameTab::saveState(IniFile& ini) const { RuleSetStore::writeCurrent(ini, storedRuleSet()); }
 
-QString RenameTab::renStartText() const { return udRenStart->edit()->text(); }
+QString RenameTab::renStartText() const {
+    // While the field is emptied for typing, the start in force is its last number.
+    const QString text = udRenStart->edit()->text();
+    return text.isEmpty() ? QString::number(udRenStart->value()) : text;
+}
 
 void RenameTab::setRenStart(int value) {
     udRenStart->setValue(value);
@@ -515,28 +520,22 @@ void RenameTab::edtKoteiChange() {
 }
 
 void RenameTab::edtChgChange() {
-    if (auto* edit = qobject_cast<QLineEdit*>(sender()); edit && edit->text().isEmpty()) {
-        edit->setText(QStringLiteral("1")); // runs this handler again for the new text
-        return;
-    }
+    // An emptied or unfinished field keeps the value in force (NumberSpinBox), so the check and the
+    // example go on with it.
     const bool reversed = udMotoFS->value() > udMotoFE->value();
-    setFieldRed(udMotoFS->edit(), reversed);
-    setFieldRed(udMotoFE->edit(), reversed);
+    setFieldRed(udMotoFS, reversed);
+    setFieldRed(udMotoFE, reversed);
     UpdateExample();
 }
 
 void RenameTab::edtRenChange() {
-    if (auto* edit = qobject_cast<QLineEdit*>(sender()); edit && edit->text().isEmpty()) {
-        edit->setText(QStringLiteral("1"));
-        return;
-    }
     UpdateExample();
 }
 
 void RenameTab::cbChange() { UpdateExample(); }
 
 void RenameTab::setFieldRed(QWidget* field, bool red) {
-    field->setStyleSheet(red ? QStringLiteral("background-color: red;") : QString());
+    setFieldRejected(field, red);
 }
 
 void RenameTab::bbtnUpClick() {

@@ -50,6 +50,7 @@ public:
     void restoreState(const IniFile& ini);
     void saveState(IniFile& ini) const;
 
+    // The start field's text; while it is empty, the number in force.
     QString renStartText() const;
     void setRenStart(int value);
 
@@ -125,9 +126,9 @@ public slots:
     // message while the field shows red; then the example. A regular expression is no part of a name:
     // its field keeps every character, and its replacement keeps the backslash that escapes "$".
     void edtKoteiChange();
-    // Slice bounds: an emptied field becomes "1"; a reversed slice is marked red.
+    // Slice bounds: a reversed slice is marked red; then the example.
     void edtChgChange();
-    // Serial number fields: an emptied field becomes "1".
+    // Serial number fields: the example.
     void edtRenChange();
     // Drop-down lists and check boxes: the example.
     void cbChange();

@@ -1,6 +1,7 @@
 #include "run/ui/TFrmChg.h"
 
 #include "common/TextCodec.h"
+#include "common/ui/AccessibleNames.h"
 #include "common/ui/Manual.h"
 #include "common/ui/PathComboBox.h"
 #include "common/ui/TFolderDialog.h"
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -113,6 +115,11 @@ TFrmChg::TFrmChg(QWidget* parent)
     layout->addLayout(passRow);
     layout->addStretch(1);
     layout->addWidget(m_tlbChg);
+
+    // A screen reader says the folder field by its label, and the tool bar's overflow button too.
+    applyAccessibleNames(this);
+    if (auto* more = m_tlbChg->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("その他のボタン"));
 
     // The designed client size, grown where the desktop's font needs more room; fixed border.
     const QSize hint = sizeHint();

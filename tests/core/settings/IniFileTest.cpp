@@ -294,21 +294,56 @@ TEST(SettingsLocation, HomeVariableNamesTheFolder) {
     EXPECT_EQ(settingsFilePath(), dir / "rinoza.ini");
     EXPECT_EQ(historyFilePath(), dir / "rinoza.txt");
 
-    // Empty means unset: the folder of the program, which is writable in the build tree.
+    // Empty means unset. A test program is no portable copy (no rinoza.ini, no build cache beside it),
+    // so the folder is the one under the configuration home, made on the first call.
     ::setenv("RINOZA_HOME", "", 1);
-    char* exe = ::realpath("/proc/self/exe", nullptr);
-    ASSERT_NE(exe, nullptr);
-    std::string exeFolder = exe;
-    std::free(exe);
-    exeFolder = exeFolder.substr(0, exeFolder.rfind('/'));
-    if (::access(exeFolder.c_str(), W_OK) == 0) {
-        EXPECT_EQ(settingsFolder(), exeFolder);
-    }
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedConfig = oldConfig ? oldConfig : "";
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    EXPECT_EQ(settingsFolder(), dir / "config/rinoza");
+    EXPECT_TRUE(test::pathExists(dir / "config/rinoza"));
+    if (oldConfig)
+        ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 
     if (old)
         ::setenv("RINOZA_HOME", saved.c_str(), 1);
     else
         ::unsetenv("RINOZA_HOME");
+}
+
+TEST(SettingsLocation, OnlyAPortableCopyKeepsItsSettingsBesideItself) {
+    struct Case {
+        const char* what;
+        SettingsPlaceFacts facts;
+        const char* folder;
+    };
+    auto facts = [](const char* rinozaHome, const char* xdg, const char* exeFolder, bool writable, bool ini,
+                    bool buildTree) {
+        return SettingsPlaceFacts{rinozaHome, xdg, "/home/u", exeFolder, writable, ini, buildTree};
+    };
+    const Case cases[] = {
+        {"installed system-wide", facts("", "", "/usr/bin", false, false, false), "/home/u/.config/rinoza"},
+        {"installed in a prefix the user owns", facts("", "", "/home/u/.local/bin", true, false, false),
+         "/home/u/.config/rinoza"},
+        {"a configuration home of its own", facts("", "/cfg", "/home/u/.local/bin", true, false, false), "/cfg/rinoza"},
+        {"a relative configuration home is ignored", facts("", "cfg", "/usr/bin", false, false, false),
+         "/home/u/.config/rinoza"},
+        {"portable: rinoza.ini beside the program", facts("", "/cfg", "/media/usb/rinoza", true, true, false),
+         "/media/usb/rinoza"},
+        {"portable copy on a medium that cannot be written", facts("", "/cfg", "/media/cd", false, true, false),
+         "/cfg/rinoza"},
+        {"started from its build tree", facts("", "/cfg", "/src/rinoza/build", true, false, true), "/src/rinoza/build"},
+        {"RINOZA_HOME wins over a portable copy", facts("/tmp/h", "/cfg", "/media/usb", true, true, true), "/tmp/h"},
+        {"RINOZA_HOME wins over the configuration home", facts("/tmp/h", "/cfg", "/usr/bin", false, false, false),
+         "/tmp/h"},
+        {"the program's folder unknown", facts("", "", "", true, true, true), "/home/u/.config/rinoza"},
+        {"home is the root folder", SettingsPlaceFacts{"", "", "/", "/usr/bin", false, false, false},
+         "/.config/rinoza"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(settingsFolderFor(c.facts), c.folder) << c.what;
 }
 
 TEST(IniFileRead, ValuesKeepTheirBytesUnlessTheWholeFileIsFromTheWindowsVersion) {

@@ -2,6 +2,7 @@
 
 // A UserPrompts that answers from a script and records every question, for headless widget tests.
 
+#include "common/ui/DesktopOpener.h"
 #include "common/ui/UserPrompts.h"
 
 #include <QDialog>
@@ -67,7 +68,7 @@ public:
     }
     bool openUrl(const QString& url) override {
         opened.push_back(url);
-        return openSucceeds;
+        return throughDesktop ? openWithDesktop(url) : openSucceeds;
     }
     bool textPrompt(const QString& caption, const QString& prompt, QString& text) override {
         textPrompts.push_back({caption, prompt, text});
@@ -94,7 +95,8 @@ public:
     QStringList pickStarts;
     QStringList opened;
     int dialogsShown = 0;
-    bool openSucceeds = true; // false: as if no application could open what openUrl was given
+    bool openSucceeds = true;    // false: as if no application could open what openUrl was given
+    bool throughDesktop = false; // true: openUrl starts the desktop's opener, as the program does
 
 private:
     UserPrompts* m_previous = nullptr;

@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -196,6 +197,42 @@ private slots:
         std::rename((*m_work / "b").c_str(), (*m_work / "to/b").c_str());
         QCOMPARE(source().RunDrag(), Outcome::CopyDrop);
         QCOMPARE(m_w->fileList->rowCount(), 2);
+    }
+
+    // A file manager moves the files a moment after the drag returned, some after asking the user
+    // (the drag then reports a copy); the rows go as the files go, a cancelled drag watches nothing.
+    void rowsGoAsTheTargetMovesTheFilesAfterTheDrag_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("rowsLeft");
+        QTest::newRow("move") << int(Qt::MoveAction) << 1;
+        QTest::newRow("copy, then moved from the target's menu") << int(Qt::CopyAction) << 1;
+        QTest::newRow("cancelled") << int(Qt::IgnoreAction) << 3;
+    }
+    void rowsGoAsTheTargetMovesTheFilesAfterTheDrag() {
+        QFETCH(int, answer);
+        QFETCH(int, rowsLeft);
+        listAndSelect({"a", "b", "c"});
+        m_w->lvFile->selectionModel()->select(m_w->fileList->index(2, 0),
+                                              QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        test::makeDirs(*m_work / "to");
+        bool ownedByTheView = false;
+        source().setRunner([&](QDrag& d) {
+            ownedByTheView = d.parent() == m_w->lvFile; // lives on after exec() for the target to read
+            for (int i : {0, 1})
+                QTimer::singleShot(200 + 300 * i, [this, i] {
+                    const std::string n(1, char('a' + i));
+                    std::rename((*m_work / n).c_str(), (*m_work / ("to/" + n)).c_str());
+                });
+            return Qt::DropAction(answer);
+        });
+        source().RunDrag();
+        QVERIFY(ownedByTheView);
+        QCOMPARE(m_w->fileList->rowCount(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(m_w->fileList->rowCount(), rowsLeft, 10000);
+        QTest::qWait(rowsLeft == 3 ? 1000 : 0);
+        QCOMPARE(m_w->fileList->rowCount(), rowsLeft);
+        if (rowsLeft == 1)
+            QCOMPARE(m_w->statusText(), q("1 個のファイルがリストアップされています。"));
     }
 };
 

@@ -2,18 +2,22 @@
 // every key first; the field keeps the keys no enabled item claims.
 
 #include "app/TFrmMain.h"
+#include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchTab.h"
 #include "rename/ui/RenameTab.h"
 #include "settings/IniFile.h"
+#include "stamps/ui/AttrTab.h"
 #include "support/TestSupport.h"
 #include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
@@ -22,6 +26,7 @@
 #include <memory>
 
 using namespace rinoza;
+using test::q;
 
 class MenuShortcutsTest : public QObject {
     Q_OBJECT
@@ -99,6 +104,52 @@ private slots:
         // The field did not act on the key itself (Ctrl+K would have cut the text, Ctrl+A selected it).
         if (item != w->X1)
             QCOMPARE(fieldText(), textBefore);
+    }
+
+    // A key shared by a menu title and a control of the shown tab presses the control; on a tab where
+    // no control has it, the menu opens.
+    void accessKeysSharedWithAMenuTitlePressTheControl_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QChar>("key");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("rename tab Alt+K: result preview") << 1 << QChar(u'K') << "remarks";
+        QTest::newRow("attribute tab Alt+H: hidden") << 3 << QChar(u'H') << "cbAttrH";
+        QTest::newRow("search tab Alt+K: rule menu") << 0 << QChar(u'K') << q("変名設定(&K)");
+        QTest::newRow("search tab Alt+H: help menu") << 0 << QChar(u'H') << q("ヘルプ(&H)");
+        QTest::newRow("date tab Alt+F: file menu") << 2 << QChar(u'F') << q("ファイル(&F)");
+    }
+
+    void accessKeysSharedWithAMenuTitlePressTheControl() {
+        QFETCH(int, tab);
+        QFETCH(QChar, key);
+        QFETCH(QString, outcome);
+        test::ScriptedPrompts prompts;
+        auto w = openWithFocusIn(QStringLiteral("example"));
+        QVERIFY(w);
+        w->pgcMain->setCurrentIndex(tab);
+        w->tbsAttr->cbAttrHS->setChecked(true); // the hidden attribute's box follows its change box
+        w->lvFile->setFocus();
+        QApplication::processEvents();
+        const bool hiddenBefore = w->tbsAttr->cbAttrH->isChecked();
+
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key.unicode()), Qt::AltModifier);
+
+        if (outcome == QLatin1String("remarks")) {
+            QTRY_VERIFY(
+                !w->fileList->data(w->fileList->index(0, FileListModel::ColRemarks)).toString().trimmed().isEmpty());
+            QVERIFY(!QApplication::activePopupWidget());
+        } else if (outcome == QLatin1String("cbAttrH")) {
+            QTRY_COMPARE(w->tbsAttr->cbAttrH->isChecked(), !hiddenBefore);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->tbsAttr->cbAttrH));
+            QVERIFY(!QApplication::activePopupWidget());
+        } else {
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QCOMPARE(menu->title(), outcome);
+            menu->close();
+        }
+        QVERIFY(prompts.asked.empty());
     }
 
     void aKeyOfADisabledItemStaysWithTheField() {

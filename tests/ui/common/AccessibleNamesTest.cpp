@@ -36,7 +36,10 @@ private slots:
 
         QCOMPARE(folder->accessibleName(), QStringLiteral("探す場所"));
         QCOMPARE(folder->lineEdit()->accessibleName(), QStringLiteral("探す場所"));
+        // The popup list is made when it first opens, and named then.
+        folder->showPopup();
         QCOMPARE(folder->view()->accessibleName(), QStringLiteral("探す場所"));
+        folder->hidePopup();
         QCOMPARE(unit->buddy(), static_cast<QWidget*>(year));
         QCOMPARE(unit->accessibleName(), QStringLiteral("作成日時 年"));
         QCOMPARE(year->accessibleName(), QStringLiteral("作成日時 年"));

@@ -1,12 +1,13 @@
 // The rename tab: which fields each element's tick enables, the example under the rule the controls
 // hold, the start field that is not a number, moving elements, and selecting list entries by text.
 
+#include "rename/ui/RenameTab.h"
 #include "common/ui/ComboUtil.h"
 #include "rename/ui/NumberSpinBox.h"
-#include "rename/ui/RenameTab.h"
 #include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -174,18 +175,69 @@ private slots:
         QCOMPARE(t.SerialCounter, 17);
     }
 
-    void emptiedNumberFieldsBecomeOneAndReversedSliceIsMarked() {
+    // While typing, a number field may be empty or unfinished: the number in force stays until the
+    // text is valid again, and leaving the field shows the number in force.
+    void numberFieldsKeepTheirValueWhileTyped_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QString>("typed"); // after emptying the field; "" types nothing
+        QTest::addColumn<int>("value");     // in force after the typing
+        QTest::addColumn<QString>("shown"); // once the focus has left
+        QTest::newRow("increment emptied, 4 typed") << "udRenAdd" << 5 << "4" << 4 << "4";
+        QTest::newRow("increment emptied and left") << "udRenAdd" << 5 << "" << 5 << "5";
+        QTest::newRow("start emptied, 12 typed") << "udRenStart" << 1 << "12" << 12 << "12";
+        QTest::newRow("start emptied and left") << "udRenStart" << 7 << "" << 7 << "7";
+        QTest::newRow("slice start emptied, 4 typed") << "udMotoFS" << 2 << "4" << 4 << "4";
+        QTest::newRow("slice end emptied, 40 typed") << "udMotoFE" << 999 << "40" << 40 << "40";
+        QTest::newRow("slice end emptied and left") << "udMotoFE" << 999 << "" << 999 << "999";
+    }
+
+    void numberFieldsKeepTheirValueWhileTyped() {
+        QFETCH(QString, field);
+        QFETCH(int, before);
+        QFETCH(QString, typed);
+        QFETCH(int, value);
+        QFETCH(QString, shown);
+        test::ScriptedPrompts prompts;
+        QWidget window;
+        auto* t = new RenameTab(m_clock, &window);
+        auto* other = new QLineEdit(&window);
+        tick(*t, 2);
+        tick(*t, 4);
+        auto* spin = t->findChild<NumberSpinBox*>(field);
+        QVERIFY(spin);
+        spin->setValue(before);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        spin->edit()->setFocus();
+        QTest::keyClick(spin->edit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(spin->edit(), Qt::Key_Backspace);
+        QCOMPARE(spin->edit()->text(), QString());
+        QCOMPARE(spin->value(), before);
+        QTest::keyClicks(spin->edit(), typed);
+        QCOMPARE(spin->value(), value);
+        other->setFocus();
+        QApplication::processEvents();
+        QCOMPARE(spin->edit()->text(), shown);
+        QVERIFY(prompts.asked.empty()); // an emptied start is no error
+    }
+
+    void reversedSliceIsMarked() {
         RenameTab t(m_clock);
-        t.udRenAdd->setValue(5);
-        t.udRenAdd->edit()->clear();
-        QCOMPARE(t.udRenAdd->edit()->text(), QStringLiteral("1"));
         t.udMotoFS->setValue(5);
         t.udMotoFE->setValue(3);
-        QVERIFY(!t.udMotoFS->edit()->styleSheet().isEmpty());
-        QVERIFY(!t.udMotoFE->edit()->styleSheet().isEmpty());
+        QVERIFY(t.udMotoFS->property("rejected").toBool());
+        QVERIFY(t.udMotoFE->property("rejected").toBool());
+        // The mark is the palette's base tinted red, so the field's text stays readable.
+        const QColor base = QApplication::palette().color(QPalette::Base);
+        const QColor marked = t.udMotoFS->palette().color(QPalette::Base);
+        QVERIFY(marked != base);
+        QVERIFY(marked.red() - marked.green() > base.red() - base.green());
         QCOMPARE(t.edtReiAfter->text(), QStringLiteral(".xyz"));
         t.udMotoFE->setValue(5);
-        QVERIFY(t.udMotoFS->edit()->styleSheet().isEmpty());
+        QVERIFY(!t.udMotoFS->property("rejected").toBool());
+        QCOMPARE(t.udMotoFS->palette().color(QPalette::Base), base);
         QCOMPARE(t.edtReiAfter->text(), QStringLiteral("e.xyz"));
     }
 
@@ -213,9 +265,9 @@ private slots:
         QFETCH(QString, left);
         struct Watching : test::ScriptedPrompts {
             QLineEdit* edit = nullptr;
-            QStringList sheets;
+            QList<bool> marks;
             int message(const QString& text, MsgType type, MsgButtons buttons) override {
-                sheets << edit->styleSheet();
+                marks << edit->property("rejected").toBool();
                 return ScriptedPrompts::message(text, type, buttons);
             }
         } prompts;
@@ -232,9 +284,9 @@ private slots:
             QCOMPARE(a.type, MsgType::Information);
             QCOMPARE(a.buttons, MsgButtons::Ok);
         }
-        for (const QString& sheet : prompts.sheets)
-            QVERIFY(sheet.contains(QStringLiteral("red")));
-        QVERIFY(prompts.edit->styleSheet().isEmpty());
+        for (bool marked : prompts.marks)
+            QVERIFY(marked);
+        QVERIFY(!prompts.edit->property("rejected").toBool());
     }
 
     void typedColonIsDroppedAndTheExampleFollows() {
