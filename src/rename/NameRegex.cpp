@@ -124,7 +124,8 @@ NameRegex::NameRegex(std::string_view pattern, std::string_view replacement)
         } else if (chars[i].code == '$') {
             const char32_t digit = last ? 0 : chars[i + 1].code;
             if (digit < '0' || digit > '9') {
-                m_error = faultMessage(kReplacementFault, position, "$ の後には 0～9 の数字を書きます (文字の $ は \\$)");
+                m_error =
+                    faultMessage(kReplacementFault, position, "$ の後には 0～9 の数字を書きます (文字の $ は \\$)");
                 return;
             }
             const int group = static_cast<int>(digit - '0');

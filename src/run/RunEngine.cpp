@@ -50,8 +50,7 @@ static std::string rowFolderText(std::string folder) {
 }
 
 // The start number of a request whose rule can build names; otherwise nullopt and the message.
-static std::optional<int32_t> usableStart(const RunRequest& request, const NameBuilder& builder,
-                                          std::string& message) {
+static std::optional<int32_t> usableStart(const RunRequest& request, const NameBuilder& builder, std::string& message) {
     std::optional<int32_t> start = ParseWholeNumber(request.serialStartText);
     if (!start)
         message = notAnIntegerMessage(request.serialStartText);
@@ -217,8 +216,8 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         row.folder = absolutePath(row.folder, m_cwd, m_fs);
     const std::string& targetFolder = inPlace ? row.folder : m_destination;
     // Built before any check, so a refused row still uses up its serial number.
-    const std::string newName =
-        m_builder.BuildNewName(request.rules, row.name, row.folder, false, serials.counterFor(row.folder), &row.photoDate);
+    const std::string newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false,
+                                                       serials.counterFor(row.folder), &row.photoDate);
     if (builtName)
         *builtName = newName;
 

@@ -75,7 +75,7 @@ struct ForecastCallbacks : ProgressCallbacks {
 struct ForecastResult {
     std::size_t rows = 0;      // rows foretold, from the top
     bool cancelled = false;
-    std::string errorMessage;  // the start number's or the rule's message when either is unusable; nothing was foretold
+    std::string errorMessage;  // why the start number or the rule is unusable; nothing was foretold
 };
 
 // The question text for a system file, from its path as the front end shows it (displayed text, never
@@ -117,9 +117,8 @@ private:
     enum class RowStep { Next, Stop };
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
-    RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
-                      RecordSink& history, SerialCounters& serials, RunResult& result,
-                      std::string* builtName = nullptr);
+    RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
+                      SerialCounters& serials, RunResult& result, std::string* builtName = nullptr);
     bool clashes(const std::string& target, const FileInfo& source);
     bool isHistory(const FileInfo& info) const;
     bool targetIsHistory(const std::string& target);

@@ -103,10 +103,10 @@ public:
     QCheckBox* cbChgRegex = nullptr;  // the replacement searches by a regular expression
     QCheckBox* cbRenFolder = nullptr; // one serial counter per folder
     QLabel* lblWidth = nullptr;
-    QComboBox* cbWidth = nullptr;     // WidthConversion
+    QComboBox* cbWidth = nullptr; // WidthConversion
     QLabel* lblKana = nullptr;
-    QComboBox* cbKana = nullptr;      // KanaConversion
-    QCheckBox* cbNfc = nullptr;       // the new name in Unicode NFC
+    QComboBox* cbKana = nullptr; // KanaConversion
+    QCheckBox* cbNfc = nullptr;  // the new name in Unicode NFC
 
     // Buttons; the main window connects them to its handlers.
     QPushButton* btnCnvStart = nullptr;

@@ -431,20 +431,26 @@ TEST(NameBuilder, RegularExpressionReplacement) {
     } rows[] = {
         {"IMG_0012.jpg", "img_(\\d+)", "photo-$1", "photo-0012.jpg"}, // letters match across case
         {"2024-03-07 旅行.jpg", "^(\\d{4})-(\\d\\d)-(\\d\\d) ([^.]+)", "$4_$1$2$3", "旅行_20240307.jpg"},
-        {"a1b22c333.txt", "\\d+", "#", "a#b#c#.txt"},        // every match, left to right
-        {"aaa.txt", "aa", "b", "ba.txt"},                     // matches do not overlap
-        {"abc.txt", "b", "[$0]", "a[b]c.txt"},                // the whole match
-        {"abc.txt", "b", "\\$1", "a$1c.txt"},                 // a dollar sign of its own
-        {"abc.txt", "b", "\\\\", "a\\c.txt"},                 // a backslash of its own
-        {"ab.txt", "a(x)?b", "[$1]", "[].txt"},               // a group that took no part is empty
-        {"ＡＢＣ.txt", "ａｂｃ", "x", "x.txt"},               // full-width letters match across case
-        {"ab.c", "x*", "-", "-a-b-.-c-"},                     // empty matches between characters
-        {"a\xFF" "b.txt", "b", "B", "a\xFF" "B.txt"},         // a stray byte is kept
-        {"a\xFF" "b.txt", "a.b", "x", "x.txt"},               // and is a character of its own
-        {test + ".txt", "テ(ス)ト", "$1", "ス.txt"},          // a CP932 name by its reading
-        {"abc.txt", "", "x", "abc.txt"},                      // nothing to search for
-        {"abc.txt", "\\.txt$", ". ", "abc"},                  // trailing periods and blanks still go
-        {"Photo.JPG", "(?-i)photo", "x", "Photo.JPG"},        // the pattern may ask for exact case
+        {"a1b22c333.txt", "\\d+", "#", "a#b#c#.txt"}, // every match, left to right
+        {"aaa.txt", "aa", "b", "ba.txt"},             // matches do not overlap
+        {"abc.txt", "b", "[$0]", "a[b]c.txt"},        // the whole match
+        {"abc.txt", "b", "\\$1", "a$1c.txt"},         // a dollar sign of its own
+        {"abc.txt", "b", "\\\\", "a\\c.txt"},         // a backslash of its own
+        {"ab.txt", "a(x)?b", "[$1]", "[].txt"},       // a group that took no part is empty
+        {"ＡＢＣ.txt", "ａｂｃ", "x", "x.txt"},       // full-width letters match across case
+        {"ab.c", "x*", "-", "-a-b-.-c-"},             // empty matches between characters
+        {"a\xFF"
+         "b.txt",
+         "b", "B",
+         "a\xFF"
+         "B.txt"}, // a stray byte is kept
+        {"a\xFF"
+         "b.txt",
+         "a.b", "x", "x.txt"},                         // and is a character of its own
+        {test + ".txt", "テ(ス)ト", "$1", "ス.txt"},   // a CP932 name by its reading
+        {"abc.txt", "", "x", "abc.txt"},               // nothing to search for
+        {"abc.txt", "\\.txt$", ". ", "abc"},           // trailing periods and blanks still go
+        {"Photo.JPG", "(?-i)photo", "x", "Photo.JPG"}, // the pattern may ask for exact case
     };
     for (const auto& row : rows) {
         Fixture f;
@@ -539,7 +545,7 @@ TEST(NameBuilder, WidthKanaAndNfcConversions) {
         {1, 0, false, "ｶﾞｷﾞﾊﾟｰｯ", "ｶﾞｷﾞﾊﾟｰｯ"},
         {1, 0, false, "がっこう", "がっこう"},
         {1, 0, false, "Ａ／Ｂ：Ｃ＊Ｄ？", "A／B：C＊D？"}, // what a name cannot hold stays full-width
-        {1, 0, false, "ａｂｃ．", "abc"},                // the period it gives is dropped at the end
+        {1, 0, false, "ａｂｃ．", "abc"},                  // the period it gives is dropped at the end
         // 英数字・記号を全角に: the extension stays as it is
         {2, 0, false, "Abc 1!", "Ａｂｃ　１！"},
         {2, 0, false, "Ａｂｃ", "Ａｂｃ"},
@@ -576,7 +582,9 @@ TEST(NameBuilder, WidthKanaAndNfcConversions) {
         // NFC: decomposed kana (from macOS) composed; stray bytes kept
         {0, 0, true, nfdGa + "っこう", "がっこう"},
         {0, 0, true, "e\xCC\x81t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
-        {0, 0, true, "a\xFF" + nfdGa, "a\xFF" "が"},
+        {0, 0, true, "a\xFF" + nfdGa,
+         "a\xFF"
+         "が"},
         {0, 0, false, nfdGa, nfdGa},
         {0, 0, true, "Abc", "Abc"},
         // Values outside the lists convert nothing.

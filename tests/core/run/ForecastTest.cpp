@@ -45,7 +45,7 @@ RenameRuleSet ruleFor(int kind, std::mt19937& rng) {
         tick(2, false);
         tick(6, false);
         break; // empty name
-    case 5: // one-digit serial per folder: the same names in both folders
+    case 5:    // one-digit serial per folder: the same names in both folders
         tick(2, false);
         tick(4, true);
         r.renKeta = "1";

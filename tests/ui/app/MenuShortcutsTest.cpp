@@ -17,10 +17,10 @@
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QListWidget>
-#include <QMenuBar>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>

@@ -50,12 +50,11 @@ private slots:
                                           QStringLiteral("udMotoFS"), QStringLiteral("udMotoFE"),
                                           QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
         QTest::newRow("3") << 3 << QStringList{QStringLiteral("lblKotei2"), QStringLiteral("edtKotei2")};
-        QTest::newRow("4") << 4
-                           << QStringList{QStringLiteral("lblRenKeta"), QStringLiteral("lblRenStart"),
-                                          QStringLiteral("lblRenAdd"), QStringLiteral("cbRenKeta"),
-                                          QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
-                                          QStringLiteral("udRenStart"), QStringLiteral("udRenAdd"),
-                                          QStringLiteral("cbRenFolder")};
+        QTest::newRow("4") << 4 << QStringList{QStringLiteral("lblRenKeta"),  QStringLiteral("lblRenStart"),
+                                               QStringLiteral("lblRenAdd"),   QStringLiteral("cbRenKeta"),
+                                               QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
+                                               QStringLiteral("udRenStart"),  QStringLiteral("udRenAdd"),
+                                               QStringLiteral("cbRenFolder")};
         QTest::newRow("5") << 5 << QStringList{};
         QTest::newRow("7") << 7 << QStringList{QStringLiteral("lblKoteiK"), QStringLiteral("edtKoteiK")};
         QTest::newRow("8") << 8
@@ -74,11 +73,12 @@ private slots:
         RenameTab t(m_clock);
         for (int n = 1; n <= 9; ++n)
             tick(t, n, false);
-        const QStringList every = {QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"), QStringLiteral("edtMotoFE"),
-                                   QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"), QStringLiteral("edtRenAdd"),
-                                   QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
-                                   QStringLiteral("edtChgA"), QStringLiteral("lblChgB"), QStringLiteral("cbRenFolder"),
-                                   QStringLiteral("cbChgRegex")};
+        const QStringList every = {
+            QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"),   QStringLiteral("edtMotoFE"),
+            QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"),  QStringLiteral("edtRenAdd"),
+            QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
+            QStringLiteral("edtChgA"),   QStringLiteral("lblChgB"),    QStringLiteral("cbRenFolder"),
+            QStringLiteral("cbChgRegex")};
         for (const QString& name : every)
             QVERIFY2(!t.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
         tick(t, element);
@@ -154,8 +154,7 @@ private slots:
                                             << QStringLiteral("Abcde.xyz");
         QTest::newRow("example name edited") << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); })
                                              << q("写真.jpg");
-        QTest::newRow("to full-width") << F([](RenameTab& t) { t.cbWidth->setCurrentIndex(2); })
-                                       << q("ａｂｃｄｅ.xyz");
+        QTest::newRow("to full-width") << F([](RenameTab& t) { t.cbWidth->setCurrentIndex(2); }) << q("ａｂｃｄｅ.xyz");
         QTest::newRow("half-width kana to full-width") << F([](RenameTab& t) {
             t.edtReiBefore->setText(q("ｶﾞｲﾄﾞ.txt"));
             t.cbWidth->setCurrentIndex(3);
