@@ -176,11 +176,21 @@ std::string convertCase(const std::string& name, int caseMode) {
     }
 }
 
-bool replacementTakesPart(const RenameRuleSet& rules) {
-    for (const RenameElement& e : rules.elements)
-        if (!e.caption.empty() && e.caption.front() == '0' + Replace)
+// Whether element n is ticked and reached: the build stops at a caption without a leading digit.
+bool takesPart(const RenameRuleSet& rules, int n) {
+    for (const RenameElement& e : rules.elements) {
+        const char lead = e.caption.empty() ? '\0' : e.caption.front();
+        if (lead < '0' || lead > '9')
+            return false;
+        if (lead - '0' == n)
             return e.checked;
+    }
     return false;
+}
+
+int32_t wrappingAdd(int32_t value, int32_t step) {
+    // Wraps around at the ends of the 32-bit range instead of overflowing.
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(value) + static_cast<int64_t>(step)));
 }
 
 } // namespace
@@ -190,7 +200,17 @@ int32_t& SerialCounters::counterFor(std::string_view folder) {
         return m_shared;
     while (folder.size() > 1 && folder.back() == '/')
         folder.remove_suffix(1);
-    return m_byFolder.try_emplace(std::string(folder), m_start).first->second;
+    auto it = m_byFolder.find(folder);
+    if (it == m_byFolder.end())
+        it = m_byFolder.emplace(std::string(folder), m_start).first;
+    return it->second;
+}
+
+void SerialCounters::advance(std::string_view folder, int32_t step) {
+    if (step != 0) {
+        int32_t& counter = counterFor(folder);
+        counter = wrappingAdd(counter, step);
+    }
 }
 
 NameBuilder::NameBuilder(const Clock& clock, FileDateReader readFileDate, PhotoDateReader readPhotoDate)
@@ -205,9 +225,13 @@ const NameRegex& NameBuilder::regexFor(const RenameRuleSet& rules) const {
 }
 
 std::string NameBuilder::ruleError(const RenameRuleSet& rules) const {
-    if (!rules.strChgRegex || !replacementTakesPart(rules))
+    if (!rules.strChgRegex || !takesPart(rules, Replace))
         return {};
     return regexFor(rules).error();
+}
+
+int32_t NameBuilder::serialStep(const RenameRuleSet& rules) {
+    return takesPart(rules, Serial) ? rules.renAdd : 0;
 }
 
 LocalDateTime NameBuilder::dateTaken(const std::string& path, PhotoDateMemo* memo) const {
@@ -263,9 +287,7 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
             break;
         case Serial:
             result += serialText(serialCounter, serialDigits(rules.renKeta));
-            // Wraps around at the ends of the 32-bit range instead of overflowing.
-            serialCounter = static_cast<int32_t>(
-                static_cast<uint32_t>(static_cast<int64_t>(serialCounter) + static_cast<int64_t>(rules.renAdd)));
+            serialCounter = wrappingAdd(serialCounter, rules.renAdd);
             break;
         case FolderName: {
             std::string decodedFolder;

@@ -40,12 +40,18 @@ public:
     SerialCounters(int32_t start, bool perFolder) : m_start(start), m_perFolder(perFolder), m_shared(start) {}
     // The counter a row in `folder` takes its number from; trailing separators name the same folder.
     int32_t& counterFor(std::string_view folder);
+    // Moves the counter of `folder` on by `step` (NameBuilder::serialStep) as building a name there would.
+    void advance(std::string_view folder, int32_t step);
 
 private:
+    struct FolderHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
     int32_t m_start;
     bool m_perFolder;
     int32_t m_shared;
-    std::unordered_map<std::string, int32_t> m_byFolder;
+    std::unordered_map<std::string, int32_t, FolderHash, std::equal_to<>> m_byFolder;
 };
 
 // The one name builder shared by the example, the preview and the run.
@@ -59,6 +65,10 @@ public:
     // element 9, with its position. Empty when the rule can be used. Every caller checks before it
     // builds: the example shows the message in place of a name, a preview or a run does not start.
     std::string ruleError(const RenameRuleSet& rules) const;
+
+    // How far one BuildNewName moves the serial counter under `rules`: the increment while element 4
+    // takes part, else 0.
+    static int32_t serialStep(const RenameRuleSet& rules);
 
     // Builds the new name of `fileName` in `folderPath` under `rules`. The old name and the folder
     // name are read as nameReading gives them (a CP932 name by its CP932 reading, so the new name is

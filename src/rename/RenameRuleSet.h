@@ -9,6 +9,7 @@ namespace rinoza {
 struct RenameElement {
     std::string caption; // UTF-8
     bool checked = false;
+    bool operator==(const RenameElement&) const = default;
 };
 
 // The default caption and tick of element n (1..9).
@@ -39,6 +40,7 @@ struct RenameRuleSet {
     bool nfc = false;       // the new name in Unicode NFC
 
     static RenameRuleSet defaults();
+    bool operator==(const RenameRuleSet&) const = default;
 };
 
 } // namespace rinoza

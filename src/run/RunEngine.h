@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "rename/NameBuilder.h"
 #include "rename/RenameRuleSet.h"
+#include "run/ForecastFileSystem.h"
 #include "run/HistoryFile.h"
 #include "run/RunProgress.h"
 
@@ -106,6 +107,18 @@ public:
     ForecastResult foretell(const std::vector<FileListRow>& rows, const RunRequest& request,
                             const ForecastCallbacks& callbacks);
 
+    // Why the request can build no names: the start number is no whole number, or the rule cannot
+    // be used (NameBuilder::ruleError). Empty when it can.
+    std::string requestError(const RunRequest& request) const;
+
+    class Forecast;
+
+    // The names BuildNewName gives rows [first, last) under the request, numbered as a forecast from
+    // the top numbers them: the rows above only move the serial counters on, so nothing is read for
+    // them. Empty when the request cannot build names.
+    std::vector<std::string> namesOfRows(const std::vector<FileListRow>& rows, std::size_t first, std::size_t last,
+                                         const RunRequest& request) const;
+
 private:
     // Where a run's records go: the history file, or nowhere for a forecast.
     struct RecordSink {
@@ -134,6 +147,37 @@ private:
     FileSystem& m_fs;
     const NameBuilder& m_builder;
     const Clock& m_clock;
+};
+
+// foretell() taken one row at a time, for a preview that leaves the window free between its steps.
+// Given every row in list order, it foretells what foretell() does; it uses the engine's file system,
+// builder and clock, which must outlive it.
+class RunEngine::Forecast {
+public:
+    Forecast(RunEngine& engine, const RunRequest& request, std::size_t rows);
+
+    // Why nothing can be foretold (the start number or the rule); empty when next() may be called.
+    const std::string& errorMessage() const { return m_error; }
+    // The next row of the list.
+    RowForecast next(const FileListRow& row);
+
+private:
+    struct NoRecords final : RecordSink {
+        int addRecord(std::string_view, std::string_view) override { return 0; }
+        int dropLastRecord() override { return 0; }
+    };
+    RunRequest m_request;
+    std::string m_error;
+    ForecastFileSystem m_foretold;
+    RunEngine m_shadow;
+    SerialCounters m_serials{0, false};
+    NoRecords m_records;
+    bool m_asked = false;
+    RunCallbacks m_callbacks;
+    RunResult m_ignored;
+    // One row to work on, refilled with what handleRow reads of each row: its name, its folder and the
+    // date taken already read for it (which the forecast hands back).
+    FileListRow m_row;
 };
 
 } // namespace rinoza

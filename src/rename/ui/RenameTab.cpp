@@ -481,6 +481,11 @@ void RenameTab::lvChgChange() {
 }
 
 void RenameTab::UpdateExample() {
+    showExample();
+    emit ruleChanged();
+}
+
+void RenameTab::showExample() {
     const QString startText = renStartText();
     const std::string start = bytes(startText);
     const std::optional<int32_t> value = ParseWholeNumber(start);

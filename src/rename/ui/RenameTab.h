@@ -141,12 +141,17 @@ public slots:
     // point. A point beside the entries, or no selected entry, changes nothing.
     void lvChgDragDrop(const QPoint& viewportPos);
 
+signals:
+    // After every UpdateExample: the rule, the start number or the example name may have changed.
+    void ruleChanged();
+
 protected:
     // lvChg's viewport: only its own entries may be dragged over it and dropped on it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
+    void showExample();
     void setFieldRed(QWidget* field, bool red);
 
     const Clock* m_clock;

@@ -5,6 +5,7 @@
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
 #include "run/RunEngine.h"
+#include "run/ui/LivePreview.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/TFrmChg.h"
 #include "settings/IniFile.h"
@@ -22,7 +23,8 @@ QString display(std::string_view bytes) {
 
 } // namespace
 
-PreviewController::PreviewController(RunHost host, QObject* parent) : QObject(parent), m_host(std::move(host)) {}
+PreviewController::PreviewController(RunHost host, QObject* parent)
+    : QObject(parent), m_host(std::move(host)), m_live(new LivePreview(m_host, this)) {}
 
 QString PreviewController::statusText(int failing, bool cancelled) {
     QString text = failing > 0 ? QString::number(failing) + QStringLiteral(" 個のファイルは変名できません。")
@@ -34,6 +36,8 @@ void PreviewController::N20Click() {
     FileListModel& model = *m_host.model;
     if (model.rowCount() == 0)
         return;
+    // This preview writes every row anew.
+    m_live->disarm();
 
     RunRequest request;
     {
@@ -94,6 +98,8 @@ void PreviewController::N20Click() {
     }
     if (m_host.setStatus)
         m_host.setStatus(statusText(failing, result.cancelled));
+    if (!result.cancelled)
+        m_live->arm(request.method, request.destination);
 }
 
 } // namespace rinoza
