@@ -16,7 +16,7 @@ run=(
 # Building the Debian package.
 deb=(debhelper dpkg-dev)
 # The tests and checks: virtual X session, pictures and photos, the screen reader's view, the trash,
-# the desktop's validators, Tab completion, the package checker, formatting.
+# the desktop's validators, Tab completion, the package checker, formatting, a small ext4 image.
 test=(
     libgtest-dev googletest
     xvfb xauth x11-apps imagemagick libimage-exiftool-perl exiv2
@@ -24,7 +24,7 @@ test=(
     dbus-daemon trash-cli
     bash-completion man-db lintian
     libfile-mimeinfo-perl libglib2.0-bin x11-utils openbox xdotool thunar pcmanfm-qt
-    clang-format
+    clang-format e2fsprogs
 )
 
 case $mode in

@@ -170,8 +170,24 @@ std::string DateTextOf(const DateTimeFields& f) {
     return text(f.year, "----") + "/" + text(f.month, "--") + "/" + text(f.day, "--");
 }
 
+PreparedTimeChange PrepareTimeChange(const TimeChange& change) {
+    auto minute = [](bool used, const DateTimeFields& f) -> std::optional<FileTime> {
+        if (!used || !f.year || !f.month || !f.day || !f.hour || !f.minute)
+            return std::nullopt;
+        return fromLocal(LocalDateTime{*f.year, *f.month, *f.day, *f.hour, *f.minute, 0, 0});
+    };
+    return PreparedTimeChange{change, minute(change.changeCreation, change.creation),
+                              minute(change.changeUpdate, change.update)};
+}
+
 int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs,
                         std::optional<FileInfo>* after) {
+    return ChangeFileDateTimes(path, PrepareTimeChange(change), fs, after);
+}
+
+int ChangeFileDateTimes(const std::string& path, const PreparedTimeChange& prepared, FileSystem& fs,
+                        std::optional<FileInfo>* after) {
+    const TimeChange& change = prepared.change;
     if (!change.changeCreation && !change.changeUpdate) {
         if (after) {
             FileInfo info;
@@ -182,25 +198,43 @@ int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileS
         }
         return 0;
     }
-    auto decide = [&change](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
+    // A fully given block is the same minute for every file; the fraction of a second stays.
+    auto compose = [](FileTime base, const DateTimeFields& f, const std::optional<FileTime>& minute) {
+        return minute ? std::optional<FileTime>(FileTime{minute->sec, base.nsec}) : composeTime(base, f);
+    };
+    std::optional<FileTime> askedCreation, askedUpdate;
+    auto decide = [&](const FileInfo& info, std::optional<FileTime>& creation, std::optional<FileTime>& update) {
         if (info.attributes & AttrReadOnly)
             return EACCES; // as a file that cannot be opened for writing
         if (!info.lastWrite)
             return EINVAL;
         if (change.changeCreation) {
             // Where the file system keeps no creation time, its fields start from the last write time.
-            creation = composeTime(info.creation.value_or(*info.lastWrite), change.creation);
+            creation = compose(info.creation.value_or(*info.lastWrite), change.creation, prepared.creationMinute);
             if (!creation)
                 return EINVAL;
         }
         if (change.changeUpdate) {
-            update = composeTime(*info.lastWrite, change.update);
+            update = compose(*info.lastWrite, change.update, prepared.updateMinute);
             if (!update)
                 return EINVAL;
         }
+        askedCreation = creation;
+        askedUpdate = update;
         return 0;
     };
-    return fs.changeTimes(path, decide, after);
+    std::optional<FileInfo> own;
+    std::optional<FileInfo>& kept = after ? *after : own;
+    if (int err = fs.changeTimes(path, decide, &kept))
+        return err;
+    // A file system clamps a time it cannot store to its range and reports success (ext4 keeps years
+    // 1901 to 2446, less on small inodes): only the time read back tells what the file now says.
+    auto lost = [](const std::optional<FileTime>& asked, const std::optional<FileTime>& now) {
+        return asked && !(now && sameStoredTime(*now, *asked));
+    };
+    if (kept && (lost(askedCreation, kept->creation) || lost(askedUpdate, kept->lastWrite)))
+        return ERANGE;
+    return 0;
 }
 
 int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs,

@@ -71,11 +71,26 @@ std::string DateTextOf(const DateTimeFields& f);
 // Sets the creation and/or last write time of a file: each field that is not empty replaces that
 // field of the file's present local time, seconds become 0, the fraction of a second stays. Returns
 // 0, or errno with nothing written: that of the failed call, EACCES for a read-only file, EINVAL when
-// a chosen time forms no existing date. Neither flag set: 0, and nothing is touched.
+// a chosen time forms no existing date, ERANGE for a creation time the stored value cannot hold.
+// ERANGE too, after the writes, when a time read back is not the one written (the file system kept
+// another). Neither flag set: 0, and nothing is touched.
 // `after` (may be null) gets the file's information after the attempt, as FileSystem::changeTimes
 // gives it.
 int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs = systemFileSystem(),
                         std::optional<FileInfo>* after = nullptr);
+
+// A timestamp change made ready for many files: a block whose five fields are all given names the
+// same local minute for every file, worked out once here (local time conversions cost more than a
+// file's own system calls).
+struct PreparedTimeChange {
+    TimeChange change;
+    std::optional<FileTime> creationMinute; // nullopt unless every creation field is given
+    std::optional<FileTime> updateMinute;   // nullopt unless every update field is given
+};
+PreparedTimeChange PrepareTimeChange(const TimeChange& change);
+// ChangeFileDateTimes with a prepared change.
+int ChangeFileDateTimes(const std::string& path, const PreparedTimeChange& change, FileSystem& fs,
+                        std::optional<FileInfo>* after);
 
 // Sets or clears the attribute bits of `change`. Returns 0 or errno (that of the failed call).
 int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs = systemFileSystem(),

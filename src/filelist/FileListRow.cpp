@@ -76,12 +76,37 @@ FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, boo
     return row;
 }
 
-void refreshRowFromInfo(FileListRow& row, const FileInfo& info) {
+const std::string& DateTextMemo::text(const std::optional<FileTime>& t) {
+    if (!t) {
+        if (m_unknown.empty())
+            m_unknown = DateColumnText(t);
+        return m_unknown;
+    }
+    // The column shows no fraction of a second, so the whole second is the key.
+    for (std::size_t i = 0; i < m_used; ++i)
+        if (m_entries[i].sec == t->sec)
+            return m_entries[i].text;
+    Entry& e = m_entries[m_next];
+    m_next = (m_next + 1) % m_entries.size();
+    if (m_used < m_entries.size())
+        ++m_used;
+    e.sec = t->sec;
+    e.text = DateColumnText(t);
+    return e.text;
+}
+
+void refreshRowFromInfo(FileListRow& row, const FileInfo& info, DateTextMemo* memo) {
     row.size = info.size;
     row.sizeText = SizeText(info.size);
-    row.createdText = DateColumnText(info.creation);
-    row.updatedText = DateColumnText(info.lastWrite);
-    row.accessedText = DateColumnText(info.lastAccess);
+    if (memo) {
+        row.createdText = memo->text(info.creation);
+        row.updatedText = memo->text(info.lastWrite);
+        row.accessedText = memo->text(info.lastAccess);
+    } else {
+        row.createdText = DateColumnText(info.creation);
+        row.updatedText = DateColumnText(info.lastWrite);
+        row.accessedText = DateColumnText(info.lastAccess);
+    }
     row.attributeText = AttributeText(info.attributes);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "rename/PhotoDate.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,17 +37,37 @@ struct FileListRow {
 inline constexpr std::string_view kNoDateTakenTip = "撮影日時がないため、ファイル更新日時を使いました";
 
 // Column texts.
-std::string SizeText(int64_t bytes);                         // "0KB", "1KB" (1..1023 bytes), bytes/1024 "KB"
-int64_t SizeKb(int64_t bytes);                               // the kilobytes SizeText shows
-std::string ExtensionText(std::string_view name);            // after the last ".", upper-cased; "" without "."
+std::string SizeText(int64_t bytes);                          // "0KB", "1KB" (1..1023 bytes), bytes/1024 "KB"
+int64_t SizeKb(int64_t bytes);                                // the kilobytes SizeText shows
+std::string ExtensionText(std::string_view name);             // after the last ".", upper-cased; "" without "."
 std::string DateColumnText(const std::optional<FileTime>& t); // "yyyy/mm/dd[ hh:nn:ss]" or "(不明)"
-std::string AttributeText(uint32_t attributes);              // "R" "H" "S" "A" or two blanks per slot
+std::string AttributeText(uint32_t attributes);               // "R" "H" "S" "A" or two blanks per slot
 
 // A row for a file, from its information and the folder column text.
 FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon);
 
-// Rewrites size, the three times and the attributes of a row from the file's information.
-void refreshRowFromInfo(FileListRow& row, const FileInfo& info);
+// The date column texts of the last few moments met, for many rows in turn: rows changed together
+// mostly share their times, and a local time conversion costs more than a file's system calls. For
+// the length of one operation only (a change of the time zone meanwhile is not seen).
+class DateTextMemo {
+public:
+    // DateColumnText(t).
+    const std::string& text(const std::optional<FileTime>& t);
+
+private:
+    struct Entry {
+        int64_t sec = 0;
+        std::string text;
+    };
+    std::array<Entry, 4> m_entries;
+    std::size_t m_used = 0;
+    std::size_t m_next = 0;
+    std::string m_unknown;
+};
+
+// Rewrites size, the three times and the attributes of a row from the file's information (the
+// date texts through memo when one is given).
+void refreshRowFromInfo(FileListRow& row, const FileInfo& info, DateTextMemo* memo = nullptr);
 
 // The row-count status text: "<n> 個のファイルがリストアップされています。"
 std::string rowCountStatusText(int64_t rows);

@@ -25,6 +25,18 @@ LocalDateTime toLocal(FileTime t) {
     return r;
 }
 
+bool sameStoredTime(const FileTime& kept, const FileTime& written) {
+    if (kept.sec == written.sec)
+        return true;
+    const int64_t secs = kept.sec - written.sec;
+    if (secs > 2 || secs < -2)
+        return false;
+    int64_t nanos = secs * 1'000'000'000 + (static_cast<int64_t>(kept.nsec) - written.nsec);
+    if (nanos < 0)
+        nanos = -nanos;
+    return nanos < 2'000'000'000;
+}
+
 static bool isLeap(int y) {
     return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
 }

@@ -59,6 +59,11 @@ std::optional<FileTime> fromLocal(const LocalDateTime& t);
 // nullopt when the time lies outside that range.
 std::optional<LocalDateTime> toDosGrain(const LocalDateTime& t);
 
+// Whether a time read back from a file is the one written, as a file system keeps it. Many keep
+// coarser times than nanoseconds (whole seconds, or two seconds on FAT, rounded either way), so the
+// times count as equal when they share the whole second or lie less than two seconds apart.
+bool sameStoredTime(const FileTime& kept, const FileTime& written);
+
 // Weekday 0 = Sunday .. 6 = Saturday of a valid civil date.
 int weekday(int year, int month, int day);
 

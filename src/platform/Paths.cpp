@@ -3,7 +3,9 @@
 namespace rinoza {
 
 std::string joinPath(std::string_view folder, std::string_view name) {
-    std::string r(folder);
+    std::string r;
+    r.reserve(folder.size() + 1 + name.size()); // one allocation, however long the folder
+    r += folder;
     if (r.empty() || r.back() != '/')
         r += '/';
     r += name;

@@ -3,11 +3,54 @@
 #include "common/TextCodec.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 
 namespace rinoza {
 
+std::optional<FileIdentity> identityOf(const FileInfo& info) {
+    if (!info.lastWrite)
+        return std::nullopt;
+    return FileIdentity{static_cast<uint64_t>(info.dev), static_cast<uint64_t>(info.ino), info.size, *info.lastWrite};
+}
+
 namespace history {
+
+std::string identityLine(const FileIdentity& id) {
+    char nanos[16];
+    std::snprintf(nanos, sizeof nanos, ".%09d}", static_cast<int>(id.lastWrite.nsec));
+    std::string line(kIdentityPrefix);
+    line += std::to_string(id.dev) + ',' + std::to_string(id.ino) + ',' + std::to_string(id.size) + ',' +
+            std::to_string(id.lastWrite.sec) + nanos;
+    return line;
+}
+
+std::optional<FileIdentity> readIdentityLine(std::string_view line) {
+    if (!line.starts_with(kIdentityPrefix) || !line.ends_with('}'))
+        return std::nullopt;
+    std::string_view rest = line.substr(kIdentityPrefix.size(), line.size() - kIdentityPrefix.size() - 1);
+    // One decimal number, then the expected separator (none after the last).
+    auto take = [&rest](auto& value, char separator) {
+        const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+        if (ec != std::errc() || end == rest.data())
+            return false;
+        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
+        if (separator == 0)
+            return rest.empty();
+        if (!rest.starts_with(separator))
+            return false;
+        rest.remove_prefix(1);
+        return true;
+    };
+    FileIdentity id;
+    int32_t nsec = 0;
+    if (!take(id.dev, ',') || !take(id.ino, ',') || !take(id.size, ',') || !take(id.lastWrite.sec, '.'))
+        return std::nullopt;
+    if (rest.size() != 9 || !take(nsec, 0) || nsec < 0)
+        return std::nullopt;
+    id.lastWrite.nsec = nsec;
+    return id;
+}
 
 std::string_view methodLine(RenameMethod method) {
     switch (method) {
@@ -35,10 +78,11 @@ std::string dateLine(const LocalDateTime& t) {
 }
 
 std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod method) {
-    return {std::string(kTitleLine),         std::string(kChangedLegendLine), std::string(kCopyedLegendLine),
-            std::string(kMovedLegendLine),   std::string(kRecordLegendLine),  std::string(kSeparatorLine),
-            std::string(kDoNotEditLine),     dateLine(t),                     std::string(kSeparatorLine),
-            std::string(methodLine(method))};
+    return {std::string(kTitleLine),        std::string(kChangedLegendLine),
+            std::string(kCopyedLegendLine), std::string(kMovedLegendLine),
+            std::string(kRecordLegendLine), std::string(kSeparatorLine),
+            std::string(kDoNotEditLine),    dateLine(t),
+            std::string(kSeparatorLine),    std::string(methodLine(method))};
 }
 
 } // namespace history
@@ -74,22 +118,38 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
     return 0;
 }
 
-int HistoryFile::addRecord(std::string_view before, std::string_view after) {
+int HistoryFile::addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) {
     if (!m_file.isOpen())
         return EBADF;
     std::string record;
-    record.reserve(before.size() + after.size() + 10);
+    record.reserve(before.size() + after.size() + 80);
     record += history::kBefore;
     record += before;
     record += "\r\n";
     record += history::kAfter;
     record += after;
     record += "\r\n";
+    if (identity) {
+        record += history::identityLine(*identity);
+        record += "\r\n";
+    }
     m_lastRecordStart = m_size;
     int err = append(record);
     // Half a record (a full disk, a size limit) would name a path nobody renamed: cut it off.
     if (err != 0 && m_size != m_lastRecordStart)
         dropLastRecord();
+    return err;
+}
+
+int HistoryFile::addIdentity(const FileIdentity& identity) {
+    if (!m_file.isOpen())
+        return EBADF;
+    const int64_t start = m_size;
+    const int err = append(history::identityLine(identity) + "\r\n");
+    // Half a line would end the record with a damaged identity, which the undo takes as a stranger's.
+    if (err != 0 && m_size != start && m_file.truncate(start) == 0)
+        m_size = start;
+    m_lastRecordStart = -1;
     return err;
 }
 

@@ -5,15 +5,32 @@
 // and read back unchanged.
 
 #include "platform/DateTime.h"
+#include "platform/FileSystem.h"
 #include "platform/Files.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace rinoza {
+
+// What tells the file a rename or move left at its new path from any other file that takes that name
+// later: a file system reuses a freed inode number at once, so its size and last write time count too.
+struct FileIdentity {
+    uint64_t dev = 0;
+    uint64_t ino = 0;
+    int64_t size = 0;
+    FileTime lastWrite;
+
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file info describes (as read without following links); nullopt when its last
+// write time is unknown.
+std::optional<FileIdentity> identityOf(const FileInfo& info);
 
 // How a run treats each file; the value is the index of the method in the confirmation dialog.
 enum class RenameMethod : int { RenameOnly = 0, RenameAndCopy = 1, RenameAndMove = 2 };
@@ -34,6 +51,14 @@ inline constexpr std::string_view kCopyed = "[Copyed]";
 inline constexpr std::string_view kMoved = "[Moved]";
 inline constexpr std::string_view kBefore = "[B]";
 inline constexpr std::string_view kAfter = "[A]";
+
+// The comment line that follows a rename or move record: "{識別:" + device + "," + inode + "," + size
+// + "," + seconds + "." + nine digits of nanoseconds + "}", the numbers in decimal. Every reader of
+// the history, the Windows version's too, skips it as a comment.
+inline constexpr std::string_view kIdentityPrefix = "{識別:";
+std::string identityLine(const FileIdentity& identity);
+// The identity a line holds; nullopt for a line that is not a well-formed identity line.
+std::optional<FileIdentity> readIdentityLine(std::string_view line);
 
 // "[Changed]", "[Copyed]" or "[Moved]".
 std::string_view methodLine(RenameMethod method);
@@ -65,9 +90,15 @@ public:
     // user may not write EACCES, a loop of links ELOOP).
     int create(const std::string& path, const LocalDateTime& now, RenameMethod method);
 
-    // Appends "[B]" + before and "[A]" + after. Returns 0 or an errno; a record that could not be
-    // written whole is taken off the file again.
-    int addRecord(std::string_view before, std::string_view after);
+    // Appends "[B]" + before and "[A]" + after, and the identity line of the file the operation will
+    // leave at after when it is known beforehand, all in one write. Returns 0 or an errno; a record
+    // that could not be written whole is taken off the file again.
+    int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity = nullptr);
+
+    // Appends the identity line of the record appended last, once its operation is done (a file made
+    // anew by a move across file systems); the record is settled then and dropLastRecord() leaves it.
+    // Returns 0 or an errno; half a line is taken off again.
+    int addIdentity(const FileIdentity& identity);
 
     // Takes back the record appended last (the file is cut back to its length before that record).
     // Used when the operation a record announced did not happen. Returns 0 or an errno.

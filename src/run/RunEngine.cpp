@@ -40,7 +40,9 @@ static bool isUnusableName(std::string_view name) {
            name.find('\0') != std::string_view::npos;
 }
 
-static bool hasLineEnd(std::string_view path) { return path.find_first_of("\r\n") != std::string_view::npos; }
+static bool hasLineEnd(std::string_view path) {
+    return path.find_first_of("\r\n") != std::string_view::npos;
+}
 
 // The folder a row shows: the destination without trailing separators (the root stays "/").
 static std::string rowFolderText(std::string folder) {
@@ -78,7 +80,10 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     result.historyWritten = true;
     struct HistorySink final : RecordSink {
         explicit HistorySink(HistoryFile& h) : file(h) {}
-        int addRecord(std::string_view before, std::string_view after) override { return file.addRecord(before, after); }
+        int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) override {
+            return file.addRecord(before, after, identity);
+        }
+        int addIdentity(const FileIdentity& identity) override { return file.addIdentity(identity); }
         int dropLastRecord() override { return file.dropLastRecord(); }
         HistoryFile& file;
     } sink(history);
@@ -93,12 +98,13 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         if (pacer.cancelRequested())
             break;
         pacer.step();
-        if (handleRow(rows[i], request, callbacks, sink, serials, result) == RowStep::Stop) {
+        const RowStep step = handleRow(rows[i], request, callbacks, sink, serials, result);
+        if (step != RowStep::Stop && callbacks.rowChanged)
+            callbacks.rowChanged(i);
+        if (step != RowStep::Next) {
             stopped = true;
             break;
         }
-        if (callbacks.rowChanged)
-            callbacks.rowChanged(i);
     }
     // Shows the last position and lets events run once more (also on the way out after a stop request).
     pacer.flush();
@@ -317,8 +323,15 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     }
 
     // The record goes first: if the process dies during the operation, the history still names the
-    // file wherever it ended up.
-    int err = history.addRecord(source, target);
+    // file wherever it ended up. A rename keeps the file's inode, size and last write time, so the
+    // identity the undo will look for is known now and goes in the same write: no moment exists when
+    // the record is on disk without it. A move may copy the file to another file system, where it
+    // gets a new inode: its identity follows once the move is done. If the process dies before that,
+    // the record has no identity and the undo treats it as one of a history without identities.
+    std::optional<FileIdentity> identity;
+    if (request.method == RenameMethod::RenameOnly)
+        identity = identityOf(sourceInfo);
+    int err = history.addRecord(source, target, identity ? &*identity : nullptr);
     if (err != 0) {
         result.error = err;
         result.errorMessage = historyErrorMessage(request.historyPath, err);
@@ -353,6 +366,19 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     row.name = newName;
     row.folder = rowFolderText(targetFolder);
     row.extensionText = ExtensionText(newName);
+    if (request.method == RenameMethod::RenameAndMove) {
+        FileInfo moved;
+        if (m_fs.stat(target, moved, false) == 0)
+            identity = identityOf(moved);
+        if (identity) {
+            err = history.addIdentity(*identity);
+            if (err != 0) {
+                result.error = err;
+                result.errorMessage = historyErrorMessage(request.historyPath, err);
+                return RowStep::DoneThenStop;
+            }
+        }
+    }
     return RowStep::Next;
 }
 

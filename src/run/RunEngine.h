@@ -93,7 +93,9 @@ public:
     // file included, is touched. Otherwise the history file is
     // replaced, then each row is handled; the run stops early on cancel or when the history cannot be
     // written. Every record reaches the history file before its file is renamed, and is taken back if
-    // the operation fails, so the history never misses a file that changed.
+    // the operation fails, so the history never misses a file that changed. A rename or move record
+    // carries the identity of the file it left at the new path, which the undo checks before it
+    // takes that file back.
     // The destination and every row's folder are taken as absolute paths (a relative one from the
     // current folder), and the history file itself is never renamed, copied or moved, nor taken as
     // a new name: such a row reads "x:Err".
@@ -123,11 +125,13 @@ private:
     // Where a run's records go: the history file, or nowhere for a forecast.
     struct RecordSink {
         virtual ~RecordSink() = default;
-        virtual int addRecord(std::string_view before, std::string_view after) = 0;
+        virtual int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) = 0;
+        virtual int addIdentity(const FileIdentity& identity) = 0;
         virtual int dropLastRecord() = 0;
     };
 
-    enum class RowStep { Next, Stop };
+    // Stop: the row is as it was and the run ends; DoneThenStop: the row changed, then the run ends.
+    enum class RowStep { Next, Stop, DoneThenStop };
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
     RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
@@ -163,7 +167,8 @@ public:
 
 private:
     struct NoRecords final : RecordSink {
-        int addRecord(std::string_view, std::string_view) override { return 0; }
+        int addRecord(std::string_view, std::string_view, const FileIdentity*) override { return 0; }
+        int addIdentity(const FileIdentity&) override { return 0; }
         int dropLastRecord() override { return 0; }
     };
     RunRequest m_request;

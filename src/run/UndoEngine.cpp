@@ -6,28 +6,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 namespace rinoza {
-
-namespace {
-
-// Whether the copy's last write time is the source's as the copy's file system could keep it. Many
-// file systems store coarser times than the source's (whole seconds, or two seconds on FAT, rounded
-// either way), so the times count as equal when they share the whole second or lie less than two
-// seconds apart.
-bool sameStoredTime(const FileTime& copy, const FileTime& source) {
-    if (copy.sec == source.sec)
-        return true;
-    const int64_t secs = copy.sec - source.sec;
-    if (secs > 2 || secs < -2)
-        return false;
-    int64_t nanos = secs * 1'000'000'000 + (static_cast<int64_t>(copy.nsec) - source.nsec);
-    if (nanos < 0)
-        nanos = -nanos;
-    return nanos < 2'000'000'000;
-}
-
-} // namespace
 
 namespace history {
 
@@ -89,7 +70,10 @@ bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ran
 } // namespace history
 
 std::string UndoResult::statusText() const {
-    return std::to_string(restored) + "/" + std::to_string(seen) + "個が変名を戻されました。";
+    std::string text = std::to_string(restored) + "/" + std::to_string(seen) + "個が変名を戻されました。";
+    if (notTheRunsFile > 0)
+        text += std::to_string(notTheRunsFile) + "個は変名後に別のファイルに替わったか変更されたため、戻していません。";
+    return text;
 }
 
 std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>& lines) {
@@ -97,10 +81,17 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
     std::vector<std::pair<int, int>> undone;
     RenameMethod method = RenameMethod::RenameOnly;
     std::string before;
+    bool afterRecord = false; // the line before was an "[A]" line
     for (const std::string& line : lines) {
         std::string_view l = line;
+        const bool followsRecord = std::exchange(afterRecord, false);
         if (!l.empty() && l.front() == '{') {
-            history::readUndoneNote(l, undone);
+            if (followsRecord && l.starts_with(history::kIdentityPrefix)) {
+                records.back().identity = history::readIdentityLine(l);
+                records.back().identityDamaged = !records.back().identity;
+            } else {
+                history::readUndoneNote(l, undone);
+            }
             continue;
         }
         if (l == history::kChanged) {
@@ -114,7 +105,8 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
         } else if (l.starts_with(history::kAfter)) {
             const int number = static_cast<int>(records.size()) + 1;
             records.push_back(
-                UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false});
+                UndoRecord{method, before, std::string(l.substr(history::kAfter.size())), number, false, {}, false});
+            afterRecord = true;
         }
     }
     const int count = static_cast<int>(records.size());
@@ -134,51 +126,62 @@ bool UndoEngine::isHistory(const FileInfo& info) const {
     return m_historyKnown && info.dev == m_history.dev && info.ino == m_history.ino;
 }
 
-bool UndoEngine::reverse(const UndoRecord& r) {
+Reversal UndoEngine::reverse(const UndoRecord& r) {
     // Every path a run records is absolute and plain. Anything else is a damaged or edited line (a
     // path broken by a line end, say) and would resolve against whatever folder the program runs in,
     // or climb out of the folder it names.
     if (!isRecordablePath(r.before) || !isRecordablePath(r.after) || r.before == r.after)
-        return false;
+        return Reversal::Failed;
+    FileInfo after;
+    if (m_fs.stat(r.after, after, false) != 0)
+        return Reversal::Failed;
+    // The file the run left there still has its inode, size and last write time; anything else at
+    // that path came later (or is the run's file changed since) and is not the run's to take back.
+    if (r.method != RenameMethod::RenameAndCopy && (r.identity || r.identityDamaged) &&
+        (r.identityDamaged || identityOf(after) != r.identity))
+        return Reversal::NotTheRunsFile;
     // A run renames, moves and copies regular files and links to them, nothing else; and never the
     // history, which a hand-edited record could name.
-    FileInfo after;
-    if (m_fs.stat(r.after, after, false) != 0 || !(after.isRegular || after.isSymlink) || isHistory(after))
-        return false;
+    if (!(after.isRegular || after.isSymlink) || isHistory(after))
+        return Reversal::Failed;
     if (after.isSymlink) {
         FileInfo linked;
         if (m_fs.stat(r.after, linked, true) == 0 && isHistory(linked))
-            return false;
+            return Reversal::Failed;
     }
+    int err = 0;
     switch (r.method) {
     case RenameMethod::RenameAndCopy: {
         FileInfo source;
         // A run copies what a link in its list points to, so the source is read through links too;
         // a link that points at the copy itself is then caught as the same file below.
         if (m_fs.stat(r.before, source, true) != 0 || !source.isRegular)
-            return false;
+            return Reversal::Failed;
         if (after.isSymlink)
-            return false;
+            return Reversal::Failed;
         if (source.dev == after.dev && source.ino == after.ino)
-            return false;
+            return Reversal::Failed;
         // The copy kept the source's size and last write time. A file that differs in either is no
         // longer the copy (the user may have saved new work under its name since): it stays.
         if (after.size != source.size || !after.lastWrite || !source.lastWrite ||
             !sameStoredTime(*after.lastWrite, *source.lastWrite))
-            return false;
+            return Reversal::Failed;
         // Size and time are kept by other files too (cp -p of another file of that size): only the
         // source's very bytes make it the copy.
         bool equal = false;
         if (m_fs.compareContents(r.before, r.after, equal) != 0 || !equal)
-            return false;
-        return m_fs.removeFile(r.after) == 0;
-    }
-    case RenameMethod::RenameAndMove:
-        return m_fs.moveNoReplace(r.after, r.before) == 0;
-    case RenameMethod::RenameOnly:
+            return Reversal::Failed;
+        err = m_fs.removeFile(r.after);
         break;
     }
-    return m_fs.renameNoReplace(r.after, r.before) == 0;
+    case RenameMethod::RenameAndMove:
+        err = m_fs.moveNoReplace(r.after, r.before);
+        break;
+    case RenameMethod::RenameOnly:
+        err = m_fs.renameNoReplace(r.after, r.before);
+        break;
+    }
+    return err == 0 ? Reversal::Restored : Reversal::Failed;
 }
 
 UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& progress) {
@@ -205,21 +208,26 @@ UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& pro
 UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const ProgressCallbacks& progress) {
     UndoResult result;
     ProgressPacer pacer(progress);
-    result.maximum = progressMaximum(lines.size());
+    std::vector<UndoRecord> records = parseRecords(lines);
+    const auto identities = std::count_if(records.begin(), records.end(),
+                                          [](const UndoRecord& r) { return r.identity || r.identityDamaged; });
+    result.maximum = progressMaximum(lines.size() - static_cast<std::size_t>(identities));
     pacer.start(result.maximum);
 
     // The last record is undone first: a run that renamed b to c and then a to b only comes back
     // whole in that order, since nothing is ever overwritten.
-    std::vector<UndoRecord> records = parseRecords(lines);
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
         if (pacer.cancelRequested()) {
             result.cancelled = true;
             break;
         }
         ++result.seen;
-        if (!it->undone && reverse(*it)) {
+        const Reversal outcome = it->undone ? Reversal::Failed : reverse(*it);
+        if (outcome == Reversal::Restored) {
             ++result.restored;
             result.restoredRecords.push_back(it->number);
+        } else if (outcome == Reversal::NotTheRunsFile) {
+            ++result.notTheRunsFile;
         }
         pacer.step();
     }

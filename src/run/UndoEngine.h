@@ -6,6 +6,7 @@
 #include "run/HistoryFile.h"
 #include "run/RunProgress.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -32,6 +33,7 @@ bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ran
 struct UndoResult {
     int restored = 0;     // records whose file went back
     int seen = 0;         // "[A]" lines handled
+    int notTheRunsFile = 0; // records left: the file at the new path is not the one the run left there
     int maximum = 0;      // the progress maximum that was set
     bool cancelled = false;
     int error = 0;        // errno when the file could not be read (nothing was undone then)
@@ -39,7 +41,8 @@ struct UndoResult {
     std::vector<int> restoredRecords; // numbers of the records restored by this undo, ascending
     int noteError = 0;    // errno when the note of what was restored could not be appended
 
-    // "<restored>/<seen>個が変名を戻されました。"
+    // "<restored>/<seen>個が変名を戻されました。", then, when notTheRunsFile is not 0,
+    // "<notTheRunsFile>個は変名後に別のファイルに替わったか変更されたため、戻していません。"
     std::string statusText() const;
 };
 
@@ -50,6 +53,18 @@ struct UndoRecord {
     std::string after;
     int number = 0;     // counted from 1 in file order
     bool undone = false; // a note of an earlier undo lists it
+    // The file the run left at the after path, from the identity line right after the record; nullopt
+    // when there is none (a history of the Windows version or of an older run). An identity line that
+    // does not read as one leaves identityDamaged set: no file can be shown to be the run's then.
+    std::optional<FileIdentity> identity;
+    bool identityDamaged = false;
+};
+
+// What reversing one record came to.
+enum class Reversal {
+    Restored,
+    Failed,        // a path the run cannot have written, a file that is not there, a name taken, ...
+    NotTheRunsFile // the file at the after path is not the one the record's identity names
 };
 
 class UndoEngine {
@@ -65,12 +80,14 @@ public:
     UndoResult runLines(const std::vector<std::string>& lines, const ProgressCallbacks& progress);
 
     // The records of a history, in file order. "{" lines are comments (a note of an earlier undo
-    // marks the records it lists); an exact method line sets the method of the records after it;
+    // marks the records it lists; an identity line right after an "[A]" line gives that record its
+    // identity); an exact method line sets the method of the records after it;
     // "[B]" sets the before path; "[A]" makes a record with the last before path (empty when none
     // came yet); every other line is ignored.
     static std::vector<UndoRecord> parseRecords(const std::vector<std::string>& lines);
 
-    // The progress maximum for a file of lineCount lines: (lineCount - 6) / 2, never below 0.
+    // The progress maximum for a file of lineCount lines (identity lines not counted):
+    // (lineCount - 6) / 2, never below 0.
     static int progressMaximum(std::size_t lineCount);
 
     // Reverses one record. Only what a run can have written is followed: both paths absolute and
@@ -81,8 +98,10 @@ public:
     // points), it still has the source's size and last write time (as a file system of coarser times
     // keeps it: the same whole second, or less than two seconds apart), and it holds the very bytes
     // of the source, so an undo never destroys the last copy of a file nor anything written later
-    // under the copy's name.
-    bool reverse(const UndoRecord& record);
+    // under the copy's name. A rename or move record with an identity is reversed only while the file
+    // at the after path has it (same device, inode, size and last write time), so a file that took
+    // the name since, or the run's file changed since, stays where it is.
+    Reversal reverse(const UndoRecord& record);
 
 private:
     bool isHistory(const FileInfo& info) const;

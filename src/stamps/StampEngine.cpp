@@ -33,19 +33,24 @@ bool RefreshRowFromFile(FileListRow& row, FileSystem& fs) {
 }
 
 bool StampEngine::changeRow(FileListRow& row, const StampRequest& request) {
+    RunMemo memo{PrepareTimeChange(request.times), {}};
+    return changeRow(row, request, memo);
+}
+
+bool StampEngine::changeRow(FileListRow& row, const StampRequest& request, RunMemo& memo) {
     row.remarks.clear();
     const std::string path = joinPath(row.folder, row.name);
     // The change hands back the file's information right after it, which refreshes the row as a
     // lookup of the path would.
     std::optional<FileInfo> after;
     if (request.kind == StampRequest::Kind::Times) {
-        if (int err = ChangeFileDateTimes(path, request.times, m_fs, &after))
+        if (int err = ChangeFileDateTimes(path, memo.times, m_fs, &after))
             row.remarks = stampOutcome::timeError(err);
     } else if (ChangeFileAttributes(path, request.attributes, m_fs, &after) != 0) {
         row.remarks = stampOutcome::kAttrError;
     }
     if (after)
-        refreshRowFromInfo(row, *after);
+        refreshRowFromInfo(row, *after, &memo.dates);
     if (!row.remarks.empty() && row.remarks[0] == 'x')
         return false;
     row.remarks = stampOutcome::kOk;
@@ -55,6 +60,7 @@ bool StampEngine::changeRow(FileListRow& row, const StampRequest& request) {
 StampResult StampEngine::run(std::vector<FileListRow>& rows, const StampRequest& request,
                              const StampCallbacks& callbacks) {
     StampResult result;
+    RunMemo memo{PrepareTimeChange(request.times), {}};
     std::size_t done = 0, reported = 0;
     // The rows done so far go out as one change right before events run, so the list repaints once
     // per time slice rather than once per file.
@@ -72,11 +78,12 @@ StampResult StampEngine::run(std::vector<FileListRow>& rows, const StampRequest&
     ProgressPacer pacer(paced);
     const std::size_t count = rows.size();
     pacer.start(static_cast<int>(count));
-    for (std::size_t i = 0; i < count; ++i) {
+    // The rows may be a list's own, which events run between two rows could shorten.
+    for (std::size_t i = 0; i < count && i < rows.size(); ++i) {
         if (pacer.cancelRequested())
             break;
         pacer.step();
-        if (changeRow(rows[i], request))
+        if (changeRow(rows[i], request, memo))
             ++result.changed;
         done = i + 1;
     }

@@ -73,13 +73,23 @@ public:
     explicit StampEngine(FileSystem& fs) : m_fs(fs) {}
 
     // Changes the file of every row in order, until the stop flag is set. Each row's remarks become
-    // "OK", "x:Err(Date&Time<errno>)" or "x:Err(Attr)"; a failed row does not stop the run.
+    // "OK", "x:Err(Date&Time<errno>)" or "x:Err(Attr)"; a failed row does not stop the run. A time
+    // the file system did not keep as written (it clamps what it cannot store) fails its row with
+    // "x:Err(Date&Time<34>)", and the row shows the time the file has. rows may be a list's own:
+    // events run between two rows may shorten it, and the run ends at its end.
     StampResult run(std::vector<FileListRow>& rows, const StampRequest& request, const StampCallbacks& callbacks);
 
     // One row: the change, the outcome and the refresh. True when the row reads "OK".
     bool changeRow(FileListRow& row, const StampRequest& request);
 
 private:
+    // What a run works out once for all its rows.
+    struct RunMemo {
+        PreparedTimeChange times;
+        DateTextMemo dates;
+    };
+    bool changeRow(FileListRow& row, const StampRequest& request, RunMemo& memo);
+
     FileSystem& m_fs;
 };
 

@@ -289,6 +289,13 @@ void FileListModel::setRows(int first, std::span<const FileListRow> rows) {
     emit dataChanged(index(first, 0), index(first + static_cast<int>(rows.size()) - 1, ColumnCount - 1));
 }
 
+void FileListModel::rowsChangedInPlace(int first, int count) {
+    count = std::min(count, rowCount() - first);
+    if (count <= 0 || first < 0)
+        return;
+    emit dataChanged(index(first, 0), index(first + count - 1, ColumnCount - 1));
+}
+
 void FileListModel::setRemarks(int i, std::string remarks) {
     if (i < 0 || i >= rowCount())
         return;

@@ -18,7 +18,18 @@ namespace rinoza {
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { ColName, ColFolder, ColSize, ColExt, ColCreated, ColUpdated, ColAccessed, ColAttr, ColRemarks, ColumnCount };
+    enum Column {
+        ColName,
+        ColFolder,
+        ColSize,
+        ColExt,
+        ColCreated,
+        ColUpdated,
+        ColAccessed,
+        ColAttr,
+        ColRemarks,
+        ColumnCount
+    };
 
     explicit FileListModel(QObject* parent = nullptr);
     ~FileListModel() override;
@@ -50,6 +61,12 @@ public:
     void setRemarks(int i, std::string remarks);
     // Replaces rows [first, first + rows.size()) with copies of rows; one dataChanged for them all.
     void setRows(int first, std::span<const FileListRow> rows);
+    // The rows themselves, for a change that rewrites their columns and remarks where they stand, so
+    // that a long change copies no row. Names and folders stay as they are (the path index keys on
+    // them); rowsChangedInPlace then tells the views.
+    std::vector<FileListRow>& rowsForChangeInPlace() { return m_rows; }
+    // One dataChanged for rows [first, first + count), after a change in place.
+    void rowsChangedInPlace(int first, int count);
 
     // Remarks and marks of the rows from `first` on, one per update, with one change signal.
     struct RemarksUpdate {

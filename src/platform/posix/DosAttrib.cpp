@@ -2,6 +2,7 @@
 
 #include "platform/TextNumbers.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <sys/xattr.h>
@@ -26,26 +27,6 @@ uint64_t get64(std::string_view b, std::size_t at) {
 
 uint16_t get16(std::string_view b, std::size_t at) {
     return static_cast<uint16_t>(static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8));
-}
-
-void put16(std::string& b, uint16_t v) {
-    b += static_cast<char>(v & 0xff);
-    b += static_cast<char>(v >> 8);
-}
-
-void put32(std::string& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b += static_cast<char>((v >> (8 * i)) & 0xff);
-}
-
-void put64(std::string& b, uint64_t v) {
-    put32(b, static_cast<uint32_t>(v));
-    put32(b, static_cast<uint32_t>(v >> 32));
-}
-
-void padTo(std::string& b, std::size_t align) {
-    while (b.size() % align)
-        b += '\0';
 }
 
 std::size_t alignUp(std::size_t v, std::size_t align) {
@@ -93,6 +74,12 @@ int finishRead(int rc, const std::string& blob, std::optional<DosAttrib>& out) {
 
 uint64_t toNtTime(FileTime t) {
     return static_cast<uint64_t>((t.sec + kNtEpochOffset) * 10000000LL + t.nsec / 100);
+}
+
+bool fitsNtTime(FileTime t) {
+    constexpr int64_t kLastSecond = 0x7fffffffffffffffLL / 10000000LL - kNtEpochOffset - 1;
+    return t.sec >= -kNtEpochOffset && t.sec <= kLastSecond && t.nsec >= 0 && t.nsec < 1'000'000'000 &&
+           toNtTime(t) != 0;
 }
 
 FileTime fromNtTime(uint64_t nt) {
@@ -180,26 +167,55 @@ std::optional<DosAttrib> decodeDosAttrib(std::string_view blob) {
     return a;
 }
 
-std::string encodeDosAttrib(const DosAttrib& a) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", a.attrib);
-    std::string b = text;
-    b += '\0';
-    padTo(b, 2);
-    put16(b, 3); // version
-    put16(b, 3); // union level
-    padTo(b, 4);
+namespace {
+
+// The longest value encodeDosAttrib makes: "0x" and eight digits, a NUL, padding, the version and
+// level, and the 44 bytes of the record.
+constexpr std::size_t kMaxDosAttribSize = 16 + 44;
+
+// Writes the version-3 form of a value into out; returns its length.
+std::size_t encodeDosAttribInto(const DosAttrib& a, char (&out)[kMaxDosAttribSize]) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    char digits[8];
+    int n = 0;
+    uint32_t v = a.attrib;
+    do {
+        digits[n++] = kHex[v & 0xf];
+        v >>= 4;
+    } while (v != 0);
+    const std::size_t textLen = 2 + static_cast<std::size_t>(n);
+    const std::size_t header = alignUp(alignUp(textLen + 1, 2) + 4, 4);
+    std::fill(out, out + header + 44, '\0');
+    char* b = out;
+    b[0] = '0';
+    b[1] = 'x';
+    for (int i = 0; i < n; ++i)
+        b[2 + static_cast<std::size_t>(i)] = digits[n - 1 - i];
+    auto at = [b](std::size_t pos, uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b[pos + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    const std::size_t version = alignUp(textLen + 1, 2);
+    at(version, 3, 2);     // version
+    at(version + 2, 3, 2); // union level
     uint32_t flags = a.otherFlags | DosAttrib::FlagAttrib;
     if (a.createTime)
         flags |= DosAttrib::FlagCreateTime;
-    put32(b, flags);
-    put32(b, a.attrib);
-    put32(b, a.eaSize);
-    put64(b, a.size);
-    put64(b, a.allocSize);
-    put64(b, a.createTime ? toNtTime(*a.createTime) : 0);
-    put64(b, a.changeTime);
-    return b;
+    at(header, flags, 4);
+    at(header + 4, a.attrib, 4);
+    at(header + 8, a.eaSize, 4);
+    at(header + 12, a.size, 8);
+    at(header + 20, a.allocSize, 8);
+    at(header + 28, a.createTime ? toNtTime(*a.createTime) : 0, 8);
+    at(header + 36, a.changeTime, 8);
+    return header + 44;
+}
+
+} // namespace
+
+std::string encodeDosAttrib(const DosAttrib& a) {
+    char b[kMaxDosAttribSize];
+    return std::string(b, encodeDosAttribInto(a, b));
 }
 
 int readDosAttrib(const std::string& path, std::optional<DosAttrib>& out, bool followLinks) {
@@ -209,7 +225,16 @@ int readDosAttrib(const std::string& path, std::optional<DosAttrib>& out, bool f
 }
 
 int readDosAttrib(int fd, std::optional<DosAttrib>& out) {
-    std::vector<char> buf(256);
+    // Most values fit a buffer on the stack, which spares a long change two allocations per file.
+    char small[256];
+    const ssize_t got = fgetxattr(fd, kDosAttribName, small, sizeof small);
+    if (got >= 0) {
+        out = decodeDosAttrib(std::string_view(small, static_cast<std::size_t>(got)));
+        return 0;
+    }
+    if (errno != ERANGE)
+        return finishRead(errno, {}, out);
+    std::vector<char> buf(512);
     std::string blob;
     int rc = 0;
     for (;;) {
@@ -240,8 +265,8 @@ int writeDosAttrib(const std::string& path, const DosAttrib& a) {
 }
 
 int writeDosAttrib(int fd, const DosAttrib& a) {
-    const std::string b = encodeDosAttrib(a);
-    if (fsetxattr(fd, kDosAttribName, b.data(), b.size(), 0) != 0)
+    char b[kMaxDosAttribSize];
+    if (fsetxattr(fd, kDosAttribName, b, encodeDosAttribInto(a, b), 0) != 0)
         return errno;
     return 0;
 }

@@ -42,6 +42,9 @@ std::string encodeDosAttrib(const DosAttrib& a);
 // Windows file times: 100 ns ticks since 1601-01-01 UTC.
 uint64_t toNtTime(FileTime t);
 FileTime fromNtTime(uint64_t nt);
+// Whether a stored value can hold t as a creation time: from just after 1601-01-01 00:00 UTC to
+// the year 30828 (the value 0 and the top half of the range read back as no time at all).
+bool fitsNtTime(FileTime t);
 
 // Reads the attribute of a file. Returns 0 with `out` set (nullopt when the file has none or it is
 // malformed), or errno (ENOTSUP where the file system has no user extended attributes).

@@ -488,6 +488,10 @@ int changeTimesAt(const ChangeTarget& t, const FileSystem::TimesDecision& decide
     int err = decide(infoOf(t.path, sx, dos), creation, lastWrite);
     if (err == 0 && !(sx.stx_mode & 0222))
         err = EACCES; // read-only files keep their times, for root too
+    // A creation time the stored value cannot hold would be written as none at all, losing the one
+    // the file had: refused before anything is written.
+    if (err == 0 && creation && !fitsNtTime(*creation))
+        err = ERANGE;
     if (err == 0 && creation) {
         err = dosErr;
         if (err == 0) {
@@ -669,7 +673,8 @@ int PosixFileSystem::compareContents(const std::string& source, const std::strin
     Fd b(open(copy.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
     if (b.fd < 0)
         return errno;
-    struct stat sa {}, sb{};
+    struct stat sa {
+    }, sb{};
     if (fstat(a.fd, &sa) != 0 || fstat(b.fd, &sb) != 0)
         return errno;
     if (!S_ISREG(sa.st_mode) || !S_ISREG(sb.st_mode))

@@ -148,12 +148,14 @@ TEST_F(CliFixture, RunRenamesInListOrderAndWritesTheHistoryAhead) {
     EXPECT_TRUE(pathExists(dir / "new_b.txt"));
     EXPECT_TRUE(pathExists(dir / "sub/new_c.txt"));
     const auto lines = historyLines();
-    ASSERT_EQ(lines.size(), 16u);
+    ASSERT_EQ(lines.size(), 19u); // each record followed by the identity of the file it renamed
     EXPECT_EQ(lines[9], "[Changed]");
     EXPECT_EQ(lines[10], "[B]" + scratch / "a.txt");
     EXPECT_EQ(lines[11], "[A]" + scratch / "new_a.txt");
-    EXPECT_EQ(lines[12], "[B]" + dir / "b.txt");
-    EXPECT_EQ(lines[14], "[B]" + dir / "sub/c.txt");
+    EXPECT_EQ(lines[13], "[B]" + dir / "b.txt");
+    EXPECT_EQ(lines[16], "[B]" + dir / "sub/c.txt");
+    for (std::size_t i : {12u, 15u, 18u})
+        EXPECT_TRUE(lines[i].starts_with(history::kIdentityPrefix)) << lines[i];
     EXPECT_NE(o.err.find("3個のファイルが正常に変名されました。"), std::string::npos);
 }
 

@@ -69,6 +69,17 @@ TEST_F(DateColumnTextTest, formatsDosGrainAndMarksUnknownTimes) {
     EXPECT_EQ(DateColumnText(std::nullopt), "(不明)");
 }
 
+TEST_F(DateColumnTextTest, theMemoGivesWhatTheColumnRuleGives) {
+    // Repeats, a fraction of a second, unknown times, and more moments than the memo holds.
+    DateTextMemo memo;
+    for (int64_t sec : {1680674829, 1680674829, -1, 978307200, 981079322, 1680674829, 1046660584, 1081051444, 283996800,
+                        -1, 981079322})
+        for (int32_t nsec : {0, 999'999'999}) {
+            const auto t = sec < 0 ? std::nullopt : std::optional<FileTime>(FileTime{sec, nsec});
+            EXPECT_EQ(memo.text(t), DateColumnText(t)) << sec;
+        }
+}
+
 TEST(FileListRow, attributeTextHasFourFixedSlots) {
     EXPECT_EQ(AttributeText(AttrReadOnly | AttrHidden | AttrSystem | AttrArchive), "RHSA");
     EXPECT_EQ(AttributeText(AttrArchive), "      A");

@@ -91,3 +91,14 @@ TEST(DosAttrib, MalformedTextIsTreatedAsAbsent) {
         EXPECT_FALSE(decodeDosAttrib(blob).has_value());
     }
 }
+
+TEST(DosAttrib, CreationTimesTheValueCanHold) {
+    constexpr int64_t k1601 = -11'644'473'600;
+    const std::pair<FileTime, bool> cases[] = {
+        {{k1601, 100}, true},          {{k1601, 99}, false},         // the value 0 reads back as no time at all
+        {{k1601 - 1, 0}, false},       {{910'692'730'084, 0}, true}, // the year 30828
+        {{910'692'730'086, 0}, false}, {{0, -1}, false},
+    };
+    for (const auto& [t, fits] : cases)
+        EXPECT_EQ(fitsNtTime(t), fits) << t.sec << "." << t.nsec;
+}

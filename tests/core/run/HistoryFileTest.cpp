@@ -130,7 +130,7 @@ TEST(HistoryFile, MethodLinesAndDropOfTheLastRecord) {
 TEST(HistoryFile, PathsThatAreNotUtf8ComeBackUnchanged) {
     TempDir dir;
     std::string path = dir / "h.txt";
-    const std::string latin1 = dir / "caf\xE9.txt";          // not UTF-8
+    const std::string latin1 = dir / "caf\xE9.txt";            // not UTF-8
     const std::string sjis = dir / "\x83\x65\x83\x58\x83\x67"; // テスト in Shift-JIS
     HistoryFile h;
     ASSERT_EQ(h.create(path, LocalDateTime{2026, 12, 6, 19, 42, 0, 0}, RenameMethod::RenameOnly), 0);
@@ -319,8 +319,10 @@ TEST(HistoryFile, ALinkToAMissingHistoryGetsItWhereItPoints) {
     const Case cases[] = {
         {"relative target", {{"h.txt", "sub/real.txt"}}, "sub/real.txt", 0},
         {"absolute target", {{"h.txt", dir / "sub/abs.txt"}}, "sub/abs.txt", 0},
-        {"a chain, each relative to its own folder", {{"h.txt", "other/next"}, {"other/next", "chained.txt"}},
-         "other/chained.txt", 0},
+        {"a chain, each relative to its own folder",
+         {{"h.txt", "other/next"}, {"other/next", "chained.txt"}},
+         "other/chained.txt",
+         0},
         {"target in a missing folder", {{"h.txt", "missing/real.txt"}}, "", ENOENT},
         {"a loop", {{"h.txt", "other/loop"}, {"other/loop", "../h.txt"}}, "", ELOOP},
     };
@@ -355,4 +357,33 @@ TEST(HistoryFile, ALinkToAMissingHistoryGetsItWhereItPoints) {
         EXPECT_EQ(lines[9], "[Changed]");
         EXPECT_EQ(listNames(parentOf(dir / c.written)).size(), c.written.starts_with("other/") ? 2u : 1u);
     }
+}
+
+TEST(HistoryFile, IdentityLinesWrittenAndRead) {
+    const FileIdentity id{2049, 131077, 5, FileTime{1'733'456'789, 12'345}};
+    EXPECT_EQ(history::identityLine(id), "{識別:2049,131077,5,1733456789.000012345}");
+    const FileIdentity old{18446744073709551615ULL, 1, 0, FileTime{-2'208'988'800, 999'999'999}};
+    EXPECT_EQ(history::readIdentityLine(history::identityLine(old)), old);
+    for (const char* bad : {"{識別:2049,131077,5,1733456789.12345}", "{識別:2049,131077,1733456789.000012345}",
+                            "{識別:2049,131077,5,1733456789.000012345,7}", "{識別:2049,131077,5,1733456789.000012345",
+                            "{識別:2049, 131077,5,1733456789.000012345}", "{識別:1,2,3,4.-12345678}"})
+        EXPECT_EQ(history::readIdentityLine(bad), std::nullopt) << bad;
+
+    // Right after its record, in the record's write or after the operation; a dropped record takes
+    // its identity with it, a settled one stays.
+    TempDir dir;
+    HistoryFile h;
+    ASSERT_EQ(h.create(dir / "h.txt", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameAndMove), 0);
+    ASSERT_EQ(h.addRecord("/a/1", "/a/2", &id), 0);
+    ASSERT_EQ(h.addRecord("/a/3", "/a/4", &id), 0);
+    ASSERT_EQ(h.dropLastRecord(), 0);
+    ASSERT_EQ(h.addRecord("/a/5", "/a/6"), 0);
+    ASSERT_EQ(h.addIdentity(old), 0);
+    ASSERT_EQ(h.dropLastRecord(), 0);
+    ASSERT_EQ(h.close(), 0);
+    std::vector<std::string> lines;
+    ASSERT_EQ(HistoryFile::read(dir / "h.txt", lines), 0);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 10, lines.end()),
+              (std::vector<std::string>{"[B]/a/1", "[A]/a/2", history::identityLine(id), "[B]/a/5", "[A]/a/6",
+                                        history::identityLine(old)}));
 }

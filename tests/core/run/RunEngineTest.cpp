@@ -18,7 +18,9 @@ using namespace rinoza::test;
 namespace {
 
 // Element n (1..9) of the default order takes part or not.
-void tick(RenameRuleSet& rules, int n, bool on = true) { rules.elements[static_cast<std::size_t>(n - 1)].checked = on; }
+void tick(RenameRuleSet& rules, int n, bool on = true) {
+    rules.elements[static_cast<std::size_t>(n - 1)].checked = on;
+}
 
 RenameRuleSet serialRule() {
     RenameRuleSet r = RenameRuleSet::defaults();
@@ -86,9 +88,12 @@ struct RunFixture : ::testing::Test {
         return lines;
     }
 
+    // The lines after the header, identity lines left out (their numbers differ from run to run).
     std::vector<std::string> records() {
         auto lines = historyLines();
-        return std::vector<std::string>(lines.begin() + std::min<std::size_t>(10, lines.size()), lines.end());
+        std::vector<std::string> r(lines.begin() + std::min<std::size_t>(10, lines.size()), lines.end());
+        std::erase_if(r, [](const std::string& l) { return l.starts_with(history::kIdentityPrefix); });
+        return r;
     }
 
     UndoResult undo() {
@@ -123,9 +128,8 @@ TEST_F(RunFixture, EveryOutcomeOfARenameRun) {
                                      row(d, "sys2.txt"), row(d, "abc.txt"),  row(d, "fail.txt")};
     RunResult r = run(rows, request(upper));
 
-    const char* expected[] = {"x:同一名", "x:存在しない",        "x:既に存在",
-                              "x:Err",    "x:存在しない",        "x:ｼｽﾃﾑﾌｧｲﾙ",
-                              "OK (変名前：sys2.txt)", "OK (変名前：abc.txt)", "x:Err"};
+    const char* expected[] = {"x:同一名",   "x:存在しない",          "x:既に存在",           "x:Err", "x:存在しない",
+                              "x:ｼｽﾃﾑﾌｧｲﾙ", "OK (変名前：sys2.txt)", "OK (変名前：abc.txt)", "x:Err"};
     for (std::size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i].remarks, expected[i]) << "row " << i;
     EXPECT_EQ(asked, (std::vector<std::string>{dir / "sys1.txt", dir / "sys2.txt"}));
@@ -350,10 +354,8 @@ TEST_F(RunFixture, PathsWithLineEndsAreRefusedBeforeAnyRecord) {
         {"CR in the source name", dir / "s1", "line\rend.txt", RenameMethod::RenameOnly, "", &prefixed, true},
         {"LF in the source name", dir / "s2", "line\nend.txt", RenameMethod::RenameAndMove, dir / "to", &prefixed,
          true},
-        {"LF in the destination", dir / "s3", "b.txt", RenameMethod::RenameAndCopy, dir / "to\nhere", &prefixed,
-         false},
-        {"CR in the destination", dir / "s4", "b.txt", RenameMethod::RenameAndMove, dir / "to\rhere", &prefixed,
-         false},
+        {"LF in the destination", dir / "s3", "b.txt", RenameMethod::RenameAndCopy, dir / "to\nhere", &prefixed, false},
+        {"CR in the destination", dir / "s4", "b.txt", RenameMethod::RenameAndMove, dir / "to\rhere", &prefixed, false},
         {"LF in the new name", dir / "s5", "b.txt", RenameMethod::RenameOnly, "", &broken, false},
     };
     for (const Case& c : cases) {
@@ -472,7 +474,10 @@ TEST_F(RunFixture, AHistoryThatFillsUpStopsBeforeTheNextFile) {
     std::size_t size = 0;
     for (const auto& l : header)
         size += l.size() + 2;
-    std::size_t record = (3 + (dir / "a").size() + 2) + (3 + (dir / "001").size() + 2);
+    FileInfo a;
+    ASSERT_EQ(fs.stat(dir / "a", a, false), 0);
+    std::size_t record = (3 + (dir / "a").size() + 2) + (3 + (dir / "001").size() + 2) +
+                         (history::identityLine(*identityOf(a)).size() + 2);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {

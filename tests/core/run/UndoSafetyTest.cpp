@@ -1,7 +1,8 @@
 // What keeps an undo from doing harm: records it restored are never reversed again, the history
 // file is never among the files a run or an undo handles, relative paths are made absolute before
-// a run, a copy is deleted only while it holds the source's bytes, and hand-edited records naming
-// folders, pipes, the history or paths with ".." are left alone.
+// a run, a copy is deleted only while it holds the source's bytes, a renamed or moved file only goes
+// back while it is the very file the run left, and hand-edited records naming folders, pipes, the
+// history or paths with ".." are left alone.
 
 #include "run/RunEngine.h"
 #include "run/RunPaths.h"
@@ -291,5 +292,107 @@ TEST_F(Safety, HandEditedRecordsOnlyReachRegularFilesAndLinks) {
         EXPECT_EQ(undo().statusText(), "0/7個が変名を戻されました。");
         EXPECT_EQ(snapshotTree(dir.path()), before);
         EXPECT_EQ(readFile(historyPath), historyBytes);
+    }
+}
+
+namespace {
+
+// Every file gets a serial number for its name ("001", "002", ...).
+RenameRuleSet serialNames() {
+    RenameRuleSet r = RenameRuleSet::defaults();
+    r.elements[1].checked = false;
+    r.elements[3].checked = true;
+    r.renKeta = "3";
+    return r;
+}
+
+void putStranger(const std::string& p, const std::string& content) {
+    ASSERT_EQ(::rename(p.c_str(), (p + ".aside").c_str()), 0);
+    writeFile(p, content);
+}
+
+} // namespace
+
+TEST_F(Safety, TheUndoTakesBackOnlyTheFileTheRunLeft) {
+    const struct {
+        const char* what;
+        void (*apply)(const std::string& renamed);
+        bool restored, counted; // counted: as a file that is not the run's
+    } tampers[] = {
+        {"untouched", [](const std::string&) {}, true, false},
+        {"moved away, a stranger at its name", [](const std::string& p) { putStranger(p, "a stranger"); }, false, true},
+        {"moved away, a stranger of its size and time",
+         [](const std::string& p) {
+             FileInfo run;
+             ASSERT_EQ(systemFileSystem().stat(p, run, false), 0);
+             putStranger(p, std::string(static_cast<std::size_t>(run.size), 's'));
+             ASSERT_EQ(systemFileSystem().setTimes(p, std::nullopt, *run.lastWrite), 0);
+         },
+         false, true},
+        {"written to since", [](const std::string& p) { writeFile(p, readFile(p) + " and more"); }, false, true},
+        {"touched since",
+         [](const std::string& p) {
+             ASSERT_EQ(systemFileSystem().setTimes(p, {}, FileTime{2'000'000'000, 0}), 0);
+         },
+         false, true},
+        {"deleted", [](const std::string& p) { ASSERT_EQ(::unlink(p.c_str()), 0); }, false, false},
+    };
+    TempDir shm("/dev/shm");
+    const std::pair<RenameMethod, std::string> methods[] = {{RenameMethod::RenameOnly, ""},
+                                                            {RenameMethod::RenameAndMove, dir / "to"},
+                                                            {RenameMethod::RenameAndMove, shm / "to"}};
+    for (const auto& [method, destination] : methods) {
+        SCOPED_TRACE(destination);
+        const std::string from = dir / ("from" + std::to_string(destination.size()));
+        std::vector<FileListRow> rows;
+        for (std::size_t i = 0; i < std::size(tampers); ++i) {
+            writeFile(from + "/f" + std::to_string(i), "file " + std::to_string(i));
+            rows.push_back(rowFor(from + "/f" + std::to_string(i)));
+        }
+        if (!destination.empty())
+            makeDirs(destination);
+        ASSERT_EQ(run(rows, method, destination, serialNames()).renamed, static_cast<int>(rows.size()));
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            tampers[i].apply(joinPath(rows[i].folder, rows[i].name));
+
+        EXPECT_EQ(undo().statusText(),
+                  "1/6個が変名を戻されました。4個は変名後に別のファイルに替わったか変更されたため、戻していません。");
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(pathExists(from + "/f" + std::to_string(i)), tampers[i].restored) << tampers[i].what;
+            EXPECT_EQ(pathExists(joinPath(rows[i].folder, rows[i].name)), tampers[i].counted) << tampers[i].what;
+        }
+    }
+}
+
+TEST_F(Safety, IdentityLinesDecideOnlyForTheRecordTheyFollow) {
+    // Without identity lines (a history of the Windows version, of an older run, or of a run killed
+    // before a move's identity was written) the undo works as before; a damaged one proves nothing.
+    const struct {
+        void (*edit)(std::vector<std::string>& lines);
+        const char* status;
+    } cases[] = {
+        {[](std::vector<std::string>&) {}, "2/2個が変名を戻されました。"},
+        {[](std::vector<std::string>& l) { std::erase_if(l, [](auto& s) { return s.starts_with("{識別:"); }); },
+         "2/2個が変名を戻されました。"},
+        {[](std::vector<std::string>& l) { l[12].insert(l[12].size() - 1, "x"); },
+         "1/2個が変名を戻されました。1個は変名後に別のファイルに替わったか変更されたため、戻していません。"},
+        {[](std::vector<std::string>& l) { std::swap(l[11], l[12]); }, // not right after "[A]": a comment
+         "2/2個が変名を戻されました。"},
+    };
+    for (const auto& c : cases) {
+        removeTree(dir / "w");
+        writeFile(dir / "w/a", "a");
+        writeFile(dir / "w/b", "b");
+        std::vector<FileListRow> rows{rowFor(dir / "w/a"), rowFor(dir / "w/b")};
+        ASSERT_EQ(run(rows, RenameMethod::RenameOnly, "", serialNames()).renamed, 2);
+        std::vector<std::string> l = lines();
+        ASSERT_EQ(l.size(), 16u);
+        FileInfo renamed;
+        ASSERT_EQ(fs.stat(joinPath(rows[0].folder, rows[0].name), renamed, false), 0);
+        EXPECT_EQ(l[12], history::identityLine(*identityOf(renamed)));
+        c.edit(l);
+        writeFile(historyPath, crlfLines(l));
+        EXPECT_EQ(undo().statusText(), c.status);
+        EXPECT_EQ(progress.maximum, 4); // identity lines are not records
     }
 }

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 using namespace rinoza;
 using rinoza::test::readFile;
@@ -219,4 +220,74 @@ TEST(StampEngine, DosAttribOfAHiddenSystemFileWithACreationTimeMatchesTheFixture
     ASSERT_NE(src, nullptr);
     const std::string expected = readFile(std::string(src) + "/core/stamps/data/hidden-system-created.dosattrib");
     EXPECT_EQ(std::string(buf, static_cast<std::size_t>(n)), expected);
+}
+
+namespace {
+
+// An ext4 file system with 128-byte inodes, loop-mounted in a temporary folder where root and loop
+// devices allow: it keeps last write times from 1901-12-13 to 2038-01-19 and clamps any other.
+struct SmallInodeExt4 {
+    TempDir dir;
+    std::string path = dir / "mnt";
+    bool mounted =
+        ::geteuid() == 0 &&
+        std::system(("(mkdir '" + path + "' && truncate -s 4M '" + path + ".img' && mkfs.ext4 -q -F -I 128 '" + path +
+                     ".img' && mount -o loop '" + path + ".img' '" + path + "') >/dev/null 2>&1")
+                        .c_str()) == 0;
+    ~SmallInodeExt4() {
+        if (mounted) {
+            EXPECT_EQ(std::system(("umount '" + path + "'").c_str()), 0);
+        }
+    }
+};
+
+} // namespace
+
+TEST(StampEngine, ATimeTheFileSystemDoesNotKeepFailsItsRow) {
+    SmallInodeExt4 ext4;
+    if (!ext4.mounted)
+        GTEST_SKIP() << "no loop-mounted ext4 here (needs root and loop devices)";
+    ASSERT_TRUE(xattrsWork(ext4.path));
+    struct Case {
+        const char* what;
+        TimeChange change;
+        const char* remarks;
+        const char* updatedText; // the column as the file now has it
+    } cases[] = {
+        {"a year it keeps", {false, true, {}, fields(2037, 12, 31, 23, 59)}, "OK", "2037/12/31 23:59:00"},
+        {"past 2038, from the window's lists",
+         {false, true, {}, fields(2100, 1, 1, 9, 0)},
+         "x:Err(Date&Time<34>)",
+         "2038/01/19 12:14:06"},
+        {"before 1901", {false, true, {}, fields(1800, 1, 1, 9, 0)}, "x:Err(Date&Time<34>)", "(不明)"}, // before 1980
+        // The creation time lives in the stored attribute value, which keeps any year from 1601 on.
+        {"a creation time in 2100", {true, false, fields(2100, 1, 1, 9, 0), {}}, "OK", "2021/06/07 08:09:40"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = ext4.path + "/a.txt";
+        writeFile(path, "data");
+        ASSERT_EQ(systemFileSystem().setTimes(path, std::nullopt, local(2021, 6, 7, 8, 9, 41)), 0);
+        FileInfo info;
+        ASSERT_EQ(systemFileSystem().stat(path, info), 0);
+        FileListRow row = makeFileListRow(info, ext4.path, false);
+        StampEngine engine(systemFileSystem());
+        EXPECT_EQ(engine.changeRow(row, timesRequest(c.change)), std::string_view(c.remarks) == "OK");
+        EXPECT_EQ(row.remarks, c.remarks);
+        EXPECT_EQ(row.updatedText, c.updatedText);
+        std::remove(path.c_str());
+    }
+}
+
+TEST(StampEngine, ACreationTimeBefore1601IsRefusedBeforeAnythingIsWritten) {
+    Files f;
+    if (!xattrsWork(f.dir.path()))
+        GTEST_SKIP() << "user extended attributes unsupported here";
+    f.add("a.txt", local(2021, 6, 7, 8, 9, 41), local(2020, 1, 2, 3, 4, 5));
+    StampEngine engine(systemFileSystem());
+    EXPECT_FALSE(
+        engine.changeRow(f.rows[0], timesRequest({true, true, fields(1600, 12, 31, 23, 0), fields(2024, 1, 1)})));
+    EXPECT_EQ(f.rows[0].remarks, "x:Err(Date&Time<34>)");
+    EXPECT_EQ(f.info(0).creation, local(2020, 1, 2, 3, 4, 5));
+    EXPECT_EQ(f.info(0).lastWrite, local(2021, 6, 7, 8, 9, 41));
 }
