@@ -88,9 +88,9 @@ TEST(RuleSetStore, KeysGivenAsTextAreCheckedAsTheWindowTakesThem) {
     const struct {
         const char* key;
         const char* value;
-        const char* error;     // "" when taken
-        int element;           // whose keys show the value taken
-        const char* shownAs;   // KEY=VALUE among them
+        const char* error;   // "" when taken
+        int element;         // whose keys show the value taken
+        const char* shownAs; // KEY=VALUE among them
     } rows[] = {
         {"FixF1", "new_", "", 1, "FixF1=new_"},
         {"fixf1", "写真", "", 1, "FixF1=写真"}, // keys compare without regard to case
@@ -146,12 +146,9 @@ TEST(RuleSetStore, ReplacementTextsHoldWhatANameCanHold) {
         bool regex;
         const char* error;
     } rows[] = {
-        {"a", "b", false, ""},
-        {"a/b", "x", false, "StrChgBefore にファイル名に使えない文字があります: a/b"},
-        {"(\\d+)|<", "x", true, ""},
-        {"a", "\\$1", false, "StrChgAfter にファイル名に使えない文字があります: \\$1"},
-        {"a", "\\$1", true, ""},
-        {"a", "b|c", true, "StrChgAfter にファイル名に使えない文字があります: b|c"},
+        {"a", "b", false, ""},       {"a/b", "x", false, "StrChgBefore にファイル名に使えない文字があります: a/b"},
+        {"(\\d+)|<", "x", true, ""}, {"a", "\\$1", false, "StrChgAfter にファイル名に使えない文字があります: \\$1"},
+        {"a", "\\$1", true, ""},     {"a", "b|c", true, "StrChgAfter にファイル名に使えない文字があります: b|c"},
     };
     for (const auto& row : rows) {
         RenameRuleSet r;
