@@ -2,8 +2,10 @@
 # editing a shared list, and a test of one subsystem builds only what it stands on:
 #   src/<subsystem>/*.cpp      -> rinoza_<subsystem>     (toolkit-free core)
 #   src/<subsystem>/ui/*.cpp   -> rinoza_<subsystem>_ui  (Qt Widgets)
-# Subsystems are layered in the order of RINOZA_SUBSYSTEMS: each links every one before it.
-set(RINOZA_SUBSYSTEMS platform common settings rename filelist run stamps about app)
+# Subsystems are layered in the order of RINOZA_SUBSYSTEMS: each core links every core before it.
+# The widget parts stand on the whole core (a window's controller calls the operations that come
+# after its own subsystem's engines), and each links the widget parts before it.
+set(RINOZA_SUBSYSTEMS platform common settings rename filelist run stamps operations about app)
 
 function(rinoza_add_subsystems)
     set(prev_core "")
@@ -30,23 +32,29 @@ function(rinoza_add_subsystems)
             target_link_libraries(rinoza_${sub} INTERFACE ${prev_core} PkgConfig::ICU)
         endif()
 
-        if(ui_srcs)
-            add_library(rinoza_${sub}_ui STATIC ${ui_srcs})
+        set(ui_srcs_${sub} ${ui_srcs})
+        list(APPEND prev_core rinoza_${sub})
+    endforeach()
+
+    # The whole core.
+    add_library(rinoza_core INTERFACE)
+    target_link_libraries(rinoza_core INTERFACE ${prev_core})
+
+    foreach(sub IN LISTS RINOZA_SUBSYSTEMS)
+        if(ui_srcs_${sub})
+            add_library(rinoza_${sub}_ui STATIC ${ui_srcs_${sub}})
             set_target_properties(rinoza_${sub}_ui PROPERTIES AUTOMOC ON)
-            target_link_libraries(rinoza_${sub}_ui PUBLIC rinoza_${sub} ${prev_ui} Qt6::Widgets Qt6::DBus)
+            target_link_libraries(rinoza_${sub}_ui PUBLIC rinoza_core ${prev_ui} Qt6::Widgets Qt6::DBus)
             target_compile_definitions(rinoza_${sub}_ui PUBLIC QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
         else()
             add_library(rinoza_${sub}_ui INTERFACE)
-            target_link_libraries(rinoza_${sub}_ui INTERFACE rinoza_${sub} ${prev_ui} Qt6::Widgets Qt6::DBus)
+            target_link_libraries(rinoza_${sub}_ui INTERFACE rinoza_core ${prev_ui} Qt6::Widgets Qt6::DBus)
             target_compile_definitions(rinoza_${sub}_ui INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII)
         endif()
-        list(APPEND prev_core rinoza_${sub})
         list(APPEND prev_ui rinoza_${sub}_ui)
     endforeach()
 
-    # The whole core and the whole program library.
-    add_library(rinoza_core INTERFACE)
-    target_link_libraries(rinoza_core INTERFACE ${prev_core})
+    # The whole program library.
     add_library(rinoza_ui INTERFACE)
     target_link_libraries(rinoza_ui INTERFACE ${prev_ui})
 endfunction()

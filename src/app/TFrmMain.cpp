@@ -170,6 +170,7 @@ void TFrmMain::buildControllers() {
     h.setStatus = [this](const QString& s) { setStatusText(s); };
     h.updateUndoCommands = [this] { UpdateUndoCommands(); };
     h.clock = m_clock;
+    h.photoDates = &m_photoDates;
     m_run = new RenameRunController(h, this);
     m_preview = new PreviewController(h, this);
     m_undo = new UndoController(h, this);
@@ -251,15 +252,25 @@ void TFrmMain::N5Click() {
     lvFile->viewport()->update();
 }
 
-void TFrmMain::UpdateUndoCommands() { m_undo->UpdateUndoCommands(); }
+void TFrmMain::UpdateUndoCommands() {
+    m_undo->UpdateUndoCommands();
+}
 
-void TFrmMain::ClearFileList() { m_list->ClearFileList(); }
+void TFrmMain::ClearFileList() {
+    m_list->ClearFileList();
+}
 
-int32_t TFrmMain::ListedFileCount() const { return m_list->ListedFileCount(); }
+int32_t TFrmMain::ListedFileCount() const {
+    return m_list->ListedFileCount();
+}
 
-void TFrmMain::setStatusText(const QString& text) { m_statusPanel->setText(text); }
+void TFrmMain::setStatusText(const QString& text) {
+    m_statusPanel->setText(text);
+}
 
-QString TFrmMain::statusText() const { return m_statusPanel->text(); }
+QString TFrmMain::statusText() const {
+    return m_statusPanel->text();
+}
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
     // A rename or undo in progress runs to its end (or its stop button) first: closing now would

@@ -7,6 +7,7 @@
 #include "app/MainMenu.h"
 #include "filelist/ui/FileListView.h"
 #include "platform/DateTime.h"
+#include "rename/PhotoDate.h"
 #include "settings/DisplaySettings.h"
 
 #include <QMainWindow>
@@ -61,6 +62,8 @@ public:
 
     FileListController* fileListController() const { return m_list; }
     ProgressHost* progressHost() const { return m_progress.get(); }
+    // The dates taken that the preview read, for the run after it.
+    PhotoDateMemos& photoDates() { return m_photoDates; }
 
     // Controls (named as their objectName).
     QTabWidget* pgcMain = nullptr;
@@ -91,6 +94,7 @@ private:
     QSize firstWindowSize() const;
 
     SystemClock m_systemClock;
+    PhotoDateMemos m_photoDates;
     const Clock* m_clock;
     std::vector<std::string> m_args;
     QLabel* m_statusPanel = nullptr;

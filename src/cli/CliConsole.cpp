@@ -1,7 +1,10 @@
 #include "cli/CliConsole.h"
 
+#include "cli/CliText.h"
+#include "operations/Messages.h"
 #include "platform/Terminal.h"
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 
@@ -13,15 +16,29 @@ namespace {
 constexpr std::chrono::milliseconds kProgressDelay{500};
 constexpr std::chrono::milliseconds kProgressRedraw{100};
 
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int) {
+    if (g_interrupted != 0) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+    }
+    g_interrupted = 1;
+}
+
 void toError(std::string_view s) {
     std::fwrite(s.data(), 1, s.size(), stderr);
 }
 
 } // namespace
 
-Console::Console()
-    : m_interactive(isTerminal(kStandardInput)), m_errorIsTerminal(isTerminal(kStandardError)),
+Console::Console(bool yes)
+    : m_yes(yes), m_interactive(isTerminal(kStandardInput)), m_errorIsTerminal(isTerminal(kStandardError)),
       m_outputIsTerminal(isTerminal(kStandardOutput)) {}
+
+Console::~Console() {
+    end();
+}
 
 void Console::row(std::string_view line) {
     if (m_outputIsTerminal)
@@ -38,7 +55,7 @@ void Console::message(std::string_view text) {
     toError("\n");
 }
 
-bool Console::ask(std::string_view question) {
+bool Console::askLine(std::string_view question) {
     clearProgress();
     std::fflush(stdout);
     toError(question);
@@ -49,11 +66,54 @@ bool Console::ask(std::string_view question) {
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "はい";
 }
 
-void Console::beginProgress(std::string_view activity, int maximum) {
+bool Console::answersYes(Question question) const {
+    return m_yes || (!m_interactive && question != Question::SystemFile);
+}
+
+bool Console::ask(Question question, std::string_view text) {
+    if (answersYes(question))
+        return true;
+    return m_interactive && askLine(msg::oneLine(text));
+}
+
+void Console::tell(Notice, std::string_view text) {
+    message(msg::oneLine(text));
+}
+
+std::string Console::shown(std::string_view bytes) const {
+    return readableText(bytes);
+}
+
+void Console::begin(std::string_view activity) {
     m_activity = activity;
-    m_maximum = maximum;
+    m_maximum = 0;
     m_started = std::chrono::steady_clock::now();
     m_lastDrawn = m_started;
+    if (!m_interruptible) {
+        g_interrupted = 0;
+        m_previousHandler = std::signal(SIGINT, onInterrupt);
+        m_interruptible = true;
+    }
+}
+
+ProgressCallbacks Console::callbacks() {
+    ProgressCallbacks cb;
+    cb.setMaximum = [this](int maximum) { m_maximum = maximum; };
+    cb.setPosition = [this](int position) { progress(position); };
+    cb.cancelRequested = [] { return g_interrupted != 0; };
+    return cb;
+}
+
+void Console::end() {
+    clearProgress();
+    if (m_interruptible) {
+        std::signal(SIGINT, m_previousHandler == SIG_ERR ? SIG_DFL : m_previousHandler);
+        m_interruptible = false;
+    }
+}
+
+bool Console::interrupted() {
+    return g_interrupted != 0;
 }
 
 void Console::progress(int position) {
@@ -76,10 +136,6 @@ void Console::progress(int position) {
     line += "\x1b[K";
     toError(line);
     m_progressShown = true;
-}
-
-void Console::endProgress() {
-    clearProgress();
 }
 
 void Console::clearProgress() {

@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
-#include <charconv>
+#include "platform/TextNumbers.h"
+
 #include <optional>
 
 namespace rinoza::cli {
@@ -23,8 +24,6 @@ constexpr Flag kFlags[] = {
     {"--version", 0, &CliOptions::version},
 };
 
-constexpr const char* kValued[] = {"--pattern", "--preset", "--method", "--dest"};
-
 RenameMethod methodOf(const std::string& text) {
     if (text == "rename")
         return RenameMethod::RenameOnly;
@@ -36,29 +35,34 @@ RenameMethod methodOf(const std::string& text) {
 }
 
 int presetOf(const std::string& text) {
-    int n = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-    if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 5)
+    const int n = parseDigits<int>(text).value_or(0);
+    if (n < 1 || n > 5)
         throw UsageError("--preset は 1 から 5 の番号です: " + text);
     return n;
 }
 
-void setValue(CliOptions& o, const std::string& name, const std::string& value) {
-    if (name == "--pattern")
-        o.pattern = value.empty() ? "*.*" : value;
-    else if (name == "--preset")
-        o.preset = presetOf(value);
-    else if (name == "--method")
-        o.method = methodOf(value);
-    else
-        o.destination = value;
-}
+// The options that take a value: one line each, with what the value does.
+struct Valued {
+    const char* longName;
+    void (*set)(CliOptions& o, const std::string& value);
+};
 
-bool isValued(const std::string& name) {
-    for (const char* v : kValued)
-        if (name == v)
-            return true;
-    return false;
+constexpr Valued kValued[] = {
+    {"--pattern", [](CliOptions& o, const std::string& v) { o.pattern = v.empty() ? "*.*" : v; }},
+    {"--preset", [](CliOptions& o, const std::string& v) { o.preset = presetOf(v); }},
+    {"--method", [](CliOptions& o, const std::string& v) { o.method = methodOf(v); }},
+    {"--dest",
+     [](CliOptions& o, const std::string& v) {
+         o.destination = v;
+         o.destinationGiven = true;
+     }},
+};
+
+const Valued* valuedOption(const std::string& name) {
+    for (const Valued& v : kValued)
+        if (name == v.longName)
+            return &v;
+    return nullptr;
 }
 
 bool setFlag(CliOptions& o, const std::string& arg) {
@@ -71,7 +75,7 @@ bool setFlag(CliOptions& o, const std::string& arg) {
     return false;
 }
 
-void checkCombination(const CliOptions& o, bool destinationGiven) {
+void checkCombination(const CliOptions& o) {
     if (o.undo) {
         if (!o.paths.empty())
             throw UsageError("--undo にはファイルもフォルダも指定できません");
@@ -79,7 +83,7 @@ void checkCombination(const CliOptions& o, bool destinationGiven) {
             throw UsageError("--undo と --dry-run は一緒に指定できません");
         return;
     }
-    if (o.method == RenameMethod::RenameOnly && destinationGiven)
+    if (o.method == RenameMethod::RenameOnly && o.destinationGiven)
         throw UsageError("--dest は --method copy と --method move のときだけ指定できます");
     if (o.method != RenameMethod::RenameOnly && o.destination.empty())
         throw UsageError("--method copy と --method move には --dest で先のフォルダを指定して下さい");
@@ -91,7 +95,6 @@ void checkCombination(const CliOptions& o, bool destinationGiven) {
 
 CliOptions parseCliOptions(const std::vector<std::string>& args) {
     CliOptions o;
-    bool destinationGiven = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -107,7 +110,8 @@ CliOptions parseCliOptions(const std::vector<std::string>& args) {
             continue;
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
-        if (!isValued(name)) {
+        const Valued* valued = valuedOption(name);
+        if (!valued) {
             if (eq != std::string::npos && setFlag(o, name))
                 throw UsageError(name + " は値をとりません");
             throw UsageError("不明なオプションです: " + arg);
@@ -119,13 +123,11 @@ CliOptions parseCliOptions(const std::vector<std::string>& args) {
             value = args[++i];
         if (!value)
             throw UsageError(name + " には値が必要です");
-        setValue(o, name, *value);
-        if (name == "--dest")
-            destinationGiven = true;
+        valued->set(o, *value);
     }
     if (o.help || o.version)
         return o;
-    checkCombination(o, destinationGiven);
+    checkCombination(o);
     return o;
 }
 
@@ -176,14 +178,17 @@ Rinoza と同じ変名ルール、プリセット、変更履歴ファイルで�
   実行で失敗した行の新しいパスは - です。
 
   UTF-8 でない名前は、CP932 として読めるならその読みで、読めなければ UTF-8 として正しい
-  部分はそのまま、それ以外のバイトを \xNN (16進2桁) で表示します。制御文字も \xNN です。
+  部分はそのまま、それ以外のバイトを \xNN (16進2桁) で表示します。制御文字 (C0、DEL、
+  C1 の U+0080〜U+009F) も、名前のバイトごとに \xNN です。
 
 JSON (--json):
   {"path":元のパス,"new":新しいパス,"outcome":結果の種類,"text":結果}
   outcome は ok、same-name、missing、exists、system-file、error。新しいパスがない行は null。
   パスは JSON の文字列です。UTF-8 でないパスは文字列が上の読みやすい形になり、その正確な
-  バイト列が "path_base64" / "new_base64" に Base64 で入ります (\u00XX は使いません)。
+  バイト列が "path_base64" / "new_base64" に Base64 で入ります。制御文字は \u00XX です。
   --undo では {"restored":戻した数,"seen":記録の数,"pending":戻すはずだった数} の1行です。
+  戻せなかったとき (変更履歴ファイルがない など) は "error" にその理由が入り、戻した記録を
+  変更履歴ファイルに書き込めなかったときは "note_error" が加わります。
 
 終了ステータス:
   0  すべての行が成功した (--dry-run では、すべての行が成功する見込み)

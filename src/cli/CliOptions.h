@@ -28,6 +28,7 @@ struct CliOptions {
     int preset = 0; // 1..5; 0 = the current rule
     RenameMethod method = RenameMethod::RenameOnly;
     std::string destination; // as given; made absolute when the run starts
+    bool destinationGiven = false;
     bool dryRun = false;
     bool json = false;
     bool yes = false;

@@ -9,13 +9,17 @@ namespace rinoza::cli {
 
 // A name or path for a person to read, valid UTF-8 on one line: valid UTF-8 as it is; else its CP932
 // reading when it is valid CP932; else its valid UTF-8 characters with every other byte as "\xNN".
-// Control characters are written as "\xNN" in every case.
+// Control characters (C0, DEL and C1, U+0080 to U+009F) are never written raw, but as "\xNN" for each
+// byte the name has for them.
 std::string readableText(std::string_view bytes);
+// readableText(bytes) appended to out.
+void appendReadable(std::string& out, std::string_view bytes);
 
 // The standard Base64 of bytes, with padding.
 std::string base64(std::string_view bytes);
 
-// bytes as a JSON string literal, quotes included; the bytes must be valid UTF-8.
+// bytes as a JSON string literal, quotes included; the bytes must be valid UTF-8. Control characters
+// (C0, DEL and C1) are written as "\u00XX".
 std::string jsonString(std::string_view utf8);
 
 // `"key":"..."` for a path: the string itself when it is valid UTF-8; otherwise its readable text,

@@ -3,8 +3,10 @@
 #include "common/TextCodec.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/TextNumbers.h"
 
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
@@ -15,30 +17,21 @@ namespace {
 
 const char* const kFileNotFound = "ファイルが見つかりません。";
 
-// Reads an optional sign and decimal digits after leading blanks. Returns the index where reading
-// stopped (text.size() when everything was read) and the value read so far.
+// Reads an optional sign and decimal digits after leading blanks (a digit that would overflow stops
+// the reading like any other character). Returns the index where reading stopped (text.size() when
+// everything was read) and the value read; past the end for a sign or blanks with no digit after them.
 std::size_t readInteger(std::string_view t, int64_t& value) {
     std::size_t i = 0;
     while (i < t.size() && t[i] == ' ')
         ++i;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-        negative = t[i] == '-';
-        ++i;
-    }
-    const std::size_t firstDigit = i;
-    int64_t v = 0;
-    while (i < t.size() && t[i] >= '0' && t[i] <= '9') {
-        const int d = t[i] - '0';
-        if (v > (std::numeric_limits<int64_t>::max() - d) / 10)
-            break; // a digit that would overflow stops the reading like any other character
-        v = v * 10 + d;
-        ++i;
-    }
-    value = negative ? -v : v;
-    if (i == firstDigit && i == t.size())
-        return t.size() + 1; // a sign or blanks with no digit after them: reading failed past the end
-    return i;
+    value = 0;
+    const std::size_t read = rinoza::readInteger(t.substr(i), value);
+    if (read > 0)
+        return i + read;
+    const bool sign = i < t.size() && (t[i] == '+' || t[i] == '-');
+    if (sign && i + 1 == t.size())
+        return t.size() + 1;
+    return i == t.size() ? t.size() + 1 : i + (sign ? 1 : 0);
 }
 
 // A field of a timestamp from its text: the placeholder leaves it empty; otherwise the text must be
@@ -115,43 +108,10 @@ std::string GetLongPath(const std::string& path, FileSystem& fs) {
             throw std::runtime_error(kFileNotFound);
         abs = joinPath(cwd, path);
     }
-    // Components are taken in order against the file system. Links stay as they are named, except
-    // that ".." after a link goes up from where the link leads, as the kernel does.
-    std::string result; // "" stands for the root
-    std::size_t i = 0;
-    while (i <= abs.size()) {
-        std::size_t j = abs.find('/', i);
-        if (j == std::string::npos)
-            j = abs.size();
-        const std::string part = abs.substr(i, j - i);
-        i = j + 1;
-        if (part.empty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (result.empty())
-                continue;
-            FileInfo info;
-            if (fs.stat(result, info, false) == 0 && info.isSymlink) {
-                result = resolvedPath(result);
-                if (result.empty())
-                    throw std::runtime_error(kFileNotFound);
-            } else if (fs.stat(result, info) != 0 || !info.isDirectory) {
-                throw std::runtime_error(kFileNotFound); // "file/.." names nothing
-            }
-            result = parentOf(result);
-            if (result == "/")
-                result.clear();
-            continue;
-        }
-        result += '/';
-        result += part;
-        FileInfo info;
-        if (fs.stat(result, info, false) != 0)
-            throw std::runtime_error(kFileNotFound);
-    }
-    if (result.empty())
+    std::optional<std::string> walked = walkedPath(abs, fs);
+    if (!walked)
         throw std::runtime_error(kFileNotFound);
-    return result;
+    return std::move(*walked);
 }
 
 std::optional<DateTimeFields> ParseDateTimeFields(std::string_view y, std::string_view m, std::string_view d,
@@ -321,13 +281,10 @@ bool IsDateText(std::string_view text) {
         if (end == std::string::npos)
             return false;
         const std::string_view f = std::string_view(t).substr(start, end - start);
-        if (f.empty() || f.size() > 4)
+        const std::optional<int> v = f.size() > 4 ? std::nullopt : parseDigits<int>(f);
+        if (!v)
             return false;
-        for (char c : f) {
-            if (c < '0' || c > '9')
-                return false;
-            fields[k] = fields[k] * 10 + (c - '0');
-        }
+        fields[k] = *v;
         start = end + 1;
     }
     const int y = fields[0], m = fields[1], d = fields[2];

@@ -108,6 +108,7 @@ void refreshRowFromInfo(FileListRow& row, const FileInfo& info, DateTextMemo* me
         row.accessedText = DateColumnText(info.lastAccess);
     }
     row.attributeText = AttributeText(info.attributes);
+    row.stamp = FileStamp::of(info);
 }
 
 std::string rowCountStatusText(int64_t rows) {

@@ -2,7 +2,6 @@
 
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
-#include "rename/PhotoDate.h"
 
 #include <array>
 #include <cstdint>
@@ -28,12 +27,16 @@ struct FileListRow {
     // The failure a result preview foretold for the file (an outcome text such as "x:既に存在"); empty
     // when none. Shown beside the remarks, never instead of them.
     std::string mark;
+    // A note on how the last name built for the row came about (shown beside the remarks); empty
+    // when none.
+    std::string note;
     bool hasIcon = false; // icons were on when the row was made
-    // The date taken, read once for the preview and the run that follows it.
-    PhotoDateMemo photoDate;
+    // What the search or the intake read of the file (links followed), so that a run or preview
+    // that finds the file unchanged does not read it again.
+    FileStamp stamp;
 };
 
-// The tooltip of a row whose last built name took the update time for want of a date taken.
+// The note of a row whose last built name took the update time for want of a date taken.
 inline constexpr std::string_view kNoDateTakenTip = "撮影日時がないため、ファイル更新日時を使いました";
 
 // Column texts.

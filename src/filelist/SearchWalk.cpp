@@ -189,13 +189,16 @@ struct SearchWalk::Impl {
 
     void listFiles(const OpenFolder& dir, const std::string& folder, const Listing& listing) {
         const SearchOptions& o = w.m_options;
+        // The listing tells files from the rest by itself; a file is looked at for its row's columns
+        // or for a filter only.
+        const bool look = o.withDetails || !o.showSystem || !o.showHidden || !o.showReadOnly;
         for (uint32_t off : listing.files) {
             tick(); // for every file, also those the filters pass over
             if (w.m_stop)
                 return;
             const char* name = listing.at(off);
             FileInfo info;
-            if (dir.stat(name, joinPath(folder, name), info) != 0 || !info.isRegular)
+            if (look && (dir.stat(name, joinPath(folder, name), info) != 0 || !info.isRegular))
                 continue;
             if ((!o.showSystem && (info.attributes & AttrSystem)) ||
                 (!o.showHidden && (info.attributes & AttrHidden)) ||
@@ -209,7 +212,13 @@ struct SearchWalk::Impl {
                     w.m_callbacks.limitReached();
                 return;
             }
-            batch.push_back(makeFileListRow(info, folder, o.withIcons));
+            if (o.withDetails) {
+                batch.push_back(makeFileListRow(info, folder, o.withIcons));
+            } else {
+                FileListRow& row = batch.emplace_back();
+                row.name = name;
+                row.folder = folder;
+            }
             ++w.m_listed;
         }
     }

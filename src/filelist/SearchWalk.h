@@ -37,6 +37,9 @@ struct SearchOptions {
     bool showHidden = true;
     bool showReadOnly = true;
     bool withIcons = true;
+    // Rows carry the list's columns and what was read of each file. Without, a row has its name and
+    // folder only, and a file is looked at only when a filter needs its attributes.
+    bool withDetails = true;
     int64_t listedBefore = 0; // files listed since the list was last cleared
     int64_t limit = 10000;    // the most files that may be listed since then
 };

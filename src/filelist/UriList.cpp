@@ -1,33 +1,10 @@
 #include "filelist/UriList.h"
 
+#include "platform/Paths.h"
+
 namespace rinoza {
 
 namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Decodes %XX to its byte; a "%" not followed by two hex digits stays as it is.
-std::string percentDecoded(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size() && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2])));
-            i += 2;
-        } else {
-            out.push_back(s[i]);
-        }
-    }
-    return out;
-}
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -72,7 +49,7 @@ std::string localPathOf(std::string_view uri, std::string_view hostName) {
     }
     if (rest.empty() || rest.front() != '/')
         return {};
-    std::string path = percentDecoded(rest);
+    std::string path = percentDecode(rest);
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     // A NUL cannot be part of a path the system would take.
@@ -102,21 +79,7 @@ std::vector<std::string> localPathsOfUriList(std::string_view uriList, std::stri
 }
 
 std::string fileUriOf(std::string_view path) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    uri.reserve(uri.size() + path.size() * 3 / 2);
-    for (const char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-            c == '_' || c == '~' || c == '/') {
-            uri.push_back(ch);
-        } else {
-            uri.push_back('%');
-            uri.push_back(hex[c >> 4]);
-            uri.push_back(hex[c & 0x0F]);
-        }
-    }
-    return uri;
+    return "file://" + percentEncodePath(path);
 }
 
 std::string uriListOf(const std::vector<std::string>& paths) {

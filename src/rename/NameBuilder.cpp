@@ -3,6 +3,7 @@
 #include "common/Myfunction.h"
 #include "common/TextCodec.h"
 #include "platform/Paths.h"
+#include "platform/TextNumbers.h"
 #include "rename/NameConversions.h"
 #include "rename/NameRegex.h"
 
@@ -77,14 +78,7 @@ std::string slice(std::string_view base, int first, int last) {
 }
 
 int serialDigits(const std::string& renKeta) {
-    if (renKeta.empty() || renKeta.size() > 2)
-        return 1;
-    int n = 0;
-    for (char c : renKeta) {
-        if (c < '0' || c > '9')
-            return 1;
-        n = n * 10 + (c - '0');
-    }
+    const int n = renKeta.size() > 2 ? 0 : parseDigits<int>(renKeta).value_or(0);
     if (n < 1)
         return 1;
     return n > kMaxSerialDigits ? kMaxSerialDigits : n;
@@ -357,25 +351,11 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text) {
         base = 16;
         text.remove_prefix(2);
     }
-    if (text.empty())
+    const std::optional<uint32_t> v = parseDigits<uint32_t>(text, base);
+    const uint32_t limit = negative ? 2147483648U : 2147483647U;
+    if (!v || *v > limit)
         return std::nullopt;
-    const int64_t limit = negative ? 2147483648LL : 2147483647LL;
-    int64_t v = 0;
-    for (char c : text) {
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return std::nullopt;
-        v = v * base + d;
-        if (v > limit)
-            return std::nullopt;
-    }
-    return static_cast<int32_t>(negative ? -v : v);
+    return static_cast<int32_t>(negative ? 0U - *v : *v);
 }
 
 std::string notAnIntegerMessage(std::string_view text) {

@@ -1,6 +1,7 @@
 #include "rename/PhotoDate.h"
 
 #include "platform/Files.h"
+#include "platform/TextNumbers.h"
 
 // The EXIF library decodes the file's start from memory; only for metadata further on does it open
 // the file by its path itself, the one place where a library reaches the file system on its own.
@@ -27,13 +28,9 @@ void setUpLibraryOnce() {
 }
 
 bool digitsAt(std::string_view s, std::size_t pos, std::size_t count, int& value) {
-    value = 0;
-    for (std::size_t i = pos; i < pos + count; ++i) {
-        if (s[i] < '0' || s[i] > '9')
-            return false;
-        value = value * 10 + (s[i] - '0');
-    }
-    return true;
+    const std::optional<int> v = parseDigits<int>(s.substr(pos, count));
+    value = v.value_or(0);
+    return v.has_value();
 }
 
 int daysInMonth(int year, int month) {
@@ -120,6 +117,19 @@ std::optional<LocalDateTime> photoDateTaken(const std::string& path) {
         // Not an image, unreadable, or metadata the library cannot decode: no date taken.
     }
     return std::nullopt;
+}
+
+std::size_t PhotoDateMemos::KeyHash::operator()(const Key& k) const noexcept {
+    uint64_t h = static_cast<uint64_t>(k.ino) * 0x9E3779B97F4A7C15ull;
+    h ^= static_cast<uint64_t>(k.dev) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2);
+    h ^= static_cast<uint64_t>(k.changed.sec) * 31 + static_cast<uint64_t>(k.changed.nsec) + (h << 6) + (h >> 2);
+    return static_cast<std::size_t>(h);
+}
+
+PhotoDateMemo* PhotoDateMemos::memoFor(const FileStamp& file) {
+    if (!file.known)
+        return nullptr;
+    return &m_memos[Key{file.dev, file.ino, file.changed}];
 }
 
 } // namespace rinoza

@@ -3,11 +3,14 @@
 // The date a photo was taken, from the EXIF data in the file itself.
 
 #include "platform/DateTime.h"
+#include "platform/FileSystem.h"
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace rinoza {
 
@@ -23,11 +26,33 @@ std::optional<LocalDateTime> parseExifDateTime(std::string_view text);
 
 using PhotoDateReader = std::function<std::optional<LocalDateTime>(const std::string& path)>;
 
-// What a row remembers of its photo, so that a preview followed by a run reads each file once.
+// What is remembered of one photo, so that a preview followed by a run reads each file once.
 struct PhotoDateMemo {
     bool known = false;                 // the file was read; taken holds what it gave
     std::optional<LocalDateTime> taken; // nullopt: the file has no date taken
-    bool usedUpdateTime = false;        // the last name built for the row took the update time instead
+    bool usedUpdateTime = false;        // the last name built for the file took the update time instead
+};
+
+// The memos of the photos whose names were built, by what was read of each file (its identity and
+// last change), so that a file replaced or written since is read anew.
+class PhotoDateMemos {
+public:
+    // The memo of the file; null when nothing was read of it (nothing to know it by).
+    PhotoDateMemo* memoFor(const FileStamp& file);
+    std::size_t size() const { return m_memos.size(); }
+    void clear() { m_memos.clear(); }
+
+private:
+    struct Key {
+        dev_t dev;
+        ino_t ino;
+        FileTime changed;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const noexcept;
+    };
+    std::unordered_map<Key, PhotoDateMemo, KeyHash> m_memos;
 };
 
 } // namespace rinoza

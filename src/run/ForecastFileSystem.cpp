@@ -32,32 +32,37 @@ void ForecastFileSystem::reserve(std::size_t files) {
     if (size > m_slots.size()) {
         m_slots.assign(size, {0, 0});
         for (std::size_t i = 0; i < m_entries.size(); ++i) {
-            std::size_t at = std::hash<std::string>{}(m_entries[i].path) & (size - 1);
+            std::size_t at = m_entries[i].hash & (size - 1);
             while (m_slots[at].second)
                 at = (at + 1) & (size - 1);
-            m_slots[at] = {std::hash<std::string>{}(m_entries[i].path), static_cast<uint32_t>(i + 1)};
+            m_slots[at] = {m_entries[i].hash, static_cast<uint32_t>(i + 1)};
         }
     }
+}
+
+std::size_t ForecastFileSystem::hashOf(const std::string& path) const {
+    return !m_lastPath.empty() && path == m_lastPath ? m_lastHash : std::hash<std::string>{}(path);
 }
 
 void ForecastFileSystem::grow() {
     reserve(m_slots.empty() ? 8 : m_slots.size() / 2);
 }
 
-ForecastFileSystem::Entry* ForecastFileSystem::find(const std::string& path, std::size_t hash) {
+ForecastFileSystem::Entry* ForecastFileSystem::find(std::string_view path, std::size_t hash) {
     if (m_slots.empty())
         return nullptr;
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t at = hash & mask; m_slots[at].second; at = (at + 1) & mask) {
+        if (m_slots[at].first != hash)
+            continue;
         Entry& e = m_entries[m_slots[at].second - 1];
-        if (m_slots[at].first == hash && e.path == path)
+        if (pathOf(e) == path)
             return &e;
     }
     return nullptr;
 }
 
-ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path) {
-    const std::size_t hash = std::hash<std::string>{}(path);
+ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path, std::size_t hash) {
     if (Entry* e = find(path, hash))
         return *e;
     if (2 * (m_entries.size() + 1) > m_slots.size())
@@ -66,10 +71,13 @@ ForecastFileSystem::Entry& ForecastFileSystem::entry(const std::string& path) {
     std::size_t at = hash & mask;
     while (m_slots[at].second)
         at = (at + 1) & mask;
-    m_entries.emplace_back();
-    m_entries.back().path = path;
+    Entry& e = m_entries.emplace_back();
+    e.hash = hash;
+    e.pathStart = static_cast<uint32_t>(m_paths.size());
+    e.pathLength = static_cast<uint32_t>(path.size());
+    m_paths += path;
     m_slots[at] = {hash, static_cast<uint32_t>(m_entries.size())};
-    return m_entries.back();
+    return e;
 }
 
 void ForecastFileSystem::assumeNewFile(const std::string& path) {
@@ -78,7 +86,7 @@ void ForecastFileSystem::assumeNewFile(const std::string& path) {
     like.mode = 0100644;
     m_lastPath.clear();
     const FileInfo info = newFileInfo(like);
-    Entry& e = entry(path);
+    Entry& e = entry(path, std::hash<std::string>{}(path));
     e.present = true;
     e.link = info;
 }
@@ -98,14 +106,19 @@ int ForecastFileSystem::listDirectory(const std::string& dir, const std::functio
     return m_real.listDirectory(dir, onEntry);
 }
 
-int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool followLinks) {
-    if (!followLinks && path == m_lastPath) {
+int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool followLinks, bool basic) {
+    return lookup(path, hashOf(path), info, followLinks, basic);
+}
+
+int ForecastFileSystem::lookup(const std::string& path, std::size_t hash, FileInfo& info, bool followLinks,
+                               bool basic) {
+    if (!followLinks && path == m_lastPath && (basic || !m_lastBasic)) {
         if (m_lastError == 0)
             info = m_lastInfo;
         return m_lastError;
     }
     int err = 0;
-    if (const Entry* found = find(path, std::hash<std::string>{}(path))) {
+    if (const Entry* found = find(path, hash)) {
         const Entry& e = *found;
         if (!e.present) {
             err = ENOENT;
@@ -116,11 +129,13 @@ int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool fol
             info.name = baseNameOf(path);
         }
     } else {
-        err = m_real.stat(path, info, followLinks);
+        err = basic ? m_real.statBasic(path, info, followLinks) : m_real.stat(path, info, followLinks);
     }
     if (!followLinks) {
         m_lastPath = path;
+        m_lastHash = hash;
         m_lastError = err;
+        m_lastBasic = basic;
         if (err == 0)
             m_lastInfo = info;
     }
@@ -131,25 +146,23 @@ int ForecastFileSystem::stat(const std::string& path, FileInfo& info, bool follo
     return lookup(path, info, followLinks);
 }
 
-ForecastFileSystem::Entry ForecastFileSystem::entryFor(const std::string& from, const FileInfo& fromLink) {
-    Entry e;
-    e.present = true;
-    e.link = fromLink;
-    if (fromLink.isSymlink) {
-        e.followed = std::make_unique<FileInfo>();
-        e.followedError = lookup(from, *e.followed, true);
-    }
-    return e;
+int ForecastFileSystem::statBasic(const std::string& path, FileInfo& info, bool followLinks) {
+    return lookup(path, info, followLinks, true);
 }
 
 int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to, bool acrossVolumes) {
+    // Identity and kind are what a move needs of the files: the lookups leave out their extended
+    // attributes. (A later row never names a file an earlier one moved: that row's file was there
+    // when listed, so the move would have found its name taken.)
+    const std::size_t fromHash = hashOf(from);
+    const std::size_t toHash = std::hash<std::string>{}(to);
     FileInfo source;
-    if (int err = lookup(from, source, false))
+    if (int err = lookup(from, fromHash, source, false, true))
         return err;
     if (tooLong(to))
         return ENAMETOOLONG;
     FileInfo existing;
-    if (lookup(to, existing, false) == 0) {
+    if (lookup(to, toHash, existing, false, true) == 0) {
         // Only the file itself under another letter case (a case-insensitive volume) may be renamed
         // onto a name that answers; a second hard link in the folder is never replaced.
         if (!sameFile(existing, source) || parentOf(from) != parentOf(to) || baseNameOf(from) == baseNameOf(to))
@@ -168,11 +181,23 @@ int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to
         if (lookup(parentOf(to), folder, true) == 0 && folder.dev != source.dev)
             return EXDEV; // only files and links are carried to another volume
     }
-    Entry moved = entryFor(from, source);
+    // A link is carried as it is, and leads where it led.
+    std::unique_ptr<FileInfo> followed;
+    int followedError = 0;
+    if (source.isSymlink) {
+        followed = std::make_unique<FileInfo>();
+        followedError = lookup(from, *followed, true);
+    }
     m_lastPath.clear();
-    moved.path = to;
-    entry(to) = std::move(moved);
-    Entry& left = entry(from);
+    source.name.clear(); // a lookup names it by its path
+    {
+        Entry& moved = entry(to, toHash);
+        moved.present = true;
+        moved.link = std::move(source);
+        moved.followed = std::move(followed);
+        moved.followedError = followedError;
+    }
+    Entry& left = entry(from, fromHash);
     left.present = false;
     left.followed.reset();
     return 0;
@@ -194,12 +219,13 @@ int ForecastFileSystem::copyNoReplace(const std::string& from, const std::string
         return EISDIR;
     if (tooLong(to))
         return ENAMETOOLONG;
+    const std::size_t toHash = std::hash<std::string>{}(to);
     FileInfo existing;
-    if (lookup(to, existing, false) == 0)
+    if (lookup(to, toHash, existing, false, true) == 0)
         return EEXIST;
     m_lastPath.clear();
     const FileInfo info = newFileInfo(source);
-    Entry& e = entry(to);
+    Entry& e = entry(to, toHash);
     e.present = true;
     e.link = info;
     e.followed.reset();

@@ -28,6 +28,7 @@ public:
 
     int listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) override;
     int stat(const std::string& path, FileInfo& info, bool followLinks = true) override;
+    int statBasic(const std::string& path, FileInfo& info, bool followLinks = true) override;
     int renameNoReplace(const std::string& from, const std::string& to) override;
     int copyNoReplace(const std::string& from, const std::string& to) override;
     int moveNoReplace(const std::string& from, const std::string& to) override;
@@ -46,7 +47,9 @@ private:
     // A path whose file the forecast changed: gone, or present with what the path itself is (link)
     // and, for a link, what it leads to (followed, or followedError when that cannot be reached).
     struct Entry {
-        std::string path;
+        std::size_t hash = 0;
+        uint32_t pathStart = 0; // the path's bytes in m_paths
+        uint32_t pathLength = 0;
         bool present = false;
         FileInfo link;
         std::unique_ptr<FileInfo> followed;
@@ -55,23 +58,32 @@ private:
 
     // The entry of path, or null. The table holds only hashes and places, so that the many lookups
     // of paths the forecast never changed stay within a small, cache-friendly array.
-    Entry* find(const std::string& path, std::size_t hash);
-    Entry& entry(const std::string& path);
+    Entry* find(std::string_view path, std::size_t hash);
+    Entry& entry(const std::string& path, std::size_t hash);
     void grow();
+    std::string_view pathOf(const Entry& e) const {
+        return std::string_view(m_paths).substr(e.pathStart, e.pathLength);
+    }
+    // The hash of a path, that of the last lookup taken again.
+    std::size_t hashOf(const std::string& path) const;
 
-    int lookup(const std::string& path, FileInfo& info, bool followLinks);
-    // The file at from under the name to (from is known to exist).
-    Entry entryFor(const std::string& from, const FileInfo& fromLink);
+    // A path the forecast changed answers from its entry; any other from the real file system, whole
+    // or without its extended attributes (basic).
+    int lookup(const std::string& path, FileInfo& info, bool followLinks, bool basic = false);
+    int lookup(const std::string& path, std::size_t hash, FileInfo& info, bool followLinks, bool basic);
     int moveEntry(const std::string& from, const std::string& to, bool acrossVolumes);
     FileInfo newFileInfo(const FileInfo& like);
 
     FileSystem& m_real;
     std::vector<Entry> m_entries;
+    std::string m_paths; // the entries' paths, one after another (no string of its own each)
     std::vector<std::pair<std::size_t, uint32_t>> m_slots; // hash, place in m_entries + 1 (0: free)
     // The last lookup of a link itself: a row's source is looked up by the checks and again by the
     // operation right after. Any change the forecast makes forgets it.
     std::string m_lastPath;
+    std::size_t m_lastHash = 0;
     int m_lastError = 0;
+    bool m_lastBasic = false;
     FileInfo m_lastInfo;
     ino_t m_nextIno = 1;
 };

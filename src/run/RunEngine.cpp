@@ -24,12 +24,6 @@ std::string RunResult::statusText() const {
     return std::string(kRunStoppedMessage) + count;
 }
 
-std::string systemFileQuestion(std::string_view shownPath) {
-    std::string question(shownPath);
-    question += " はシステムファイルです。変名してよろしいですか？";
-    return question;
-}
-
 static std::string historyErrorMessage(const std::string& path, int err) {
     return "変更履歴ファイルに書き込めません。(" + displayText(path) + ": " + std::strerror(err) + ")";
 }
@@ -148,13 +142,13 @@ RunEngine::Forecast::Forecast(RunEngine& engine, const RunRequest& request, std:
 RowForecast RunEngine::Forecast::next(const FileListRow& original) {
     m_row.name = original.name;
     m_row.folder = original.folder;
-    m_row.photoDate = original.photoDate;
+    m_row.stamp = original.stamp;
     m_row.remarks.clear();
     m_asked = false;
     RowForecast f;
     m_shadow.handleRow(m_row, m_request, m_callbacks, m_records, m_serials, m_ignored, &f.newName);
     f.asksSystemFile = m_asked;
-    f.photoDate = m_row.photoDate;
+    f.note = std::move(m_row.note);
     for (std::string_view failure : {outcome::kSameName, outcome::kMissing, outcome::kExists, outcome::kError})
         if (m_row.remarks == failure)
             f.outcome = failure;
@@ -192,9 +186,9 @@ std::string RunEngine::requestError(const RunRequest& request) const {
     return fault;
 }
 
-std::vector<std::string> RunEngine::namesOfRows(const std::vector<FileListRow>& rows, std::size_t first,
+std::vector<RowForecast> RunEngine::namesOfRows(const std::vector<FileListRow>& rows, std::size_t first,
                                                 std::size_t last, const RunRequest& request) const {
-    std::vector<std::string> names;
+    std::vector<RowForecast> names;
     std::string fault;
     const std::optional<int32_t> start = usableStart(request, m_builder, fault);
     if (!start)
@@ -216,11 +210,49 @@ std::vector<std::string> RunEngine::namesOfRows(const std::vector<FileListRow>& 
             serials.advance(folderOf(rows[i]), step);
     for (std::size_t i = first; i < last; ++i) {
         const std::string_view folder = folderOf(rows[i]);
-        PhotoDateMemo memo = rows[i].photoDate;
-        names.push_back(
-            m_builder.BuildNewName(request.rules, rows[i].name, folder, false, serials.counterFor(folder), &memo));
+        PhotoDateMemo once;
+        PhotoDateMemo* memo = request.photoDates ? request.photoDates->memoFor(rows[i].stamp) : nullptr;
+        RowForecast& f = names.emplace_back();
+        f.newName = m_builder.BuildNewName(request.rules, rows[i].name, folder, false, serials.counterFor(folder),
+                                           memo ? memo : &once);
+        f.note.assign((memo ? memo : &once)->usedUpdateTime ? kNoDateTakenTip : std::string_view());
     }
     return names;
+}
+
+// Whether joinPath(folder, name) is a path the history may hold: no line end, absolute, no "..". A
+// folder found so is remembered in slot (0: the rows' folders, 1: the targets'), since rows share their
+// folders; then only the name is looked at.
+bool RunEngine::recordable(const std::string& folder, std::string_view name, int slot) {
+    std::string& known = m_recordableFolders[slot];
+    if (folder != known) {
+        if (hasLineEnd(folder) || !isRecordablePath(folder))
+            return false;
+        known = folder;
+    }
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= name.size(); ++i) {
+        const char c = i < name.size() ? name[i] : '/';
+        if (c == '\r' || c == '\n')
+            return false;
+        if (c == '/') {
+            if (i - start == 2 && name[start] == '.' && name[start + 1] == '.')
+                return false;
+            start = i + 1;
+        }
+    }
+    return true;
+}
+
+// The attribute bits of the file the row's search or intake read: those it read while the file is
+// the same one, unchanged since (a change of its extended attributes moves its status change time),
+// else read now.
+uint32_t RunEngine::attributesOf(const std::string& path, const FileInfo& basic, const FileStamp& stamp,
+                                 bool followLinks) {
+    if (stamp.matches(basic))
+        return stamp.attributes;
+    FileInfo info;
+    return m_fs.stat(path, info, followLinks) == 0 ? info.attributes : basic.attributes;
 }
 
 bool RunEngine::isHistory(const FileInfo& info) const {
@@ -237,14 +269,14 @@ bool RunEngine::targetIsHistory(const std::string& target) {
     if (std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1) != m_history.name)
         return false;
     FileInfo info;
-    return m_fs.stat(target, info, true) == 0 && isHistory(info);
+    return m_fs.statBasic(target, info, true) == 0 && isHistory(info);
 }
 
 // True when a file other than the source itself has the target path. A folder there is no clash:
 // the operation refuses it and the row reads as failed.
 bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
     FileInfo info;
-    return m_fs.stat(target, info, false) == 0 && !info.isDirectory &&
+    return m_fs.statBasic(target, info, false) == 0 && !info.isDirectory &&
            !(info.dev == source.dev && info.ino == source.ino);
 }
 
@@ -254,24 +286,30 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     const bool inPlace = request.method == RenameMethod::RenameOnly;
     // A row added by a relative path (the command line's a.txt) is taken from the current folder, one
     // found below a folder typed with ".." from where that leads.
-    if (!isRecordablePath(row.folder))
+    if (row.folder != m_recordableFolders[0] && !isRecordablePath(row.folder))
         row.folder = absolutePath(row.folder, m_cwd, m_fs);
     const std::string& targetFolder = inPlace ? row.folder : m_destination;
     // Built before any check, so a refused row still uses up its serial number.
-    const std::string newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false,
-                                                       serials.counterFor(row.folder), &row.photoDate);
-    if (builtName)
-        *builtName = newName;
+    PhotoDateMemo once;
+    PhotoDateMemo* memo = request.photoDates ? request.photoDates->memoFor(row.stamp) : nullptr;
+    std::string ownName;
+    std::string& newName = builtName ? *builtName : ownName;
+    newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false, serials.counterFor(row.folder),
+                                     memo ? memo : &once);
+    row.note.assign((memo ? memo : &once)->usedUpdateTime ? kNoDateTakenTip : std::string_view());
 
-    const std::string source = joinPath(row.folder, row.name);
-    const std::string target = joinPath(targetFolder, newName);
-    if (joinPath(targetFolder, row.name) == joinPath(row.folder, newName)) {
+    const std::string& source = joinPathInto(m_source, row.folder, row.name);
+    const std::string& target = joinPathInto(m_target, targetFolder, newName);
+    // In place the paths are the same exactly when the names are.
+    if (inPlace ? newName == row.name : joinPath(targetFolder, row.name) == joinPath(row.folder, newName)) {
         row.remarks = outcome::kSameName;
         return RowStep::Next;
     }
 
+    // One lookup of the source without its extended attributes: its identity and kind are checked on
+    // every row, its attribute bits only when they are asked about (below).
     FileInfo sourceInfo;
-    if (m_fs.stat(source, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
+    if (m_fs.statBasic(source, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
         row.remarks = outcome::kMissing;
         return RowStep::Next;
     }
@@ -279,19 +317,23 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     // The history holds one path per line: a path with a line end in it cannot be recorded faithfully,
     // and its second half could read as a record of its own. A path that is not absolute or goes up
     // by ".." is one the undo refuses to follow, so it is not touched either.
-    if (hasLineEnd(source) || hasLineEnd(target) || !isRecordablePath(source) || !isRecordablePath(target)) {
+    if (!recordable(row.folder, row.name, 0) || !recordable(targetFolder, newName, 1)) {
         row.remarks = outcome::kError;
         return RowStep::Next;
     }
 
-    // A link carries no attributes of its own: the question goes by the file it points to.
-    uint32_t attributes = sourceInfo.attributes;
+    // A link carries no attributes of its own: the question goes by the file it points to. Without a
+    // question the attributes change nothing: a clash is found by the operation itself.
+    uint32_t attributes = 0;
     bool linksToHistory = false;
     if (sourceInfo.isSymlink) {
         FileInfo linked;
-        const bool found = m_fs.stat(source, linked, true) == 0;
-        attributes = found ? linked.attributes : 0;
+        const bool found = m_fs.statBasic(source, linked, true) == 0;
+        if (found && callbacks.askSystemFile)
+            attributes = attributesOf(source, linked, row.stamp, true);
         linksToHistory = found && isHistory(linked);
+    } else if (callbacks.askSystemFile) {
+        attributes = attributesOf(source, sourceInfo, row.stamp, false);
     }
 
     // The history the run is writing (a search of the program's own folder lists it) stays where it
@@ -361,8 +403,11 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
-    row.remarks = outcome::ok(displayText(row.name));
     ++result.renamed;
+    // A forecast reads a row's failures only, and its row is thrown away.
+    if (builtName)
+        return RowStep::Next;
+    row.remarks = outcome::ok(displayText(row.name));
     row.name = newName;
     row.folder = rowFolderText(targetFolder);
     row.extensionText = ExtensionText(newName);

@@ -32,10 +32,12 @@ std::string ok(std::string_view shownOldName);
 
 struct RunRequest {
     RenameMethod method = RenameMethod::RenameOnly;
-    std::string destination;     // target folder of copy and move, as the user confirmed it
+    std::string destination; // target folder of copy and move, as the user confirmed it
     RenameRuleSet rules;
     std::string serialStartText; // the start field; must be a whole number
     std::string historyPath;
+    // The dates taken read so far (a preview's for the run after it); null: each is read anew.
+    PhotoDateMemos* photoDates = nullptr;
 };
 
 struct RunCallbacks : ProgressCallbacks {
@@ -50,8 +52,8 @@ enum class RunEnd { Completed, Cancelled, Error };
 struct RunResult {
     int renamed = 0;
     RunEnd end = RunEnd::Completed;
-    int error = 0;             // errno of a history failure, 0 otherwise
-    std::string errorMessage;  // the message to show after "変名処理が途中で終了しました。" when end == Error
+    int error = 0;            // errno of a history failure, 0 otherwise
+    std::string errorMessage; // the message to show after "変名処理が途中で終了しました。" when end == Error
     bool historyWritten = false; // the history file was replaced by this run
 
     // "<n>個のファイルが正常に変名されました。", prefixed by "変名処理が途中で終了しました。"
@@ -63,10 +65,10 @@ inline constexpr std::string_view kRunStoppedMessage = "変名処理が途中で
 
 // What a run started now would do with one row, foretold without touching a file.
 struct RowForecast {
-    std::string newName;          // the name BuildNewName gives the row
-    std::string_view outcome;     // the failure text the run would write, empty when it would rename the file
-    bool asksSystemFile = false;  // the run would ask first (foretold as answered Yes)
-    PhotoDateMemo photoDate;      // the row's date taken as read for this name, for the run to reuse
+    std::string newName;         // the name BuildNewName gives the row
+    std::string_view outcome;    // the failure text the run would write, empty when it would rename the file
+    bool asksSystemFile = false; // the run would ask first (foretold as answered Yes)
+    std::string note;            // how the name came about (kNoDateTakenTip), empty when plain
 };
 
 struct ForecastCallbacks : ProgressCallbacks {
@@ -74,14 +76,10 @@ struct ForecastCallbacks : ProgressCallbacks {
 };
 
 struct ForecastResult {
-    std::size_t rows = 0;      // rows foretold, from the top
+    std::size_t rows = 0; // rows foretold, from the top
     bool cancelled = false;
-    std::string errorMessage;  // why the start number or the rule is unusable; nothing was foretold
+    std::string errorMessage; // why the start number or the rule is unusable; nothing was foretold
 };
-
-// The question text for a system file, from its path as the front end shows it (displayed text, never
-// the path's bytes: the question holds one encoding).
-std::string systemFileQuestion(std::string_view shownPath);
 
 class RunEngine {
 public:
@@ -115,10 +113,10 @@ public:
 
     class Forecast;
 
-    // The names BuildNewName gives rows [first, last) under the request, numbered as a forecast from
-    // the top numbers them: the rows above only move the serial counters on, so nothing is read for
-    // them. Empty when the request cannot build names.
-    std::vector<std::string> namesOfRows(const std::vector<FileListRow>& rows, std::size_t first, std::size_t last,
+    // The names BuildNewName gives rows [first, last) under the request (with their notes; no outcome
+    // is foretold), numbered as a forecast from the top numbers them: the rows above only move the
+    // serial counters on, so nothing is read for them. Empty when the request cannot build names.
+    std::vector<RowForecast> namesOfRows(const std::vector<FileListRow>& rows, std::size_t first, std::size_t last,
                                          const RunRequest& request) const;
 
 private:
@@ -134,9 +132,13 @@ private:
     enum class RowStep { Next, Stop, DoneThenStop };
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
+    // One row of a run. A forecast passes builtName, which gets the new name; its row then keeps its
+    // failure only (no remarks or new name after a success).
     RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
                       SerialCounters& serials, RunResult& result, std::string* builtName = nullptr);
     bool clashes(const std::string& target, const FileInfo& source);
+    uint32_t attributesOf(const std::string& path, const FileInfo& basic, const FileStamp& stamp, bool followLinks);
+    bool recordable(const std::string& folder, std::string_view name, int slot);
     bool isHistory(const FileInfo& info) const;
     bool targetIsHistory(const std::string& target);
 
@@ -147,6 +149,8 @@ private:
     bool m_historyKnown = false;
     FileInfo m_history;
     std::string m_historyPath;
+    std::string m_recordableFolders[2]; // see recordable()
+    std::string m_source, m_target;     // the paths of the row under way
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;

@@ -1,10 +1,10 @@
 #include "run/UndoEngine.h"
 
 #include "common/TextCodec.h"
+#include "platform/TextNumbers.h"
 #include "run/RunPaths.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <utility>
 
@@ -37,10 +37,11 @@ bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ran
     std::string_view list = line.substr(kUndoneNotePrefix.size(), line.size() - kUndoneNotePrefix.size() - 1);
     std::vector<std::pair<int, int>> found;
     auto number = [&list](int& v) {
-        const auto [end, ec] = std::from_chars(list.data(), list.data() + list.size(), v);
-        if (ec != std::errc() || end == list.data() || v < 1)
+        // Digits only: no sign may come between the separators.
+        const std::size_t read = list.starts_with('+') ? 0 : readInteger(list, v);
+        if (read == 0 || v < 1)
             return false;
-        list.remove_prefix(static_cast<std::size_t>(end - list.data()));
+        list.remove_prefix(read);
         return true;
     };
     while (!list.empty()) {

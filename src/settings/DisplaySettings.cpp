@@ -17,4 +17,16 @@ DisplaySettings loadDisplaySettings(const IniFile& ini) {
     return s;
 }
 
+void saveDisplaySettings(IniFile& ini, const DisplaySettings& s) {
+    ini.beginUpdate();
+    ini.WriteBool("Window", "LVIconVisible", s.LVIconVisible);
+    ini.WriteBool("Window", "LVSysVisible", s.LVSysVisible);
+    ini.WriteBool("Window", "LVHiddenVisible", s.LVHiddenVisible);
+    ini.WriteBool("Window", "LVReadonlyVisible", s.LVReadonlyVisible);
+    ini.WriteBool("Window", "Focus", s.Focus);
+    ini.WriteBool("Window", "ColSize", s.ColSize);
+    ini.WriteInteger("Window", "LVIconMax", s.LVIconMax);
+    ini.endUpdate();
+}
+
 } // namespace rinoza

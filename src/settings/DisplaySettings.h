@@ -19,4 +19,8 @@ struct DisplaySettings {
 // Reads section Window of `ini`; missing or unreadable keys keep the defaults above.
 DisplaySettings loadDisplaySettings(const IniFile& ini);
 
+// Writes the seven keys of section Window in one replacement of the file. Throws SettingsWriteError
+// when it cannot be written.
+void saveDisplaySettings(IniFile& ini, const DisplaySettings& s);
+
 } // namespace rinoza

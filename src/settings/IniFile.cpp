@@ -102,31 +102,12 @@ std::string storedValue(std::string_view value) {
 // characters. Hexadecimal takes the 32-bit pattern, so 0xFFFFFFFF reads as -1.
 std::optional<int> parseStoredInteger(std::string_view s) {
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        const auto v = parseHexDigits(s.substr(2));
-        if (!v || *v > 0xFFFFFFFFULL)
+        const auto v = parseDigits<uint32_t>(s.substr(2), 16);
+        if (!v)
             return std::nullopt;
-        return static_cast<int>(static_cast<int32_t>(static_cast<uint32_t>(*v)));
+        return static_cast<int>(static_cast<int32_t>(*v));
     }
-    bool negative = false;
-    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
-        negative = s[0] == '-';
-        s.remove_prefix(1);
-    }
-    if (s.empty())
-        return std::nullopt;
-    int64_t v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        v = v * 10 + (c - '0');
-        if (v > static_cast<int64_t>(INT_MAX) + 1)
-            return std::nullopt;
-    }
-    if (negative)
-        v = -v;
-    if (v > INT_MAX || v < INT_MIN)
-        return std::nullopt;
-    return static_cast<int>(v);
+    return parseInteger<int>(s);
 }
 
 bool hasNonAscii(std::string_view s) {

@@ -18,14 +18,6 @@
 namespace rinoza {
 
 namespace stampText {
-inline constexpr std::string_view kNoFiles = "変更処理に対するファイルが選ばれていません。";
-inline constexpr std::string_view kBadCreationDate = "作成日付の指定が間違っています。";
-inline constexpr std::string_view kBadUpdateDate = "更新日付の指定が間違っています。";
-inline constexpr std::string_view kTimesQuestion =
-    "リストに抽出されているファイルのタイムスタンプを変更します。\rよろしいですか？";
-inline constexpr std::string_view kAttrQuestion =
-    "リストに抽出されているファイルの属性を変更します。\rよろしいですか？";
-inline constexpr std::string_view kActivity = "変更中";
 inline constexpr std::string_view kStopped = "変更処理が途中で終了しました。";
 inline constexpr std::string_view kChanged = "個のファイルが正常に変更されました。";
 } // namespace stampText

@@ -11,6 +11,7 @@
 #include "filelist/ui/FileDragSource.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/FileListView.h"
+#include "operations/PathIntake.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "settings/IniFile.h"
@@ -31,13 +32,9 @@
 
 namespace rinoza {
 
-// The rows of a batch of added paths, waiting for the one model update at its end.
+// What a batch of added paths shows once it ends (its rows wait in the list's own batch).
 struct FileListController::AddBatch {
     DisplaySettings settings;
-    std::vector<FileListRow> rows;
-    std::vector<char> superseded;                         // parallel to rows: a later path named the same file
-    std::unordered_map<std::string, std::size_t> pending; // full path -> its row in rows
-    std::vector<int> replacedListed;                      // listed rows of files that the batch lists again
     std::optional<std::string> lastFolder;
     enum class Tab { None, Search, Rename } tab = Tab::None;
 };
@@ -180,9 +177,8 @@ void FileListController::setRowsListed(bool on) {
 }
 
 void FileListController::ClearFileList() {
-    m_model->clear(); // rows and their icons, as one reset
+    m_model->clear(); // rows and their icons, as one reset; the count is zero again
     setRowsListed(false);
-    m_listedFileCount = 0;
 }
 
 void FileListController::N9Click() {
@@ -192,67 +188,45 @@ void FileListController::N9Click() {
 }
 
 void FileListController::appendListedRows(std::vector<FileListRow>&& rows) {
-    m_listedFileCount += static_cast<int32_t>(rows.size());
-    m_model->appendRows(std::move(rows));
+    m_model->list().appendListed(std::move(rows));
 }
 
 int FileListController::RemoveDuplicateRows() {
-    const int removed = m_model->RemoveDuplicateRows();
-    m_listedFileCount -= removed;
-    return removed;
+    return m_model->list().removeDuplicateRows();
+}
+
+int32_t FileListController::ListedFileCount() const {
+    return m_model->list().listedCount();
 }
 
 bool FileListController::addPath(const std::string& path) {
-    FileInfo info;
-    if (systemFileSystem().stat(path, info) != 0 || !info.isRegular)
+    TakenPath taken =
+        takePath(path, {}, systemFileSystem(), m_batch ? m_batch->settings.LVIconVisible : settings().LVIconVisible);
+    if (!taken.row)
         return false;
-    addRow(makeFileListRow(info, parentOf(path), m_batch ? m_batch->settings.LVIconVisible : settings().LVIconVisible));
+    addRow(std::move(*taken.row));
     return true;
 }
 
 void FileListController::addRow(FileListRow&& row) {
-    std::string key = joinPath(row.folder, row.name);
-    if (m_batch) {
-        AddBatch& b = *m_batch;
-        if (auto it = b.pending.find(key); it != b.pending.end()) {
-            b.superseded[it->second] = 1;
-            --m_listedFileCount;
-        } else if (const int earlier = m_model->rowCount() ? m_model->findRow(key) : -1; earlier >= 0) {
-            b.replacedListed.push_back(earlier);
-            --m_listedFileCount;
-        }
-        b.pending[std::move(key)] = b.rows.size();
-        b.rows.push_back(std::move(row));
-        b.superseded.push_back(0);
-        ++m_listedFileCount;
-        return;
-    }
-    const int earlier = m_model->findRow(key);
-    m_model->appendRow(std::move(row));
-    ++m_listedFileCount;
-    if (earlier >= 0) {
-        m_model->removeRowsAt({earlier});
-        --m_listedFileCount;
-    }
+    m_model->list().addRow(std::move(row));
 }
 
 void FileListController::AddDroppedPath(const std::string& path) {
-    FileInfo info;
-    if (systemFileSystem().stat(path, info) != 0 || info.isDirectory) {
+    const DisplaySettings s = m_batch ? m_batch->settings : settings();
+    TakenPath taken = takePath(path, {}, systemFileSystem(), s.LVIconVisible);
+    if (taken.kind == PathKind::Folder || taken.kind == PathKind::Missing) {
         if (m_batch) {
-            m_batch->lastFolder = path;
+            m_batch->lastFolder = taken.path;
             m_batch->tab = AddBatch::Tab::Search;
         } else if (m_host.showSearchFolder) {
-            m_host.showSearchFolder(path);
+            m_host.showSearchFolder(taken.path);
         }
         return;
     }
-    const DisplaySettings s = m_batch ? m_batch->settings : settings();
-    // One stat serves both the test for a folder and the row: a drop of thousands of files costs
-    // little more than looking at each once.
-    if (info.isRegular)
-        addRow(makeFileListRow(info, parentOf(path), s.LVIconVisible));
-    if (m_listedFileCount != 0) {
+    if (taken.row)
+        addRow(std::move(*taken.row));
+    if (ListedFileCount() != 0) {
         if (!m_rowsListed)
             setRowsListed(true);
         if (s.Focus) {
@@ -269,57 +243,30 @@ void FileListController::beginAddBatch(std::size_t expected) {
         return;
     m_batch = std::make_unique<AddBatch>();
     m_batch->settings = settings();
-    m_batch->rows.reserve(expected);
-    m_batch->superseded.reserve(expected);
-    m_batch->pending.reserve(expected);
+    m_model->list().beginAddBatch(expected);
 }
 
 void FileListController::endAddBatch() {
     if (!m_batch)
         return;
     std::unique_ptr<AddBatch> b = std::move(m_batch);
-    if (!b->replacedListed.empty())
-        m_model->removeRowsAt(std::move(b->replacedListed));
-    std::vector<FileListRow> rows;
-    rows.reserve(b->rows.size());
-    for (std::size_t i = 0; i < b->rows.size(); ++i) {
-        if (!b->superseded[i])
-            rows.push_back(std::move(b->rows[i]));
-    }
-    m_model->appendRows(std::move(rows));
+    m_model->list().endAddBatch();
     if (b->lastFolder && m_host.showSearchFolder)
         m_host.showSearchFolder(*b->lastFolder);
     if (b->tab == AddBatch::Tab::Rename && m_host.showRenameTab)
         m_host.showRenameTab();
 }
 
-namespace {
-
-// A command-line path as an absolute path: a relative one is taken from the working folder, so
-// every row names its file wherever the program later runs.
-std::string absolutePath(const std::string& path) {
-    if (path.empty() || path.front() == '/')
-        return path;
-    const std::string cwd = currentFolder();
-    if (cwd.empty())
-        return path;
-    std::string_view rest = path;
-    while (rest.substr(0, 2) == "./")
-        rest.remove_prefix(2);
-    if (rest == "." || rest.empty())
-        return cwd;
-    return joinPath(cwd, rest);
-}
-
-} // namespace
-
 void FileListController::addPaths(const std::vector<std::string>& paths) {
     if (paths.empty())
         return;
     m_view->hide();
     beginAddBatch(paths.size());
+    const std::string cwd = currentFolder();
     for (const std::string& p : paths)
-        AddDroppedPath(absolutePath(p));
+        // A relative path is taken from the working folder, so every row names its file wherever the
+        // program later runs.
+        AddDroppedPath(absolutePath(p, cwd, systemFileSystem()));
     endAddBatch();
     m_view->show();
     showRowCountStatus();

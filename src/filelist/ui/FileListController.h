@@ -66,7 +66,7 @@ public:
     QPoint DragStartPoint{-1, -1};
 
     // Files listed since the list was last cleared; the search limit is tested against it.
-    int32_t ListedFileCount() const { return m_listedFileCount; }
+    int32_t ListedFileCount() const;
 
     // Appends a batch of a search's rows, raising the count by their number.
     void appendListedRows(std::vector<FileListRow>&& rows);
@@ -159,7 +159,6 @@ private:
     QTableView* m_view = nullptr;
     FileListModel* m_model = nullptr;
     QMenu* m_menu = nullptr;
-    int32_t m_listedFileCount = 0;
     bool m_rowsListed = false;
 };
 

@@ -1,11 +1,10 @@
 #pragma once
 
-// The model behind the file list lvFile: FileListRows in display order. Rows are appended in
-// batches, a hash index from full path to row keeps duplicate removal O(1) per row, sorting happens
-// here (the run visits rows in display order, so there is no proxy model), and icons are fetched
-// only for rows that are painted, then cached.
+// The model behind the file list lvFile: the rows of a FileList (the list's own rules live there),
+// shown in columns. The model hears of every change of the list and tells the view; icons are
+// fetched only for rows that are painted, then cached.
 
-#include "filelist/FileListRow.h"
+#include "filelist/FileList.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -15,20 +14,20 @@
 
 namespace rinoza {
 
-class FileListModel : public QAbstractTableModel {
+class FileListModel : public QAbstractTableModel, private FileListObserver {
     Q_OBJECT
 public:
     enum Column {
-        ColName,
-        ColFolder,
-        ColSize,
-        ColExt,
-        ColCreated,
-        ColUpdated,
-        ColAccessed,
-        ColAttr,
-        ColRemarks,
-        ColumnCount
+        ColName = rinoza::ColName,
+        ColFolder = rinoza::ColFolder,
+        ColSize = rinoza::ColSize,
+        ColExt = rinoza::ColExt,
+        ColCreated = rinoza::ColCreated,
+        ColUpdated = rinoza::ColUpdated,
+        ColAccessed = rinoza::ColAccessed,
+        ColAttr = rinoza::ColAttr,
+        ColRemarks = rinoza::ColRemarks,
+        ColumnCount = rinoza::ColumnCount
     };
 
     explicit FileListModel(QObject* parent = nullptr);
@@ -42,66 +41,52 @@ public:
     // The designed widths of the nine columns (110, 100, 55, 50, 116, 116, 72, 50, 55).
     static int designedColumnWidth(int column);
 
-    const std::vector<FileListRow>& rows() const { return m_rows; }
-    const FileListRow& row(int i) const { return m_rows[static_cast<std::size_t>(i)]; }
-    std::string fullPath(int i) const;
-    // The last row whose full path is exactly this path, or -1.
-    int findRow(const std::string& fullPath) const;
+    // The list itself: whatever changes it is shown.
+    FileList& list() { return m_list; }
+    const FileList& list() const { return m_list; }
+
+    const std::vector<FileListRow>& rows() const { return m_list.rows(); }
+    const FileListRow& row(int i) const { return m_list.row(i); }
+    std::string fullPath(int i) const { return m_list.fullPath(i); }
+    int findRow(const std::string& fullPath) const { return m_list.findRow(fullPath); }
 
     // Appends rows at the end as one insertion.
-    void appendRows(std::vector<FileListRow> rows);
+    void appendRows(std::vector<FileListRow> rows) { m_list.appendListed(std::move(rows)); }
     void appendRow(FileListRow row);
     // Deletes every row (one reset) and the icon cache.
     void clear();
-    // Removes the given rows (any order, duplicates allowed).
-    void removeRowsAt(std::vector<int> rows);
-    // Replaces a row's texts; emits dataChanged for it.
-    void setRow(int i, FileListRow row);
-    // New remarks; a mark the row had is taken off, as it spoke of the remarks before.
-    void setRemarks(int i, std::string remarks);
-    // Replaces rows [first, first + rows.size()) with copies of rows; one dataChanged for them all.
-    void setRows(int first, std::span<const FileListRow> rows);
-    // The rows themselves, for a change that rewrites their columns and remarks where they stand, so
-    // that a long change copies no row. Names and folders stay as they are (the path index keys on
-    // them); rowsChangedInPlace then tells the views.
-    std::vector<FileListRow>& rowsForChangeInPlace() { return m_rows; }
-    // One dataChanged for rows [first, first + count), after a change in place.
-    void rowsChangedInPlace(int first, int count);
+    void removeRowsAt(std::vector<int> rows) { m_list.removeRowsAt(std::move(rows)); }
+    void setRow(int i, FileListRow row) { m_list.setRow(i, std::move(row)); }
+    void setRemarks(int i, std::string remarks) { m_list.setRemarks(i, std::move(remarks)); }
+    void setRows(int first, std::span<const FileListRow> rows) { m_list.setRows(first, rows); }
+    using RemarksUpdate = FileList::RemarksUpdate;
+    void setRemarksRange(int first, std::vector<RemarksUpdate> updates) {
+        m_list.setRemarksRange(first, std::move(updates));
+    }
+    void clearMarks() { m_list.clearMarks(); }
+    int markedRowCount() const { return m_list.markedRowCount(); }
+    int RemoveDuplicateRows() { return m_list.removeDuplicateRows(); }
 
-    // Remarks and marks of the rows from `first` on, one per update, with one change signal.
-    struct RemarksUpdate {
-        std::string remarks;
-        std::string mark;
-        PhotoDateMemo photoDate;
-    };
-    void setRemarksRange(int first, std::vector<RemarksUpdate> updates);
-    // Takes the marks off every row (one change signal when any row had one).
-    void clearMarks();
-    int markedRowCount() const;
+    int sortKey() const { return m_list.sortKey(); }
+    void setSortKey(int key) { m_list.setSortKey(key); }
+    void lvFileColumnClick(int column) { m_list.sortByColumn(column); }
+    int lvFileCompare(const FileListRow& a, const FileListRow& b) const { return m_list.compare(a, b); }
 
-    // Removes every row that names the same file as a later row (exact path comparison); the newest
-    // row stays. Returns the number of rows removed.
-    int RemoveDuplicateRows();
-
-    // Sorting: 0 unsorted, +n ascending by column n (1..9), -n descending.
-    int sortKey() const { return m_sortKey; }
-    void setSortKey(int key) { m_sortKey = key; }
-    // A click on the header of column (0-based): flips the direction when it is the sorted column,
-    // else sorts ascending by it. Rows that compare equal keep their previous order.
-    void lvFileColumnClick(int column);
-    // Negative, zero or positive by the current sort key.
-    int lvFileCompare(const FileListRow& a, const FileListRow& b) const;
-
-    // Icons: rows made while icons were on show their file's icon, fetched when first painted.
     // Turning icons off forgets every icon; rows made later have none.
     void dropAllIcons();
 
 private:
-    void removeUnkept(const std::vector<char>& keep);
-    void sortRows();
+    void rowsAboutToBeInserted(int first, int last) override;
+    void rowsInserted() override;
+    void rowsAboutToBeRemoved(int first, int last) override;
+    void rowsRemoved() override;
+    void listAboutToBeReset() override;
+    void listReset() override;
+    void listAboutToBeReordered() override;
+    void listReordered(const std::vector<int>& newPosition) override;
+    void rowsChanged(int first, int last, Part part) override;
 
-    std::vector<FileListRow> m_rows;
-    int m_sortKey = 0;
+    FileList m_list;
     struct Impl;
     Impl* m_impl;
 };

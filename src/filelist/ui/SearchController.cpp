@@ -4,11 +4,12 @@
 #include "common/ui/PathComboBox.h"
 #include "common/ui/TFolderDialog.h"
 #include "common/ui/UserPrompts.h"
-#include "filelist/SearchWalk.h"
+#include "common/ui/WindowPrompts.h"
 #include "filelist/ui/FileListController.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchHistory.h"
 #include "filelist/ui/SearchTab.h"
+#include "operations/SearchOperation.h"
 #include "platform/FileSystem.h"
 
 #include <QApplication>
@@ -98,8 +99,8 @@ void SearchController::btnFndClick() {
 
 void SearchController::btnStopClick() {
     m_stopRequested = true;
-    if (m_walk)
-        m_walk->requestStop();
+    if (m_search)
+        m_search->requestStop();
 }
 
 void SearchController::LockSearchControls() {
@@ -143,37 +144,24 @@ bool SearchController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SearchController::runWalk(const std::string& folder, const DisplaySettings& s) {
-    SearchOptions o;
-    o.pattern = m_w.cmbFndName->currentText().toUtf8().toStdString();
-    o.subfolders = m_w.cbFnd->isChecked();
-    o.showSystem = s.LVSysVisible;
-    o.showHidden = s.LVHiddenVisible;
-    o.showReadOnly = s.LVReadonlyVisible;
-    o.withIcons = s.LVIconVisible;
-    o.listedBefore = m_w.list->ListedFileCount();
-    o.limit = s.LVIconMax;
-
-    SearchCallbacks cb;
-    cb.rows = [this](std::vector<FileListRow>&& rows) { m_w.list->appendListedRows(std::move(rows)); };
-    cb.folderChanged = [this](const std::string& f) { setStatus(QStringLiteral("検索中：") + shown(f)); };
-    cb.pumpEvents = [] { QCoreApplication::processEvents(); };
-    cb.limitReached = [this, limit = s.LVIconMax] {
-        m_stopRequested = true;
-        BeepMessageDlg(QStringLiteral("検索数が") + QString::number(limit) +
-                           QStringLiteral("を越えました。検索が途中で中止されます。\n検索設定を見直して下さい。"),
-                       MsgType::Information, MsgButtons::Ok);
-    };
-
-    SearchWalk walk(std::move(o), std::move(cb));
-    walk.setTimeSliceMs(m_sliceMs);
-    m_walk = &walk;
+    SearchRequest request;
+    request.folder = folder;
+    request.pattern = m_w.cmbFndName->currentText().toUtf8().toStdString();
+    request.subfolders = m_w.cbFnd->isChecked();
+    request.display = s;
+    FolderSearch search(std::move(request), m_w.list->model()->list(), windowPrompts());
+    search.folderChanged = [this](const std::string& f) { setStatus(QStringLiteral("検索中：") + shown(f)); };
+    search.pumpEvents = [] { QCoreApplication::processEvents(); };
+    search.setTimeSliceMs(m_sliceMs);
+    m_search = &search;
     struct Release {
-        SearchWalk*& p;
+        FolderSearch*& p;
         ~Release() { p = nullptr; }
-    } release{m_walk};
+    } release{m_search};
     if (m_stopRequested) // pressed between the lock and here
-        walk.requestStop();
-    walk.run(folder);
+        search.requestStop();
+    if (search.run().limitReached)
+        m_stopRequested = true;
 }
 
 void SearchController::btnStartClick() {

@@ -27,8 +27,8 @@ namespace rinoza {
 
 class FileListController;
 class PathComboBox;
+class FolderSearch;
 class SearchTab;
-class SearchWalk;
 
 struct SearchWidgets {
     QComboBox* cmbFndName = nullptr;
@@ -83,7 +83,7 @@ private:
     bool m_searching = false;
     bool m_escFilter = false;
     int m_sliceMs = 20;
-    SearchWalk* m_walk = nullptr; // the running walk, only inside btnStartClick
+    FolderSearch* m_search = nullptr; // the running search, only inside btnStartClick
 };
 
 } // namespace rinoza

@@ -224,13 +224,19 @@ int PosixFileSystem::listDirectory(const std::string& dir, const std::function<b
 }
 
 int PosixFileSystem::stat(const std::string& path, FileInfo& info, bool followLinks) {
+    if (const int err = statBasic(path, info, followLinks))
+        return err;
+    overlayDosAttrib(path, info, followLinks);
+    return 0;
+}
+
+int PosixFileSystem::statBasic(const std::string& path, FileInfo& info, bool followLinks) {
     struct statx sx {};
     if (statx(AT_FDCWD, path.c_str(), followLinks ? 0 : AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
         return errno;
     info = FileInfo{};
     info.name = baseNameOf(path);
     fillFileInfo(sx, info);
-    overlayDosAttrib(path, info, followLinks);
     return 0;
 }
 

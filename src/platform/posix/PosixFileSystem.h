@@ -12,6 +12,7 @@ class PosixFileSystem : public FileSystem {
 public:
     int listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) override;
     int stat(const std::string& path, FileInfo& info, bool followLinks = true) override;
+    int statBasic(const std::string& path, FileInfo& info, bool followLinks = true) override;
     int renameNoReplace(const std::string& from, const std::string& to) override;
     int copyNoReplace(const std::string& from, const std::string& to) override;
     int moveNoReplace(const std::string& from, const std::string& to) override;

@@ -30,6 +30,7 @@ void fillFileInfo(const struct statx& sx, FileInfo& info) {
     info.ino = sx.stx_ino;
     info.lastWrite = fromStatxTime(sx.stx_mtime);
     info.lastAccess = fromStatxTime(sx.stx_atime);
+    info.statusChange = fromStatxTime(sx.stx_ctime);
     if (sx.stx_mask & STATX_BTIME)
         info.creation = fromStatxTime(sx.stx_btime);
     info.attributes = defaultAttributes(info.name, info.mode);

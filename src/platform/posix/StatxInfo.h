@@ -12,7 +12,7 @@ namespace rinoza {
 
 FileTime fromStatxTime(const statx_timestamp& t);
 
-// Fills kind, mode, size, device and inode, the write, access and birth times, and the attribute
+// Fills kind, mode, size, device and inode, the write, access, status change and birth times, and the attribute
 // bits that follow from the name and mode (info.name must be set before). The creation time stays as
 // it was when the file system reports no birth time.
 void fillFileInfo(const struct statx& sx, FileInfo& info);

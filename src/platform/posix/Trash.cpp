@@ -14,18 +14,6 @@ namespace rinoza {
 
 namespace {
 
-bool isUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-           c == '_' || c == '~';
-}
-
-std::string absolutePath(const std::string& path) {
-    if (!path.empty() && path[0] == '/')
-        return path;
-    const std::string cwd = currentFolder();
-    return cwd.empty() ? path : joinPath(cwd, path);
-}
-
 // Where a file really lies: its folder with every link resolved, its own name kept (a link is trashed
 // itself, not its target). The path as given when the folder cannot be resolved.
 std::string realLocation(const std::string& abs) {
@@ -151,23 +139,6 @@ int findTrash(const std::string& absPath, dev_t dev, TrashPlace& place) {
 
 } // namespace
 
-std::string percentEncodePath(std::string_view path) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (isUnreserved(c) || c == '/') {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 std::string trashInfoText(std::string_view path, const LocalDateTime& t) {
     char date[64];
     std::snprintf(date, sizeof date, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
@@ -188,7 +159,7 @@ std::string homeTrashDir() {
 TrashResult trashFile(const std::string& path, const NoReplaceRename& rename) {
     TrashResult r;
     // A file reached through a link to a folder is recorded (and moved) where it really lies.
-    const std::string abs = realLocation(absolutePath(path));
+    const std::string abs = realLocation(absolutePath(path, currentFolder(), systemFileSystem()));
     struct stat st {};
     if (lstat(abs.c_str(), &st) != 0) {
         r.error = errno;

@@ -6,6 +6,7 @@
 
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 #include <functional>
 #include <string>
@@ -19,9 +20,6 @@ using NoReplaceRename = std::function<int(const std::string& from, const std::st
 // Trashes one file or folder (a link is trashed itself, not its target). On failure the file stays
 // where it was and no .trashinfo is left behind.
 TrashResult trashFile(const std::string& path, const NoReplaceRename& rename);
-
-// The Path= value: every byte except unreserved characters and "/" as %XX.
-std::string percentEncodePath(std::string_view path);
 
 // The whole .trashinfo text for a path (absolute for the home trash, relative to the top folder
 // otherwise) and the local deletion time.

@@ -1,8 +1,8 @@
 #include "run/ui/LivePreview.h"
 
 #include "common/TextCodec.h"
+#include "operations/Messages.h"
 #include "platform/FileSystem.h"
-#include "run/ui/PreviewController.h"
 #include "run/ui/ProgressHost.h"
 #include "settings/IniFile.h"
 
@@ -92,6 +92,7 @@ RunRequest LivePreview::currentRequest() const {
     request.rules = m_host.rules ? m_host.rules() : RenameRuleSet::defaults();
     request.serialStartText = m_host.startText ? m_host.startText().toStdString() : std::string("1");
     request.historyPath = historyFilePath();
+    request.photoDates = m_host.photoDates;
     return request;
 }
 
@@ -146,7 +147,7 @@ void LivePreview::refreshVisible() {
     const RunEngine engine(fs, *m_host.builder, m_host.clock ? *m_host.clock : m_systemClock);
     const RunRequest request = currentRequest();
     const std::vector<FileListRow>& rows = model.rows();
-    std::vector<std::string> names =
+    std::vector<RowForecast> names =
         engine.namesOfRows(rows, static_cast<std::size_t>(first), static_cast<std::size_t>(last) + 1, request);
     if (names.empty()) {
         // A rule that builds no names: the status says why; the remarks wait for a usable one.
@@ -156,8 +157,8 @@ void LivePreview::refreshVisible() {
     }
     std::vector<FileListModel::RemarksUpdate> updates;
     updates.reserve(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i)
-        updates.push_back({displayText(names[i]), std::string(), rows[static_cast<std::size_t>(first) + i].photoDate});
+    for (RowForecast& f : names)
+        updates.push_back({displayText(f.newName), std::string(), std::move(f.note)});
     write(first, std::move(updates));
     emit visibleRefreshed();
 }
@@ -200,7 +201,7 @@ void LivePreview::passSlice() {
         RowForecast f = m_pass->next(rows[m_next]);
         if (!f.outcome.empty())
             ++m_failing;
-        updates.push_back({displayText(f.newName), std::string(f.outcome), f.photoDate});
+        updates.push_back({displayText(f.newName), std::string(f.outcome), std::move(f.note)});
         ++m_next;
         // The clock is read every few rows: a row takes microseconds.
         if (m_next % 64 == 0 && slice.elapsed() >= kSliceMs)
@@ -214,7 +215,7 @@ void LivePreview::passSlice() {
     m_pass.reset();
     m_engine.reset();
     if (m_host.setStatus)
-        m_host.setStatus(PreviewController::statusText(m_failing, false));
+        m_host.setStatus(QString::fromStdString(msg::previewStatus(m_failing, false)));
     emit listRefreshed();
 }
 

@@ -1,105 +1,44 @@
 #include "run/ui/PreviewController.h"
 
-#include "common/TextCodec.h"
-#include "common/ui/UserPrompts.h"
+#include "common/ui/WindowPrompts.h"
 #include "filelist/ui/FileListModel.h"
+#include "operations/RenameOperations.h"
 #include "platform/FileSystem.h"
-#include "run/RunEngine.h"
 #include "run/ui/LivePreview.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/TFrmChg.h"
-#include "settings/IniFile.h"
-
-#include <vector>
 
 namespace rinoza {
-
-namespace {
-
-QString display(std::string_view bytes) {
-    const std::string s = displayText(bytes);
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
 
 PreviewController::PreviewController(RunHost host, QObject* parent)
     : QObject(parent), m_host(std::move(host)), m_live(new LivePreview(m_host, this)) {}
 
-QString PreviewController::statusText(int failing, bool cancelled) {
-    QString text = failing > 0 ? QString::number(failing) + QStringLiteral(" 個のファイルは変名できません。")
-                               : QStringLiteral("変名できないファイルはありません。");
-    return cancelled ? QStringLiteral("結果表示を中止しました。") + text : text;
-}
-
 void PreviewController::N20Click() {
-    FileListModel& model = *m_host.model;
-    if (model.rowCount() == 0)
+    FileList& list = m_host.model->list();
+    if (list.empty())
         return;
     // This preview writes every row anew.
     m_live->disarm();
 
-    RunRequest request;
-    {
-        // What a run started now would be confirmed with: the dialog's stored method and folder.
-        TFrmChg dlg(m_host.window);
-        request.method = static_cast<RenameMethod>(dlg.selectedIndex());
-        request.destination = dlg.destinationBytes();
-    }
-    request.rules = m_host.rules ? m_host.rules() : RenameRuleSet::defaults();
-    request.historyPath = historyFilePath();
-
-    ProgressHost& progress = *m_host.progress;
-    progress.BeginProgress(QStringLiteral("備考に変名結果を表示中"));
-    // Read once the window is disabled, so the rule cannot change under the preview.
-    request.serialStartText = m_host.startText ? m_host.startText().toStdString() : std::string("1");
-    model.clearMarks();
-
-    // Rows reach the model in batches: whatever was foretold since the last time events ran.
-    int first = 0;
-    int failing = 0;
-    std::vector<FileListModel::RemarksUpdate> pending;
-    const auto flush = [&] {
-        const int n = static_cast<int>(pending.size());
-        model.setRemarksRange(first, std::move(pending));
-        pending.clear();
-        first += n;
-    };
-    ForecastCallbacks callbacks;
-    static_cast<ProgressCallbacks&>(callbacks) = progressCallbacksFor(progress);
-    callbacks.pumpEvents = [&] {
-        flush();
-        progress.pump();
-    };
-    callbacks.cancelRequested = [&] {
-        if (progress.sliceOver())
-            callbacks.pumpEvents();
-        return progress.CancelRequested;
-    };
-    callbacks.rowForetold = [&](std::size_t, RowForecast&& f) {
-        if (!f.outcome.empty())
-            ++failing;
-        // The remarks hold the name as the list will show it, never its bytes.
-        pending.push_back({displayText(f.newName), std::string(f.outcome), f.photoDate});
-    };
-
+    // What a run started now would be confirmed with: the dialog's stored method and folder.
+    int stored = 0;
+    std::string destination;
+    TFrmChg::storedChoice(stored, destination);
+    const auto method = static_cast<RenameMethod>(stored);
     SystemClock systemClock;
-    const Clock& clock = m_host.clock ? *m_host.clock : systemClock;
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
-    RunEngine engine(fs, *m_host.builder, clock);
-    const std::vector<FileListRow> rows = model.rows();
-    const ForecastResult result = engine.foretell(rows, request, callbacks);
-    flush();
-    progress.EndProgress();
-
-    if (!result.errorMessage.empty()) {
-        BeepMessageDlg(display(result.errorMessage), MsgType::Error, MsgButtons::Ok);
+    RenameContext context{m_host.fileSystem ? *m_host.fileSystem : systemFileSystem(), *m_host.builder,
+                          m_host.clock ? *m_host.clock : systemClock, m_host.photoDates};
+    const auto request = [&] {
+        return renameRequest(method, destination, m_host.rules ? m_host.rules() : RenameRuleSet::defaults(),
+                             m_host.startText ? m_host.startText().toStdString() : std::string("1"));
+    };
+    const PreviewOutcome outcome = previewRename(list, request, context, windowPrompts(), *m_host.progress, true);
+    if (!outcome.errorMessage.empty())
         return;
-    }
     if (m_host.setStatus)
-        m_host.setStatus(statusText(failing, result.cancelled));
-    if (!result.cancelled)
-        m_live->arm(request.method, request.destination);
+        m_host.setStatus(QString::fromStdString(outcome.statusText));
+    if (!outcome.cancelled)
+        m_live->arm(method, destination);
 }
 
 } // namespace rinoza

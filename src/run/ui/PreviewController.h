@@ -21,10 +21,6 @@ public:
     // The preview that follows edits of the rule once this one has shown every row.
     LivePreview& live() const { return *m_live; }
 
-    // "<n> 個のファイルは変名できません。", or "変名できないファイルはありません。" for none; after a
-    // stop "結果表示を中止しました。" comes first.
-    static QString statusText(int failing, bool cancelled);
-
 public slots:
     // Over all rows in display order, whatever the selection: the progress dialog, a stop button, the
     // serial number from the start field (a start that is no whole number is reported and nothing is

@@ -11,6 +11,7 @@
 // slice is always seen.
 
 #include "filelist/ui/FileDropHandler.h"
+#include "operations/ProgressDisplay.h"
 #include "run/RunProgress.h"
 
 #include <QElapsedTimer>
@@ -23,11 +24,11 @@ namespace rinoza {
 
 class TFrmRenameOn;
 
-class ProgressHost {
+class ProgressHost final : public ProgressDisplay {
 public:
     // mainWindow (not owned) is disabled between BeginProgress and EndProgress; may be null.
     explicit ProgressHost(QWidget* mainWindow);
-    ~ProgressHost();
+    ~ProgressHost() override;
     ProgressHost(const ProgressHost&) = delete;
     ProgressHost& operator=(const ProgressHost&) = delete;
 
@@ -38,6 +39,13 @@ public:
     // flag keeps its value.
     void EndProgress();
     bool inProgress() const;
+
+    // The progress of an operation: BeginProgress, progressCallbacksFor, EndProgress.
+    void begin(std::string_view activity) override;
+    ProgressCallbacks callbacks() override;
+    void end() override;
+    // Whether the next cancelRequestedNow lets pending events run.
+    bool pumpDue() const override { return (m_sliceMs == 0 || ((m_reads + 1) & 7) == 0) && sliceOver(); }
 
     bool CancelRequested = false;
 
@@ -67,6 +75,7 @@ private:
     QPointer<TFrmRenameOn> m_dialog;
     QElapsedTimer m_slice;
     int m_sliceMs = 20;
+    unsigned m_reads = 0;
 };
 
 // Callbacks that drive host's bar, pump its events and read its stop flag, for an operation's progress.

@@ -18,8 +18,6 @@ public:
     // host must outlive the controller; its window, progress, model and builder must be set.
     explicit RenameRunController(RunHost host, QObject* parent = nullptr);
 
-    static QString systemFileQuestionText(const std::string& sourcePath);
-
 public slots:
     // The whole run. Rows are updated in the model as they change.
     void btnCnvStartClick();

@@ -17,6 +17,7 @@ class Clock;
 class FileListModel;
 class FileSystem;
 class NameBuilder;
+class PhotoDateMemos;
 class ProgressHost;
 
 struct RunHost {
@@ -32,6 +33,8 @@ struct RunHost {
     // Optional: the file system and clock (the real ones when null; tests and benchmarks may swap them).
     FileSystem* fileSystem = nullptr;
     const Clock* clock = nullptr;
+    // The dates taken read by the preview, for the run after it (each is read anew when null).
+    PhotoDateMemos* photoDates = nullptr;
 };
 
 } // namespace rinoza

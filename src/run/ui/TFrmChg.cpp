@@ -186,12 +186,30 @@ void TFrmChg::PushFolderHistory(const std::string& folder) {
     m_cmbPass->recordPath(folder, kHistoryMax);
 }
 
+namespace {
+
+int storedType(const IniFile& ini) {
+    const int type = ini.ReadInteger(kSection, "Type", 0);
+    // Only an edited file holds another value; rename only is the harmless choice.
+    return type < 0 || type > 2 ? 0 : type;
+}
+
+} // namespace
+
+void TFrmChg::storedChoice(int& method, std::string& destination) {
+    const IniFile ini(settingsFilePath());
+    method = storedType(ini);
+    // The field shows the most recent folder of the history (key 1 first), else the current folder.
+    destination.clear();
+    for (int key = 1; key <= kHistoryMax && destination.empty(); ++key)
+        destination = ini.ReadString(kSection, std::to_string(key), "");
+    if (destination.empty())
+        destination = currentFolder();
+}
+
 void TFrmChg::LoadDialogSettings() {
     const IniFile ini(settingsFilePath());
-    int type = ini.ReadInteger(kSection, "Type", 0);
-    if (type < 0 || type > 2)
-        type = 0; // only an edited file holds another value; rename only is the harmless choice
-    setSelectedIndex(type);
+    setSelectedIndex(storedType(ini));
     for (int key = kHistoryMax; key >= 1; --key) {
         const std::string v = ini.ReadString(kSection, std::to_string(key), "");
         if (!v.empty())

@@ -53,6 +53,8 @@ public:
     // The same for a typed text, taken in the locale's encoding.
     void PushFolderHistory(const QString& folder);
     void LoadDialogSettings();
+    // The method and folder a showing of the dialog offers, read without building it.
+    static void storedChoice(int& method, std::string& destination);
     // Throws SettingsWriteError when the settings file cannot be written.
     void SaveDialogSettings();
 

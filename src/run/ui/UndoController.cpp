@@ -1,10 +1,11 @@
 #include "run/ui/UndoController.h"
 
-#include "common/TextCodec.h"
 #include "common/ui/LocalFileUrl.h"
 #include "common/ui/UserPrompts.h"
+#include "common/ui/WindowPrompts.h"
+#include "operations/Messages.h"
+#include "operations/UndoOperation.h"
 #include "platform/FileSystem.h"
-#include "run/UndoEngine.h"
 #include "run/ui/ProgressHost.h"
 #include "settings/IniFile.h"
 
@@ -14,20 +15,6 @@
 
 namespace rinoza {
 
-namespace {
-
-const QString& historyMissingText() {
-    static const QString t = QStringLiteral("前回の変名履歴ファイルが見つかりません。");
-    return t;
-}
-
-QString display(std::string_view bytes) {
-    const std::string s = displayText(bytes);
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
-
 UndoController::UndoController(RunHost host, QObject* parent) : QObject(parent), m_host(std::move(host)) {}
 
 void UndoController::setUndoCommands(QAbstractButton* button, QList<QAction*> actions) {
@@ -36,58 +23,32 @@ void UndoController::setUndoCommands(QAbstractButton* button, QList<QAction*> ac
 }
 
 void UndoController::UpdateUndoCommands() {
-    const bool exists = historyExists();
+    const bool exists = historyExists(historyFilePath(), fileSystem());
     if (m_button)
         m_button->setEnabled(exists);
     for (QAction* a : m_actions)
         a->setEnabled(exists);
 }
 
-bool UndoController::historyExists() const {
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
-    FileInfo info;
-    return fs.stat(historyFilePath(), info) == 0 && !info.isDirectory;
+FileSystem& UndoController::fileSystem() const {
+    return m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
 }
 
 void UndoController::btnAndoClick() {
     if (m_host.updateUndoCommands)
         m_host.updateUndoCommands();
-    if (!historyExists()) {
-        BeepMessageDlg(historyMissingText(), MsgType::Warning, MsgButtons::Ok);
-        return;
-    }
-    if (BeepMessageDlg(QStringLiteral("前回の変名を戻します。\rよろしいですか？"), MsgType::Information,
-                       MsgButtons::OkCancel) != mrOk)
-        return;
-
-    ProgressHost& progress = *m_host.progress;
-    progress.BeginProgress(QStringLiteral("前回の変名戻し中"));
-    const ProgressCallbacks callbacks = progressCallbacksFor(progress);
-
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
-    UndoEngine engine(fs);
-    UndoResult result;
-    try {
-        result = engine.run(historyFilePath(), callbacks);
-    } catch (...) {
-        progress.EndProgress();
-        throw;
-    }
-    if (result.error != 0) {
-        progress.EndProgress();
-        BeepMessageDlg(display(result.errorMessage), MsgType::Error, MsgButtons::Ok);
-        return;
-    }
-    if (m_host.setStatus)
-        m_host.setStatus(display(result.statusText()));
-    progress.EndProgress();
+    const UndoOutcome outcome = undoLastRun(historyFilePath(), fileSystem(), windowPrompts(), *m_host.progress);
+    if (outcome.end == UndoOutcome::End::Failed)
+        windowPrompts().tell(Notice::Error, outcome.errorText);
+    else if (outcome.end == UndoOutcome::End::Done && m_host.setStatus)
+        m_host.setStatus(QString::fromStdString(outcome.statusText));
 }
 
 void UndoController::N8Click() {
     if (m_host.updateUndoCommands)
         m_host.updateUndoCommands();
-    if (!historyExists()) {
-        BeepMessageDlg(historyMissingText(), MsgType::Warning, MsgButtons::Ok);
+    if (!historyExists(historyFilePath(), fileSystem())) {
+        windowPrompts().tell(Notice::Warning, msg::kHistoryMissing);
         return;
     }
     if (!prompts().openUrl(localFileUrl(historyFilePath()).toString(QUrl::FullyEncoded)))

@@ -12,6 +12,8 @@ class QAction;
 
 namespace rinoza {
 
+class FileSystem;
+
 class UndoController : public QObject {
     Q_OBJECT
 public:
@@ -32,7 +34,7 @@ public slots:
     void N8Click();
 
 private:
-    bool historyExists() const;
+    FileSystem& fileSystem() const;
 
     RunHost m_host;
     QAbstractButton* m_button = nullptr;

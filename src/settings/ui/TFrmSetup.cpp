@@ -3,6 +3,7 @@
 #include "common/Myfunction.h"
 #include "common/ui/Manual.h"
 #include "common/ui/UserPrompts.h"
+#include "platform/TextNumbers.h"
 #include "settings/DisplaySettings.h"
 #include "settings/IniFile.h"
 
@@ -17,7 +18,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <charconv>
 #include <string>
 
 namespace rinoza {
@@ -29,10 +29,9 @@ constexpr int kLVMaxLength = 5;
 
 // The whole text as a decimal integer (the validation leaves only such texts, or a lone "-").
 bool wholeNumber(const QString& text, int& value) {
-    const std::string s = text.toStdString();
-    const char* end = s.data() + s.size();
-    auto [p, ec] = std::from_chars(s.data(), end, value);
-    return ec == std::errc() && p == end && !s.empty();
+    const std::optional<int> v = parseInteger<int>(text.toStdString());
+    value = v.value_or(value);
+    return v.has_value();
 }
 
 // The up-down beside the search limit: its line edit is edtLVMax, whose text the dialog checks
@@ -220,17 +219,17 @@ void TFrmSetup::btnOkClick() {
         max = kLVMaxMin;
         edtLVMax->setText(QString::number(max));
     }
+    DisplaySettings s;
+    s.LVIconVisible = cbLVVisible->isChecked();
+    s.LVSysVisible = cbLVSysVisible->isChecked();
+    s.LVHiddenVisible = cbLVHiddenVisible->isChecked();
+    s.LVReadonlyVisible = cbLVReadonlyVisible->isChecked();
+    s.Focus = cbFocus->isChecked();
+    s.ColSize = cbColSize->isChecked();
+    s.LVIconMax = max;
     try {
         IniFile ini(settingsFilePath());
-        ini.beginUpdate();
-        ini.WriteBool("Window", "LVIconVisible", cbLVVisible->isChecked());
-        ini.WriteBool("Window", "LVSysVisible", cbLVSysVisible->isChecked());
-        ini.WriteBool("Window", "LVHiddenVisible", cbLVHiddenVisible->isChecked());
-        ini.WriteBool("Window", "LVReadonlyVisible", cbLVReadonlyVisible->isChecked());
-        ini.WriteBool("Window", "Focus", cbFocus->isChecked());
-        ini.WriteBool("Window", "ColSize", cbColSize->isChecked());
-        ini.WriteInteger("Window", "LVIconMax", max);
-        ini.endUpdate();
+        saveDisplaySettings(ini, s);
     } catch (const std::exception& e) {
         // The choices stay in the dialog, to be tried again or cancelled.
         BeepMessageDlg(QString::fromUtf8(e.what()), MsgType::Error, MsgButtons::Ok);

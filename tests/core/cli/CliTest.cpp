@@ -309,4 +309,58 @@ TEST_F(CliFixture, AFailedRowOrAMissingPathGivesStatusOne) {
     EXPECT_EQ(readFile(dir / "new_new_a.txt"), "taken");
 }
 
+// Whether text holds a control character (C0 other than the line end, DEL, or C1 in UTF-8) raw.
+bool hasRawControl(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if ((b < 0x20 && b != '\n' && b != '\t') || b == 0x7F ||
+            (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+             static_cast<unsigned char>(text[i + 1]) <= 0x9F))
+            return true;
+    }
+    return false;
+}
+
+TEST_F(CliFixture, ControlCharactersInNamesAreNeverPrintedRaw) {
+    const struct {
+        std::string name; // the file's bytes
+        std::string tsv;  // old and new name as the TSV shows them (the new one: when given)
+        std::string tsvNew;
+        std::string json; // the "path" field's value, and the "new" one's (when given)
+        std::string jsonNew;
+    } rows[] = {
+        {"a\xC2\x9B.txt", "a\\xC2\\x9B.txt", "new_a\\xC2\\x9B.txt", "a\\u009b.txt", "new_a\\u009b.txt"},
+        {"b\xC2\x85.txt", "b\\xC2\\x85.txt", "new_b\\xC2\\x85.txt", "b\\u0085.txt", "new_b\\u0085.txt"},
+        {"c\x7F.txt", "c\\x7F.txt", "new_c\\x7F.txt", "c\\u007f.txt", "new_c\\u007f.txt"},
+        // CP932: あ and the byte 0x80 (read as U+0080), shown as the name's own byte.
+        {"\x82\xA0\x80.txt", "あ\\x80.txt", "", "あ\\\\x80.txt", ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.tsv);
+        TempDir d;
+        writeFile(d / r.name, "1");
+        const Outcome tsv = cli({"--dry-run", d / r.name});
+        EXPECT_EQ(tsv.status, 0) << tsv.err;
+        EXPECT_EQ(tsv.out.substr(0, tsv.out.find('\t')), d / r.tsv);
+        if (!r.tsvNew.empty()) {
+            EXPECT_EQ(tsv.out, line(d / r.tsv, d / r.tsvNew, "OK"));
+        }
+        const Outcome json = cli({"--dry-run", "--json", d / r.name});
+        EXPECT_NE(json.out.find("\"path\":\"" + d.path() + "/" + r.json + "\""), std::string::npos) << json.out;
+        if (!r.jsonNew.empty()) {
+            EXPECT_NE(json.out.find("\"new\":\"" + d.path() + "/" + r.jsonNew + "\""), std::string::npos) << json.out;
+        }
+        EXPECT_FALSE(hasRawControl(tsv.out + json.out + tsv.err + json.err));
+    }
+}
+
+TEST_F(CliFixture, UndoWithoutHistoryPrintsItsErrorAsJsonToo) {
+    const Outcome o = cli({"--undo", "--json"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.out,
+              "{\"restored\":0,\"seen\":0,\"pending\":0,\"error\":\"前回の変名履歴ファイルが見つかりません。\"}\n");
+    EXPECT_EQ(o.err, "rinoza-cli: 前回の変名履歴ファイルが見つかりません。\n");
+    EXPECT_EQ(cli({"--undo"}).out, "");
+}
+
 } // namespace

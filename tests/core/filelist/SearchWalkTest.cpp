@@ -44,6 +44,28 @@ std::vector<std::string> paths(const std::vector<FileListRow>& rows) {
     return out;
 }
 
+// Without details a row has its name and folder only, and a file is looked at only for a filter.
+TEST(SearchWalk, rowsWithoutDetailsAreTheSameFilesNamedOnly) {
+    TempDir t;
+    const std::vector<std::string> expected = test::writeSearchTree(t);
+    writeFile(t / ".hidden.txt", "h");
+    for (const bool showHidden : {true, false}) {
+        Collected full, bare;
+        SearchOptions o;
+        o.pattern = "*.txt";
+        o.showHidden = showHidden;
+        SearchWalk(o, collectInto(full)).run(t.path());
+        o.withDetails = false;
+        SearchWalk(o, collectInto(bare)).run(t.path());
+        EXPECT_EQ(paths(bare.rows), paths(full.rows));
+        EXPECT_EQ(bare.rows.size(), expected.size() + (showHidden ? 1 : 0));
+        EXPECT_FALSE(full.rows[0].sizeText.empty());
+        EXPECT_TRUE(full.rows[0].stamp.known);
+        EXPECT_TRUE(bare.rows[0].sizeText.empty());
+        EXPECT_FALSE(bare.rows[0].stamp.known);
+    }
+}
+
 TEST(SearchWalk, rootFilesFirstThenEachFolderAfterItsSubfolders) {
     TempDir t;
     const std::vector<std::string> expected = test::writeSearchTree(t);

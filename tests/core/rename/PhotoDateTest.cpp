@@ -149,3 +149,18 @@ TEST(PhotoDate, ReadOncePerRowAndNeverForTheExample) {
     }
     EXPECT_EQ(reads, 1);
 }
+
+TEST(PhotoDate, MemosAreKnownByTheFileAndItsLastChange) {
+    PhotoDateMemos memos;
+    FileStamp a{true, 5, 10, FileTime{100, 1}, 0};
+    FileStamp sameFileWrittenSince = a;
+    sameFileWrittenSince.changed.nsec = 2;
+    FileStamp otherFile = a;
+    otherFile.ino = 11;
+    memos.memoFor(a)->known = true;
+    EXPECT_TRUE(memos.memoFor(a)->known);
+    EXPECT_FALSE(memos.memoFor(sameFileWrittenSince)->known);
+    EXPECT_FALSE(memos.memoFor(otherFile)->known);
+    EXPECT_EQ(memos.memoFor(FileStamp{}), nullptr); // nothing read of the file: nothing to know it by
+    EXPECT_EQ(memos.size(), 3u);
+}

@@ -123,10 +123,10 @@ TEST(Forecast, EveryRowIsForetoldAsTheRunThenEndsIt) {
         EXPECT_EQ(fs.operations, 0);
         // The names of rows further down, built without foretelling the rows above, are the same.
         const std::size_t first = rng() % rows.size();
-        const std::vector<std::string> names = engine.namesOfRows(rows, first, rows.size() + 1, request);
+        const std::vector<RowForecast> names = engine.namesOfRows(rows, first, rows.size() + 1, request);
         ASSERT_EQ(names.size(), rows.size() - first);
         for (std::size_t i = first; i < rows.size(); ++i)
-            EXPECT_EQ(names[i - first], foretold[i].newName) << i;
+            EXPECT_EQ(names[i - first].newName, foretold[i].newName) << i;
 
         std::vector<FileListRow> ran = rows;
         RunCallbacks rc;

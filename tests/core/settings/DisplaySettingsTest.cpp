@@ -46,3 +46,18 @@ TEST(DisplaySettings, ReadFromSectionWindowWithDefaultsForWhatIsMissingOrUnreada
     }
     EXPECT_EQ(fields(DisplaySettings{}), cases[0].expected);
 }
+
+TEST(DisplaySettings, SavedAsTheDialogWritesThemAndReadBackUnchanged) {
+    TempDir dir;
+    const std::string path = dir / "rinoza.ini";
+    test::writeFile(path, "[Window]\r\nLeft=3\r\n");
+    DisplaySettings s;
+    s.LVSysVisible = false;
+    s.ColSize = true;
+    s.LVIconMax = 250;
+    IniFile ini(path);
+    saveDisplaySettings(ini, s);
+    EXPECT_EQ(test::readFile(path), "[Window]\r\nLeft=3\r\nLVIconVisible=1\r\nLVSysVisible=0\r\nLVHiddenVisible=1\r\n"
+                                    "LVReadonlyVisible=1\r\nFocus=1\r\nColSize=1\r\nLVIconMax=250\r\n");
+    EXPECT_EQ(fields(loadDisplaySettings(IniFile(path))), fields(s));
+}

@@ -73,8 +73,8 @@ private slots:
             QCOMPARE(remarks.data().toString(), q(row.name + (plain ? updated : "2021_05_0410_11_13")));
             QCOMPARE(remarks.data(Qt::ToolTipRole).toString(), plain ? tip : QString());
             QCOMPARE(remarks.data(Qt::AccessibleDescriptionRole).toString(), plain ? tip : QString());
-            // Kept with the row, so the run that follows does not read the photo again.
-            QVERIFY(row.photoDate.known);
+            // Kept for the run that follows, so that it does not read the photo again.
+            QVERIFY(w.photoDates().memoFor(row.stamp)->known);
         }
         QVERIFY(prompts.asked.empty());
     }

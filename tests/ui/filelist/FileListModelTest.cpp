@@ -50,7 +50,7 @@ private slots:
 void FileListModelTest::rowThatTookTheUpdateTimeSaysSo() {
     FileListModel m;
     FileListRow noDate = makeRow("/d", "plain.jpg");
-    noDate.photoDate.usedUpdateTime = true;
+    noDate.note = kNoDateTakenTip;
     FileListRow marked = noDate;
     marked.mark = "x:既に存在";
     m.appendRows({makeRow("/d", "taken.jpg"), noDate, marked});
@@ -67,7 +67,8 @@ void FileListModelTest::rowThatTookTheUpdateTimeSaysSo() {
 void FileListModelTest::columnsAndTexts() {
     FileListModel m;
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    const char* captions[] = {"ファイル", "フォルダー", "サイズ", "拡張子", "作成日時", "更新日時", "アクセス日", "属性", "備考"};
+    const char* captions[] = {"ファイル", "フォルダー", "サイズ", "拡張子", "作成日時",
+                              "更新日時", "アクセス日", "属性",   "備考"};
     const int widths[] = {110, 100, 55, 50, 116, 116, 72, 50, 55};
     QCOMPARE(m.columnCount(), 9);
     for (int c = 0; c < 9; ++c) {
@@ -162,7 +163,8 @@ void FileListModelTest::duplicateRemovalKeepsTheNewestExactPath() {
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
     m.appendRows({makeRow("/d", "a.txt", 0, "old"), makeRow("/d", "A.txt"), makeRow("/e", "a.txt"),
                   makeRow("/d", "b.txt", 0, "old b")});
-    m.appendRows({makeRow("/d", "a.txt", 0, "new"), makeRow("/d", "b.txt", 0, "new b"), makeRow("/d", "a.txt", 0, "newest")});
+    m.appendRows(
+        {makeRow("/d", "a.txt", 0, "new"), makeRow("/d", "b.txt", 0, "new b"), makeRow("/d", "a.txt", 0, "newest")});
     QCOMPARE(m.RemoveDuplicateRows(), 3);
     QCOMPARE(column(m, 8), (Texts{" ", " ", "new b", "newest"}));
     QCOMPARE(m.fullPath(0), std::string("/d/A.txt"));

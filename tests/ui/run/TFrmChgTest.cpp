@@ -268,6 +268,33 @@ private slots:
         QCOMPARE(again.destinationBytes(), std::string("/x/\xfe"));
     }
 
+    // The preview reads the choice without building the dialog: it must be the one a showing offers.
+    void theStoredChoiceIsWhatAShowingOffers() {
+        const struct {
+            const char* type;
+            std::vector<std::pair<const char*, std::string>> folders;
+        } cases[] = {
+            {nullptr, {}},
+            {"2", {{"1", "/a"}, {"2", "/b"}}},
+            {"1", {{"2", "/b"}, {"3", "/c"}}}, // key 1 empty: the next one is on top
+            {"7", {{"1", "/x/\x93\xfa"}}},     // a value only an edited file holds; bytes that are no UTF-8
+            {"0", {{"1", "/a"}, {"4", "/a"}}},
+        };
+        for (const auto& c : cases) {
+            IniFile(settingsFilePath()).EraseSection("ChangeDialog");
+            if (c.type)
+                IniFile(settingsFilePath()).WriteString("ChangeDialog", "Type", c.type);
+            for (const auto& [key, folder] : c.folders)
+                IniFile(settingsFilePath()).WriteString("ChangeDialog", key, folder);
+            int method = -1;
+            std::string destination;
+            TFrmChg::storedChoice(method, destination);
+            TFrmChg dlg;
+            QCOMPARE(method, dlg.selectedIndex());
+            QCOMPARE(destination, dlg.destinationBytes());
+        }
+    }
+
     void dropDownIsWideEnoughForTheWidestEntry() {
         const QString wide = QStringLiteral("/") + QString(80, QLatin1Char('w'));
         IniFile(settingsFilePath()).WriteString("ChangeDialog", "1", wide.toStdString());
