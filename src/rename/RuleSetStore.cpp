@@ -2,10 +2,10 @@
 
 #include "common/Myfunction.h"
 #include "rename/NameBuilder.h"
+#include "platform/TextNumbers.h"
 #include "settings/IniFile.h"
 
 #include <array>
-#include <charconv>
 
 namespace rinoza {
 
@@ -154,18 +154,6 @@ bool sameKey(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A decimal whole number with an optional sign, nothing before or after.
-std::optional<int> wholeNumber(std::string_view text) {
-    if (text.starts_with('+'))
-        text.remove_prefix(1);
-    int value = 0;
-    const char* last = text.data() + text.size();
-    const auto [end, ec] = std::from_chars(text.data(), last, value);
-    if (text.empty() || ec != std::errc() || end != last)
-        return std::nullopt;
-    return value;
-}
-
 // "Chg3" or "ChgB3": the position (1..9) after the prefix, else 0.
 int positionOf(std::string_view key, std::string_view prefix) {
     if (key.size() != prefix.size() + 1 || !sameKey(key.substr(0, prefix.size()), prefix))
@@ -218,7 +206,7 @@ std::string setKey(StoredRuleSet& rule, std::string_view key, std::string_view v
             f.text(rule) = v;
             return {};
         }
-        const std::optional<int> n = wholeNumber(value);
+        const std::optional<int> n = parseInteger<int>(value);
         if (!n || *n < f.min || *n > f.max) {
             if (f.kind == Kind::Flag)
                 return k + " には 0 か 1 を指定して下さい: " + v;
