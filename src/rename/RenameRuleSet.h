@@ -33,11 +33,11 @@ struct RenameRuleSet {
     std::string strChgBefore;
     std::string strChgAfter;
     bool strChgRegex = false; // strChgBefore is a regular expression (NameRegex)
-    int caseMode = 0; // 0 unchanged, 1 upper, 2 lower, 3 first upper; -1 when nothing is selected
-    bool renFolder = false; // one serial counter per folder
-    int width = 0;          // WidthConversion; -1 when nothing is selected
-    int kana = 0;           // KanaConversion; -1 when nothing is selected
-    bool nfc = false;       // the new name in Unicode NFC
+    int caseMode = 0;         // 0 unchanged, 1 upper, 2 lower, 3 first upper; -1 when nothing is selected
+    bool renFolder = false;   // one serial counter per folder
+    int width = 0;            // WidthConversion; -1 when nothing is selected
+    int kana = 0;             // KanaConversion; -1 when nothing is selected
+    bool nfc = false;         // the new name in Unicode NFC
 
     static RenameRuleSet defaults();
     bool operator==(const RenameRuleSet&) const = default;

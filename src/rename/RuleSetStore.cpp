@@ -1,8 +1,8 @@
 #include "rename/RuleSetStore.h"
 
 #include "common/Myfunction.h"
-#include "rename/NameBuilder.h"
 #include "platform/TextNumbers.h"
+#include "rename/NameBuilder.h"
 #include "settings/IniFile.h"
 
 #include <array>
