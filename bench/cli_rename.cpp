@@ -153,8 +153,8 @@ int main(int argc, char** argv) {
 
     const double c = median(cliTimes), p = median(plainTimes);
     std::printf("cli_rename: %d files in %s, median of %d rounds\n", files, base.c_str(), rounds);
-    std::printf("  rinoza-cli --yes %.3f s (exit %d)  plain renameat2 %.3f s (%d failed)  ratio %.2fx (goal 1.15x)\n", c,
-                status, p, plainFailed, c / p);
+    std::printf("  rinoza-cli --yes %.3f s (exit %d)  plain renameat2 %.3f s (%d failed)  ratio %.2fx (goal 1.15x)\n",
+                c, status, p, plainFailed, c / p);
     const double cc = median(cliCpu), pc = median(plainCpu);
     std::printf("  cpu time: rinoza-cli %.3f s  plain renameat2 %.3f s  ratio %.2fx\n", cc, pc, cc / pc);
     std::error_code ec;

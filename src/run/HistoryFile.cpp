@@ -1,10 +1,11 @@
 #include "run/HistoryFile.h"
 
 #include "common/TextCodec.h"
+#include "platform/TextNumbers.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
+#include <type_traits>
 
 namespace rinoza {
 
@@ -31,15 +32,17 @@ std::optional<FileIdentity> readIdentityLine(std::string_view line) {
     std::string_view rest = line.substr(kIdentityPrefix.size(), line.size() - kIdentityPrefix.size() - 1);
     // One decimal number, then the expected separator (none after the last).
     auto take = [&rest](auto& value, char separator) {
-        const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
-        if (ec != std::errc() || end == rest.data())
+        const std::size_t end = separator == 0 ? rest.size() : rest.find(separator);
+        if (end == std::string_view::npos)
             return false;
-        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
-        if (separator == 0)
-            return rest.empty();
-        if (!rest.starts_with(separator))
+        using T = std::remove_reference_t<decltype(value)>;
+        // Digits, after a minus in a signed field; never a plus.
+        const std::string_view piece = rest.substr(0, end);
+        const auto number = piece.starts_with('-') ? parseInteger<T>(piece) : parseDigits<T>(piece);
+        if (!number)
             return false;
-        rest.remove_prefix(1);
+        value = *number;
+        rest.remove_prefix(separator == 0 ? end : end + 1);
         return true;
     };
     FileIdentity id;

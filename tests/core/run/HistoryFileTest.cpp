@@ -366,7 +366,8 @@ TEST(HistoryFile, IdentityLinesWrittenAndRead) {
     EXPECT_EQ(history::readIdentityLine(history::identityLine(old)), old);
     for (const char* bad : {"{識別:2049,131077,5,1733456789.12345}", "{識別:2049,131077,1733456789.000012345}",
                             "{識別:2049,131077,5,1733456789.000012345,7}", "{識別:2049,131077,5,1733456789.000012345",
-                            "{識別:2049, 131077,5,1733456789.000012345}", "{識別:1,2,3,4.-12345678}"})
+                            "{識別:2049, 131077,5,1733456789.000012345}", "{識別:1,2,3,4.-12345678}",
+                            "{識別:+1,2,3,4.000000005}", "{識別:1,2,3,+4.000000005}", "{識別:1,2,3,4.+00000005}"})
         EXPECT_EQ(history::readIdentityLine(bad), std::nullopt) << bad;
 
     // Right after its record, in the record's write or after the operation; a dropped record takes
