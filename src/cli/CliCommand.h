@@ -7,7 +7,8 @@
 
 namespace rinoza::cli {
 
-// Returns the exit status. Throws UsageError for a preset that was never saved.
+// Returns the exit status. Throws UsageError for a preset that was never saved, and for rule edits
+// (applyRuleEdits) that leave a rule the edits made unusable (a regular expression in error).
 int runCli(const CliOptions& options);
 
 } // namespace rinoza::cli
