@@ -17,3 +17,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/drop_window"
 "$BUILD/bench/filelist_remove"
 "$BUILD/bench/photo_dates"
+"$BUILD/bench/live_preview"

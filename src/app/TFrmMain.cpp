@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "rename/ui/PresetController.h"
 #include "rename/ui/RenameTab.h"
+#include "run/ui/LivePreview.h"
 #include "run/ui/PreviewController.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/RenameRunController.h"
@@ -163,6 +164,7 @@ void TFrmMain::buildControllers() {
     h.window = this;
     h.progress = m_progress.get();
     h.model = fileList;
+    h.view = lvFile;
     h.builder = &tbsSet->nameBuilder();
     h.rules = [this] { return tbsSet->currentRuleSet(); };
     h.startText = [this] { return tbsSet->renStartText(); };
@@ -193,6 +195,7 @@ void TFrmMain::wireMenus() {
     connect(tbsSet->btnCnvStart, &QPushButton::clicked, m_run, &RenameRunController::btnCnvStartClick);
     connect(tbsSet->btnAns, &QPushButton::clicked, m_preview, &PreviewController::N20Click);
     connect(N20, &QAction::triggered, m_preview, &PreviewController::N20Click);
+    connect(tbsSet, &RenameTab::ruleChanged, &m_preview->live(), &LivePreview::ruleChanged);
     connect(tbsSet->btnAndo, &QPushButton::clicked, m_undo, &UndoController::btnAndoClick);
     connect(N6, &QAction::triggered, m_undo, &UndoController::btnAndoClick);
     connect(N8, &QAction::triggered, m_undo, &UndoController::N8Click);

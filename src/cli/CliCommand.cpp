@@ -1,6 +1,7 @@
 #include "cli/CliCommand.h"
 
 #include "cli/CliConsole.h"
+#include "cli/CliRule.h"
 #include "cli/CliText.h"
 #include "filelist/FileList.h"
 #include "operations/Messages.h"
@@ -12,6 +13,8 @@
 #include "rename/RuleSetStore.h"
 #include "settings/DisplaySettings.h"
 #include "settings/IniFile.h"
+
+#include <cstdio>
 
 namespace rinoza::cli {
 
@@ -225,15 +228,27 @@ int runCli(const CliOptions& o, FileSystem& fs, const TerminalStreams& terminals
         return undoRun(o, fs, console);
 
     const IniFile ini(fs, settingsFilePath(fs));
-    const StoredRuleSet rule = ruleOf(o, ini);
-    Job job{o, fs, console, {}, true, {}};
-    job.destination = o.destination.empty() ? std::string() : absolutePath(o.destination, fs.currentFolder(), fs);
+    StoredRuleSet rule = ruleOf(o, ini);
+    applyRuleEdits(o.ruleEdits, rule);
 
     SystemClock clock;
     const NameBuilder builder(clock, [&console, &fs](const std::string& path, FileDateKind kind) {
         return std::optional<LocalDateTime>(GetFileDate(
             fs, path, kind, [&console](const std::string& missing) { console.message(readableText(missing)); }));
     });
+    // A pattern given here is a mistake in the command; one stored in the settings file is told by the
+    // run, as the window tells it.
+    if (!o.ruleEdits.empty())
+        if (const std::string error = builder.ruleError(rule.rules); !error.empty())
+            throw UsageError(readableText(error));
+    if (o.showRule) {
+        const std::string text = ruleText(rule);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return kExitSuccess;
+    }
+
+    Job job{o, fs, console, {}, true, {}};
+    job.destination = o.destination.empty() ? std::string() : absolutePath(o.destination, fs.currentFolder(), fs);
 
     gatherRows(job, loadDisplaySettings(ini));
     if (Console::interrupted()) {

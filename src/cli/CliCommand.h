@@ -12,8 +12,9 @@ class FileSystem;
 
 namespace rinoza::cli {
 
-// Returns the exit status. Throws UsageError for a preset that was never saved. Every file, the
-// settings and the history are reached through fs.
+// Returns the exit status. Throws UsageError for a preset that was never saved, and for rule edits
+// (applyRuleEdits) that leave a rule the edits made unusable (a regular expression in error). Every
+// file, the settings and the history are reached through fs.
 int runCli(const CliOptions& options, FileSystem& fs, const TerminalStreams& terminals);
 
 } // namespace rinoza::cli

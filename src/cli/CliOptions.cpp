@@ -2,6 +2,7 @@
 
 #include "platform/TextNumbers.h"
 
+#include <array>
 #include <optional>
 
 namespace rinoza::cli {
@@ -20,6 +21,7 @@ constexpr Flag kFlags[] = {
     {"--json", 0, &CliOptions::json},
     {"--yes", 'y', &CliOptions::yes},
     {"--undo", 0, &CliOptions::undo},
+    {"--show-rule", 0, &CliOptions::showRule},
     {"--help", 'h', &CliOptions::help},
     {"--version", 0, &CliOptions::version},
 };
@@ -65,6 +67,77 @@ const Valued* valuedOption(const std::string& name) {
     return nullptr;
 }
 
+// The options that change the rule for the run: the key each sets, to its value or (a switch) to
+// `fixed`, and the element it ticks (0: none). The value of a choice is one of its words, which stand
+// for 0, 1, 2, ...
+struct RuleOption {
+    const char* longName;
+    const char* key; // null: the switch ticks its element only
+    int element;
+    const char* fixed = nullptr;
+    std::array<const char*, 5> words{};
+};
+
+constexpr RuleOption kRuleOptions[] = {
+    {"--fixed1", "FixF1", 1},
+    {"--fixed2", "FixF2", 3},
+    {"--serial", nullptr, 4, ""},
+    {"--start", "RenStart", 4},
+    {"--step", "Renadd", 4},
+    {"--digits", "RenKeta", 4},
+    {"--per-folder", "RenFolder", 4, "1"},
+    {"--ext", "FixK", 7},
+    {"--find", "StrChgBefore", 9},
+    {"--replace", "StrChgAfter", 9},
+    {"--regex", "StrChgRegex", 0, "1"},
+    {"--case", "Case", 0, nullptr, {"keep", "upper", "lower", "first"}},
+    {"--width", "Width", 0, nullptr, {"keep", "half", "full", "kana-full", "kana-half"}},
+    {"--kana", "Kana", 0, nullptr, {"keep", "hiragana", "katakana"}},
+    {"--nfc", "Nfc", 0, "1"},
+};
+
+const RuleOption* ruleOption(const std::string& name) {
+    for (const RuleOption& r : kRuleOptions)
+        if (name == r.longName)
+            return &r;
+    return nullptr;
+}
+
+void addRuleEdit(CliOptions& o, RuleEdit edit) {
+    if (const std::string message = ruleEditError(edit); !message.empty())
+        throw UsageError(message);
+    o.ruleEdits.push_back(std::move(edit));
+}
+
+// "KEY=VALUE" of --set.
+void addSetting(CliOptions& o, const std::string& value) {
+    const std::size_t eq = value.find('=');
+    if (eq == 0 || eq == std::string::npos)
+        throw UsageError("--set は KEY=VALUE の形で指定して下さい: " + value);
+    addRuleEdit(o, RuleEdit{"--set", value.substr(0, eq), value.substr(eq + 1)});
+}
+
+void addRuleOption(CliOptions& o, const RuleOption& r, const std::string& given) {
+    std::string value = r.fixed ? r.fixed : given;
+    if (r.words[0]) {
+        std::string list;
+        bool found = false;
+        for (std::size_t i = 0; i < r.words.size() && r.words[i]; ++i) {
+            list += (i ? "、" : "") + std::string(r.words[i]);
+            if (!found && given == r.words[i]) {
+                value = std::to_string(i);
+                found = true;
+            }
+        }
+        if (!found)
+            throw UsageError(std::string(r.longName) + " は " + list + " のどれかです: " + given);
+    }
+    if (r.key)
+        addRuleEdit(o, RuleEdit{r.longName, r.key, value});
+    if (r.element != 0)
+        o.ruleEdits.push_back(RuleEdit{r.longName, "", "", r.element});
+}
+
 bool setFlag(CliOptions& o, const std::string& arg) {
     for (const Flag& f : kFlags) {
         if (arg == f.longName || (f.shortName != 0 && arg.size() == 2 && arg[0] == '-' && arg[1] == f.shortName)) {
@@ -76,7 +149,19 @@ bool setFlag(CliOptions& o, const std::string& arg) {
 }
 
 void checkCombination(const CliOptions& o) {
+    if (o.showRule) {
+        if (o.undo)
+            throw UsageError("--show-rule と --undo は一緒に指定できません");
+        if (o.json)
+            throw UsageError("--show-rule と --json は一緒に指定できません");
+        if (!o.paths.empty())
+            throw UsageError("--show-rule にはファイルもフォルダも指定できません");
+        return;
+    }
     if (o.undo) {
+        if (!o.ruleEdits.empty())
+            throw UsageError("--undo には変名ルールを変えるオプション (" + o.ruleEdits.front().option +
+                             " など) を指定できません");
         if (!o.paths.empty())
             throw UsageError("--undo にはファイルもフォルダも指定できません");
         if (o.dryRun)
@@ -110,8 +195,15 @@ CliOptions parseCliOptions(const std::vector<std::string>& args) {
             continue;
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
+        const RuleOption* rule = ruleOption(name);
+        if (rule && rule->fixed) {
+            if (eq != std::string::npos)
+                throw UsageError(name + " は値をとりません");
+            addRuleOption(o, *rule, "");
+            continue;
+        }
         const Valued* valued = valuedOption(name);
-        if (!valued) {
+        if (!valued && !rule && name != "--set") {
             if (eq != std::string::npos && setFlag(o, name))
                 throw UsageError(name + " は値をとりません");
             throw UsageError("不明なオプションです: " + arg);
@@ -123,7 +215,12 @@ CliOptions parseCliOptions(const std::vector<std::string>& args) {
             value = args[++i];
         if (!value)
             throw UsageError(name + " には値が必要です");
-        valued->set(o, *value);
+        if (valued)
+            valued->set(o, *value);
+        else if (rule)
+            addRuleOption(o, *rule, *value);
+        else
+            addSetting(o, *value);
     }
     if (o.help || o.version)
         return o;
@@ -137,6 +234,7 @@ std::string versionText() {
 
 std::string helpText() {
     return R"(使い方: rinoza-cli [オプション] パス...
+       rinoza-cli --show-rule [--preset N] [ルールのオプション]
        rinoza-cli --undo [--yes] [--json]
 
 Rinoza と同じ変名ルール、プリセット、変更履歴ファイルで、ファイルを変名します。
@@ -159,8 +257,29 @@ Rinoza と同じ変名ルール、プリセット、変更履歴ファイルで�
   --json            同じ内容を1行1つの JSON オブジェクトで出力する
   -y, --yes         端末でも確認せずに実行する (システムファイルも変名する)
   --undo            前回の変名を変更履歴ファイルから戻す
+  --show-rule       使うルールを要素の並び順に KEY=VALUE の行で表示して終わる
   -h, --help        この説明を表示する
   --version         版を表示する
+
+ルールのオプション (この実行だけ、設定ファイルのルールかプリセットを変えます。書いた順に効きます):
+  --set KEY=VALUE   設定ファイルの RenameFunction のキーを1つ設定する (何度でも)
+                    値はウィンドウが受け付けるものだけです。Chg1〜Chg9 は要素の番号か見出し
+  --fixed1 TEXT     固定文字１ (要素 1 を使う)
+  --fixed2 TEXT     固定文字２ (要素 3 を使う)
+  --serial          連番を付ける (要素 4 を使う)
+  --start N         連番の開始番号 (0〜9999、要素 4 を使う)
+  --step N          連番の増分 (1〜9999、要素 4 を使う)
+  --digits N        連番の桁数 (1〜4、要素 4 を使う)
+  --per-folder      フォルダごとに連番 (要素 4 を使う)
+  --ext TEXT        新しい拡張子 (要素 7 を使う)
+  --find TEXT       置換えで探す文字 (要素 9 を使う)
+  --replace TEXT    置換え後の文字 (要素 9 を使う)
+  --regex           --find を正規表現として読む (--replace では $0〜$9、\$ は $)
+  --case C          keep＝そのまま、upper＝大文字、lower＝小文字、first＝頭１文字のみ大文字
+  --width W         keep＝そのまま、half＝英数字・記号を半角に、full＝英数字・記号を全角に、
+                    kana-full＝半角カナを全角に、kana-half＝カタカナを半角に
+  --kana K          keep＝そのまま、hiragana＝ひらがなに、katakana＝カタカナに
+  --nfc             新しい名前を Unicode の NFC にする
 
 実行:
   --dry-run なしでは、ウィンドウの「変名開始」と同じに動きます。変名の前に履歴を書き、
@@ -194,7 +313,8 @@ JSON (--json):
   0  すべての行が成功した (--dry-run では、すべての行が成功する見込み)
   1  失敗した行がある、見つからないパスがある、検索が最大表示数で止まった、実行が途中で終わった
   2  使い方の誤り (不明なオプション、誤った --method、範囲外か保存されていないプリセット、
-     copy と move の --dest がない など)。標準エラー出力に1行のメッセージを出します。
+     copy と move の --dest がない、ルールにないキーか受け付けない値、誤った正規表現 など)。
+     標準エラー出力に1行のメッセージを出します。
 )";
 }
 

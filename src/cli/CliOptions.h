@@ -2,6 +2,7 @@
 
 // The command line of rinoza-cli: what the user asked for, checked before anything is read or touched.
 
+#include "cli/CliRule.h"
 #include "run/HistoryFile.h"
 
 #include <stdexcept>
@@ -33,14 +34,19 @@ struct CliOptions {
     bool json = false;
     bool yes = false;
     bool undo = false;
+    // Changes of the rule for this run (--set and the options that stand for keys), in their order.
+    std::vector<RuleEdit> ruleEdits;
+    bool showRule = false;
     bool help = false;
     bool version = false;
 };
 
 // Reads the arguments after the program's name. "--opt VALUE" and "--opt=VALUE" both work; "--"
-// ends the options. Throws UsageError for an unknown option, a missing or bad value, a preset
-// outside 1..5, copy or move without a destination, a destination for a plain rename, no path, and
-// paths or a dry run together with --undo. --help and --version are accepted whatever else is there.
+// ends the options. Throws UsageError for an unknown option, a missing or bad value (a rule key or a
+// value that key does not take included: ruleEditError), a preset outside 1..5, copy or move without
+// a destination, a destination for a plain rename, no path, paths or a dry run together with --undo,
+// and paths, --undo or --json together with --show-rule. --help and --version are accepted whatever
+// else is there.
 CliOptions parseCliOptions(const std::vector<std::string>& args);
 
 // The text of --help.

@@ -370,9 +370,9 @@ std::string_view WithoutTrailingPeriodsAndBlanks(std::string_view name) {
     return name.substr(0, keep == std::string_view::npos ? 0 : keep + 1);
 }
 
-std::string RemoveBadNameChars(std::string_view text) {
+std::string RemoveBadNameChars(std::string_view text, std::string_view badChars) {
     std::string r(text);
-    for (char bad : kBadNameChars) {
+    for (char bad : badChars) {
         std::size_t found = std::string::npos, length = 0;
         forEachNameChar(r, [&](const NameChar& c) {
             if (!c.stray && c.code == static_cast<char32_t>(bad)) {

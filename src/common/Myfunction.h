@@ -125,8 +125,8 @@ bool IsDateText(std::string_view text);
 // ("007" -> "7", "+5" -> "5"), otherwise the one character at which reading stopped is removed.
 std::string FixNumberText(std::string_view text);
 
-// The text without the first occurrence of each character in kBadNameChars.
-std::string RemoveBadNameChars(std::string_view text);
+// The text without the first occurrence of each character in kBadNameChars (or in `bad`).
+std::string RemoveBadNameChars(std::string_view text, std::string_view bad = kBadNameChars);
 
 // The name as Windows keeps it: without its trailing periods and blanks ("README." gives "README",
 // "a . " gives "a"); a name of periods and blanks only gives "".

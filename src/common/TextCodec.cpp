@@ -250,6 +250,40 @@ std::string textFileToUtf8(std::string_view content) {
     return displayText(content);
 }
 
+std::u16string nameToUtf16(std::string_view name) {
+    std::u16string out;
+    out.reserve(name.size());
+    forEachNameChar(name, [&](const NameChar& c) {
+        if (c.code >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c.code - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c.code - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c.code);
+        }
+        return true;
+    });
+    return out;
+}
+
+std::string nameFromUtf16(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else if (u >= 0xDC80 && u <= 0xDCFF) {
+            out += static_cast<char>(u - 0xDC00);
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            appendUtf8(out, 0xFFFD);
+        } else {
+            appendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
 std::string toUpperName(std::string_view s) {
     return mapCase(s, [](UChar32 c) { return u_toupper(c); });
 }

@@ -51,6 +51,12 @@ template <class F> void forEachNameChar(std::string_view s, F&& f) {
     }
 }
 
+// A name as UTF-16 for ICU's text services, and back. Each stray byte travels as the lone surrogate
+// that is its NameChar code (U+DC80..U+DCFF), which no transform, normalization or match changes,
+// so the bytes come back as they were. Any other lone surrogate comes back as U+FFFD.
+std::u16string nameToUtf16(std::string_view name);
+std::string nameFromUtf16(std::u16string_view text);
+
 // Unicode simple case mapping, one character in, one out; stray bytes unchanged.
 std::string toUpperName(std::string_view s);
 std::string toLowerName(std::string_view s);

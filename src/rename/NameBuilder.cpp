@@ -4,6 +4,8 @@
 #include "common/TextCodec.h"
 #include "platform/Paths.h"
 #include "platform/TextNumbers.h"
+#include "rename/NameConversions.h"
+#include "rename/NameRegex.h"
 
 #include <cstdio>
 #include <unicode/uchar.h>
@@ -168,10 +170,63 @@ std::string convertCase(const std::string& name, int caseMode) {
     }
 }
 
+// Whether element n is ticked and reached: the build stops at a caption without a leading digit.
+bool takesPart(const RenameRuleSet& rules, int n) {
+    for (const RenameElement& e : rules.elements) {
+        const char lead = e.caption.empty() ? '\0' : e.caption.front();
+        if (lead < '0' || lead > '9')
+            return false;
+        if (lead - '0' == n)
+            return e.checked;
+    }
+    return false;
+}
+
+int32_t wrappingAdd(int32_t value, int32_t step) {
+    // Wraps around at the ends of the 32-bit range instead of overflowing.
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<int64_t>(value) + static_cast<int64_t>(step)));
+}
+
 } // namespace
+
+int32_t& SerialCounters::counterFor(std::string_view folder) {
+    if (!m_perFolder)
+        return m_shared;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.remove_suffix(1);
+    auto it = m_byFolder.find(folder);
+    if (it == m_byFolder.end())
+        it = m_byFolder.emplace(std::string(folder), m_start).first;
+    return it->second;
+}
+
+void SerialCounters::advance(std::string_view folder, int32_t step) {
+    if (step != 0) {
+        int32_t& counter = counterFor(folder);
+        counter = wrappingAdd(counter, step);
+    }
+}
 
 NameBuilder::NameBuilder(const Clock& clock, FileDateReader readFileDate, PhotoDateReader readPhotoDate)
     : m_clock(clock), m_readFileDate(std::move(readFileDate)), m_readPhotoDate(std::move(readPhotoDate)) {}
+
+NameBuilder::~NameBuilder() = default;
+
+const NameRegex& NameBuilder::regexFor(const RenameRuleSet& rules) const {
+    if (!m_regex || !m_regex->isFor(rules.strChgBefore, rules.strChgAfter))
+        m_regex = std::make_unique<NameRegex>(rules.strChgBefore, rules.strChgAfter);
+    return *m_regex;
+}
+
+std::string NameBuilder::ruleError(const RenameRuleSet& rules) const {
+    if (!rules.strChgRegex || !takesPart(rules, Replace))
+        return {};
+    return regexFor(rules).error();
+}
+
+int32_t NameBuilder::serialStep(const RenameRuleSet& rules) {
+    return takesPart(rules, Serial) ? rules.renAdd : 0;
+}
 
 LocalDateTime NameBuilder::dateTaken(const std::string& path, PhotoDateMemo* memo) const {
     std::optional<LocalDateTime> taken;
@@ -202,6 +257,7 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
     std::string decodedName;
     const std::string_view oldName = nameReading(fileName, decodedName);
     std::string result;
+    bool unusable = false;
     for (const RenameElement& element : rules.elements) {
         const char lead = element.caption.empty() ? '\0' : element.caption.front();
         if (lead < '0' || lead > '9')
@@ -225,9 +281,7 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
             break;
         case Serial:
             result += serialText(serialCounter, serialDigits(rules.renKeta));
-            // Wraps around at the ends of the 32-bit range instead of overflowing.
-            serialCounter = static_cast<int32_t>(
-                static_cast<uint32_t>(static_cast<int64_t>(serialCounter) + static_cast<int64_t>(rules.renAdd)));
+            serialCounter = wrappingAdd(serialCounter, rules.renAdd);
             break;
         case FolderName: {
             std::string decodedFolder;
@@ -260,13 +314,23 @@ std::string NameBuilder::BuildNewName(const RenameRuleSet& rules, std::string_vi
             break;
         }
         case Replace:
-            result = replaceAll(result, rules.strChgBefore, rules.strChgAfter);
+            if (!rules.strChgRegex) {
+                result = replaceAll(result, rules.strChgBefore, rules.strChgAfter);
+            } else if (std::optional<std::string> replaced = regexFor(rules).replaceAll(result)) {
+                result = std::move(*replaced);
+            } else {
+                // The elements after it still run, so the serial number advances as for any name.
+                unusable = true;
+            }
             break;
         default:
             break;
         }
     }
+    if (unusable)
+        return {};
     result = convertCase(result, rules.caseMode);
+    result = convertCharacters(result, rules.width, rules.kana, rules.nfc);
     // Windows stores no name with trailing periods or blanks, so the checks of a run see the name as
     // it will be: "README." is "README", the same name as before.
     result.resize(WithoutTrailingPeriodsAndBlanks(result).size());

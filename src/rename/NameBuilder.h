@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace rinoza {
 
@@ -30,15 +32,51 @@ LocalDateTime GetFileDate(FileSystem& fs, const std::string& path, FileDateKind 
 inline constexpr int kDateTakenDate = 10;
 inline constexpr int kDateTakenDateTime = 11;
 
+class NameRegex;
+
+// The serial numbers a preview or a run hands out, rows in list order: one counter for the whole
+// list, or with per-folder serials (RenameRuleSet::renFolder) one counter per folder, each starting
+// at the start number.
+class SerialCounters {
+public:
+    SerialCounters(int32_t start, bool perFolder) : m_start(start), m_perFolder(perFolder), m_shared(start) {}
+    // The counter a row in `folder` takes its number from; trailing separators name the same folder.
+    int32_t& counterFor(std::string_view folder);
+    // Moves the counter of `folder` on by `step` (NameBuilder::serialStep) as building a name there would.
+    void advance(std::string_view folder, int32_t step);
+
+private:
+    struct FolderHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    int32_t m_start;
+    bool m_perFolder;
+    int32_t m_shared;
+    std::unordered_map<std::string, int32_t, FolderHash, std::equal_to<>> m_byFolder;
+};
+
 // The one name builder shared by the example, the preview and the run.
 class NameBuilder {
 public:
     // Without a photo date reader every file counts as one without a date taken.
     NameBuilder(const Clock& clock, FileDateReader readFileDate, PhotoDateReader readPhotoDate = {});
+    ~NameBuilder();
+
+    // Why `rules` cannot build names, for the user: the error of the regular expression of a ticked
+    // element 9, with its position. Empty when the rule can be used. Every caller checks before it
+    // builds: the example shows the message in place of a name, a preview or a run does not start.
+    std::string ruleError(const RenameRuleSet& rules) const;
+
+    // How far one BuildNewName moves the serial counter under `rules`: the increment while element 4
+    // takes part, else 0.
+    static int32_t serialStep(const RenameRuleSet& rules);
 
     // Builds the new name of `fileName` in `folderPath` under `rules`. The old name and the folder
     // name are read as nameReading gives them (a CP932 name by its CP932 reading, so the new name is
-    // UTF-8); the name loses its trailing periods and blanks last, and may be empty. Advances
+    // UTF-8); the case conversion, then the character conversions (NameConversions) cover the whole
+    // name; the name loses its trailing periods and blanks last, and may be empty (also when the
+    // regular expression of element 9 cannot be used, or takes too long on this name). Advances
     // serialCounter by renAdd when element 4 takes part. useNow makes element 8 use the clock whatever dateTime says.
     // With a memo, the date taken is read from the file only when the memo does not know it yet, and
     // the memo notes whether this name took the update time for want of one.
@@ -47,10 +85,13 @@ public:
 
 private:
     LocalDateTime dateTaken(const std::string& path, PhotoDateMemo* memo) const;
+    // The compiled expression of the rule, kept while its pattern and replacement stay the same.
+    const NameRegex& regexFor(const RenameRuleSet& rules) const;
 
     const Clock& m_clock;
     FileDateReader m_readFileDate;
     PhotoDateReader m_readPhotoDate;
+    mutable std::unique_ptr<NameRegex> m_regex;
 };
 
 // The whole-number conversion of the start field: optional sign, decimal digits, or "$" followed by

@@ -9,6 +9,7 @@ namespace rinoza {
 struct RenameElement {
     std::string caption; // UTF-8
     bool checked = false;
+    bool operator==(const RenameElement&) const = default;
 };
 
 // The default caption and tick of element n (1..9).
@@ -31,9 +32,15 @@ struct RenameRuleSet {
     std::string timeK = "_";
     std::string strChgBefore;
     std::string strChgAfter;
-    int caseMode = 0; // 0 unchanged, 1 upper, 2 lower, 3 first upper; -1 when nothing is selected
+    bool strChgRegex = false; // strChgBefore is a regular expression (NameRegex)
+    int caseMode = 0;         // 0 unchanged, 1 upper, 2 lower, 3 first upper; -1 when nothing is selected
+    bool renFolder = false;   // one serial counter per folder
+    int width = 0;            // WidthConversion; -1 when nothing is selected
+    int kana = 0;             // KanaConversion; -1 when nothing is selected
+    bool nfc = false;         // the new name in Unicode NFC
 
     static RenameRuleSet defaults();
+    bool operator==(const RenameRuleSet&) const = default;
 };
 
 } // namespace rinoza

@@ -7,6 +7,9 @@
 #include "rename/RenameRuleSet.h"
 
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace rinoza {
 
@@ -39,6 +42,23 @@ bool presetSaved(const IniFile& ini, int n);
 void readPreset(const IniFile& ini, int n, StoredRuleSet& into);
 // Writes In = true and every preset key, in table order; other keys of the section stay.
 void writePreset(IniFile& ini, int n, const StoredRuleSet& rule);
+
+// Sets one key of the rule from a text given outside the settings file (rinoza-cli --set KEY=VALUE),
+// keys compared without regard to case as the settings file compares them. The value must be one the
+// window takes: a whole number within its control's range, 0 or 1 for a box, a digit count 1 to 4,
+// for Chg1..Chg9 an element's number or caption, a text that a file name can hold for the fixed
+// texts, the extension and the separators. The example name is no key of the rule. Returns the
+// message when the key is unknown or the value is not one it takes (nothing changes then), else "".
+std::string setKey(StoredRuleSet& rule, std::string_view key, std::string_view value);
+
+// The keys of element n (1..9), or of the conversions of the whole name (0), with their values as
+// the settings file holds them, in table order.
+std::vector<std::pair<std::string, std::string>> elementKeys(const StoredRuleSet& rule, int element);
+
+// The message when a replacement text holds a character that a file name cannot hold: the search
+// text unless it is a regular expression, the replacement text except the backslash of a regular
+// expression's replacement. "" when both can be used.
+std::string replacementTextError(const RenameRuleSet& rules);
 
 } // namespace RuleSetStore
 

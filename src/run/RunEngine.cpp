@@ -45,12 +45,21 @@ static std::string rowFolderText(std::string folder) {
     return folder;
 }
 
+// The start number of a request whose rule can build names; otherwise nullopt and the message.
+static std::optional<int32_t> usableStart(const RunRequest& request, const NameBuilder& builder, std::string& message) {
+    std::optional<int32_t> start = ParseWholeNumber(request.serialStartText);
+    if (!start)
+        message = notAnIntegerMessage(request.serialStartText);
+    else if (message = builder.ruleError(request.rules); !message.empty())
+        start.reset();
+    return start;
+}
+
 RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks) {
     RunResult result;
-    std::optional<int32_t> start = ParseWholeNumber(request.serialStartText);
+    const std::optional<int32_t> start = usableStart(request, m_builder, result.errorMessage);
     if (!start) {
         result.end = RunEnd::Error;
-        result.errorMessage = notAnIntegerMessage(request.serialStartText);
         return result;
     }
 
@@ -77,7 +86,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     } sink(history);
     beginRows(request);
 
-    int32_t serial = *start;
+    SerialCounters serials(*start, request.rules.renFolder);
     ProgressPacer pacer(callbacks);
     const std::size_t count = rows.size();
     pacer.start(static_cast<int>(count));
@@ -86,7 +95,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         if (pacer.cancelRequested())
             break;
         pacer.step();
-        const RowStep step = handleRow(rows[i], i, request, callbacks, sink, serial, result);
+        const RowStep step = handleRow(rows[i], i, request, callbacks, sink, serials, result);
         if ((step == RowStep::Next || step == RowStep::DoneThenStop) && callbacks.rowChanged)
             callbacks.rowChanged(i);
         if (step == RowStep::Stop || step == RowStep::DoneThenStop) {
@@ -189,62 +198,55 @@ RunEngine::RowStep RunEngine::flushTransfers(std::vector<FileListRow>& rows, con
     return RowStep::Next;
 }
 
-ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const RunRequest& request,
-                                   const ForecastCallbacks& callbacks) {
-    ForecastResult forecast;
-    std::optional<int32_t> start = ParseWholeNumber(request.serialStartText);
-    if (!start) {
-        forecast.errorMessage = notAnIntegerMessage(request.serialStartText);
-        return forecast;
-    }
-    ForecastFileSystem foretold(m_fs);
+RunEngine::Forecast::Forecast(RunEngine& engine, const RunRequest& request, std::size_t rows)
+    : m_request(request), m_foretold(engine.m_fs), m_shadow(m_foretold, engine.m_builder, engine.m_clock) {
+    const std::optional<int32_t> start = usableStart(request, engine.m_builder, m_error);
+    if (!start)
+        return;
+    m_serials = SerialCounters(*start, request.rules.renFolder);
     // The run writes its history before the first row: a new file in place of any old one. A link
     // at the path is followed by the run and left to the real file system here.
     FileInfo link;
-    if (m_fs.stat(request.historyPath, link, false) != 0 || !link.isSymlink)
-        foretold.assumeNewFile(request.historyPath);
-    RunEngine shadow(foretold, m_builder, m_clock);
-    shadow.beginRows(request);
+    if (engine.m_fs.stat(request.historyPath, link, false) != 0 || !link.isSymlink)
+        m_foretold.assumeNewFile(request.historyPath);
+    m_shadow.beginRows(m_request);
+    m_callbacks.askSystemFile = [this](const std::string&) { return m_asked = true; };
+    m_foretold.reserve(rows);
+}
 
-    struct NoRecords final : RecordSink {
-        int addRecord(std::string_view, std::string_view, const FileIdentity*) override { return 0; }
-        int addIdentity(const FileIdentity&) override { return 0; }
-        int dropLastRecord() override { return 0; }
-        int lastRecordNumber() const override { return 0; }
-        int voidRecords(const std::vector<int>&) override { return 0; }
-        int sync() override { return 0; }
-    } records;
-    bool asked = false;
-    RunCallbacks runCallbacks;
-    runCallbacks.askSystemFile = [&asked](const std::string&) { return asked = true; };
-    RunResult ignored;
+RowForecast RunEngine::Forecast::next(const FileListRow& original) {
+    m_row.name = original.name;
+    m_row.folder = original.folder;
+    m_row.folderId = original.folderId;
+    m_row.stamp = original.stamp;
+    m_row.remarks.clear();
+    m_asked = false;
+    RowForecast f;
+    m_shadow.handleRow(m_row, 0, m_request, m_callbacks, m_records, m_serials, m_ignored, &f.newName);
+    f.asksSystemFile = m_asked;
+    f.note = std::move(m_row.note);
+    for (std::string_view failure : {outcome::kSameName, outcome::kMissing, outcome::kExists, outcome::kError})
+        if (m_row.remarks == failure)
+            f.outcome = failure;
+    return f;
+}
 
-    int32_t serial = *start;
+ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const RunRequest& request,
+                                   const ForecastCallbacks& callbacks) {
+    ForecastResult forecast;
+    Forecast steps(*this, request, rows.size());
+    forecast.errorMessage = steps.errorMessage();
+    if (!forecast.errorMessage.empty())
+        return forecast;
     ProgressPacer pacer(callbacks);
     pacer.start(static_cast<int>(rows.size()));
-    foretold.reserve(rows.size());
-    // One row to work on, refilled with what handleRow reads of each row: its name, its folder (and
-    // which folder that was) and the date taken already read for it (which the forecast hands back).
-    FileListRow row;
     for (const FileListRow& original : rows) {
         pacer.step();
         if (pacer.cancelRequested()) {
             forecast.cancelled = true;
             break;
         }
-        row.name = original.name;
-        row.folder = original.folder;
-        row.folderId = original.folderId;
-        row.stamp = original.stamp;
-        row.remarks.clear();
-        asked = false;
-        RowForecast f;
-        shadow.handleRow(row, forecast.rows, request, runCallbacks, records, serial, ignored, &f.newName);
-        f.asksSystemFile = asked;
-        f.note = std::move(row.note);
-        for (std::string_view failure : {outcome::kSameName, outcome::kMissing, outcome::kExists, outcome::kError})
-            if (row.remarks == failure)
-                f.outcome = failure;
+        RowForecast f = steps.next(original);
         if (callbacks.rowForetold)
             callbacks.rowForetold(forecast.rows, std::move(f));
         ++forecast.rows;
@@ -252,6 +254,46 @@ ForecastResult RunEngine::foretell(const std::vector<FileListRow>& rows, const R
     // Shows the last position and lets events run once more (also on the way out after a stop request).
     pacer.flush();
     return forecast;
+}
+
+std::string RunEngine::requestError(const RunRequest& request) const {
+    std::string fault;
+    usableStart(request, m_builder, fault);
+    return fault;
+}
+
+std::vector<RowForecast> RunEngine::namesOfRows(const std::vector<FileListRow>& rows, std::size_t first,
+                                                std::size_t last, const RunRequest& request) const {
+    std::vector<RowForecast> names;
+    std::string fault;
+    const std::optional<int32_t> start = usableStart(request, m_builder, fault);
+    if (!start)
+        return names;
+    last = std::min(last, rows.size());
+    const std::string cwd = m_fs.currentFolder();
+    // The folder a run would number a row in (handleRow takes a relative one from the current folder).
+    std::string absolute;
+    const auto folderOf = [&](const FileListRow& r) -> std::string_view {
+        if (isRecordablePath(r.folder))
+            return r.folder;
+        absolute = absolutePath(r.folder, cwd, m_fs);
+        return absolute;
+    };
+    SerialCounters serials(*start, request.rules.renFolder);
+    const int32_t step = NameBuilder::serialStep(request.rules);
+    if (step != 0)
+        for (std::size_t i = 0; i < first && i < last; ++i)
+            serials.advance(folderOf(rows[i]), step);
+    for (std::size_t i = first; i < last; ++i) {
+        const std::string_view folder = folderOf(rows[i]);
+        PhotoDateMemo once;
+        PhotoDateMemo* memo = request.photoDates ? request.photoDates->memoFor(rows[i].stamp) : nullptr;
+        RowForecast& f = names.emplace_back();
+        f.newName = m_builder.BuildNewName(request.rules, rows[i].name, folder, false, serials.counterFor(folder),
+                                           memo ? memo : &once);
+        f.note.assign((memo ? memo : &once)->usedUpdateTime ? kNoDateTakenTip : std::string_view());
+    }
+    return names;
 }
 
 // Whether joinPath(folder, name) is a path the history may hold: no line end, absolute, no "..". A
@@ -314,7 +356,7 @@ bool RunEngine::clashes(const Folder& folder, const std::string& name, const Fil
 }
 
 RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, const RunRequest& request,
-                                        const RunCallbacks& callbacks, RecordSink& history, int32_t& serial,
+                                        const RunCallbacks& callbacks, RecordSink& history, SerialCounters& serials,
                                         RunResult& result, std::string* builtName) {
     const bool inPlace = request.method == RenameMethod::RenameOnly;
     // A row added by a relative path (the command line's a.txt) is taken from the current folder, one
@@ -327,7 +369,8 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, con
     PhotoDateMemo* memo = request.photoDates ? request.photoDates->memoFor(row.stamp) : nullptr;
     std::string ownName;
     std::string& newName = builtName ? *builtName : ownName;
-    newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false, serial, memo ? memo : &once);
+    newName = m_builder.BuildNewName(request.rules, row.name, row.folder, false, serials.counterFor(row.folder),
+                                     memo ? memo : &once);
     row.note.assign((memo ? memo : &once)->usedUpdateTime ? kNoDateTakenTip : std::string_view());
 
     const std::string& source = joinPathInto(m_source, row.folder, row.name);

@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "rename/NameBuilder.h"
 #include "rename/RenameRuleSet.h"
+#include "run/ForecastFileSystem.h"
 #include "run/HistoryFile.h"
 #include "run/RunProgress.h"
 
@@ -81,7 +82,7 @@ struct ForecastCallbacks : ProgressCallbacks {
 struct ForecastResult {
     std::size_t rows = 0; // rows foretold, from the top
     bool cancelled = false;
-    std::string errorMessage; // the start number's message when it is no whole number; nothing was foretold
+    std::string errorMessage; // why the start number or the rule is unusable; nothing was foretold
 };
 
 class RunEngine {
@@ -89,8 +90,9 @@ public:
     RunEngine(FileSystem& fs, const NameBuilder& builder, const Clock& clock)
         : m_fs(fs), m_builder(builder), m_clock(clock) {}
 
-    // Runs over rows in their order. A start number that is not a whole number ends the run with an
-    // error before anything, the history file included, is touched. Otherwise the history file is
+    // Runs over rows in their order. A start number that is not a whole number, or a rule that cannot
+    // build names (NameBuilder::ruleError), ends the run with that error before anything, the history
+    // file included, is touched. Otherwise the history file is
     // replaced, then each row is handled; the run stops early on cancel or when the history cannot be
     // written. Every record reaches the history file before its file is renamed, and is taken back if
     // the operation fails, so the history never misses a file that changed. A rename or move record
@@ -114,6 +116,18 @@ public:
     // forecast before that row. Nothing is written, the history file included.
     ForecastResult foretell(const std::vector<FileListRow>& rows, const RunRequest& request,
                             const ForecastCallbacks& callbacks);
+
+    // Why the request can build no names: the start number is no whole number, or the rule cannot
+    // be used (NameBuilder::ruleError). Empty when it can.
+    std::string requestError(const RunRequest& request) const;
+
+    class Forecast;
+
+    // The names BuildNewName gives rows [first, last) under the request (with their notes; no outcome
+    // is foretold), numbered as a forecast from the top numbers them: the rows above only move the
+    // serial counters on, so nothing is read for them. Empty when the request cannot build names.
+    std::vector<RowForecast> namesOfRows(const std::vector<FileListRow>& rows, std::size_t first, std::size_t last,
+                                         const RunRequest& request) const;
 
 private:
     // Where a run's records go: the history file, or nowhere for a forecast.
@@ -149,7 +163,8 @@ private:
     // One row of a run. A forecast passes builtName, which gets the new name; its row then keeps its
     // failure only (no remarks or new name after a success).
     RowStep handleRow(FileListRow& row, std::size_t index, const RunRequest& request, const RunCallbacks& callbacks,
-                      RecordSink& history, int32_t& serial, RunResult& result, std::string* builtName = nullptr);
+                      RecordSink& history, SerialCounters& serials, RunResult& result,
+                      std::string* builtName = nullptr);
     // Makes the pending copies and moves durable (with the records before them) and gives their rows
     // their outcomes. Stop when the history cannot be flushed or written.
     RowStep flushTransfers(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks,
@@ -181,6 +196,41 @@ private:
     FileSystem& m_fs;
     const NameBuilder& m_builder;
     const Clock& m_clock;
+};
+
+// foretell() taken one row at a time, for a preview that leaves the window free between its steps.
+// Given every row in list order, it foretells what foretell() does; it uses the engine's file system,
+// builder and clock, which must outlive it.
+class RunEngine::Forecast {
+public:
+    Forecast(RunEngine& engine, const RunRequest& request, std::size_t rows);
+
+    // Why nothing can be foretold (the start number or the rule); empty when next() may be called.
+    const std::string& errorMessage() const { return m_error; }
+    // The next row of the list.
+    RowForecast next(const FileListRow& row);
+
+private:
+    struct NoRecords final : RecordSink {
+        int addRecord(std::string_view, std::string_view, const FileIdentity*) override { return 0; }
+        int addIdentity(const FileIdentity&) override { return 0; }
+        int dropLastRecord() override { return 0; }
+        int lastRecordNumber() const override { return 0; }
+        int voidRecords(const std::vector<int>&) override { return 0; }
+        int sync() override { return 0; }
+    };
+    RunRequest m_request;
+    std::string m_error;
+    ForecastFileSystem m_foretold;
+    RunEngine m_shadow;
+    SerialCounters m_serials{0, false};
+    NoRecords m_records;
+    bool m_asked = false;
+    RunCallbacks m_callbacks;
+    RunResult m_ignored;
+    // One row to work on, refilled with what handleRow reads of each row: its name, its folder and the
+    // date taken already read for it (which the forecast hands back).
+    FileListRow m_row;
 };
 
 } // namespace rinoza

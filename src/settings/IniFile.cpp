@@ -288,6 +288,13 @@ void IniFile::EraseSection(const std::string& section) {
         changed();
 }
 
+void IniFile::EraseKey(const std::string& section, const std::string& key) {
+    if (const auto at = findKey(m_lines, findSection(m_lines, section), key)) {
+        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*at));
+        changed();
+    }
+}
+
 void IniFile::changed() {
     if (m_updateDepth > 0)
         m_pending = true;

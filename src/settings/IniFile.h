@@ -51,6 +51,8 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void EraseSection(const std::string& section);
+    // Removes the key's line; nothing is written when the section has no such key.
+    void EraseKey(const std::string& section, const std::string& key);
 
     // Gathers the writes of one handler into a single replacement of the file: between beginUpdate()
     // and endUpdate() writes change only the text in memory; endUpdate() writes the file once and

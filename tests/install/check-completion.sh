@@ -46,8 +46,8 @@ cases=(
     'rinoza-cli --pattern=*.j'                 ''
     'rinoza-cli --dest '                       'folder fonts'
     'rinoza-cli --dest=fo'                     'folder fonts'
-    'rinoza-cli --d'                           '--dest --dry-run'
-    'rinoza-cli -n --re'                       '--recursive'
+    'rinoza-cli --d'                           '--dest --digits --dry-run'
+    'rinoza-cli -n --re'                       '--recursive --regex --replace'
     'rinoza-cli --json=y'                      ''
     'rinoza-cli --ver'                         '--version'
     'rinoza-cli f'                             'file.txt folder fonts'
@@ -55,6 +55,17 @@ cases=(
     'rinoza-cli --method copy --dest folder '  '-odd.txt file.txt folder fonts'
     'rinoza-cli -- -'                          '-odd.txt'
     'rinoza-cli -r -- --'                      ''
+    'rinoza-cli --set '                        "$(compgen -W "$_rinoza_cli_keys" -S = | sort | paste -sd' ')"
+    'rinoza-cli --set Chg'                     'Chg1= Chg2= Chg3= Chg4= Chg5= Chg6= Chg7= Chg8= Chg9= ChgB1= ChgB2= ChgB3= ChgB4= ChgB5= ChgB6= ChgB7= ChgB8= ChgB9='
+    'rinoza-cli --set=StrChg'                  'StrChgAfter= StrChgBefore= StrChgRegex='
+    'rinoza-cli --set Case='                   ''
+    'rinoza-cli --case '                       'first keep lower upper'
+    'rinoza-cli --width=k'                     'kana-full kana-half keep'
+    'rinoza-cli --kana h'                      'hiragana'
+    'rinoza-cli --digits '                     '1 2 3 4'
+    'rinoza-cli --fixed1 '                     ''
+    'rinoza-cli --nfc '                        '-odd.txt file.txt folder fonts'
+    'rinoza-cli --per'                         '--per-folder'
 )
 for ((i = 0; i < ${#cases[@]}; i += 2)); do
     got=$(offered "${cases[i]}")
@@ -64,8 +75,15 @@ done
 # Every option of the help text is offered, so a new option cannot be forgotten here.
 all=" $(offered 'rinoza-cli -') "
 help=$("$cli" --help) || { echo "FAIL: $cli --help"; exit 1; }
-for opt in $(grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' <<<"$help" | tr -d ' ,' | sort -u); do
+for opt in $(grep -oE -- '(^|[ ,])--?[a-z][a-z0-9-]*' <<<"$help" | tr -d ' ,' | sort -u); do
     [[ $all == *" $opt "* ]] || { echo "FAIL: --help names $opt, which Tab does not offer"; failed=1; }
+done
+
+# Every key of the rule that --show-rule prints is offered after --set (keys ignore letter case).
+keys=" $(offered 'rinoza-cli --set ' | tr '[:upper:]' '[:lower:]') "
+shown=$("$cli" --show-rule) || { echo "FAIL: $cli --show-rule"; exit 1; }
+for key in $(cut -d= -f1 <<<"$shown" | tr '[:upper:]' '[:lower:]'); do
+    [[ $keys == *" $key= "* ]] || { echo "FAIL: --show-rule prints $key, which Tab does not offer after --set"; failed=1; }
 done
 
 [ $failed -eq 0 ] && echo "completion: $((${#cases[@]} / 2)) command lines complete as expected, every option of --help offered"

@@ -10,6 +10,7 @@
 #include "rename/ui/NumberSpinBox.h"
 #include "settings/IniFile.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QGridLayout>
@@ -53,6 +54,16 @@ QComboBox* makeList(const QString& name, const QStringList& entries, QWidget* pa
     c->addItems(entries);
     return c;
 }
+
+QCheckBox* makeCheck(const QString& name, const QString& text, QWidget* parent) {
+    auto* c = new QCheckBox(text, parent);
+    c->setObjectName(name);
+    return c;
+}
+
+// The replacement of a regular expression keeps its backslashes: they escape "$" and themselves.
+constexpr std::string_view kBadCharsButBackslash = kBadNameChars.substr(1);
+static_assert(kBadNameChars.front() == '\\');
 
 QPushButton* makeButton(const QString& name, const QString& text, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
@@ -165,6 +176,24 @@ void RenameTab::buildControls() {
     edtChgB = makeEdit(QStringLiteral("edtChgB"), QString(), gbChg);
     lblChg = makeLabel(QStringLiteral("lblChg"), QStringLiteral("→"), gbChg);
     edtChgA = makeEdit(QStringLiteral("edtChgA"), QString(), gbChg);
+    cbChgRegex = makeCheck(QStringLiteral("cbChgRegex"), QStringLiteral("正規表現(&R)"), gbChg);
+    cbChgRegex->setToolTip(QStringLiteral("置換前を正規表現として探す (大文字と小文字は区別しない)。"
+                                          "置換後の $0～$9 は一致した文字列とそのグループ、\\$ は $"));
+    cbRenFolder = makeCheck(QStringLiteral("cbRenFolder"), QStringLiteral("フォルダごとに連番(&D)"), gbChg);
+    cbRenFolder->setToolTip(QStringLiteral("フォルダごとに開始数から数える"));
+    lblWidth = makeLabel(QStringLiteral("lblWidth"), QStringLiteral("全角/半角(&W)"), gbChg);
+    cbWidth = makeList(QStringLiteral("cbWidth"),
+                       {QStringLiteral("そのまま"), QStringLiteral("英数字・記号を半角に"),
+                        QStringLiteral("英数字・記号を全角に"), QStringLiteral("半角カナを全角に"),
+                        QStringLiteral("カタカナを半角に")},
+                       gbChg);
+    lblKana = makeLabel(QStringLiteral("lblKana"), QStringLiteral("かな(&J)"), gbChg);
+    cbKana = makeList(QStringLiteral("cbKana"),
+                      {QStringLiteral("そのまま"), QStringLiteral("ひらがなに"), QStringLiteral("カタカナに")}, gbChg);
+    cbNfc = makeCheck(QStringLiteral("cbNfc"), QStringLiteral("NFC に正規化(&U)"), gbChg);
+    cbNfc->setToolTip(QStringLiteral("名前を Unicode の NFC にする (分解された濁点などを1文字に合成する)"));
+    lblWidth->setBuddy(cbWidth);
+    lblKana->setBuddy(cbKana);
 
     for (NumberSpinBox* s : {udMotoFS, udMotoFE, udRenStart, udRenAdd})
         s->setMaximumWidth(60);
@@ -173,6 +202,9 @@ void RenameTab::buildControls() {
         c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         c->setMinimumContentsLength(c == cbRenKeta ? 2 : 8);
     }
+    // The conversions' row has the room to show their entries in full.
+    for (QComboBox* c : {cbWidth, cbKana})
+        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     edtDateK->setMaximumWidth(36);
     edtTimeK->setMaximumWidth(36);
 
@@ -197,6 +229,7 @@ void RenameTab::buildControls() {
     fields->addWidget(edtKotei2, 2, 1, 1, 4);
     fields->addWidget(lblRenKeta, 3, 0);
     fields->addWidget(cbRenKeta, 3, 1);
+    fields->addWidget(cbRenFolder, 3, 2, 1, 3);
     fields->addWidget(lblRenStart, 4, 0, Qt::AlignRight);
     fields->addWidget(udRenStart, 4, 1);
     fields->addWidget(lblRenAdd, 4, 2);
@@ -209,8 +242,12 @@ void RenameTab::buildControls() {
     fields->addWidget(edtDateK, 7, 1);
     fields->addWidget(lblTimeK, 7, 2);
     fields->addWidget(edtTimeK, 7, 3);
+    auto* chgBRow = new QHBoxLayout;
+    chgBRow->setSpacing(4);
+    chgBRow->addWidget(edtChgB, 1);
+    chgBRow->addWidget(cbChgRegex);
     fields->addWidget(lblChgB, 8, 0);
-    fields->addWidget(edtChgB, 8, 1, 1, 4);
+    fields->addLayout(chgBRow, 8, 1, 1, 4);
     fields->addWidget(lblChg, 9, 0, Qt::AlignRight);
     fields->addWidget(edtChgA, 9, 1, 1, 4);
     fields->setColumnStretch(4, 1);
@@ -221,9 +258,21 @@ void RenameTab::buildControls() {
     chgLayout->setVerticalSpacing(2);
     chgLayout->addWidget(lvChg, 0, 0);
     chgLayout->addLayout(arrows, 0, 1);
-    chgLayout->addLayout(fields, 0, 2, 3, 1);
+    chgLayout->addLayout(fields, 0, 2, 4, 1);
     chgLayout->addWidget(lblCase, 1, 0, 1, 2);
     chgLayout->addWidget(cbCase, 2, 0, 1, 2);
+    chgLayout->addWidget(cbNfc, 3, 0, 1, 2);
+    // The width and kana conversions, after the case conversion, in one row under everything: their
+    // entries need more room than the column under the list has.
+    auto* conversions = new QHBoxLayout;
+    conversions->setSpacing(4);
+    conversions->addWidget(lblWidth);
+    conversions->addWidget(cbWidth);
+    conversions->addSpacing(12);
+    conversions->addWidget(lblKana);
+    conversions->addWidget(cbKana);
+    conversions->addStretch(1);
+    chgLayout->addLayout(conversions, 4, 0, 1, 3);
     chgLayout->setRowStretch(0, 1);
     chgLayout->setColumnStretch(2, 1);
 
@@ -251,10 +300,10 @@ void RenameTab::buildControls() {
     m_elementControls[1] = {lblKotei1, edtKotei1};
     m_elementControls[2] = {lblMotoF, lblMotoFH, udMotoFS, udMotoFE};
     m_elementControls[3] = {lblKotei2, edtKotei2};
-    m_elementControls[4] = {lblRenKeta, lblRenStart, lblRenAdd, cbRenKeta, udRenStart, udRenAdd};
+    m_elementControls[4] = {lblRenKeta, lblRenStart, lblRenAdd, cbRenKeta, udRenStart, udRenAdd, cbRenFolder};
     m_elementControls[7] = {lblKoteiK, edtKoteiK};
     m_elementControls[8] = {lblDateTime, lblDateK, lblTimeK, cbDateTime, edtDateK, edtTimeK};
-    m_elementControls[9] = {lblChgB, lblChg, edtChgB, edtChgA};
+    m_elementControls[9] = {lblChgB, lblChg, edtChgB, edtChgA, cbChgRegex};
 
     // Any change of an entry (tick, selection, caption, order) recomputes everything.
     connect(lvChg, &QListWidget::itemChanged, this, &RenameTab::lvChgChange);
@@ -277,8 +326,10 @@ void RenameTab::buildControls() {
         connect(s->edit(), &QLineEdit::textChanged, this, &RenameTab::edtRenChange);
         connect(s, &QSpinBox::valueChanged, this, &RenameTab::edtRenChange);
     }
-    for (QComboBox* c : {cbCase, cbDateTime, cbRenKeta})
+    for (QComboBox* c : {cbCase, cbDateTime, cbRenKeta, cbWidth, cbKana})
         connect(c, &QComboBox::currentIndexChanged, this, &RenameTab::cbChange);
+    for (QCheckBox* c : {cbChgRegex, cbRenFolder, cbNfc})
+        connect(c, &QCheckBox::toggled, this, &RenameTab::cbChange);
 
     // A main window has no default button of its own: Enter in any field of the tab (the number
     // fields' and the example's included) presses the start button.
@@ -357,7 +408,12 @@ RenameRuleSet RenameTab::currentRuleSet() const {
     r.timeK = bytes(edtTimeK->text());
     r.strChgBefore = bytes(edtChgB->text());
     r.strChgAfter = bytes(edtChgA->text());
+    r.strChgRegex = cbChgRegex->isChecked();
     r.caseMode = cbCase->currentIndex();
+    r.renFolder = cbRenFolder->isChecked();
+    r.width = cbWidth->currentIndex();
+    r.kana = cbKana->currentIndex();
+    r.nfc = cbNfc->isChecked();
     return r;
 }
 
@@ -381,8 +437,14 @@ void RenameTab::applyRuleSet(const RenameRuleSet& rules) {
     edtDateK->setText(u8(rules.dateK));
     edtTimeK->setText(u8(rules.timeK));
     cbCase->setCurrentIndex(rules.caseMode >= 0 && rules.caseMode < cbCase->count() ? rules.caseMode : -1);
+    // Before the texts: it decides which characters the texts may keep.
+    cbChgRegex->setChecked(rules.strChgRegex);
     edtChgB->setText(u8(rules.strChgBefore));
     edtChgA->setText(u8(rules.strChgAfter));
+    cbRenFolder->setChecked(rules.renFolder);
+    cbWidth->setCurrentIndex(rules.width >= 0 && rules.width < cbWidth->count() ? rules.width : -1);
+    cbKana->setCurrentIndex(rules.kana >= 0 && rules.kana < cbKana->count() ? rules.kana : -1);
+    cbNfc->setChecked(rules.nfc);
     lvChgChange();
 }
 
@@ -435,6 +497,11 @@ void RenameTab::lvChgChange() {
 }
 
 void RenameTab::UpdateExample() {
+    showExample();
+    emit ruleChanged();
+}
+
+void RenameTab::showExample() {
     const QString startText = renStartText();
     const std::string start = bytes(startText);
     const std::optional<int32_t> value = ParseWholeNumber(start);
@@ -443,8 +510,13 @@ void RenameTab::UpdateExample() {
         return;
     }
     SerialCounter = *value;
+    const RenameRuleSet rules = currentRuleSet();
+    if (const std::string fault = m_builder->ruleError(rules); !fault.empty()) {
+        edtReiAfter->setText(u8(fault));
+        return;
+    }
     const std::string newName =
-        m_builder->BuildNewName(currentRuleSet(), bytes(edtReiBefore->text()), "[フォルダ名]", true, SerialCounter);
+        m_builder->BuildNewName(rules, bytes(edtReiBefore->text()), "[フォルダ名]", true, SerialCounter);
     edtReiAfter->setText(u8(displayText(newName)));
 }
 
@@ -455,12 +527,15 @@ void RenameTab::edtReiBeforeChange() {
 void RenameTab::edtKoteiChange() {
     // Removing the characters is itself a change of the field and runs this handler again, so a text
     // holding a forbidden character twice gets the message once per pass until none is left.
-    if (auto* edit = qobject_cast<QLineEdit*>(sender())) {
+    auto* edit = qobject_cast<QLineEdit*>(sender());
+    const bool regex = cbChgRegex->isChecked();
+    if (edit && !(regex && edit == edtChgB)) {
+        const std::string_view bad = regex && edit == edtChgA ? kBadCharsButBackslash : kBadNameChars;
         const std::string text = bytes(edit->text());
-        if (RemoveBadNameChars(text) != text) {
+        if (RemoveBadNameChars(text, bad) != text) {
             setFieldRed(edit, true);
             BeepMessageDlg(u8(std::string(kBadNameCharsMessage)), MsgType::Information, MsgButtons::Ok);
-            edit->setText(u8(RemoveBadNameChars(bytes(edit->text()))));
+            edit->setText(u8(RemoveBadNameChars(bytes(edit->text()), bad)));
             setFieldRed(edit, false);
         }
     }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -103,6 +104,13 @@ public:
     QLineEdit* edtChgB = nullptr;
     QLabel* lblChg = nullptr;
     QLineEdit* edtChgA = nullptr;
+    QCheckBox* cbChgRegex = nullptr;  // the replacement searches by a regular expression
+    QCheckBox* cbRenFolder = nullptr; // one serial counter per folder
+    QLabel* lblWidth = nullptr;
+    QComboBox* cbWidth = nullptr; // WidthConversion
+    QLabel* lblKana = nullptr;
+    QComboBox* cbKana = nullptr; // KanaConversion
+    QCheckBox* cbNfc = nullptr;  // the new name in Unicode NFC
 
     // Buttons; the main window connects them to its handlers.
     QPushButton* btnCnvStart = nullptr;
@@ -114,16 +122,19 @@ public slots:
     // Recomputes the enabled state of every element's controls from the tick marks, then the example.
     void lvChgChange();
     // Rebuilds the example's new name. When the start field is not a whole number, says so and keeps
-    // the previous example.
+    // the previous example; a rule that cannot build names (an invalid regular expression) shows its
+    // error in place of the name.
     void UpdateExample();
     void edtReiBeforeChange();
     // Text fields that become part of a name: characters file names cannot hold are removed, with a
-    // message while the field shows red; then the example.
+    // message while the field shows red; then the example. A regular expression is no part of a name:
+    // its field keeps every character, and its replacement keeps the backslash that escapes "$".
     void edtKoteiChange();
     // Slice bounds: a reversed slice is marked red; then the example.
     void edtChgChange();
     // Serial number fields: the example.
     void edtRenChange();
+    // Drop-down lists and check boxes: the example.
     void cbChange();
     void bbtnUpClick();
     void bbtnDownClick();
@@ -134,12 +145,17 @@ public slots:
     // point. A point beside the entries, or no selected entry, changes nothing.
     void lvChgDragDrop(const QPoint& viewportPos);
 
+signals:
+    // After every UpdateExample: the rule, the start number or the example name may have changed.
+    void ruleChanged();
+
 protected:
     // lvChg's viewport: only its own entries may be dragged over it and dropped on it.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
+    void showExample();
     void setFieldRed(QWidget* field, bool red);
 
     FileSystem& m_fs;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 
+class QAbstractItemView;
 class QWidget;
 
 namespace rinoza {
@@ -23,6 +24,7 @@ struct RunHost {
     QWidget* window = nullptr;                     // owner of the dialogs
     ProgressHost* progress = nullptr;              // BeginProgress / EndProgress / CancelRequested of the window
     FileListModel* model = nullptr;                // lvFile's rows, visited in display order
+    QAbstractItemView* view = nullptr;             // lvFile, for the rows in sight (optional)
     const NameBuilder* builder = nullptr;          // the window's one name builder
     std::function<RenameRuleSet()> rules;          // the rule set as the rename tab shows it
     std::function<QString()> startText;            // text of edtRenStart

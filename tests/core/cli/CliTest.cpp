@@ -214,6 +214,42 @@ TEST_F(CliFixture, EveryUsageErrorGivesStatusTwoAndOneLine) {
         {{}, "変名するファイルかフォルダ"},
         {{"--undo", d}, "--undo にはファイル"},
         {{"--undo", "--dry-run"}, "--undo と --dry-run"},
+        // The rule from the command line: keys and values as the settings file and the window take them.
+        {{"--set", "Foo=1", d}, "変名設定のキーではありません: Foo"},
+        {{"--set", "ReiBefore=x", d}, "変名設定のキーではありません: ReiBefore"},
+        {{"--set", "In=1", d}, "変名設定のキーではありません: In"},
+        {{"--set=FixF1", d}, "--set は KEY=VALUE の形"},
+        {{"--set", "=1", d}, "--set は KEY=VALUE の形"},
+        {{"--set"}, "--set には値が必要です"},
+        {{"--set", "RenKeta=5", d}, "RenKeta には 1 から 4 の整数"},
+        {{"--set", "motostart=1000", d}, "motostart には 1 から 999 の整数"},
+        {{"--set", "RenStart=-1", d}, "RenStart には 0 から 9999 の整数"},
+        {{"--set", "Case=1.0", d}, "Case には 0 から 3 の整数"},
+        {{"--set", "Width=5", d}, "Width には 0 から 4 の整数"},
+        {{"--set", "StrChgRegex=yes", d}, "StrChgRegex には 0 か 1"},
+        {{"--set", "ChgB3=2", d}, "ChgB3 には 0 か 1"},
+        {{"--set", "Chg1=0", d}, "Chg1 には要素の番号"},
+        {{"--set", "Chg1=4", d}, "Chg1 から Chg9 には要素 1 から 9 を1つずつ"},
+        {{"--set", "FixK=a|b", d}, "FixK にファイル名に使えない文字"},
+        {{"--set", "StrChgAfter=a:b", d}, "StrChgAfter にファイル名に使えない文字"},
+        {{"--find", "a?", d}, "StrChgBefore にファイル名に使えない文字"},
+        {{"--fixed1", "a/b", d}, "--fixed1 にファイル名に使えない文字"},
+        {{"--ext=a*", d}, "--ext にファイル名に使えない文字"},
+        {{"--start", "x", d}, "--start には 0 から 9999 の整数"},
+        {{"--step", "0", d}, "--step には 1 から 9999 の整数"},
+        {{"--digits", "5", d}, "--digits には 1 から 4 の整数"},
+        {{"--case", "shout", d}, "--case は keep、upper、lower、first のどれか"},
+        {{"--case", "1", d}, "--case は keep"},
+        {{"--width", "wide", d}, "--width は keep、half、full、kana-full、kana-half のどれか"},
+        {{"--kana", "romaji", d}, "--kana は keep、hiragana、katakana のどれか"},
+        {{"--regex=1", d}, "--regex は値をとりません"},
+        {{"--per-folder=yes", d}, "--per-folder は値をとりません"},
+        {{"--find", "(", "--regex", d}, "正規表現の誤り"},
+        {{"--find", "a", "--replace", "b\\", "--regex", d}, "の後に文字がありません"},
+        {{"--show-rule", d}, "--show-rule にはファイルもフォルダも"},
+        {{"--show-rule", "--undo"}, "--show-rule と --undo"},
+        {{"--show-rule", "--json"}, "--show-rule と --json"},
+        {{"--undo", "--fixed1", "x"}, "--undo には変名ルールを変えるオプション (--fixed1 など)"},
     };
     const auto before = snapshotTree(d);
     for (const auto& [args, text] : cases) {
@@ -367,3 +403,96 @@ TEST_F(CliFixture, UndoWithoutHistoryPrintsItsErrorAsJsonToo) {
 }
 
 } // namespace
+
+// The second column of each row of a dry run: the new names, without their folder.
+std::vector<std::string> newNames(const std::string& out) {
+    std::vector<std::string> names;
+    for (std::size_t p = 0; (p = out.find('\t', p)) != std::string::npos;) {
+        const std::size_t end = out.find('\t', p + 1);
+        const std::string path = out.substr(p + 1, end - p - 1);
+        names.push_back(path.substr(path.rfind('/') + 1));
+        p = out.find('\n', end);
+    }
+    return names;
+}
+
+// The current rule puts "new_" in front; each row changes it for one run, over a.txt, b.TXT and x/c.txt.
+TEST_F(CliFixture, RuleOptionsAndSetChangeTheRuleOfOneRunInTheirOrder) {
+    setRule("new_", 2);
+    IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+        .WriteString(RuleSetStore::presetSection(2), "FixF1", "p2_");
+    writeFile(dir / "a.txt", "1");
+    writeFile(dir / "b.TXT", "2");
+    writeFile(dir / "x/c.txt", "3");
+    const std::string settings = readFile(settingsFilePath(systemFileSystem()));
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases{
+        {{}, {"new_a.txt", "new_b.TXT", "new_c.txt"}},
+        {{"--fixed1", "p_"}, {"p_a.txt", "p_b.TXT", "p_c.txt"}},
+        {{"--fixed1", "p_", "--set", "FixF1=q_"}, {"q_a.txt", "q_b.TXT", "q_c.txt"}},
+        {{"--set", "fixf1=q_", "--fixed1=p_"}, {"p_a.txt", "p_b.TXT", "p_c.txt"}},
+        {{"--preset", "2", "--fixed2", "_z"}, {"p2_a_z.txt", "p2_b_z.TXT", "p2_c_z.txt"}},
+        {{"--set", "ChgB1=0"}, {"a.txt", "b.TXT", "c.txt"}},
+        {{"--set", "Chg1=2", "--set", "Chg2=1"}, {"anew_.txt", "bnew_.TXT", "cnew_.txt"}},
+        {{"--set", "Chg2=4) 連番", "--set", "Chg4=2"}, {"new_001.txt", "new_002.TXT", "new_003.txt"}},
+        {{"--serial"}, {"new_a001.txt", "new_b002.TXT", "new_c003.txt"}},
+        {{"--start", "7", "--digits", "1"}, {"new_a7.txt", "new_b8.TXT", "new_c9.txt"}},
+        {{"--start=0", "--step", "5", "--digits", "2"}, {"new_a00.txt", "new_b05.TXT", "new_c10.txt"}},
+        {{"--set", "RenStart=+3", "--serial"}, {"new_a003.txt", "new_b004.TXT", "new_c005.txt"}},
+        {{"--per-folder"}, {"new_a001.txt", "new_b002.TXT", "new_c001.txt"}},
+        {{"--set", "RenFolder=1", "--set", "ChgB4=1"}, {"new_a001.txt", "new_b002.TXT", "new_c001.txt"}},
+        {{"--ext", "md"}, {"new_a.md", "new_b.md", "new_c.md"}},
+        {{"--find", "W_", "--replace", "-"}, {"ne-a.txt", "ne-b.TXT", "ne-c.txt"}},
+        {{"--find", "(.)_(.)", "--replace", "$2_$1", "--regex"}, {"nea_w.txt", "neb_w.TXT", "nec_w.txt"}},
+        {{"--find", "^", "--replace", "\\$", "--regex"}, {"$new_a.txt", "$new_b.TXT", "$new_c.txt"}},
+        {{"--case", "upper"}, {"NEW_A.TXT", "NEW_B.TXT", "NEW_C.TXT"}},
+        {{"--case", "lower", "--fixed1", "P_"}, {"p_a.txt", "p_b.txt", "p_c.txt"}},
+        {{"--case", "first"}, {"New_a.txt", "New_b.txt", "New_c.txt"}},
+        {{"--width", "full"}, {"ｎｅｗ＿ａ.txt", "ｎｅｗ＿ｂ.TXT", "ｎｅｗ＿ｃ.txt"}},
+        {{"--fixed1", "ﾃｽﾄ_", "--width", "kana-full"}, {"テスト_a.txt", "テスト_b.TXT", "テスト_c.txt"}},
+        {{"--fixed1", "てすと_", "--kana", "katakana"}, {"テスト_a.txt", "テスト_b.TXT", "テスト_c.txt"}},
+        {{"--fixed1", "テスト_", "--kana=hiragana"}, {"てすと_a.txt", "てすと_b.TXT", "てすと_c.txt"}},
+        {{"--fixed1", "テスト_", "--width", "kana-half"}, {"ﾃｽﾄ_a.txt", "ﾃｽﾄ_b.TXT", "ﾃｽﾄ_c.txt"}},
+        {{"--fixed1", "ｶﾞ_", "--set", "Width=3", "--width", "keep"}, {"ｶﾞ_a.txt", "ｶﾞ_b.TXT", "ｶﾞ_c.txt"}},
+        {{"--fixed1", "か\u3099_", "--nfc"}, {"が_a.txt", "が_b.TXT", "が_c.txt"}},
+    };
+    const auto before = snapshotTree(dir.path());
+    for (const auto& [options, expected] : cases) {
+        std::vector<std::string> args{"--dry-run"};
+        args.insert(args.end(), options.begin(), options.end());
+        args.insert(args.end(), {dir / "a.txt", dir / "b.TXT", dir / "x"});
+        const Outcome o = cli(args);
+        SCOPED_TRACE(::testing::PrintToString(options));
+        EXPECT_EQ(o.err, "");
+        EXPECT_EQ(newNames(o.out), expected);
+    }
+    EXPECT_EQ(snapshotTree(dir.path()), before);
+
+    // A run renames by the changed rule, and the settings file stays as it was.
+    const Outcome run = cli({"--yes", "--fixed1", "r_", "--per-folder", dir / "a.txt", dir / "x"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(dir / "r_a001.txt") + readFile(dir / "x/r_c001.txt"), "13");
+    EXPECT_EQ(readFile(settingsFilePath(systemFileSystem())), settings);
+}
+
+TEST_F(CliFixture, ShowRulePrintsTheRuleInElementOrderAsKeysThatSetTakesBack) {
+    const Outcome shown = cli({"--show-rule", "--set", "Chg1=3", "--set", "Chg3=1", "--fixed2", "x y", "--find", "a|b",
+                               "--regex", "--width", "half", "--set", "DateK=-"});
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    EXPECT_EQ(shown.err, "");
+    // Position 1 holds element 3 and its key, the tick staying with the position as in the settings
+    // file; the conversions of the whole name come last.
+    EXPECT_EQ(shown.out.substr(0, shown.out.find("Chg2=")), "Chg1=3) 固定文字２\nChgB1=1\nFixF2=x y\n");
+    EXPECT_NE(shown.out.find("Chg3=1) 固定文字１\nChgB3=0\nFixF1=new_\nChg4="), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("\nDateTime=0\nDateK=-\nTimeK=_\n"), std::string::npos);
+    EXPECT_NE(shown.out.find("\nStrChgBefore=a|b\nStrChgAfter=\nStrChgRegex=1\n"), std::string::npos);
+    EXPECT_TRUE(shown.out.ends_with("\nCase=0\nWidth=1\nKana=0\nNfc=0\n"));
+
+    // Every line given back to --set over the defaults gives the same rule.
+    IniFile(systemFileSystem(), settingsFilePath(systemFileSystem())).EraseSection(RuleSetStore::kCurrentSection);
+    std::vector<std::string> args{"--show-rule"};
+    for (std::size_t p = 0, end; (end = shown.out.find('\n', p)) != std::string::npos; p = end + 1)
+        args.insert(args.end(), {"--set", shown.out.substr(p, end - p)});
+    const Outcome again = cli(args);
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, shown.out);
+}

@@ -420,3 +420,185 @@ TEST(ParseWholeNumber, StartFieldConversion) {
         EXPECT_EQ(ParseWholeNumber(row.text), row.value) << "'" << row.text << "'";
     EXPECT_EQ(notAnIntegerMessage("1x"), "'1x' は整数ではありません");
 }
+
+TEST(NameBuilder, RegularExpressionReplacement) {
+    const std::string test = "\x83\x65\x83\x58\x83\x67"; // テスト in CP932
+    const struct {
+        std::string name;
+        const char* pattern;
+        const char* replacement;
+        std::string expected;
+    } rows[] = {
+        {"IMG_0012.jpg", "img_(\\d+)", "photo-$1", "photo-0012.jpg"}, // letters match across case
+        {"2024-03-07 旅行.jpg", "^(\\d{4})-(\\d\\d)-(\\d\\d) ([^.]+)", "$4_$1$2$3", "旅行_20240307.jpg"},
+        {"a1b22c333.txt", "\\d+", "#", "a#b#c#.txt"}, // every match, left to right
+        {"aaa.txt", "aa", "b", "ba.txt"},             // matches do not overlap
+        {"abc.txt", "b", "[$0]", "a[b]c.txt"},        // the whole match
+        {"abc.txt", "b", "\\$1", "a$1c.txt"},         // a dollar sign of its own
+        {"abc.txt", "b", "\\\\", "a\\c.txt"},         // a backslash of its own
+        {"ab.txt", "a(x)?b", "[$1]", "[].txt"},       // a group that took no part is empty
+        {"ＡＢＣ.txt", "ａｂｃ", "x", "x.txt"},       // full-width letters match across case
+        {"ab.c", "x*", "-", "-a-b-.-c-"},             // empty matches between characters
+        {"a\xFF"
+         "b.txt",
+         "b", "B",
+         "a\xFF"
+         "B.txt"}, // a stray byte is kept
+        {"a\xFF"
+         "b.txt",
+         "a.b", "x", "x.txt"},                         // and is a character of its own
+        {test + ".txt", "テ(ス)ト", "$1", "ス.txt"},   // a CP932 name by its reading
+        {"abc.txt", "", "x", "abc.txt"},               // nothing to search for
+        {"abc.txt", "\\.txt$", ". ", "abc"},           // trailing periods and blanks still go
+        {"Photo.JPG", "(?-i)photo", "x", "Photo.JPG"}, // the pattern may ask for exact case
+    };
+    for (const auto& row : rows) {
+        Fixture f;
+        RenameRuleSet r = withTicks({.strChgBefore = row.pattern, .strChgAfter = row.replacement}, "+9");
+        r.strChgRegex = true;
+        EXPECT_EQ(f.builder.ruleError(r), "") << row.pattern;
+        EXPECT_EQ(f.run(r, {row.name})[0], row.expected) << row.pattern << " -> " << row.replacement;
+    }
+}
+
+TEST(NameBuilder, AnUnusableRegularExpressionBuildsNoName) {
+    const struct {
+        const char* pattern;
+        const char* replacement;
+        const char* error;
+    } rows[] = {
+        {"(abc", "", "正規表現の誤り (4 文字目): 括弧 ( ) の対応がとれていません"},
+        {"abc)", "", "正規表現の誤り (4 文字目): 括弧 ( ) の対応がとれていません"},
+        {"a[bc", "", "正規表現の誤り (4 文字目): [ に対応する ] がありません"},
+        {"*a", "", "正規表現の誤り (1 文字目): 書き方が正しくありません"},
+        {"写真(", "", "正規表現の誤り (3 文字目): 括弧 ( ) の対応がとれていません"}, // positions count characters
+        {"a{2,1}", "", "正規表現の誤り (6 文字目): 回数 { } の最大が最小より小さくなっています"},
+        {"(?<=a+)b", "", "正規表現の誤り (7 文字目): 後読みの中では長さの決まらない繰り返しは使えません"},
+        {"ab\\", "", "正規表現の誤り (3 文字目): \\ の後の文字が使えません"},
+        {"(a)", "x$2", "置換後の文字列の誤り (2 文字目): $2 に当たるグループがありません"},
+        {"a", "写$", "置換後の文字列の誤り (2 文字目): $ の後には 0～9 の数字を書きます (文字の $ は \\$)"},
+        {"a", "$x", "置換後の文字列の誤り (1 文字目): $ の後には 0～9 の数字を書きます (文字の $ は \\$)"},
+        {"a", "x\\", "置換後の文字列の誤り (2 文字目): \\ の後に文字がありません"},
+    };
+    for (const auto& row : rows) {
+        Fixture f;
+        RenameRuleSet r = withTicks({.strChgBefore = row.pattern, .strChgAfter = row.replacement}, "+9+4");
+        r.strChgRegex = true;
+        EXPECT_EQ(f.builder.ruleError(r), row.error) << row.pattern;
+        // A caller that builds anyway gets no name, and the serial number is used up as for any name.
+        int32_t counter = 1;
+        EXPECT_EQ(f.builder.BuildNewName(r, "abc.txt", "/u", false, counter), "") << row.pattern;
+        EXPECT_EQ(counter, 2);
+        // The same texts take no part while the box is off or element 9 is not ticked.
+        r.strChgRegex = false;
+        EXPECT_EQ(f.builder.ruleError(r), "");
+        r.strChgRegex = true;
+        EXPECT_EQ(f.builder.ruleError(withTicks(r, "-9")), "");
+    }
+
+    // A pattern that backtracks without end on a name gives up on that name only.
+    Fixture f;
+    RenameRuleSet r = withTicks({.strChgBefore = "(a+)+b", .strChgAfter = "x"}, "+9");
+    r.strChgRegex = true;
+    EXPECT_EQ(f.builder.ruleError(r), "");
+    EXPECT_EQ(f.run(r, {std::string(200, 'a') + "c.txt", "aab.txt"}), (std::vector<std::string>{"", "x.txt"}));
+}
+
+TEST(NameBuilder, SerialNumbersPerFolderInListOrder) {
+    Fixture f;
+    RenameRuleSet r = withTicks({.renKeta = "1"}, "+4-6");
+    const std::vector<std::pair<const char*, const char*>> rows = {
+        {"a", "/p/A"}, {"b", "/p/B"}, {"c", "/p/A"}, {"d", "/p/C"}, {"e", "/p/B/"}, {"f", "/p/A"}, {"g", "/"}};
+    const struct {
+        bool perFolder;
+        int32_t start;
+        int add;
+        std::vector<std::string> expected;
+    } runs[] = {
+        {true, 1, 1, {"a1", "b1", "c2", "d1", "e2", "f3", "g1"}},
+        {true, 5, 10, {"a5", "b5", "c15", "d5", "e15", "f25", "g5"}},
+        {false, 1, 1, {"a1", "b2", "c3", "d4", "e5", "f6", "g7"}},
+    };
+    for (const auto& run : runs) {
+        r.renFolder = run.perFolder;
+        r.renAdd = run.add;
+        SerialCounters counters(run.start, r.renFolder);
+        std::vector<std::string> names;
+        for (const auto& [name, folder] : rows)
+            names.push_back(f.builder.BuildNewName(r, name, folder, false, counters.counterFor(folder)));
+        EXPECT_EQ(names, run.expected) << run.perFolder << " " << run.start;
+    }
+}
+
+TEST(NameBuilder, WidthKanaAndNfcConversions) {
+    const std::string nfdGa = "か\xE3\x82\x99"; // か + combining voiced mark
+    const struct {
+        int width;
+        int kana;
+        bool nfc;
+        std::string name;
+        std::string expected;
+    } rows[] = {
+        // 英数字・記号を半角に
+        {1, 0, false, "Ａｂｃ　１２３！＃", "Abc 123!#"},
+        {1, 0, false, "Abc 1!", "Abc 1!"},
+        {1, 0, false, "ｶﾞｷﾞﾊﾟｰｯ", "ｶﾞｷﾞﾊﾟｰｯ"},
+        {1, 0, false, "がっこう", "がっこう"},
+        {1, 0, false, "Ａ／Ｂ：Ｃ＊Ｄ？", "A／B：C＊D？"}, // what a name cannot hold stays full-width
+        {1, 0, false, "ａｂｃ．", "abc"},                  // the period it gives is dropped at the end
+        // 英数字・記号を全角に: the extension stays as it is
+        {2, 0, false, "Abc 1!", "Ａｂｃ　１！"},
+        {2, 0, false, "Ａｂｃ", "Ａｂｃ"},
+        {2, 0, false, "ｶﾞｷﾞ", "ｶﾞｷﾞ"},
+        {2, 0, false, "がっこう", "がっこう"},
+        {2, 0, false, "abc.txt", "ａｂｃ.txt"},
+        // 半角カナを全角に: voiced marks join their kana
+        {3, 0, false, "ｶﾞｷﾞﾊﾟｰｯｧ｡", "ガギパーッァ。"},
+        {3, 0, false, "ｳﾞﾜﾞ", "ヴヷ"},
+        {3, 0, false, "Abc 1!", "Abc 1!"},
+        {3, 0, false, "Ａｂｃ", "Ａｂｃ"},
+        {3, 0, false, "がっこう", "がっこう"},
+        // カタカナを半角に
+        {4, 0, false, "ガギパーッァ。", "ｶﾞｷﾞﾊﾟｰｯｧ｡"},
+        {4, 0, false, "ヴヵ", "ｳﾞヵ"}, // ヵ has no half-width form
+        {4, 0, false, "Abc 1!", "Abc 1!"},
+        {4, 0, false, "Ａｂｃ", "Ａｂｃ"},
+        {4, 0, false, "がっこう", "がっこう"},
+        // ひらがなに: half-width katakana too; the prolonged sound mark stays
+        {0, 1, false, "ガッコウ", "がっこう"},
+        {0, 1, false, "ｶﾞｯｺｳ", "がっこう"},
+        {0, 1, false, "スーパー", "すーぱー"},
+        {0, 1, false, "Abc 1!", "Abc 1!"},
+        {0, 1, false, "Ａｂｃ", "Ａｂｃ"},
+        {0, 1, false, "ヷヵ", "ヷヵ"}, // no hiragana of their own
+        // カタカナに
+        {0, 2, false, "がっこうゔ", "ガッコウヴ"},
+        {0, 2, false, "ｶﾞ", "ｶﾞ"},
+        {0, 2, false, "Abc 1!", "Abc 1!"},
+        {0, 2, false, "Ａｂｃ", "Ａｂｃ"},
+        // kana first, then width
+        {4, 2, false, "がっこう", "ｶﾞｯｺｳ"},
+        {3, 1, false, "ｶﾞｯｺｳ", "がっこう"},
+        // NFC: decomposed kana (from macOS) composed; stray bytes kept
+        {0, 0, true, nfdGa + "っこう", "がっこう"},
+        {0, 0, true, "e\xCC\x81t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
+        {0, 0, true, "a\xFF" + nfdGa,
+         "a\xFF"
+         "が"},
+        {0, 0, false, nfdGa, nfdGa},
+        {0, 0, true, "Abc", "Abc"},
+        // Values outside the lists convert nothing.
+        {7, -1, false, "ｶﾞがＡ", "ｶﾞがＡ"},
+    };
+    for (const auto& row : rows) {
+        Fixture f;
+        RenameRuleSet r = withTicks({.width = row.width, .kana = row.kana, .nfc = row.nfc}, "");
+        EXPECT_EQ(f.run(r, {row.name})[0], row.expected)
+            << row.width << " " << row.kana << " " << row.nfc << " " << row.name;
+    }
+
+    // Positions of the slice still count on the old name; the case conversion comes first.
+    Fixture f;
+    EXPECT_EQ(f.run(withTicks({.motoStart = 1, .motoEnd = 2, .width = 3}, "-6"), {"ｶﾞｷﾞ"})[0], "ガ");
+    EXPECT_EQ(f.run(withTicks({.caseMode = 1, .width = 2}, "-6"), {"abc"})[0], "ＡＢＣ");
+}

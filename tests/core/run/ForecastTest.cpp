@@ -45,6 +45,12 @@ RenameRuleSet ruleFor(int kind, std::mt19937& rng) {
         tick(2, false);
         tick(6, false);
         break; // empty name
+    case 5:    // one-digit serial per folder: the same names in both folders
+        tick(2, false);
+        tick(4, true);
+        r.renKeta = "1";
+        r.renFolder = true;
+        break;
     default:
         break; // unchanged name
     }
@@ -96,7 +102,7 @@ TEST(Forecast, EveryRowIsForetoldAsTheRunThenEndsIt) {
         RunRequest request;
         request.method = static_cast<RenameMethod>(rng() % 3);
         request.destination = folders[rng() % 2];
-        request.rules = ruleFor(static_cast<int>(rng() % 6), rng);
+        request.rules = ruleFor(static_cast<int>(rng() % 7), rng);
         request.serialStartText = "1";
         request.historyPath = home / "rinoza.txt";
 
@@ -115,6 +121,12 @@ TEST(Forecast, EveryRowIsForetoldAsTheRunThenEndsIt) {
         ASSERT_EQ(fr.rows, rows.size());
         EXPECT_EQ(snapshotTree(tree.path()), before);
         EXPECT_EQ(fs.operations, 0);
+        // The names of rows further down, built without foretelling the rows above, are the same.
+        const std::size_t first = rng() % rows.size();
+        const std::vector<RowForecast> names = engine.namesOfRows(rows, first, rows.size() + 1, request);
+        ASSERT_EQ(names.size(), rows.size() - first);
+        for (std::size_t i = first; i < rows.size(); ++i)
+            EXPECT_EQ(names[i - first].newName, foretold[i].newName) << i;
 
         std::vector<FileListRow> ran = rows;
         RunCallbacks rc;
@@ -165,4 +177,13 @@ TEST(Forecast, AStopRequestEndsBeforeTheRowAndABadStartNumberForetellsNothing) {
     EXPECT_EQ(bad.rows, 0u);
     EXPECT_FALSE(bad.errorMessage.empty());
     EXPECT_FALSE(pathExists(home / "rinoza.txt"));
+
+    // Nor does a rule whose regular expression cannot be used.
+    request.serialStartText = "1";
+    request.rules.elements[8].checked = true;
+    request.rules.strChgRegex = true;
+    request.rules.strChgBefore = "a(";
+    const ForecastResult badRule = engine.foretell(rows, request, fc);
+    EXPECT_EQ(badRule.rows, 0u);
+    EXPECT_EQ(badRule.errorMessage, "正規表現の誤り (2 文字目): 括弧 ( ) の対応がとれていません");
 }

@@ -184,6 +184,24 @@ TEST_F(RunFixture, SerialNumbersAreUsedUpByRefusedRowsAndChainsMeetTheirOwnFiles
     EXPECT_EQ(readFile(chain / "3.txt"), "two");
 }
 
+TEST_F(RunFixture, SerialNumbersPerFolderFollowTheListOrder) {
+    TempDir a;
+    TempDir b;
+    for (const char* n : {"x.txt", "y.txt"})
+        writeFile(a / n, n);
+    writeFile(b / "z.txt", "z.txt");
+    RenameRuleSet rules = serialRule();
+    rules.renKeta = "1";
+    rules.renFolder = true;
+    std::vector<FileListRow> rows = {row(a.path(), "y.txt"), row(b.path() + "/", "z.txt"), row(a.path(), "x.txt")};
+    RunRequest req = request(rules);
+    req.serialStartText = "7";
+    EXPECT_EQ(run(rows, req).renamed, 3);
+    EXPECT_EQ(readFile(a / "7.txt"), "y.txt");
+    EXPECT_EQ(readFile(a / "8.txt"), "x.txt");
+    EXPECT_EQ(readFile(b / "7.txt"), "z.txt");
+}
+
 TEST_F(RunFixture, NamesThatCannotBeUsed) {
     const std::string d = dir.path();
     // Two rows that would get the same name: the first gets it.
@@ -424,6 +442,17 @@ TEST_F(RunFixture, ErrorsStopTheRunWithTheirMessage) {
     EXPECT_EQ(r.errorMessage, notAnIntegerMessage("1x"));
     EXPECT_EQ(r.statusText(), "変名処理が途中で終了しました。0個のファイルが正常に変名されました。");
     EXPECT_EQ(readFile(home / "rinoza.txt"), "previous history");
+
+    // A regular expression that cannot be used: the same.
+    RunRequest badRule = request(serialRule());
+    tick(badRule.rules, 9);
+    badRule.rules.strChgRegex = true;
+    badRule.rules.strChgBefore = "[a";
+    r = run(rows, badRule);
+    EXPECT_EQ(r.end, RunEnd::Error);
+    EXPECT_EQ(r.errorMessage, "正規表現の誤り (2 文字目): [ に対応する ] がありません");
+    EXPECT_EQ(readFile(home / "rinoza.txt"), "previous history");
+    EXPECT_EQ(fs.operations, 0);
 
     // A history that cannot be written: no file is renamed.
     RunRequest nowhere = request(serialRule());

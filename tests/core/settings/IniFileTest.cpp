@@ -176,6 +176,19 @@ TEST(IniFileWrite, EraseSectionRemovesHeaderAndKeys) {
     EXPECT_FALSE(test::pathExists(other));
 }
 
+TEST(IniFileWrite, EraseKeyRemovesOneLine) {
+    TempDir dir;
+    const std::string path = iniWith(dir, "[SettingBack1]\r\nIn=1\r\nWidth=2\r\n[Time]\r\nWidth=3\r\n");
+    IniFile ini(systemFileSystem(), path);
+    ini.EraseKey("settingback1", "WIDTH");
+    EXPECT_EQ(test::readFile(path), "[SettingBack1]\r\nIn=1\r\n[Time]\r\nWidth=3\r\n");
+    // A key that is not there writes nothing.
+    test::writeFile(path, "[SettingBack1]\nIn=1\n");
+    IniFile again(systemFileSystem(), path);
+    again.EraseKey("SettingBack1", "Width");
+    EXPECT_EQ(test::readFile(path), "[SettingBack1]\nIn=1\n");
+}
+
 TEST(IniFileWrite, ValuesReadBackAsWritten) {
     TempDir dir;
     const std::string path = dir / "rinoza.ini";

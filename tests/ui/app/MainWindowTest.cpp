@@ -347,7 +347,7 @@ private slots:
         {
             auto w = openWindow();
             QVERIFY(test::showExposed(*w));
-            w->resize(620, 520);
+            w->resize(620, 560);
             w->move(30, 40);
             RenameTab* r = w->tbsSet;
             r->MoveElement(7, 1);                          // date/time right after fixed text 1
@@ -373,7 +373,7 @@ private slots:
                                    q("6) .(ピリオド)"), q("7) 拡張子"),    q("9) 文字置換え")};
         {
             auto w = openWindow();
-            QCOMPARE(w->size(), QSize(620, 520));
+            QCOMPARE(w->size(), QSize(620, 560));
             QCOMPARE(w->pos(), QPoint(30, 40));
             QVERIFY(!w->isMaximized());
             RenameTab* r = w->tbsSet;
@@ -415,13 +415,13 @@ private slots:
     }
 
     void storedValuesOutsideTheirListsFallBack() {
-        test::writeFile(iniPath(), "[Window]\r\nHeight=0x25F\r\nWidth=0x1F4\r\nTop=-1\r\nLeft=5\r\nColSize=1\r\n"
+        test::writeFile(iniPath(), "[Window]\r\nHeight=0x25F\r\nWidth=0x226\r\nTop=-1\r\nLeft=5\r\nColSize=1\r\n"
                                    "[ColSize]\r\n2=77\r\n3=-9\r\n"
                                    "[RenameFunction]\r\nDateTime=12\r\nCase=-3\r\nRenKeta=7\r\nChg2=\r\nChgB2=0\r\n"
                                    "[Time]\r\nCrtY=1979\r\nCrtM=03\r\nUpdD=31\r\nUpdN=abc\r\n"
                                    "[SettingBack2]\r\nIn=1\r\n");
         auto w = openWindow();
-        QCOMPARE(w->size(), QSize(500, 607));
+        QCOMPARE(w->size(), QSize(550, 607));
         QCOMPARE(w->x(), 5);
         QCOMPARE(w->lvFile->columnWidth(2), 77);
         QCOMPARE(w->lvFile->columnWidth(3), FileListModel::designedColumnWidth(3));

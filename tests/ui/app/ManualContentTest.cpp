@@ -4,11 +4,15 @@
 #include "app/TFrmMain.h"
 #include "common/ui/Manual.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "rename/ui/RenameTab.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -76,8 +80,16 @@ private slots:
         collect(w.pmList->actions(), captions);
         for (int i = 0; i < w.pgcMain->count(); ++i)
             captions << w.pgcMain->tabText(i);
+        // The rule's options on the rename tab, with the entries of their lists.
+        for (QCheckBox* b : {w.tbsSet->cbChgRegex, w.tbsSet->cbRenFolder, w.tbsSet->cbNfc})
+            captions << shown(b->text());
+        for (QLabel* l : {w.tbsSet->lblWidth, w.tbsSet->lblKana})
+            captions << shown(l->text());
+        for (QComboBox* c : {w.tbsSet->cbWidth, w.tbsSet->cbKana})
+            for (int i = 0; i < c->count(); ++i)
+                captions << c->itemText(i);
         QVERIFY(mainMenu >= 20);
-        QVERIFY(captions.size() >= mainMenu + 7 + 4);
+        QVERIFY(captions.size() >= mainMenu + 7 + 4 + 5 + 8);
 
         const QString text = readableText(m_html);
         QStringList missing;

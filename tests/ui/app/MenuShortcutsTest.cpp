@@ -17,8 +17,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
@@ -153,6 +156,47 @@ private slots:
             menu->close();
         }
         QVERIFY(prompts.asked.empty());
+    }
+
+    // The access keys of the rule's options reach their controls, and no other control of the rename
+    // tab nor a menu title has them.
+    void ruleOptionKeysReachTheirControls_data() {
+        QTest::addColumn<QChar>("key");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("Alt+R regular expression") << QChar(u'R') << "cbChgRegex";
+        QTest::newRow("Alt+D serial numbers per folder") << QChar(u'D') << "cbRenFolder";
+        QTest::newRow("Alt+W width") << QChar(u'W') << "cbWidth";
+        QTest::newRow("Alt+J kana") << QChar(u'J') << "cbKana";
+        QTest::newRow("Alt+U NFC") << QChar(u'U') << "cbNfc";
+    }
+
+    void ruleOptionKeysReachTheirControls() {
+        QFETCH(QChar, key);
+        QFETCH(QString, control);
+        test::ScriptedPrompts prompts;
+        auto w = openWithFocusIn(QStringLiteral("example"));
+        QVERIFY(w);
+        QStringList captions;
+        for (QAbstractButton* b : w->tbsSet->findChildren<QAbstractButton*>())
+            captions << b->text();
+        for (QLabel* l : w->tbsSet->findChildren<QLabel*>())
+            captions << l->text();
+        for (QAction* a : w->menuBar()->actions())
+            captions << a->text();
+        const QString mnemonic = QLatin1Char('&') + key;
+        QCOMPARE(captions.filter(mnemonic, Qt::CaseInsensitive).size(), 1);
+
+        for (int i = 0; i < w->tbsSet->lvChg->count(); ++i) // elements 4 and 9 enable their boxes
+            w->tbsSet->lvChg->item(i)->setCheckState(Qt::Checked);
+        QWidget* target = w->tbsSet->findChild<QWidget*>(control);
+        QVERIFY(target);
+        auto* box = qobject_cast<QCheckBox*>(target);
+        const bool before = box && box->isChecked();
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key.unicode()), Qt::AltModifier);
+        QTRY_COMPARE(QApplication::focusWidget(), target);
+        if (box)
+            QTRY_COMPARE(box->isChecked(), !before);
+        QVERIFY(!QApplication::activePopupWidget());
     }
 
     void aKeyOfADisabledItemStaysWithTheField() {

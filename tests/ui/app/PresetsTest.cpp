@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,7 +33,8 @@ namespace {
 struct Shown {
     QStringList elements;
     QString fixed1, fixed2, ext, from, to, digits, start, add, dateSep, timeSep, before, after, example;
-    int date = 0, letterCase = 0;
+    int date = 0, letterCase = 0, width = 0, kana = 0;
+    bool regex = false, perFolder = false, nfc = false;
     bool operator==(const Shown&) const = default;
 };
 
@@ -55,6 +57,11 @@ Shown shown(const RenameTab& t) {
     s.example = t.edtReiBefore->text();
     s.date = t.cbDateTime->currentIndex();
     s.letterCase = t.cbCase->currentIndex();
+    s.width = t.cbWidth->currentIndex();
+    s.kana = t.cbKana->currentIndex();
+    s.regex = t.cbChgRegex->isChecked();
+    s.perFolder = t.cbRenFolder->isChecked();
+    s.nfc = t.cbNfc->isChecked();
     return s;
 }
 
@@ -62,8 +69,10 @@ void tick(RenameTab& t, int position, bool on) {
     t.lvChg->item(position)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
 }
 
-// Every field of the rule to something other than its default.
+// Every field of the rule to something other than its default; the options that are not texts
+// differ between the tag "t" and the others.
 void changeEverything(RenameTab& t, const QString& tag) {
+    const bool on = tag != QLatin1String("t");
     for (int p : {0, 2, 3, 6, 7, 8})
         tick(t, p, true);
     tick(t, 1, false);
@@ -78,8 +87,13 @@ void changeEverything(RenameTab& t, const QString& tag) {
     t.edtDateK->setText(QStringLiteral("-"));
     t.edtTimeK->setText(QStringLiteral("."));
     t.cbCase->setCurrentIndex(2);
+    t.cbChgRegex->setChecked(on);
     t.edtChgB->setText(tag + QStringLiteral("b"));
     t.edtChgA->setText(tag + QStringLiteral("a"));
+    t.cbRenFolder->setChecked(on);
+    t.cbWidth->setCurrentIndex(on ? 4 : 1);
+    t.cbKana->setCurrentIndex(on ? 2 : 1);
+    t.cbNfc->setChecked(on);
 }
 
 } // namespace
@@ -121,6 +135,9 @@ private slots:
         const Shown saved = shown(t);
         save(1);
         QVERIFY(w->L[0]->isEnabled());
+        const IniFile ini(systemFileSystem(), settingsFilePath(systemFileSystem()));
+        QCOMPARE(ini.ReadInteger("SettingBack1", "Width", 0), 4);
+        QCOMPARE(ini.ReadString("SettingBack1", "StrChgRegex", ""), std::string("1"));
 
         changeEverything(t, QStringLiteral("t"));
         t.udRenAdd->setValue(9);

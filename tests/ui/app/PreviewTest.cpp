@@ -5,6 +5,7 @@
 #include "filelist/ui/FileListModel.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/RenameTab.h"
+#include "run/ui/LivePreview.h"
 #include "support/TestSupport.h"
 #include "support/ui/ChangeDialogAnswers.h"
 #include "support/ui/QtTestSupport.h"
@@ -14,6 +15,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -179,6 +181,59 @@ private slots:
         QCOMPARE(w->fileList->row(1).remarks, std::string("x:存在しない"));
         QCOMPARE(w->fileList->markedRowCount(), 0);
         QVERIFY(w->fileList->index(1, FileListModel::ColRemarks).data(Qt::ToolTipRole).isNull());
+    }
+
+    // Once a preview has shown every row, typing into fixed text 1 refreshes the remarks by itself,
+    // the failures foretold included, until a run changes the list.
+    void theRemarksFollowTheRuleAfterAPreview() {
+        test::ScriptedPrompts prompts;
+        auto w = open({"a.txt", "b.txt", "c.txt"});
+        QVERIFY(w);
+        RenameTab& t = *w->tbsSet;
+        t.applyRuleSet(rule({1, 2, 6}));
+        const auto type = [&](QWidget* field, const QString& text) {
+            w->activateWindow();
+            field->setFocus();
+            QApplication::processEvents();
+            QTest::keyClicks(QApplication::focusWidget(), text);
+        };
+        // Before any preview, edits leave the remarks alone.
+        const QStringList untouched = remarks(*w);
+        type(t.edtKotei1, QStringLiteral("z"));
+        QTest::qWait(2 * LivePreview::kPauseMs);
+        QCOMPARE(remarks(*w), untouched);
+
+        ctrlK(*w);
+        QCOMPARE(remarks(*w),
+                 (QStringList{QStringLiteral("za.txt"), QStringLiteral("zb.txt"), QStringLiteral("zc.txt")}));
+        const auto tree = test::snapshotTree(m_work->path());
+        type(t.edtKotei1, QStringLiteral("_1"));
+        QTRY_COMPARE(remarks(*w),
+                     (QStringList{QStringLiteral("z_1a.txt"), QStringLiteral("z_1b.txt"), QStringLiteral("z_1c.txt")}));
+
+        // Without the old name every row gets one name: the rows after the first are foretold to clash.
+        t.lvChg->setFocus();
+        QTest::keyClick(t.lvChg, Qt::Key_Home);
+        QTest::keyClick(t.lvChg, Qt::Key_Down);
+        QTest::keyClick(t.lvChg, Qt::Key_Space);
+        QCOMPARE(t.lvChg->item(1)->checkState(), Qt::Unchecked);
+        QTRY_COMPARE(w->fileList->markedRowCount(), 2);
+        QCOMPARE(remarks(*w),
+                 (QStringList{QStringLiteral("z_1.txt"), QStringLiteral("z_1.txt"), QStringLiteral("z_1.txt")}));
+        QCOMPARE(w->statusText(), QStringLiteral("2 個のファイルは変名できません。"));
+        QCOMPARE(test::snapshotTree(m_work->path()), tree);
+
+        // A run changes the list: edits no longer touch the remarks.
+        QTest::keyClick(t.lvChg, Qt::Key_Space);
+        QTRY_COMPARE(w->fileList->markedRowCount(), 0);
+        prompts.dialogAnswer(test::startWith(0));
+        QTest::mouseClick(t.btnCnvStart, Qt::LeftButton);
+        QCOMPARE(w->fileList->row(0).remarks, std::string("OK (変名前：a.txt)"));
+        const QStringList ran = remarks(*w);
+        type(t.edtKotei1, QStringLiteral("x"));
+        QTest::qWait(2 * LivePreview::kPauseMs);
+        QCOMPARE(remarks(*w), ran);
+        QVERIFY(prompts.asked.empty());
     }
 };
 

@@ -112,7 +112,7 @@ private slots:
         QTest::newRow("right of the screen") << QRect(5000, 30, 640, 560);
         QTest::newRow("below and left") << QRect(-700, 4000, 640, 560);
         QTest::newRow("larger than the screen") << QRect(0, 0, 4000, 3000);
-        QTest::newRow("inside, left alone") << QRect(30, 40, 620, 520);
+        QTest::newRow("inside, left alone") << QRect(30, 40, 620, 560);
     }
 
     void storedGeometryIsFittedIntoTheScreen() {

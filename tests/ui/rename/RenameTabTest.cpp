@@ -9,6 +9,7 @@
 #include "support/ui/ScriptedPrompts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -52,7 +53,8 @@ private slots:
         QTest::newRow("4") << 4 << QStringList{QStringLiteral("lblRenKeta"),  QStringLiteral("lblRenStart"),
                                                QStringLiteral("lblRenAdd"),   QStringLiteral("cbRenKeta"),
                                                QStringLiteral("edtRenStart"), QStringLiteral("edtRenAdd"),
-                                               QStringLiteral("udRenStart"),  QStringLiteral("udRenAdd")};
+                                               QStringLiteral("udRenStart"),  QStringLiteral("udRenAdd"),
+                                               QStringLiteral("cbRenFolder")};
         QTest::newRow("5") << 5 << QStringList{};
         QTest::newRow("7") << 7 << QStringList{QStringLiteral("lblKoteiK"), QStringLiteral("edtKoteiK")};
         QTest::newRow("8") << 8 << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
@@ -60,7 +62,8 @@ private slots:
                                                QStringLiteral("edtDateK"),    QStringLiteral("edtTimeK")};
         QTest::newRow("9") << 9
                            << QStringList{QStringLiteral("lblChgB"), QStringLiteral("lblChg"),
-                                          QStringLiteral("edtChgB"), QStringLiteral("edtChgA")};
+                                          QStringLiteral("edtChgB"), QStringLiteral("edtChgA"),
+                                          QStringLiteral("cbChgRegex")};
     }
 
     void tickEnablesExactlyTheElementsFields() {
@@ -73,7 +76,8 @@ private slots:
             QStringLiteral("edtKotei1"), QStringLiteral("udMotoFS"),   QStringLiteral("edtMotoFE"),
             QStringLiteral("edtKotei2"), QStringLiteral("cbRenKeta"),  QStringLiteral("edtRenAdd"),
             QStringLiteral("edtKoteiK"), QStringLiteral("cbDateTime"), QStringLiteral("edtTimeK"),
-            QStringLiteral("edtChgA"),   QStringLiteral("lblChgB")};
+            QStringLiteral("edtChgA"),   QStringLiteral("lblChgB"),    QStringLiteral("cbRenFolder"),
+            QStringLiteral("cbChgRegex")};
         for (const QString& name : every)
             QVERIFY2(!t.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
         tick(t, element);
@@ -85,7 +89,8 @@ private slots:
         for (const QString& name : every)
             if (!fields.contains(name))
                 QVERIFY2(!t.findChild<QWidget*>(name)->isEnabled(), qPrintable(name));
-        QVERIFY(t.cbCase->isEnabled());
+        for (QWidget* w : std::initializer_list<QWidget*>{t.cbCase, t.cbWidth, t.cbKana, t.cbNfc})
+            QVERIFY(w->isEnabled());
     }
 
     void exampleFollowsTheControls_data() {
@@ -148,6 +153,19 @@ private slots:
             << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); }) << QStringLiteral("Abcde.xyz");
         QTest::newRow("example name edited")
             << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); }) << q("写真.jpg");
+        QTest::newRow("to full-width") << F([](RenameTab& t) { t.cbWidth->setCurrentIndex(2); }) << q("ａｂｃｄｅ.xyz");
+        QTest::newRow("half-width kana to full-width") << F([](RenameTab& t) {
+            t.edtReiBefore->setText(q("ｶﾞｲﾄﾞ.txt"));
+            t.cbWidth->setCurrentIndex(3);
+        }) << q("ガイド.txt");
+        QTest::newRow("to katakana") << F([](RenameTab& t) {
+            t.edtReiBefore->setText(q("がいど.txt"));
+            t.cbKana->setCurrentIndex(2);
+        }) << q("ガイド.txt");
+        QTest::newRow("decomposed kana to NFC") << F([](RenameTab& t) {
+            t.edtReiBefore->setText(q("か\xE3\x82\x99.txt"));
+            t.cbNfc->setChecked(true);
+        }) << q("が.txt");
     }
 
     void exampleFollowsTheControls() {
@@ -310,6 +328,62 @@ private slots:
         QCOMPARE(prompts.asked.size(), std::size_t(1));
     }
 
+    // The box turns the search text into a regular expression: typed as a user types, the example follows.
+    void regularExpressionBoxChangesTheExample() {
+        test::ScriptedPrompts prompts;
+        RenameTab t(systemFileSystem(), m_clock);
+        QVERIFY(test::showExposed(t));
+        tick(t, 9);
+        t.edtReiBefore->clear();
+        QTest::keyClicks(t.edtReiBefore, QStringLiteral("IMG_0012.jpg"));
+        // Ticked first: without the box the search text loses the backslash as a character no name holds.
+        QTest::mouseClick(t.cbChgRegex, Qt::LeftButton);
+        QVERIFY(t.cbChgRegex->isChecked());
+        QTest::keyClicks(t.edtChgB, QStringLiteral("img_(\\d+)"));
+        QTest::keyClicks(t.edtChgA, QStringLiteral("photo-$1"));
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("photo-0012.jpg"));
+        QTest::mouseClick(t.cbChgRegex, Qt::LeftButton);
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("IMG_0012.jpg")); // no such text in the name
+        QTest::mouseClick(t.cbChgRegex, Qt::LeftButton);
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("photo-0012.jpg"));
+        // The replacement keeps the backslash that makes "$" a character of its own.
+        t.edtChgA->clear();
+        QTest::keyClicks(t.edtChgA, QStringLiteral("\\$"));
+        QCOMPARE(t.edtChgA->text(), QStringLiteral("\\$"));
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("$.jpg"));
+        QVERIFY(prompts.asked.empty());
+        QTest::mouseClick(t.cbChgRegex, Qt::LeftButton);
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("IMG_0012.jpg"));
+        // Without the box the backslash is a character a name cannot hold.
+        t.edtChgA->clear();
+        QTest::keyClicks(t.edtChgA, QStringLiteral("a\\"));
+        QCOMPARE(prompts.asked.size(), std::size_t(1));
+        QCOMPARE(t.edtChgA->text(), QStringLiteral("a"));
+    }
+
+    // An invalid pattern shows its error and position in place of the name, until it is mended.
+    void anInvalidPatternShowsItsErrorInPlaceOfTheName() {
+        test::ScriptedPrompts prompts;
+        RenameTab t(systemFileSystem(), m_clock);
+        QVERIFY(test::showExposed(t));
+        tick(t, 9);
+        QTest::mouseClick(t.cbChgRegex, Qt::LeftButton);
+        QTest::keyClicks(t.edtChgB, QStringLiteral("c(d"));
+        QCOMPARE(t.edtReiAfter->text(), q("正規表現の誤り (3 文字目): 括弧 ( ) の対応がとれていません"));
+        QTest::keyClicks(t.edtChgB, QStringLiteral(")"));
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("abe.xyz"));
+        QTest::keyClicks(t.edtChgA, QStringLiteral("[$2]"));
+        QCOMPARE(t.edtReiAfter->text(), q("置換後の文字列の誤り (2 文字目): $2 に当たるグループがありません"));
+        QTest::keyClick(t.edtChgA, Qt::Key_Backspace);
+        QTest::keyClick(t.edtChgA, Qt::Key_Backspace);
+        QTest::keyClicks(t.edtChgA, QStringLiteral("1]"));
+        QCOMPARE(t.edtReiAfter->text(), QStringLiteral("ab[d]e.xyz"));
+        // The pattern's characters ("(" and "|" among them) are never taken for forbidden ones.
+        QTest::keyClicks(t.edtChgB, QStringLiteral("|x"));
+        QCOMPARE(t.edtChgB->text(), QStringLiteral("c(d)|x"));
+        QVERIFY(prompts.asked.empty());
+    }
+
     void movingKeepsTickAndSelection() {
         RenameTab t(systemFileSystem(), m_clock);
         tick(t, 1);
@@ -434,10 +508,17 @@ private slots:
         r.dateTime = 5;
         r.dateK = "-";
         r.timeK = "";
-        r.strChgBefore = "x";
-        r.strChgAfter = "y";
+        r.strChgBefore = "(\\d+)|[<>]";
+        r.strChgAfter = "\\$1";
+        r.strChgRegex = true;
         r.caseMode = 3;
+        r.renFolder = true;
+        r.width = 4;
+        r.kana = 1;
+        r.nfc = true;
+        test::ScriptedPrompts prompts;
         t.applyRuleSet(r);
+        QVERIFY(prompts.asked.empty()); // a stored pattern keeps every character
         const RenameRuleSet back = t.currentRuleSet();
         for (std::size_t i = 0; i < 9; ++i) {
             QCOMPARE(back.elements[i].caption, r.elements[i].caption);
@@ -453,9 +534,20 @@ private slots:
         QCOMPARE(back.dateTime, 5);
         QCOMPARE(back.dateK, std::string("-"));
         QCOMPARE(back.timeK, std::string());
-        QCOMPARE(back.strChgBefore, std::string("x"));
-        QCOMPARE(back.strChgAfter, std::string("y"));
+        QCOMPARE(back.strChgBefore, r.strChgBefore);
+        QCOMPARE(back.strChgAfter, r.strChgAfter);
+        QVERIFY(back.strChgRegex);
         QCOMPARE(back.caseMode, 3);
+        QVERIFY(back.renFolder);
+        QCOMPARE(back.width, 4);
+        QCOMPARE(back.kana, 1);
+        QVERIFY(back.nfc);
+        // Values outside the lists leave them without a selection, and read back as they are shown.
+        r.width = 9;
+        r.kana = -2;
+        t.applyRuleSet(r);
+        QCOMPARE(t.currentRuleSet().width, -1);
+        QCOMPARE(t.currentRuleSet().kana, -1);
     }
 
     void selectComboItemMatchesExactly() {
