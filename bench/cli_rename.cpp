@@ -4,6 +4,7 @@
 //   cli_rename RINOZA_CLI [files] [folder] [rounds]   (default 30000 files under $TMPDIR or /tmp, 5 rounds)
 
 #include "BenchFolder.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/RuleSetStore.h"
 #include "settings/IniFile.h"
 
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
 
     {
         // The rule of the rename_run benchmark, and a search limit that admits every file.
-        IniFile ini(home + "/rinoza.ini");
+        IniFile ini(systemFileSystem(), home + "/rinoza.ini");
         StoredRuleSet rule;
         rule.rules.elements[0].checked = true;
         rule.rules.fixF1 = "旅行_";

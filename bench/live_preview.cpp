@@ -10,6 +10,7 @@
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "run/ui/LivePreview.h"
 #include "run/ui/PreviewController.h"
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
     QString status;
 
     RunHost host;
+    host.fileSystem = &systemFileSystem();
     host.window = &window;
     host.progress = &progress;
     host.model = &model;

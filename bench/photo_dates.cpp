@@ -9,6 +9,7 @@
 #include "app/TFrmMain.h"
 #include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListModel.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "rename/ui/RenameTab.h"
 
@@ -123,7 +124,7 @@ int main(int argc, char** argv) {
     for (const std::string& n : names)
         paths.push_back(dir + "/" + n);
     FixedClock clock(LocalDateTime{2026, 12, 6, 13, 45, 9, 0});
-    auto window = std::make_unique<TFrmMain>(paths, &clock);
+    auto window = std::make_unique<TFrmMain>(systemFileSystem(), paths, &clock);
     window->show();
     QApplication::processEvents();
     RenameTab& tab = *window->tbsSet;

@@ -11,6 +11,7 @@
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "run/ui/PreviewController.h"
 #include "run/ui/ProgressHost.h"
@@ -33,7 +34,6 @@ using namespace rinoza;
 using rinoza::bench::BenchPrompts;
 
 namespace {
-
 
 using bench::ms;
 using bench::Steady;
@@ -105,6 +105,7 @@ int main(int argc, char** argv) {
     QString status;
 
     RunHost host;
+    host.fileSystem = &systemFileSystem();
     host.window = &window;
     host.progress = &progress;
     host.model = &model;

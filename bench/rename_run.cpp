@@ -6,6 +6,7 @@
 #include "BenchFolder.h"
 #include "filelist/FileListRow.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "run/RunEngine.h"
 #include "run/UndoEngine.h"
@@ -28,7 +29,9 @@ namespace {
 
 using Timer = std::chrono::steady_clock;
 
-double secondsSince(Timer::time_point t0) { return std::chrono::duration<double>(Timer::now() - t0).count(); }
+double secondsSince(Timer::time_point t0) {
+    return std::chrono::duration<double>(Timer::now() - t0).count();
+}
 
 } // namespace
 
@@ -90,8 +93,9 @@ int main(int argc, char** argv) {
     const double plainUndo = secondsSince(t0);
 
     std::printf("rename_run: %d files in %s\n", files, base.c_str());
-    std::printf("  run  : engine %.3f s (%d renamed, %d event pumps)  plain renameat2 %.3f s (%d failed)  ratio %.2fx\n",
-                engineRun, run.renamed, pumps, plainRun, plainFailed, engineRun / plainRun);
+    std::printf(
+        "  run  : engine %.3f s (%d renamed, %d event pumps)  plain renameat2 %.3f s (%d failed)  ratio %.2fx\n",
+        engineRun, run.renamed, pumps, plainRun, plainFailed, engineRun / plainRun);
     std::printf("  undo : engine %.3f s (%s)  plain renameat2 %.3f s (%d failed)  ratio %.2fx\n", engineUndo,
                 undo.statusText().c_str(), plainUndo, plainUndoFailed, engineUndo / plainUndo);
     std::error_code ec;

@@ -9,6 +9,7 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$BUILD/bench/rename_run"
 "$BUILD/bench/preview_window"
 "$BUILD/bench/undo_copy"
+"$BUILD/bench/copy_move_run"
 "$BUILD/bench/cli_rename" "$BUILD/rinoza-cli"
 "$BUILD/bench/startup" "$BUILD/rinoza" 15 "$BUILD/bench/startup_baseline"
 "$BUILD/bench/search_window"

@@ -7,6 +7,7 @@
 #include "BenchTree.h"
 #include "filelist/SearchWalk.h"
 #include "filelist/ui/FileListModel.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <QCoreApplication>
 
@@ -31,7 +32,7 @@ int64_t walkOnce(const std::string& root, FileListModel* model) {
         if (model)
             model->appendRows(std::move(rows));
     };
-    SearchWalk(o, cb).run(root);
+    SearchWalk(systemFileSystem(), o, cb).run(root);
     return n;
 }
 

@@ -5,14 +5,15 @@
 // (warm cache, median of 5 each), and the memory that the 30,000 listed rows add.
 //   search_window [--keep] [ROOT]     (default ROOT: a new folder in /tmp, removed at the end)
 
-#include "BenchTree.h"
 #include "BenchPrompts.h"
-#include "common/ui/UserPrompts.h"
-#include "filelist/ui/FileListModel.h"
+#include "BenchTree.h"
 #include "common/ui/PathComboBox.h"
+#include "common/ui/UserPrompts.h"
 #include "filelist/ui/FileListController.h"
+#include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchController.h"
 #include "filelist/ui/SearchTab.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,9 +32,9 @@ using namespace rinoza::bench;
 
 namespace {
 
-
 FileListHost listHost(SearchTab* tab) {
     FileListHost h;
+    h.fileSystem = &systemFileSystem();
     h.clearButton = tab->btnlvClr;
     return h;
 }

@@ -11,6 +11,7 @@
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
 #include "platform/posix/DosAttrib.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "run/ui/ProgressHost.h"
 #include "stamps/ui/AttrTab.h"
 #include "stamps/ui/StampsController.h"

@@ -6,6 +6,7 @@
 
 #include "filelist/FileListRow.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "run/RunEngine.h"
 #include "run/UndoEngine.h"

@@ -2,9 +2,11 @@
 # editing a shared list, and a test of one subsystem builds only what it stands on:
 #   src/<subsystem>/*.cpp      -> rinoza_<subsystem>     (toolkit-free core)
 #   src/<subsystem>/ui/*.cpp   -> rinoza_<subsystem>_ui  (Qt Widgets)
+#   src/platform/posix/*.cpp   -> rinoza_platform_posix  (the Linux backend of the platform interface)
 # Subsystems are layered in the order of RINOZA_SUBSYSTEMS: each core links every core before it.
 # The widget parts stand on the whole core (a window's controller calls the operations that come
-# after its own subsystem's engines), and each links the widget parts before it.
+# after its own subsystem's engines), and each links the widget parts before it. No library links the
+# backend: the programs (their main.cpp), the tests and the benchmarks choose it.
 set(RINOZA_SUBSYSTEMS platform common settings rename filelist run stamps operations about app)
 
 function(rinoza_add_subsystems)
@@ -12,7 +14,7 @@ function(rinoza_add_subsystems)
     set(prev_ui "")
     foreach(sub IN LISTS RINOZA_SUBSYSTEMS)
         set(dir ${CMAKE_SOURCE_DIR}/src/${sub})
-        file(GLOB core_srcs CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/posix/*.cpp)
+        file(GLOB core_srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
         list(FILTER core_srcs EXCLUDE REGEX "/src/app/main\\.cpp$")
         file(GLOB ui_srcs CONFIGURE_DEPENDS ${dir}/ui/*.cpp ${dir}/ui/*.h)
         if(sub STREQUAL "app")
@@ -53,6 +55,10 @@ function(rinoza_add_subsystems)
         endif()
         list(APPEND prev_ui rinoza_${sub}_ui)
     endforeach()
+
+    file(GLOB posix_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp)
+    add_library(rinoza_platform_posix STATIC ${posix_srcs})
+    target_link_libraries(rinoza_platform_posix PUBLIC rinoza_platform)
 
     # The whole program library.
     add_library(rinoza_ui INTERFACE)

@@ -13,7 +13,7 @@
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchController.h"
 #include "filelist/ui/SearchTab.h"
-#include "platform/Paths.h"
+#include "platform/FileSystem.h"
 #include "rename/ui/PresetController.h"
 #include "rename/ui/RenameTab.h"
 #include "run/ui/LivePreview.h"
@@ -54,8 +54,8 @@ constexpr int kDesignedListHeight = 205;
 
 } // namespace
 
-TFrmMain::TFrmMain(std::vector<std::string> args, const Clock* clock, QWidget* parent)
-    : QMainWindow(parent), m_clock(clock ? clock : &m_systemClock), m_args(std::move(args)) {
+TFrmMain::TFrmMain(FileSystem& fs, std::vector<std::string> args, const Clock* clock, QWidget* parent)
+    : QMainWindow(parent), m_fs(fs), m_clock(clock ? clock : &m_systemClock), m_args(std::move(args)) {
     buildControls();
     buildControllers();
     wireMenus();
@@ -76,7 +76,7 @@ void TFrmMain::buildControls() {
     pgcMain->setFocusPolicy(Qt::NoFocus);
     pgcMain->setIconSize(QSize(16, 16));
     tbsFnd = new SearchTab(pgcMain);
-    tbsSet = new RenameTab(*m_clock, pgcMain);
+    tbsSet = new RenameTab(m_fs, *m_clock, pgcMain);
     tbsTime = new TimeTab(pgcMain);
     tbsAttr = new AttrTab(pgcMain);
     pgcMain->addTab(tbsFnd, programImage(ImgTabFind), QStringLiteral("検索"));
@@ -90,6 +90,7 @@ void TFrmMain::buildControls() {
     pgcMain->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     FileListHost host;
+    host.fileSystem = &m_fs;
     host.clearButton = tbsFnd->btnlvClr;
     host.setStatus = [this](const QString& s) { setStatusText(s); };
     host.displaySettings = [this] { return displaySettings; };
@@ -169,6 +170,7 @@ void TFrmMain::buildControllers() {
     h.startText = [this] { return tbsSet->renStartText(); };
     h.setStatus = [this](const QString& s) { setStatusText(s); };
     h.updateUndoCommands = [this] { UpdateUndoCommands(); };
+    h.fileSystem = &m_fs;
     h.clock = m_clock;
     h.photoDates = &m_photoDates;
     m_run = new RenameRunController(h, this);
@@ -183,9 +185,10 @@ void TFrmMain::buildControllers() {
     stamps.progress = m_progress.get();
     stamps.model = fileList;
     stamps.setStatus = [this](const QString& s) { setStatusText(s); };
+    stamps.fileSystem = &m_fs;
     stamps.clock = m_clock;
     new StampsController(std::move(stamps), this);
-    m_setup = new TFrmSetup(this);
+    m_setup = new TFrmSetup(m_fs, this);
 }
 
 void TFrmMain::wireMenus() {
@@ -213,7 +216,7 @@ void TFrmMain::FrmMainCreate() {
     // whatever the locale, so there is no process-wide format to set.
     LoadDisplaySettings();
     try {
-        const IniFile ini(settingsFilePath());
+        const IniFile ini(m_fs, settingsFilePath(m_fs));
         restoreWindowGeometry(*this, ini, firstWindowSize());
         tbsFnd->restoreState(ini);
         m_list->restoreState(ini, displaySettings);
@@ -226,7 +229,7 @@ void TFrmMain::FrmMainCreate() {
     }
     pgcMain->setCurrentWidget(tbsFnd);
     // On a first start the search folder is the home folder; the list offers it and the root.
-    tbsFnd->showFirstEntries(homeFolder());
+    tbsFnd->showFirstEntries(m_fs.homeFolder());
     UpdateUndoCommands();
     ClearFileList();
     m_list->DragStartPoint = QPoint(-1, -1);
@@ -237,7 +240,7 @@ void TFrmMain::FrmMainCreate() {
 
 void TFrmMain::LoadDisplaySettings() {
     try {
-        displaySettings = loadDisplaySettings(IniFile(settingsFilePath()));
+        displaySettings = loadDisplaySettings(IniFile(m_fs, settingsFilePath(m_fs)));
     } catch (const std::exception&) {
         displaySettings = DisplaySettings();
     }
@@ -290,7 +293,7 @@ void TFrmMain::FrmMainClose() {
     // A refused write ends the writing with a message; the window closes all the same, so the
     // user is never kept in a program that cannot save.
     try {
-        IniFile ini(settingsFilePath());
+        IniFile ini(m_fs, settingsFilePath(m_fs));
         ini.beginUpdate();
         saveWindowGeometry(*this, ini);
         tbsFnd->saveState(ini);

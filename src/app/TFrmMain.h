@@ -27,6 +27,7 @@ namespace rinoza {
 
 class AttrTab;
 class FileListController;
+class FileSystem;
 class FileListModel;
 class PresetController;
 class PreviewController;
@@ -42,9 +43,11 @@ class UndoController;
 class TFrmMain : public QMainWindow, public MainMenu {
     Q_OBJECT
 public:
-    // `args` are the command-line paths; `clock` gives "now" (the window's own system clock when null)
-    // and must outlive the window. Creating the window runs FrmMainCreate.
-    explicit TFrmMain(std::vector<std::string> args = {}, const Clock* clock = nullptr, QWidget* parent = nullptr);
+    // `fs` holds the files, the settings and the history; `args` are the command-line paths; `clock`
+    // gives "now" (the window's own system clock when null). fs and clock must outlive the window.
+    // Creating the window runs FrmMainCreate.
+    explicit TFrmMain(FileSystem& fs, std::vector<std::string> args = {}, const Clock* clock = nullptr,
+                      QWidget* parent = nullptr);
     ~TFrmMain() override;
 
     // Reads section Window of the settings file into displaySettings.
@@ -93,6 +96,7 @@ private:
     // Without stored geometry: the designed size, grown to what the font in use needs.
     QSize firstWindowSize() const;
 
+    FileSystem& m_fs;
     SystemClock m_systemClock;
     PhotoDateMemos m_photoDates;
     const Clock* m_clock;

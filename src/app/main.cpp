@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/TFrmMain.h"
 #include "common/ui/Translations.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -93,12 +94,15 @@ int main(int argc, char** argv) {
 
     // The designed 12-pixel Japanese Gothic font, or the first installed stand-in.
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+    font.setFamilies(
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
     font.setPixelSize(12);
     QApplication::setFont(font);
 
     // Arguments are paths, kept as the bytes the shell passed; QApplication has taken its own options.
-    rinoza::TFrmMain window(rinoza::parseStartArguments({argv + 1, argv + argc}).paths);
+    // The window works on this machine's file system.
+    rinoza::PosixFileSystem fs;
+    rinoza::TFrmMain window(fs, rinoza::parseStartArguments({argv + 1, argv + argc}).paths);
     // The display settings dialog is created here too, once it exists, and lives hidden until shown.
 
     ExitWhenShown exitWhenShown(start);

@@ -35,9 +35,10 @@ struct Job {
 void gatherRows(Job& job, const DisplaySettings& display) {
     const CliOptions& o = job.options;
     bool limitHit = false;
-    const std::string cwd = currentFolder();
+    const std::string cwd = job.fs.currentFolder();
+    AddedPathLookup lookup(job.fs);
     for (const std::string& given : o.paths) {
-        TakenPath taken = takePath(given, cwd, job.fs, false);
+        TakenPath taken = takePath(given, cwd, lookup, false);
         switch (taken.kind) {
         case PathKind::File:
             job.list.addRow(std::move(*taken.row));
@@ -46,8 +47,8 @@ void gatherRows(Job& job, const DisplaySettings& display) {
             if (limitHit)
                 break;
             // Rows of names only: the run looks at each file right before renaming it anyway.
-            FolderSearch search(SearchRequest{taken.path, o.pattern, o.recursive, display, false, false}, job.list,
-                                job.console);
+            FolderSearch search(SearchRequest{taken.path, o.pattern, o.recursive, display, false, false}, job.fs,
+                                job.list, job.console);
             search.pumpEvents = [&] {
                 job.console.progress(job.list.size());
                 if (Console::interrupted())
@@ -190,7 +191,7 @@ std::string undoJson(const UndoOutcome& outcome, std::string_view error) {
 }
 
 int undoRun(const CliOptions& o, FileSystem& fs, Console& console) {
-    const UndoOutcome outcome = undoLastRun(historyFilePath(), fs, console, console);
+    const UndoOutcome outcome = undoLastRun(historyFilePath(fs), fs, console, console);
     std::string error;
     switch (outcome.end) {
     case UndoOutcome::End::NoHistory:
@@ -221,20 +222,19 @@ int undoRun(const CliOptions& o, FileSystem& fs, Console& console) {
 
 } // namespace
 
-int runCli(const CliOptions& o) {
-    Console console(o.yes);
-    FileSystem& fs = systemFileSystem();
+int runCli(const CliOptions& o, FileSystem& fs, const TerminalStreams& terminals) {
+    Console console(terminals, o.yes);
     if (o.undo)
         return undoRun(o, fs, console);
 
-    const IniFile ini(settingsFilePath());
+    const IniFile ini(fs, settingsFilePath(fs));
     StoredRuleSet rule = ruleOf(o, ini);
     applyRuleEdits(o.ruleEdits, rule);
 
     SystemClock clock;
-    const NameBuilder builder(clock, [&console](const std::string& path, FileDateKind kind) {
+    const NameBuilder builder(clock, [&console, &fs](const std::string& path, FileDateKind kind) {
         return std::optional<LocalDateTime>(GetFileDate(
-            path, kind, [&console](const std::string& missing) { console.message(readableText(missing)); }));
+            fs, path, kind, [&console](const std::string& missing) { console.message(readableText(missing)); }));
     });
     // A pattern given here is a mistake in the command; one stored in the settings file is told by the
     // run, as the window tells it.
@@ -248,7 +248,7 @@ int runCli(const CliOptions& o) {
     }
 
     Job job{o, fs, console, {}, true, {}};
-    job.destination = o.destination.empty() ? std::string() : absolutePath(o.destination, currentFolder(), fs);
+    job.destination = o.destination.empty() ? std::string() : absolutePath(o.destination, fs.currentFolder(), fs);
 
     gatherRows(job, loadDisplaySettings(ini));
     if (Console::interrupted()) {
@@ -259,7 +259,7 @@ int runCli(const CliOptions& o) {
         return job.complete ? kExitSuccess : kExitFailure;
     RenameContext context{fs, builder, clock, nullptr};
     const auto request = [&] {
-        return renameRequest(o.method, job.destination, rule.rules, std::to_string(rule.renStart));
+        return renameRequest(fs, o.method, job.destination, rule.rules, std::to_string(rule.renStart));
     };
     return o.dryRun ? dryRun(job, request, context) : renameRun(job, request, context);
 }

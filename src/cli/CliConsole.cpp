@@ -2,7 +2,6 @@
 
 #include "cli/CliText.h"
 #include "operations/Messages.h"
-#include "platform/Terminal.h"
 
 #include <csignal>
 #include <cstdio>
@@ -32,9 +31,9 @@ void toError(std::string_view s) {
 
 } // namespace
 
-Console::Console(bool yes)
-    : m_yes(yes), m_interactive(isTerminal(kStandardInput)), m_errorIsTerminal(isTerminal(kStandardError)),
-      m_outputIsTerminal(isTerminal(kStandardOutput)) {}
+Console::Console(const TerminalStreams& terminals, bool yes)
+    : m_yes(yes), m_interactive(terminals.input), m_errorIsTerminal(terminals.error),
+      m_outputIsTerminal(terminals.output) {}
 
 Console::~Console() {
     end();

@@ -12,10 +12,17 @@
 
 namespace rinoza::cli {
 
+// Which standard streams are terminals (a person may be reading and typing there).
+struct TerminalStreams {
+    bool input = false;
+    bool output = false;
+    bool error = false;
+};
+
 class Console final : public OperationPrompts, public ProgressDisplay {
 public:
     // yes: every question is answered Yes without asking (--yes).
-    explicit Console(bool yes = false);
+    explicit Console(const TerminalStreams& terminals, bool yes = false);
     ~Console() override;
 
     // Whether a person answers questions (standard input is a terminal).

@@ -1,5 +1,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliOptions.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/Terminal.h"
 
 #include <cstdio>
 #include <exception>
@@ -17,6 +19,7 @@ int usage(const char* message) {
 
 int main(int argc, char** argv) {
     using namespace rinoza::cli;
+    using rinoza::PosixFileSystem;
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     try {
         const CliOptions options = parseCliOptions(args);
@@ -28,7 +31,12 @@ int main(int argc, char** argv) {
             std::puts(versionText().c_str());
             return kExitSuccess;
         }
-        return runCli(options);
+        // The program works on this machine's file system, in its terminal.
+        PosixFileSystem fs;
+        const TerminalStreams terminals{rinoza::isTerminal(rinoza::kStandardInput),
+                                        rinoza::isTerminal(rinoza::kStandardOutput),
+                                        rinoza::isTerminal(rinoza::kStandardError)};
+        return runCli(options, fs, terminals);
     } catch (const UsageError& e) {
         return usage(e.what());
     } catch (const std::exception& e) {

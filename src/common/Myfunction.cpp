@@ -1,10 +1,10 @@
 #include "common/Myfunction.h"
 
 #include "common/TextCodec.h"
-#include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/TextNumbers.h"
 
+#include <functional>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -103,7 +103,7 @@ std::string FolderOfPath(const std::string& path, FileSystem& fs) {
 std::string GetLongPath(const std::string& path, FileSystem& fs) {
     std::string abs = path;
     if (abs.empty() || abs[0] != '/') {
-        const std::string cwd = currentFolder();
+        const std::string cwd = fs.currentFolder();
         if (cwd.empty())
             throw std::runtime_error(kFileNotFound);
         abs = joinPath(cwd, path);
@@ -145,13 +145,18 @@ int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileS
     return ChangeFileDateTimes(path, PrepareTimeChange(change), fs, after);
 }
 
-int ChangeFileDateTimes(const std::string& path, const PreparedTimeChange& prepared, FileSystem& fs,
-                        std::optional<FileInfo>* after) {
-    const TimeChange& change = prepared.change;
-    if (!change.changeCreation && !change.changeUpdate) {
+namespace {
+
+// ChangeFileDateTimes of one file, wherever it is reached: `change` makes a decided change and hands
+// back the state after it, `look` only reads the state.
+int changeDateTimes(const PreparedTimeChange& prepared, std::optional<FileInfo>* after,
+                    const std::function<int(const FileSystem::TimesDecision&, std::optional<FileInfo>*)>& change,
+                    const std::function<int(FileInfo&)>& look) {
+    const TimeChange& asked = prepared.change;
+    if (!asked.changeCreation && !asked.changeUpdate) {
         if (after) {
             FileInfo info;
-            if (fs.stat(path, info) == 0)
+            if (look(info) == 0)
                 *after = std::move(info);
             else
                 after->reset();
@@ -168,14 +173,14 @@ int ChangeFileDateTimes(const std::string& path, const PreparedTimeChange& prepa
             return EACCES; // as a file that cannot be opened for writing
         if (!info.lastWrite)
             return EINVAL;
-        if (change.changeCreation) {
+        if (asked.changeCreation) {
             // Where the file system keeps no creation time, its fields start from the last write time.
-            creation = compose(info.creation.value_or(*info.lastWrite), change.creation, prepared.creationMinute);
+            creation = compose(info.creation.value_or(*info.lastWrite), asked.creation, prepared.creationMinute);
             if (!creation)
                 return EINVAL;
         }
-        if (change.changeUpdate) {
-            update = compose(*info.lastWrite, change.update, prepared.updateMinute);
+        if (asked.changeUpdate) {
+            update = compose(*info.lastWrite, asked.update, prepared.updateMinute);
             if (!update)
                 return EINVAL;
         }
@@ -185,16 +190,28 @@ int ChangeFileDateTimes(const std::string& path, const PreparedTimeChange& prepa
     };
     std::optional<FileInfo> own;
     std::optional<FileInfo>& kept = after ? *after : own;
-    if (int err = fs.changeTimes(path, decide, &kept))
+    if (int err = change(decide, &kept))
         return err;
     // A file system clamps a time it cannot store to its range and reports success (ext4 keeps years
     // 1901 to 2446, less on small inodes): only the time read back tells what the file now says.
-    auto lost = [](const std::optional<FileTime>& asked, const std::optional<FileTime>& now) {
-        return asked && !(now && sameStoredTime(*now, *asked));
+    auto lost = [](const std::optional<FileTime>& wanted, const std::optional<FileTime>& now) {
+        return wanted && !(now && sameStoredTime(*now, *wanted));
     };
     if (kept && (lost(askedCreation, kept->creation) || lost(askedUpdate, kept->lastWrite)))
         return ERANGE;
     return 0;
+}
+
+} // namespace
+
+int ChangeFileDateTimes(const std::string& path, const PreparedTimeChange& prepared, FileSystem& fs,
+                        std::optional<FileInfo>* after) {
+    return changeDateTimes(
+        prepared, after,
+        [&](const FileSystem::TimesDecision& decide, std::optional<FileInfo>* state) {
+            return fs.changeTimes(path, decide, state);
+        },
+        [&](FileInfo& info) { return fs.stat(path, info); });
 }
 
 int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs,
@@ -212,6 +229,41 @@ int ChangeFileAttributes(const std::string& path, const AttrChange& change, File
         return err;
     }
     return fs.changeAttributes(path, mask, change.set & mask, after);
+}
+
+namespace {
+
+// The information of a file that a change left alone, for `after`.
+int lookAt(FileSystem& fs, const Folder& folder, const std::string& name, std::optional<FileInfo>* after) {
+    FileInfo info;
+    const int err = fs.statAt(folder, name, info, true);
+    if (after) {
+        if (err == 0)
+            *after = std::move(info);
+        else
+            after->reset();
+    }
+    return err;
+}
+
+} // namespace
+
+int ChangeFileDateTimesAt(FileSystem& fs, const Folder& folder, const std::string& name,
+                          const PreparedTimeChange& prepared, std::optional<FileInfo>* after) {
+    return changeDateTimes(
+        prepared, after,
+        [&](const FileSystem::TimesDecision& decide, std::optional<FileInfo>* state) {
+            return fs.changeTimesAt(folder, name, decide, state);
+        },
+        [&](FileInfo& info) { return fs.statAt(folder, name, info, true); });
+}
+
+int ChangeFileAttributesAt(FileSystem& fs, const Folder& folder, const std::string& name, const AttrChange& change,
+                           std::optional<FileInfo>* after) {
+    const uint32_t mask = change.change & (AttrReadOnly | AttrArchive | AttrHidden | AttrSystem);
+    if (mask == 0)
+        return lookAt(fs, folder, name, after);
+    return fs.changeAttributesAt(folder, name, mask, change.set & mask, after);
 }
 
 bool SetFileDateTimes(const std::string& path, std::string_view cY, std::string_view cM, std::string_view cD,
@@ -253,10 +305,10 @@ bool SetFileAttrBits(const std::string& path, bool changeReadOnly, bool changeAr
     return ChangeFileAttributes(path, change, fs) == 0;
 }
 
-int64_t CountFileLines(const std::string& path) {
+int64_t CountFileLines(const std::string& path, FileSystem& fs) {
     int64_t lines = 0;
     char last = '\n';
-    const int err = readFilePieces(path, [&](std::string_view piece) {
+    const int err = fs.readFilePieces(path, [&](std::string_view piece) {
         for (char c : piece)
             if (c == '\n')
                 ++lines;

@@ -22,7 +22,7 @@ inline constexpr std::string_view kBadNameCharsMessage =
 
 // The folder of a path without trailing "/": a folder (or a path that cannot be read) stands for
 // itself, a file for the folder holding it. The root stays "/", so joinPath(result, name) is valid.
-std::string FolderOfPath(const std::string& path, FileSystem& fs = systemFileSystem());
+std::string FolderOfPath(const std::string& path, FileSystem& fs);
 
 // The text without trailing "/" characters; a text made only of "/" becomes the root "/".
 std::string TrimTrailingBackslash(std::string_view text);
@@ -35,7 +35,7 @@ std::size_t LastCharPos(char32_t ch, std::string_view text);
 // link's target, as the kernel does.
 // Throws std::runtime_error("ファイルが見つかりません。") when a component does not exist, and for the
 // root itself, which has no component to look up.
-std::string GetLongPath(const std::string& path, FileSystem& fs = systemFileSystem());
+std::string GetLongPath(const std::string& path, FileSystem& fs);
 
 // The fields of one timestamp block as numbers; an empty field keeps that part of each file's
 // present time (the "----" and "--" entries of the fields).
@@ -76,7 +76,7 @@ std::string DateTextOf(const DateTimeFields& f);
 // another). Neither flag set: 0, and nothing is touched.
 // `after` (may be null) gets the file's information after the attempt, as FileSystem::changeTimes
 // gives it.
-int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs = systemFileSystem(),
+int ChangeFileDateTimes(const std::string& path, const TimeChange& change, FileSystem& fs,
                         std::optional<FileInfo>* after = nullptr);
 
 // A timestamp change made ready for many files: a block whose five fields are all given names the
@@ -93,24 +93,29 @@ int ChangeFileDateTimes(const std::string& path, const PreparedTimeChange& chang
                         std::optional<FileInfo>* after);
 
 // Sets or clears the attribute bits of `change`. Returns 0 or errno (that of the failed call).
-int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs = systemFileSystem(),
+int ChangeFileAttributes(const std::string& path, const AttrChange& change, FileSystem& fs,
                          std::optional<FileInfo>* after = nullptr);
+
+// ChangeFileDateTimes and ChangeFileAttributes of the file `name` of an open folder.
+int ChangeFileDateTimesAt(FileSystem& fs, const Folder& folder, const std::string& name,
+                          const PreparedTimeChange& change, std::optional<FileInfo>* after = nullptr);
+int ChangeFileAttributesAt(FileSystem& fs, const Folder& folder, const std::string& name, const AttrChange& change,
+                           std::optional<FileInfo>* after = nullptr);
 
 // ChangeFileDateTimes from the texts of the timestamp fields. False, with nothing written, when a text
 // is not a number or the placeholder, or the change fails.
 bool SetFileDateTimes(const std::string& path, std::string_view cY, std::string_view cM, std::string_view cD,
                       std::string_view cH, std::string_view cN, std::string_view uY, std::string_view uM,
                       std::string_view uD, std::string_view uH, std::string_view uN, bool changeCreation,
-                      bool changeUpdate, FileSystem& fs = systemFileSystem());
+                      bool changeUpdate, FileSystem& fs);
 
 // Sets or clears read-only, archive, hidden and system where their change flag is set. True on success.
 bool SetFileAttrBits(const std::string& path, bool changeReadOnly, bool changeArchive, bool changeHidden,
-                     bool changeSystem, bool readOnly, bool archive, bool hidden, bool system,
-                     FileSystem& fs = systemFileSystem());
+                     bool changeSystem, bool readOnly, bool archive, bool hidden, bool system, FileSystem& fs);
 
 // Number of lines of a text file (a last line without a line break counts; an empty file has none).
 // Throws std::system_error when the file cannot be opened or read.
-int64_t CountFileLines(const std::string& path);
+int64_t CountFileLines(const std::string& path, FileSystem& fs);
 
 // Whether "year/month/day" is an existing date; every "-" counts as "1", so "----/--/--" is valid
 // and "----/02/29" is not (1111 is no leap year).
@@ -132,6 +137,6 @@ std::string_view WithoutTrailingPeriodsAndBlanks(std::string_view name);
 int64_t KbTextToInt(std::string_view text);
 
 // Renames or moves a file within its file system; never replaces an existing target.
-bool RenameFileTo(const std::string& oldPath, const std::string& newPath, FileSystem& fs = systemFileSystem());
+bool RenameFileTo(const std::string& oldPath, const std::string& newPath, FileSystem& fs);
 
 } // namespace rinoza

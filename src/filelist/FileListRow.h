@@ -16,6 +16,8 @@ namespace rinoza {
 struct FileListRow {
     std::string name;
     std::string folder; // without trailing "/"; the root is "/"
+    // The folder as it was when the row was listed; a run or change acts in that very folder only.
+    FolderId folderId;
     int64_t size = 0;
     std::string sizeText;
     std::string extensionText;

@@ -2,7 +2,6 @@
 
 #include "filelist/ListingOrder.h"
 #include "filelist/WildcardMatcher.h"
-#include "platform/FolderReader.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -101,6 +100,7 @@ struct SearchWalk::Impl {
     ListingSorter sorter;
     std::string currentFolder;
     std::string reportedFolder;
+    std::string name; // the file being looked at
     int64_t lastPump = 0;
     unsigned ticks = 0;
 
@@ -115,11 +115,11 @@ struct SearchWalk::Impl {
     // Reads every name of the folder once and puts the files and subfolders in listing order. A
     // folder may hold a great many entries, so the window gets its time slice in here too, and a stop
     // ends the read (the caller sees the stop flag and lists nothing more).
-    void readListing(const OpenFolder& folder, Listing& out) {
+    void readListing(const Folder& folder, Listing& out) {
         out.clear();
         const bool wantFolders = w.m_options.subfolders;
         unsigned sinceCheck = 0;
-        folder.read([&](const OpenFolder::Entry& e) {
+        w.m_fs.readFolder(folder, [&](const FolderEntry& e) {
             if (++sinceCheck >= kEntriesPerCheck) {
                 sinceCheck = 0;
                 if (pumpIfDue())
@@ -180,14 +180,12 @@ struct SearchWalk::Impl {
         return w.m_stop;
     }
 
-    bool enter(const OpenFolder& folder) {
-        DevIno id{};
-        if (!folder.identity(id.dev, id.ino))
-            return false;
-        return visited.insert(id).second;
+    bool enter(const Folder& folder) {
+        const FolderId id = folder.id();
+        return visited.insert(DevIno{id.dev, id.ino}).second;
     }
 
-    void listFiles(const OpenFolder& dir, const std::string& folder, const Listing& listing) {
+    void listFiles(const Folder& dir, const std::string& folder, const Listing& listing) {
         const SearchOptions& o = w.m_options;
         // The listing tells files from the rest by itself; a file is looked at for its row's columns
         // or for a filter only.
@@ -196,9 +194,9 @@ struct SearchWalk::Impl {
             tick(); // for every file, also those the filters pass over
             if (w.m_stop)
                 return;
-            const char* name = listing.at(off);
+            name.assign(listing.at(off));
             FileInfo info;
-            if (look && (dir.stat(name, joinPath(folder, name), info) != 0 || !info.isRegular))
+            if (look && (w.m_fs.statAt(dir, name, info, true) != 0 || !info.isRegular))
                 continue;
             if ((!o.showSystem && (info.attributes & AttrSystem)) ||
                 (!o.showHidden && (info.attributes & AttrHidden)) ||
@@ -219,18 +217,20 @@ struct SearchWalk::Impl {
                 row.name = name;
                 row.folder = folder;
             }
+            batch.back().folderId = dir.id();
             ++w.m_listed;
         }
     }
 
     // A folder below the search folder: the folders beneath it first, then its own files.
-    void visit(const OpenFolder& parentFolder, const std::string& parent, const char* name, std::size_t depth) {
+    void visit(const Folder& parentFolder, const std::string& parent, const char* folderName, std::size_t depth) {
         if (w.m_stop)
             return;
-        std::string path = joinPath(parent, name);
-        const OpenFolder folder(parentFolder, name);
-        if (!folder.isOpen() || !enter(folder))
+        std::string path = joinPath(parent, folderName);
+        std::unique_ptr<Folder> opened;
+        if (w.m_fs.openFolderAt(parentFolder, folderName, opened) != 0 || !enter(*opened))
             return;
+        const Folder& folder = *opened;
         currentFolder = path;
         Listing& listing = level(depth);
         readListing(folder, listing);
@@ -247,8 +247,8 @@ struct SearchWalk::Impl {
     }
 };
 
-SearchWalk::SearchWalk(SearchOptions options, SearchCallbacks callbacks)
-    : m_options(std::move(options)), m_callbacks(std::move(callbacks)) {}
+SearchWalk::SearchWalk(FileSystem& fs, SearchOptions options, SearchCallbacks callbacks)
+    : m_fs(fs), m_options(std::move(options)), m_callbacks(std::move(callbacks)) {}
 
 SearchWalk::~SearchWalk() = default;
 
@@ -257,24 +257,23 @@ SearchResult SearchWalk::run(const std::string& folderText) {
     const std::string root = searchFolderOf(folderText);
     Impl impl(*this);
     impl.lastPump = monotonicMs();
-    if (!m_stop) {
-        const OpenFolder folder(root);
-        if (folder.isOpen()) {
-            impl.currentFolder = root;
-            if (m_callbacks.folderChanged) {
-                impl.reportedFolder = root;
-                m_callbacks.folderChanged(root);
-            }
-            impl.enter(folder);
-            Listing& listing = impl.level(0);
-            impl.readListing(folder, listing);
-            impl.listFiles(folder, root, listing);
-            for (uint32_t off : listing.folders) {
-                if (m_stop)
-                    break;
-                impl.visit(folder, root, listing.at(off), 1);
-                impl.tick();
-            }
+    std::unique_ptr<Folder> opened;
+    if (!m_stop && m_fs.openFolder(root, nullptr, opened) == 0) {
+        const Folder& folder = *opened;
+        impl.currentFolder = root;
+        if (m_callbacks.folderChanged) {
+            impl.reportedFolder = root;
+            m_callbacks.folderChanged(root);
+        }
+        impl.enter(folder);
+        Listing& listing = impl.level(0);
+        impl.readListing(folder, listing);
+        impl.listFiles(folder, root, listing);
+        for (uint32_t off : listing.folders) {
+            if (m_stop)
+                break;
+            impl.visit(folder, root, listing.at(off), 1);
+            impl.tick();
         }
     }
     impl.flush();
@@ -282,13 +281,6 @@ SearchResult SearchWalk::run(const std::string& folderText) {
     result.limitReached = m_limitHit;
     result.stopped = m_stop && !m_limitHit;
     return result;
-}
-
-std::optional<FileListRow> addedPathRow(const std::string& path, bool withIcon) {
-    FileInfo info;
-    if (systemFileSystem().stat(path, info) != 0 || !info.isRegular)
-        return std::nullopt;
-    return makeFileListRow(info, parentOf(path), withIcon);
 }
 
 } // namespace rinoza

@@ -21,6 +21,7 @@
 // Only regular files (and links to them) become rows.
 
 #include "filelist/FileListRow.h"
+#include "platform/FileSystem.h"
 
 #include <cstdint>
 #include <functional>
@@ -59,7 +60,8 @@ struct SearchResult {
 
 class SearchWalk {
 public:
-    SearchWalk(SearchOptions options, SearchCallbacks callbacks);
+    // Reads the folders through fs.
+    SearchWalk(FileSystem& fs, SearchOptions options, SearchCallbacks callbacks);
     ~SearchWalk();
     SearchWalk(const SearchWalk&) = delete;
     SearchWalk& operator=(const SearchWalk&) = delete;
@@ -82,6 +84,7 @@ private:
     struct Impl;
     friend struct Impl;
 
+    FileSystem& m_fs;
     SearchOptions m_options;
     SearchCallbacks m_callbacks;
     bool m_stop = false;
@@ -89,10 +92,6 @@ private:
     int64_t m_listed = 0;
     int m_sliceMs = 20;
 };
-
-// The row of one added path (a dropped file or a command-line path): no filters, no limit.
-// nullopt when the path names no regular file (or a link to one).
-std::optional<FileListRow> addedPathRow(const std::string& path, bool withIcon);
 
 // The search folder of a typed folder text: one trailing "/" removed ("/" stays "/").
 std::string searchFolderOf(const std::string& folderText);

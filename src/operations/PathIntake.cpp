@@ -4,21 +4,26 @@
 
 namespace rinoza {
 
-TakenPath takePath(std::string_view given, const std::string& workingFolder, FileSystem& fs, bool withIcon) {
+TakenPath takePath(std::string_view given, const std::string& workingFolder, AddedPathLookup& lookup, bool withIcon) {
     TakenPath taken;
-    taken.path = absolutePath(given, workingFolder, fs);
-    FileInfo info;
-    if (fs.stat(taken.path, info) != 0) {
+    taken.path = absolutePath(given, workingFolder, lookup.fileSystem());
+    const AddedPath found = lookup.find(taken.path);
+    if (found.error != 0) {
         taken.kind = PathKind::Missing;
-    } else if (info.isDirectory) {
+    } else if (found.info.isDirectory) {
         taken.kind = PathKind::Folder;
-    } else if (info.isRegular) {
+    } else if (found.info.isRegular) {
         taken.kind = PathKind::File;
-        taken.row = makeFileListRow(info, parentOf(taken.path), withIcon);
+        taken.row = addedPathRow(found, taken.path, withIcon);
     } else {
         taken.kind = PathKind::Other;
     }
     return taken;
+}
+
+TakenPath takePath(std::string_view given, const std::string& workingFolder, FileSystem& fs, bool withIcon) {
+    AddedPathLookup lookup(fs);
+    return takePath(given, workingFolder, lookup, withIcon);
 }
 
 } // namespace rinoza

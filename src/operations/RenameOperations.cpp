@@ -8,13 +8,16 @@
 
 namespace rinoza {
 
-RunRequest renameRequest(RenameMethod method, std::string destination, RenameRuleSet rules, std::string startText) {
+RunRequest renameRequest(FileSystem& fs, RenameMethod method, std::string destination, RenameRuleSet rules,
+                         std::string startText) {
     RunRequest request;
     request.method = method;
     request.destination = std::move(destination);
+    if (FileInfo d; method != RenameMethod::RenameOnly && fs.stat(request.destination, d) == 0 && d.isDirectory)
+        request.destinationId = FolderId{static_cast<uint64_t>(d.dev), static_cast<uint64_t>(d.ino)};
     request.rules = std::move(rules);
     request.serialStartText = std::move(startText);
-    request.historyPath = historyFilePath();
+    request.historyPath = historyFilePath(fs);
     return request;
 }
 

@@ -24,8 +24,11 @@ struct RenameContext {
     PhotoDateMemos* photoDates = nullptr;
 };
 
-// The request of a run started now with these choices; its history goes to historyFilePath().
-RunRequest renameRequest(RenameMethod method, std::string destination, RenameRuleSet rules, std::string startText);
+// The request of a run started now with these choices; its history goes to historyFilePath(fs). The
+// destination of a copy or move is taken as the folder it names now: the run acts in no other, whatever
+// its path names by then.
+RunRequest renameRequest(FileSystem& fs, RenameMethod method, std::string destination, RenameRuleSet rules,
+                         std::string startText);
 
 // False, after telling kNoFilesToRename, when the list has no row.
 bool checkFilesToRename(const FileList& list, OperationPrompts& prompts);

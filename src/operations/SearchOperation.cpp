@@ -18,8 +18,8 @@ SearchOptions searchOptionsFor(const SearchRequest& request, int64_t listedBefor
     return o;
 }
 
-FolderSearch::FolderSearch(SearchRequest request, FileList& list, OperationPrompts& prompts)
-    : m_request(std::move(request)), m_list(list), m_prompts(prompts) {}
+FolderSearch::FolderSearch(SearchRequest request, FileSystem& fs, FileList& list, OperationPrompts& prompts)
+    : m_request(std::move(request)), m_fs(fs), m_list(list), m_prompts(prompts) {}
 
 void FolderSearch::requestStop() {
     m_stopRequested = true;
@@ -36,7 +36,7 @@ SearchResult FolderSearch::run() {
         m_prompts.tell(Notice::Information, msg::searchLimitMessage(m_request.display.LVIconMax));
     };
 
-    SearchWalk walk(searchOptionsFor(m_request, m_list.listedCount()), std::move(cb));
+    SearchWalk walk(m_fs, searchOptionsFor(m_request, m_list.listedCount()), std::move(cb));
     walk.setTimeSliceMs(m_sliceMs);
     m_walk = &walk;
     struct Release {

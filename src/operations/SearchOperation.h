@@ -28,8 +28,8 @@ SearchOptions searchOptionsFor(const SearchRequest& request, int64_t listedBefor
 
 class FolderSearch {
 public:
-    // list and prompts must outlive the search.
-    FolderSearch(SearchRequest request, FileList& list, OperationPrompts& prompts);
+    // fs, list and prompts must outlive the search.
+    FolderSearch(SearchRequest request, FileSystem& fs, FileList& list, OperationPrompts& prompts);
 
     // What the front end does while the walk goes on (both may be empty): the folder being read, once
     // per time slice when it changed; and letting its events run (a stop button may call requestStop).
@@ -47,6 +47,7 @@ public:
 
 private:
     SearchRequest m_request;
+    FileSystem& m_fs;
     FileList& m_list;
     OperationPrompts& m_prompts;
     SearchWalk* m_walk = nullptr;

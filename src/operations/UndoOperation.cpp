@@ -23,7 +23,7 @@ UndoOutcome undoLastRun(const std::string& historyPath, FileSystem& fs, Operatio
         return outcome;
     }
     std::vector<std::string> lines;
-    if (HistoryFile::read(historyPath, lines) == 0)
+    if (HistoryFile::read(fs, historyPath, lines) == 0)
         for (const UndoRecord& r : UndoEngine::parseRecords(lines))
             outcome.pending += r.undone ? 0 : 1;
 

@@ -1,10 +1,16 @@
 #pragma once
 
-// The operating system's file services behind one interface. Paths are byte strings, passed
-// unchanged to the system calls; results are errno values (0 = success). Nothing here ever
-// replaces an existing file: every operation that creates a name fails with EEXIST instead.
+// The operating system's file services behind one interface: everything the core asks of the system
+// goes through it, so a fault can be laid over any call and a second backend touches no core file.
+// The backend is chosen by main() (and by the tests); the core only ever gets a FileSystem&.
+// Paths are byte strings, passed unchanged to the system calls; results are errno values (0 =
+// success). Nothing here replaces an existing file but replaceFile: every other operation that
+// creates a name fails with EEXIST instead.
 
 #include "platform/DateTime.h"
+#include "platform/Files.h"
+#include "platform/Folder.h"
+#include "platform/Transfers.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,8 +31,6 @@ enum FileAttr : uint32_t {
     AttrDirectory = 0x10,
     AttrArchive = 0x20,
 };
-
-enum class EntryType { Unknown, File, Directory, Symlink, Other };
 
 // One name from a directory listing, before any stat.
 struct DirEntry {
@@ -102,11 +106,11 @@ public:
     // A rename that only changes letter case of the same file goes through a temporary name.
     virtual int renameNoReplace(const std::string& from, const std::string& to) = 0;
 
-    // Copies data, mode, user extended attributes and the last write time to a new file `to`;
-    // fails with EEXIST when `to` exists. A partly written copy is never left behind.
+    // Copies data, mode, user extended attributes and the last write time to a new file `to`, on the
+    // disk when this returns; fails with EEXIST when `to` exists. A failed copy leaves nothing behind.
     virtual int copyNoReplace(const std::string& from, const std::string& to) = 0;
 
-    // Moves a file, across file systems too (copy, fsync, publish, then remove the source).
+    // Moves a file, across file systems too (copy, flush to the disk, then remove the source).
     // Never replaces an existing target; on failure the source stays where it was.
     virtual int moveNoReplace(const std::string& from, const std::string& to) = 0;
 
@@ -149,9 +153,93 @@ public:
     // (ENOENT) and writes to nothing but a regular file (EINVAL). Returns 0 or errno; a line that
     // could not be written whole is taken off again.
     virtual int appendLine(const std::string& path, std::string_view line) = 0;
-};
 
-// The real file system of this machine.
-FileSystem& systemFileSystem();
+    // ---- Whole files: the settings and the history ----------------------------------------------
+
+    // Reads a file from its start, handing each piece read to onPiece. Returns 0 or an errno.
+    virtual int readFilePieces(const std::string& path, const std::function<void(std::string_view)>& onPiece) = 0;
+
+    // Reads a whole file into content. Returns 0 or an errno.
+    int readWholeFile(const std::string& path, std::string& content);
+
+    // Reads at most maxBytes from the start of a file into content. Never waits for a writer: a pipe
+    // or device without data at hand gives EAGAIN. Returns 0 or an errno.
+    virtual int readFileHead(const std::string& path, std::size_t maxBytes, std::string& content) = 0;
+
+    // Replaces the file at path by one holding exactly `content`: a new file in the same folder is
+    // written, flushed to the disk, renamed over the old one, and then the folder is flushed, so a
+    // crash leaves either the old file or the whole new one. A link at path is followed (a relative
+    // target from the link's folder), so the file it points to is the one replaced, or created when it
+    // does not exist yet; the link stays. Refuses, changing nothing: a folder (EISDIR), anything else
+    // that is not a regular file (EEXIST), a file without any write bit or that this user may not
+    // write (EACCES, for root too: a rename would silently defeat the protection), a loop of links
+    // (ELOOP). On failure no temporary file stays behind. With keepOpen, the new file stays open there
+    // for appending after the content.
+    virtual int replaceFile(const std::string& path, std::string_view content, const ReplaceOptions& options,
+                            std::unique_ptr<AppendFile>* keepOpen = nullptr) = 0;
+
+    // Creates a folder and every missing parent with permissions for the owner only. 0 when the
+    // folder exists afterwards.
+    virtual int makePrivateFolders(const std::string& path) = 0;
+
+    // ---- The places of this process ------------------------------------------------------------
+
+    // The value of an environment variable; nullopt when it is not set.
+    virtual std::optional<std::string> environment(const char* name) = 0;
+
+    // The user's home folder: $HOME when set and not empty, else the home of the user's account
+    // entry, else "/". No trailing "/" except for the root.
+    virtual std::string homeFolder() = 0;
+
+    // The process's working folder as the system gives its bytes; "" when it cannot be had.
+    virtual std::string currentFolder() = 0;
+
+    // The folder of the running program's file with every link resolved; "" when unknown.
+    virtual std::string executableFolder() = 0;
+
+    // The absolute path with every link, "." and ".." resolved; "" when a component does not exist
+    // or cannot be read.
+    virtual std::string resolvedPath(const std::string& path) = 0;
+
+    // Whether this user may create and replace files in the folder.
+    virtual bool canWriteInto(const std::string& folder) = 0;
+
+    // ---- Folders opened once (see Folder.h) -----------------------------------------------------
+    // The file system here answers by path from what the path operations above do; a backend that
+    // can act relative to an open folder does so.
+
+    // Opens the folder at path, following links. With `expected` known, the folder must be that one:
+    // any other (a link put in its place, a folder renamed there) gives ESTALE. A path that names no
+    // folder gives ENOTDIR or ENOENT. Returns 0 with out set, or an errno.
+    virtual int openFolder(const std::string& path, const FolderId* expected, std::unique_ptr<Folder>& out);
+
+    // The folder `name` inside parent (a link to a folder is followed).
+    virtual int openFolderAt(const Folder& parent, const std::string& name, std::unique_ptr<Folder>& out);
+
+    // Visits every entry but "." and ".." in the order the file system hands them out. Links and
+    // entries of unknown kind are resolved with a stat that follows links; one whose stat fails comes
+    // as Unknown. Stops when visit returns false. Returns 0 or an errno.
+    virtual int readFolder(const Folder& folder, const std::function<bool(const FolderEntry&)>& visit);
+
+    // stat, renameNoReplace, removeFile, compareContents, changeTimes and changeAttributes of names
+    // inside open folders, with the same contracts.
+    virtual int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true);
+    // statBasic of a name inside an open folder.
+    virtual int statBasicAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) {
+        return statAt(folder, name, info, followLinks);
+    }
+    virtual int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName);
+    virtual int removeAt(const Folder& folder, const std::string& name);
+    virtual int compareContentsAt(const Folder& sourceFolder, const std::string& source, const Folder& copyFolder,
+                                  const std::string& copy, bool& equal);
+    virtual int changeTimesAt(const Folder& folder, const std::string& name, const TimesDecision& decide,
+                              std::optional<FileInfo>* after);
+    virtual int changeAttributesAt(const Folder& folder, const std::string& name, uint32_t mask, uint32_t values,
+                                   std::optional<FileInfo>* after);
+
+    // Copies and moves made durable together (see Transfers.h). Here: each made at once by
+    // copyNoReplace and moveNoReplace, nothing ever pending.
+    virtual std::unique_ptr<TransferBatch> beginTransfers();
+};
 
 } // namespace rinoza

@@ -78,7 +78,7 @@ std::optional<std::string> walkedPath(std::string_view abs, FileSystem& fs) {
             if (result.empty())
                 continue;
             if (fs.stat(result, info, false) == 0 && info.isSymlink) {
-                result = resolvedPath(result);
+                result = fs.resolvedPath(result);
                 if (result.empty())
                     return std::nullopt;
             } else if (fs.stat(result, info) != 0 || !info.isDirectory) {

@@ -38,31 +38,4 @@ std::string percentEncodePath(std::string_view path);
 // %XX back to its byte; a "%" not followed by two hexadecimal digits stays as it is.
 std::string percentDecode(std::string_view text);
 
-// The user's home folder: $HOME when set and not empty, else the home of the user's account entry,
-// else "/". No trailing "/" except for the root.
-std::string homeFolder();
-
-// The process's working folder as the system gives its bytes; "" when it cannot be had (deleted or
-// out of reach).
-std::string currentFolder();
-
-// The folder of the running program's file with every link resolved; "" when unknown.
-std::string executableFolder();
-
-// The absolute path with every link, "." and ".." resolved; "" when a component does not exist or
-// cannot be read.
-std::string resolvedPath(const std::string& path);
-
-// Whether something (a file, a folder, a link that leads somewhere) is at the path.
-bool fileOrFolderExists(const std::string& path);
-
-// Makes a new private folder in the user's runtime folder ($XDG_RUNTIME_DIR, else $TMPDIR, else /tmp)
-// holding one symbolic link called `name` that leads to `target`, and returns the link's path; "" when
-// it cannot be made or `name` is no single name. Nothing removes the folder: the runtime folder is
-// emptied when the user's session ends.
-std::string makeLinkInPrivateFolder(const std::string& target, const std::string& name);
-
-// Whether this user may create and replace files in the folder.
-bool canWriteInto(const std::string& folder);
-
 } // namespace rinoza

@@ -4,10 +4,10 @@
 namespace rinoza {
 
 // Kept apart from the builder so that code using only the builder does not pull in the file system.
-LocalDateTime GetFileDate(const std::string& path, FileDateKind kind,
+LocalDateTime GetFileDate(FileSystem& fs, const std::string& path, FileDateKind kind,
                           const std::function<void(const std::string& path)>& onMissing) {
     FileInfo info;
-    if (systemFileSystem().stat(path, info) != 0) {
+    if (fs.stat(path, info) != 0) {
         if (onMissing)
             onMissing(path);
         return LocalDateTime{};

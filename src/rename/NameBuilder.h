@@ -20,9 +20,11 @@ enum class FileDateKind { Crt, Upd, Acs };
 // Returns nullopt when the file cannot be found (the caller shows the path as a plain message).
 using FileDateReader = std::function<std::optional<LocalDateTime>(const std::string& path, FileDateKind kind)>;
 
-// GetFileDate on the real file system: local time, DOS two-second grain; a time outside the DOS range
-// gives the zero date-time 1899/12/30 00:00:00, as does a missing file (reported through onMissing).
-LocalDateTime GetFileDate(const std::string& path, FileDateKind kind,
+class FileSystem;
+
+// GetFileDate as fs tells it: local time, DOS two-second grain; a time outside the DOS range gives the
+// zero date-time 1899/12/30 00:00:00, as does a missing file (reported through onMissing).
+LocalDateTime GetFileDate(FileSystem& fs, const std::string& path, FileDateKind kind,
                           const std::function<void(const std::string& path)>& onMissing = {});
 
 // The entries of the date/time list that take the date a photo was taken (date part, date and time);

@@ -1,6 +1,6 @@
 #include "rename/PhotoDate.h"
 
-#include "platform/Files.h"
+#include "platform/FileSystem.h"
 #include "platform/TextNumbers.h"
 
 // The EXIF library decodes the file's start from memory; only for metadata further on does it open
@@ -84,13 +84,13 @@ DateFound dateIn(Exiv2::Image& image) {
 
 } // namespace
 
-std::optional<LocalDateTime> photoDateTaken(const std::string& path) {
+std::optional<LocalDateTime> photoDateTaken(FileSystem& fs, const std::string& path) {
     setUpLibraryOnce();
     // One read of the file's start serves nearly every photo: a JPEG keeps its EXIF block in the
     // first 64 KiB. Reading the file through the library costs half as much again.
     constexpr std::size_t kHeadBytes = 256 * 1024;
     std::string head;
-    if (readFileHead(path, kHeadBytes, head) != 0 || head.empty())
+    if (fs.readFileHead(path, kHeadBytes, head) != 0 || head.empty())
         return std::nullopt;
     const bool whole = head.size() < kHeadBytes;
     try {

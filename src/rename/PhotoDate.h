@@ -14,11 +14,13 @@
 
 namespace rinoza {
 
-// The date taken of the photo at `path`: EXIF DateTimeOriginal, else DateTimeDigitized, else the
-// DateTime of the first image directory, for every format the EXIF library reads (JPEG, TIFF, PNG,
-// raw formats, ...). nullopt when the file holds none of them as a valid date, when it is no image,
-// cannot be opened or its metadata is corrupt; never throws and writes nothing to the terminal.
-std::optional<LocalDateTime> photoDateTaken(const std::string& path);
+class FileSystem;
+
+// The date taken of the photo at `path` (its start read through fs): EXIF DateTimeOriginal, else DateTimeDigitized,
+// else the DateTime of the first image directory, for every format the EXIF library reads (JPEG, TIFF, PNG, raw
+// formats, ...). nullopt when the file holds none of them as a valid date, when it is no image, cannot be opened or its
+// metadata is corrupt; never throws and writes nothing to the terminal.
+std::optional<LocalDateTime> photoDateTaken(FileSystem& fs, const std::string& path);
 
 // "YYYY:MM:DD HH:MM:SS" as EXIF writes it (a "-" or "/" between the date's fields is taken too);
 // nullopt for a blank, zeroed or impossible date.

@@ -106,12 +106,16 @@ int ForecastFileSystem::listDirectory(const std::string& dir, const std::functio
     return m_real.listDirectory(dir, onEntry);
 }
 
-int ForecastFileSystem::lookup(const std::string& path, FileInfo& info, bool followLinks, bool basic) {
-    return lookup(path, hashOf(path), info, followLinks, basic);
+ForecastFileSystem::Place ForecastFileSystem::placeOf(const Folder& folder, const std::string& name) {
+    return Place{joinPath(folder.path(), name), &folder, &name};
 }
 
-int ForecastFileSystem::lookup(const std::string& path, std::size_t hash, FileInfo& info, bool followLinks,
-                               bool basic) {
+int ForecastFileSystem::lookup(const Place& place, FileInfo& info, bool followLinks, bool basic) {
+    return lookup(place, hashOf(place.path), info, followLinks, basic);
+}
+
+int ForecastFileSystem::lookup(const Place& place, std::size_t hash, FileInfo& info, bool followLinks, bool basic) {
+    const std::string& path = place.path;
     if (!followLinks && path == m_lastPath && (basic || !m_lastBasic)) {
         if (m_lastError == 0)
             info = m_lastInfo;
@@ -128,6 +132,9 @@ int ForecastFileSystem::lookup(const std::string& path, std::size_t hash, FileIn
             info = followLinks && e.followed ? *e.followed : e.link;
             info.name = baseNameOf(path);
         }
+    } else if (place.folder) {
+        err = basic ? m_real.statBasicAt(*place.folder, *place.name, info, followLinks)
+                    : m_real.statAt(*place.folder, *place.name, info, followLinks);
     } else {
         err = basic ? m_real.statBasic(path, info, followLinks) : m_real.stat(path, info, followLinks);
     }
@@ -143,42 +150,61 @@ int ForecastFileSystem::lookup(const std::string& path, std::size_t hash, FileIn
 }
 
 int ForecastFileSystem::stat(const std::string& path, FileInfo& info, bool followLinks) {
-    return lookup(path, info, followLinks);
+    return lookup(Place{path}, info, followLinks);
 }
 
 int ForecastFileSystem::statBasic(const std::string& path, FileInfo& info, bool followLinks) {
-    return lookup(path, info, followLinks, true);
+    return lookup(Place{path}, info, followLinks, true);
 }
 
-int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to, bool acrossVolumes) {
+int ForecastFileSystem::statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) {
+    return lookup(placeOf(folder, name), info, followLinks);
+}
+
+int ForecastFileSystem::statBasicAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) {
+    return lookup(placeOf(folder, name), info, followLinks, true);
+}
+
+int ForecastFileSystem::moveEntry(const Place& fromPlace, const Place& toPlace, bool acrossVolumes) {
+    const std::string& from = fromPlace.path;
+    const std::string& to = toPlace.path;
     // Identity and kind are what a move needs of the files: the lookups leave out their extended
     // attributes. (A later row never names a file an earlier one moved: that row's file was there
     // when listed, so the move would have found its name taken.)
     const std::size_t fromHash = hashOf(from);
     const std::size_t toHash = std::hash<std::string>{}(to);
     FileInfo source;
-    if (int err = lookup(from, fromHash, source, false, true))
+    if (int err = lookup(fromPlace, fromHash, source, false, true))
         return err;
     if (tooLong(to))
         return ENAMETOOLONG;
     FileInfo existing;
-    if (lookup(to, toHash, existing, false, true) == 0) {
+    if (lookup(toPlace, toHash, existing, false, true) == 0) {
         // Only the file itself under another letter case (a case-insensitive volume) may be renamed
         // onto a name that answers; a second hard link in the folder is never replaced.
         if (!sameFile(existing, source) || parentOf(from) != parentOf(to) || baseNameOf(from) == baseNameOf(to))
             return EEXIST;
         bool listed = false;
         const std::string name = baseNameOf(to);
-        m_real.listDirectory(parentOf(to), [&](const DirEntry& d) {
-            listed = d.name == name;
-            return !listed;
-        });
+        if (toPlace.folder) {
+            m_real.readFolder(*toPlace.folder, [&](const FolderEntry& d) {
+                listed = d.name == name;
+                return !listed;
+            });
+        } else {
+            m_real.listDirectory(parentOf(to), [&](const DirEntry& d) {
+                listed = d.name == name;
+                return !listed;
+            });
+        }
         if (listed)
             return EEXIST;
     }
     if (acrossVolumes && !source.isRegular && !source.isSymlink) {
         FileInfo folder;
-        if (lookup(parentOf(to), folder, true) == 0 && folder.dev != source.dev)
+        if (toPlace.folder)
+            folder.dev = static_cast<dev_t>(toPlace.folder->id().dev);
+        if ((toPlace.folder || lookup(Place{parentOf(to)}, folder, true) == 0) && folder.dev != source.dev)
             return EXDEV; // only files and links are carried to another volume
     }
     // A link is carried as it is, and leads where it led.
@@ -186,7 +212,7 @@ int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to
     int followedError = 0;
     if (source.isSymlink) {
         followed = std::make_unique<FileInfo>();
-        followedError = lookup(from, *followed, true);
+        followedError = lookup(fromPlace, *followed, true);
     }
     m_lastPath.clear();
     source.name.clear(); // a lookup names it by its path
@@ -204,16 +230,63 @@ int ForecastFileSystem::moveEntry(const std::string& from, const std::string& to
 }
 
 int ForecastFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
-    return moveEntry(from, to, false);
+    return moveEntry(Place{from}, Place{to}, false);
+}
+
+int ForecastFileSystem::renameAt(const Folder& from, const std::string& name, const Folder& to,
+                                 const std::string& newName) {
+    return moveEntry(placeOf(from, name), placeOf(to, newName), false);
 }
 
 int ForecastFileSystem::moveNoReplace(const std::string& from, const std::string& to) {
-    return moveEntry(from, to, true);
+    return moveEntry(Place{from}, Place{to}, true);
 }
 
 int ForecastFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
+    return copyEntry(Place{from}, Place{to});
+}
+
+namespace {
+
+// Copies and moves foretold at once in the forecast's memory.
+class ForecastTransfers final : public TransferBatch {
+public:
+    using Transfer = std::function<int(const Folder&, const std::string&, const Folder&, const std::string&)>;
+    ForecastTransfers(Transfer copy, Transfer move) : m_copy(std::move(copy)), m_move(std::move(move)) {}
+
+    int copy(const Folder& from, const std::string& name, const Folder& to, const std::string& newName,
+             bool& pending) override {
+        pending = false;
+        return m_copy(from, name, to, newName);
+    }
+    int move(const Folder& from, const std::string& name, const Folder& to, const std::string& newName,
+             bool& pending) override {
+        pending = false;
+        return m_move(from, name, to, newName);
+    }
+    bool flushDue() const override { return false; }
+    void flush(const std::function<int()>&, std::vector<int>& outcomes) override { outcomes.clear(); }
+
+private:
+    Transfer m_copy, m_move;
+};
+
+} // namespace
+
+std::unique_ptr<TransferBatch> ForecastFileSystem::beginTransfers() {
+    return std::make_unique<ForecastTransfers>(
+        [this](const Folder& from, const std::string& name, const Folder& to, const std::string& newName) {
+            return copyEntry(placeOf(from, name), placeOf(to, newName));
+        },
+        [this](const Folder& from, const std::string& name, const Folder& to, const std::string& newName) {
+            return moveEntry(placeOf(from, name), placeOf(to, newName), true);
+        });
+}
+
+int ForecastFileSystem::copyEntry(const Place& fromPlace, const Place& toPlace) {
+    const std::string& to = toPlace.path;
     FileInfo source;
-    if (int err = lookup(from, source, true))
+    if (int err = lookup(fromPlace, source, true))
         return err;
     if (source.isDirectory)
         return EISDIR;
@@ -221,7 +294,7 @@ int ForecastFileSystem::copyNoReplace(const std::string& from, const std::string
         return ENAMETOOLONG;
     const std::size_t toHash = std::hash<std::string>{}(to);
     FileInfo existing;
-    if (lookup(to, toHash, existing, false, true) == 0)
+    if (lookup(toPlace, toHash, existing, false, true) == 0)
         return EEXIST;
     m_lastPath.clear();
     const FileInfo info = newFileInfo(source);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <type_traits>
+#include <utility>
 
 namespace rinoza {
 
@@ -88,19 +89,81 @@ std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod met
             std::string(kSeparatorLine),    std::string(methodLine(method))};
 }
 
+std::string numberNote(std::string_view prefix, const std::vector<int>& numbers) {
+    std::string note(prefix);
+    for (std::size_t i = 0; i < numbers.size();) {
+        std::size_t j = i;
+        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1)
+            ++j;
+        if (i > 0)
+            note += ',';
+        note += std::to_string(numbers[i]);
+        if (j > i) {
+            note += '-';
+            note += std::to_string(numbers[j]);
+        }
+        i = j + 1;
+    }
+    note += '}';
+    return note;
+}
+
+bool readNumberNote(std::string_view line, std::string_view prefix, std::vector<std::pair<int, int>>& ranges) {
+    if (!line.starts_with(prefix) || !line.ends_with('}'))
+        return false;
+    std::string_view list = line.substr(prefix.size(), line.size() - prefix.size() - 1);
+    std::vector<std::pair<int, int>> found;
+    auto number = [&list](int& v) {
+        // Digits only: no sign may come between the separators.
+        const std::size_t read = list.starts_with('+') ? 0 : readInteger(list, v);
+        if (read == 0 || v < 1)
+            return false;
+        list.remove_prefix(read);
+        return true;
+    };
+    while (!list.empty()) {
+        int first = 0;
+        int last = 0;
+        if (!number(first))
+            return false;
+        last = first;
+        if (list.starts_with('-')) {
+            list.remove_prefix(1);
+            if (!number(last) || last < first)
+                return false;
+        }
+        found.emplace_back(first, last);
+        if (list.starts_with(',')) {
+            list.remove_prefix(1);
+            if (list.empty())
+                return false;
+        } else if (!list.empty()) {
+            return false;
+        }
+    }
+    ranges.insert(ranges.end(), found.begin(), found.end());
+    return true;
+}
+
 } // namespace history
 
 HistoryFile::~HistoryFile() = default;
 
 int HistoryFile::append(std::string_view bytes) {
     std::size_t written = 0;
-    const int err = m_file.append(bytes, &written);
+    const int err = m_file->append(bytes, &written);
     m_size += static_cast<int64_t>(written);
+    if (written > 0)
+        m_endsWithLineEnd = bytes[written - 1] == '\n';
     return err;
 }
 
+int HistoryFile::appendNote(const std::string& note) {
+    return append((m_endsWithLineEnd ? std::string() : std::string("\r\n")) + note + "\r\n");
+}
+
 int HistoryFile::create(const std::string& path, const LocalDateTime& now, RenameMethod method) {
-    if (m_file.isOpen())
+    if (isOpen())
         close();
 
     // The new history is written beside the old one and only then put in its place: a run that cannot
@@ -113,16 +176,18 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
     ReplaceOptions options;
     options.newFileMode = 0644;
     m_size = 0;
-    if (int err = replaceFileDurably(path, header, options, &m_file))
+    if (int err = m_fs.replaceFile(path, header, options, &m_file))
         return err;
     m_size = static_cast<int64_t>(header.size());
     m_path = path;
     m_lastRecordStart = -1;
+    m_records = 0;
+    m_endsWithLineEnd = true;
     return 0;
 }
 
 int HistoryFile::addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) {
-    if (!m_file.isOpen())
+    if (!isOpen())
         return EBADF;
     std::string record;
     record.reserve(before.size() + after.size() + 80);
@@ -137,40 +202,71 @@ int HistoryFile::addRecord(std::string_view before, std::string_view after, cons
         record += "\r\n";
     }
     m_lastRecordStart = m_size;
-    int err = append(record);
+    m_recordsBeforeLast = m_records;
+    // Where "[A]" starts: once that much is in the file, a reader sees a record.
+    const int64_t afterLine = m_size + static_cast<int64_t>(history::kBefore.size() + before.size() + 2);
+    const int err = append(record);
+    if (err == 0) {
+        ++m_records;
+        return 0;
+    }
     // Half a record (a full disk, a size limit) would name a path nobody renamed: cut it off.
-    if (err != 0 && m_size != m_lastRecordStart)
+    if (m_size != m_lastRecordStart) {
+        if (m_size >= afterLine + static_cast<int64_t>(history::kAfter.size()))
+            ++m_records; // a reader counts it until it is gone
         dropLastRecord();
+    }
+    m_lastRecordStart = -1;
     return err;
 }
 
 int HistoryFile::addIdentity(const FileIdentity& identity) {
-    if (!m_file.isOpen())
+    if (!isOpen())
         return EBADF;
     const int64_t start = m_size;
     const int err = append(history::identityLine(identity) + "\r\n");
     // Half a line would end the record with a damaged identity, which the undo takes as a stranger's.
-    if (err != 0 && m_size != start && m_file.truncate(start) == 0)
+    if (err != 0 && m_size != start && m_file->truncate(start) == 0) {
         m_size = start;
+        m_endsWithLineEnd = true;
+    }
     m_lastRecordStart = -1;
     return err;
 }
 
 int HistoryFile::dropLastRecord() {
-    if (!m_file.isOpen())
+    if (!isOpen())
         return EBADF;
     if (m_lastRecordStart < 0)
         return 0;
-    if (int err = m_file.truncate(m_lastRecordStart))
-        return err;
-    m_size = m_lastRecordStart;
-    m_lastRecordStart = -1;
-    return 0;
+    const int64_t start = std::exchange(m_lastRecordStart, -1);
+    if (m_file->truncate(start) == 0) {
+        m_size = start;
+        m_records = m_recordsBeforeLast;
+        m_endsWithLineEnd = true;
+        return 0;
+    }
+    // The file cannot be cut back: the record stays, marked as one whose operation never happened.
+    if (m_records == m_recordsBeforeLast)
+        return 0; // not even its "[A]" line is there, so no reader sees a record
+    return voidRecords({m_records});
+}
+
+int HistoryFile::voidRecords(const std::vector<int>& numbers) {
+    if (!isOpen())
+        return EBADF;
+    if (numbers.empty())
+        return 0;
+    return appendNote(history::numberNote(history::kVoidNotePrefix, numbers));
+}
+
+int HistoryFile::sync() {
+    return isOpen() ? m_file->sync() : EBADF;
 }
 
 int HistoryFile::close() {
     m_lastRecordStart = -1;
-    return m_file.close();
+    return m_file ? m_file->close() : 0;
 }
 
 std::vector<std::string> HistoryFile::splitContent(std::string_view content) {
@@ -188,10 +284,10 @@ std::vector<std::string> HistoryFile::splitContent(std::string_view content) {
     return lines;
 }
 
-int HistoryFile::read(const std::string& path, std::vector<std::string>& lines) {
+int HistoryFile::read(FileSystem& fs, const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     std::string content;
-    if (int err = readWholeFile(path, content))
+    if (int err = fs.readWholeFile(path, content))
         return err;
 
     std::string_view view = content;

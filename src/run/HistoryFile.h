@@ -6,13 +6,14 @@
 
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
-#include "platform/Files.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace rinoza {
@@ -69,6 +70,19 @@ std::string dateLine(const LocalDateTime& t);
 // The ten lines that open every history file, without line ends.
 std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod method);
 
+// The comment line that voids records whose operation never happened although the record could not
+// be taken off the file: "{未実行:" + their numbers (counted from 1 in file order; runs written as
+// "3-7") + "}". Readers pass comment lines over; the undo leaves such records out and does not count
+// them.
+inline constexpr std::string_view kVoidNotePrefix = "{未実行:";
+
+// A comment line of record numbers: prefix, the numbers (ascending; runs written as "3-7"), "}".
+std::string numberNote(std::string_view prefix, const std::vector<int>& numbers);
+
+// The runs of record numbers (first, last) a note with this prefix lists, added to ranges; false (and
+// nothing added) for a line that is not a well-formed note of that prefix.
+bool readNumberNote(std::string_view line, std::string_view prefix, std::vector<std::pair<int, int>>& ranges);
+
 } // namespace history
 
 // Writes a history file. Every line ends with CR LF; there is no byte-order mark. Each call writes
@@ -76,7 +90,7 @@ std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod met
 // the process being killed right after it.
 class HistoryFile {
 public:
-    HistoryFile() = default;
+    explicit HistoryFile(FileSystem& fs) : m_fs(fs) {}
     ~HistoryFile();
     HistoryFile(const HistoryFile&) = delete;
     HistoryFile& operator=(const HistoryFile&) = delete;
@@ -92,7 +106,8 @@ public:
 
     // Appends "[B]" + before and "[A]" + after, and the identity line of the file the operation will
     // leave at after when it is known beforehand, all in one write. Returns 0 or an errno; a record
-    // that could not be written whole is taken off the file again.
+    // that could not be written whole is taken off the file again (or, where the file cannot be cut
+    // back, voided).
     int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity = nullptr);
 
     // Appends the identity line of the record appended last, once its operation is done (a file made
@@ -100,14 +115,25 @@ public:
     // Returns 0 or an errno; half a line is taken off again.
     int addIdentity(const FileIdentity& identity);
 
-    // Takes back the record appended last (the file is cut back to its length before that record).
-    // Used when the operation a record announced did not happen. Returns 0 or an errno.
+    // The number of the record appended last (counted from 1 in file order), 0 before the first.
+    int lastRecordNumber() const { return m_records; }
+
+    // Takes back the record appended last: the file is cut back to its length before that record, or,
+    // when it cannot be cut, a note voids the record. Used when the operation a record announced did
+    // not happen. Returns 0 (the record no longer counts) or an errno.
     int dropLastRecord();
+
+    // Voids records written earlier whose operations were taken back since (a note lists them).
+    // Returns 0 or an errno.
+    int voidRecords(const std::vector<int>& numbers);
+
+    // Flushes the records written so far to the disk; the file stays open. Returns 0 or an errno.
+    int sync();
 
     // Flushes the data to the disk and closes. Returns 0 or the first errno met.
     int close();
 
-    bool isOpen() const { return m_file.isOpen(); }
+    bool isOpen() const { return m_file && m_file->isOpen(); }
     const std::string& path() const { return m_path; }
 
     // Reads a history file into lines. Lines split on LF; a CR before the LF is removed; a last line
@@ -115,7 +141,7 @@ public:
     // line in the Windows code page is the known title) is converted to UTF-8 line by line; any other
     // file keeps its bytes, so paths that are not valid UTF-8 come back unchanged.
     // Returns 0 or an errno.
-    static int read(const std::string& path, std::vector<std::string>& lines);
+    static int read(FileSystem& fs, const std::string& path, std::vector<std::string>& lines);
 
     // Splits file content as read() does.
     static std::vector<std::string> splitContent(std::string_view content);
@@ -124,10 +150,17 @@ private:
     // Writes bytes at the end and counts what reached the file, also when the write fails part way.
     int append(std::string_view bytes);
 
-    AppendFile m_file;
+    FileSystem& m_fs;
+    std::unique_ptr<AppendFile> m_file;
     std::string m_path;
+    // Appends a comment line, ending the last line first when a half-written one is left.
+    int appendNote(const std::string& note);
+
     int64_t m_size = 0;
     int64_t m_lastRecordStart = -1;
+    int m_records = 0;             // "[A]" lines in the file
+    int m_recordsBeforeLast = 0;   // m_records before the record appended last
+    bool m_endsWithLineEnd = true; // the last byte written is LF (or nothing was written)
 };
 
 } // namespace rinoza

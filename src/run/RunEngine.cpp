@@ -63,7 +63,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         return result;
     }
 
-    HistoryFile history;
+    HistoryFile history(m_fs);
     int err = history.create(request.historyPath, m_clock.now(), request.method);
     if (err != 0) {
         result.end = RunEnd::Error;
@@ -79,6 +79,9 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         }
         int addIdentity(const FileIdentity& identity) override { return file.addIdentity(identity); }
         int dropLastRecord() override { return file.dropLastRecord(); }
+        int lastRecordNumber() const override { return file.lastRecordNumber(); }
+        int voidRecords(const std::vector<int>& numbers) override { return file.voidRecords(numbers); }
+        int sync() override { return file.sync(); }
         HistoryFile& file;
     } sink(history);
     beginRows(request);
@@ -92,14 +95,25 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         if (pacer.cancelRequested())
             break;
         pacer.step();
-        const RowStep step = handleRow(rows[i], request, callbacks, sink, serials, result);
-        if (step != RowStep::Stop && callbacks.rowChanged)
+        const RowStep step = handleRow(rows[i], i, request, callbacks, sink, serials, result);
+        if ((step == RowStep::Next || step == RowStep::DoneThenStop) && callbacks.rowChanged)
             callbacks.rowChanged(i);
-        if (step != RowStep::Next) {
+        if (step == RowStep::Stop || step == RowStep::DoneThenStop) {
+            stopped = true;
+            break;
+        }
+        if (m_transfers->flushDue() && flushTransfers(rows, request, callbacks, sink, result) == RowStep::Stop) {
             stopped = true;
             break;
         }
     }
+    // Whatever is still pending is made durable (or taken back) before the history is closed.
+    if (flushTransfers(rows, request, callbacks, sink, result) == RowStep::Stop)
+        stopped = true;
+    m_transfers.reset();
+    m_folders.clear();
+    m_lastFolder = nullptr;
+    m_destinationFolder = OpenedFolder();
     // Shows the last position and lets events run once more (also on the way out after a stop request).
     pacer.flush();
 
@@ -117,10 +131,71 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
 }
 
 void RunEngine::beginRows(const RunRequest& request) {
-    m_cwd = currentFolder();
+    m_cwd = m_fs.currentFolder();
     m_destination = absolutePath(request.destination, m_cwd, m_fs);
     m_historyPath = request.historyPath;
     m_historyKnown = m_fs.stat(request.historyPath, m_history, true) == 0;
+    m_folders.clear();
+    m_lastFolder = nullptr;
+    m_lastFolderPath = nullptr;
+    m_destinationFolder = OpenedFolder();
+    if (request.method != RenameMethod::RenameOnly)
+        m_destinationFolder.error = m_fs.openFolder(m_destination, &request.destinationId, m_destinationFolder.folder);
+    m_transfers = m_fs.beginTransfers();
+    m_pending.clear();
+}
+
+const RunEngine::OpenedFolder& RunEngine::folderOf(const std::string& path) {
+    // Rows come folder by folder: the last folder is at hand without a lookup in the table.
+    if (m_lastFolder && *m_lastFolderPath == path)
+        return *m_lastFolder;
+    auto [it, made] = m_folders.try_emplace(path);
+    if (made)
+        it->second.error = m_fs.openFolder(path, nullptr, it->second.folder);
+    m_lastFolderPath = &it->first;
+    m_lastFolder = &it->second;
+    return it->second;
+}
+
+RunEngine::RowStep RunEngine::flushTransfers(std::vector<FileListRow>& rows, const RunRequest& request,
+                                             const RunCallbacks& callbacks, RecordSink& history, RunResult& result) {
+    if (!m_transfers)
+        return RowStep::Next;
+    std::vector<int> outcomes;
+    int historyErr = 0;
+    // The records are on the disk before any source is removed, so after a crash the history names
+    // every file that moved.
+    m_transfers->flush([&] { return historyErr = history.sync(); }, outcomes);
+    std::vector<int> voided;
+    for (std::size_t i = 0; i < m_pending.size() && i < outcomes.size(); ++i) {
+        const PendingRow& p = m_pending[i];
+        FileListRow& row = rows[p.index];
+        if (outcomes[i] == 0) {
+            row.remarks = outcome::ok(displayText(row.name));
+            ++result.renamed;
+            row.name = p.newName;
+            row.folder = p.folderText;
+            row.folderId = p.folderId;
+            row.extensionText = ExtensionText(p.newName);
+        } else {
+            row.remarks = outcome::kError;
+            voided.push_back(p.record);
+        }
+        if (callbacks.rowChanged)
+            callbacks.rowChanged(p.index);
+    }
+    m_pending.clear();
+    // Voided even when the flush failed: the note is the undo's only word that these never happened.
+    const int voidErr = voided.empty() ? 0 : history.voidRecords(voided);
+    const int err = historyErr ? historyErr : voidErr;
+    if (err) {
+        if (!result.error) {
+            result.error = err;
+            result.errorMessage = historyErrorMessage(request.historyPath, err);
+        }
+        return RowStep::Stop;
+    }
+    return RowStep::Next;
 }
 
 RunEngine::Forecast::Forecast(RunEngine& engine, const RunRequest& request, std::size_t rows)
@@ -142,11 +217,12 @@ RunEngine::Forecast::Forecast(RunEngine& engine, const RunRequest& request, std:
 RowForecast RunEngine::Forecast::next(const FileListRow& original) {
     m_row.name = original.name;
     m_row.folder = original.folder;
+    m_row.folderId = original.folderId;
     m_row.stamp = original.stamp;
     m_row.remarks.clear();
     m_asked = false;
     RowForecast f;
-    m_shadow.handleRow(m_row, m_request, m_callbacks, m_records, m_serials, m_ignored, &f.newName);
+    m_shadow.handleRow(m_row, 0, m_request, m_callbacks, m_records, m_serials, m_ignored, &f.newName);
     f.asksSystemFile = m_asked;
     f.note = std::move(m_row.note);
     for (std::string_view failure : {outcome::kSameName, outcome::kMissing, outcome::kExists, outcome::kError})
@@ -194,7 +270,7 @@ std::vector<RowForecast> RunEngine::namesOfRows(const std::vector<FileListRow>& 
     if (!start)
         return names;
     last = std::min(last, rows.size());
-    const std::string cwd = currentFolder();
+    const std::string cwd = m_fs.currentFolder();
     // The folder a run would number a row in (handleRow takes a relative one from the current folder).
     std::string absolute;
     const auto folderOf = [&](const FileListRow& r) -> std::string_view {
@@ -247,12 +323,12 @@ bool RunEngine::recordable(const std::string& folder, std::string_view name, int
 // The attribute bits of the file the row's search or intake read: those it read while the file is
 // the same one, unchanged since (a change of its extended attributes moves its status change time),
 // else read now.
-uint32_t RunEngine::attributesOf(const std::string& path, const FileInfo& basic, const FileStamp& stamp,
-                                 bool followLinks) {
+uint32_t RunEngine::attributesOf(const Folder& folder, const std::string& name, const FileInfo& basic,
+                                 const FileStamp& stamp, bool followLinks) {
     if (stamp.matches(basic))
         return stamp.attributes;
     FileInfo info;
-    return m_fs.stat(path, info, followLinks) == 0 ? info.attributes : basic.attributes;
+    return m_fs.statAt(folder, name, info, followLinks) == 0 ? info.attributes : basic.attributes;
 }
 
 bool RunEngine::isHistory(const FileInfo& info) const {
@@ -262,27 +338,26 @@ bool RunEngine::isHistory(const FileInfo& info) const {
 // True when a new name would land on the history file. Only a target with the history's own name is
 // looked up, so that a plain rename keeps to one lookup per file; any other name of that file exists
 // and is refused as taken.
-bool RunEngine::targetIsHistory(const std::string& target) {
+bool RunEngine::targetIsHistory(const Folder& folder, const std::string& name, const std::string& target) {
     if (target == m_historyPath)
         return true;
-    const std::size_t slash = target.rfind('/');
-    if (std::string_view(target).substr(slash == std::string::npos ? 0 : slash + 1) != m_history.name)
+    if (name != m_history.name)
         return false;
     FileInfo info;
-    return m_fs.statBasic(target, info, true) == 0 && isHistory(info);
+    return m_fs.statBasicAt(folder, name, info, true) == 0 && isHistory(info);
 }
 
-// True when a file other than the source itself has the target path. A folder there is no clash:
+// True when a file other than the source itself has the target name. A folder there is no clash:
 // the operation refuses it and the row reads as failed.
-bool RunEngine::clashes(const std::string& target, const FileInfo& source) {
+bool RunEngine::clashes(const Folder& folder, const std::string& name, const FileInfo& source) {
     FileInfo info;
-    return m_fs.statBasic(target, info, false) == 0 && !info.isDirectory &&
+    return m_fs.statBasicAt(folder, name, info, false) == 0 && !info.isDirectory &&
            !(info.dev == source.dev && info.ino == source.ino);
 }
 
-RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks,
-                                        RecordSink& history, SerialCounters& serials, RunResult& result,
-                                        std::string* builtName) {
+RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, const RunRequest& request,
+                                        const RunCallbacks& callbacks, RecordSink& history, SerialCounters& serials,
+                                        RunResult& result, std::string* builtName) {
     const bool inPlace = request.method == RenameMethod::RenameOnly;
     // A row added by a relative path (the command line's a.txt) is taken from the current folder, one
     // found below a folder typed with ".." from where that leads.
@@ -306,13 +381,21 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
+    // The row's folder, opened once for all its rows. One that is no longer the folder the row was
+    // listed in (a link or another folder put in its place) is never acted in.
+    const OpenedFolder& from = folderOf(row.folder);
+    if (from.error == ESTALE || (from.folder && row.folderId.known() && !(row.folderId == from.folder->id()))) {
+        row.remarks = outcome::kError;
+        return RowStep::Next;
+    }
     // One lookup of the source without its extended attributes: its identity and kind are checked on
     // every row, its attribute bits only when they are asked about (below).
     FileInfo sourceInfo;
-    if (m_fs.statBasic(source, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
+    if (from.error || m_fs.statBasicAt(*from.folder, row.name, sourceInfo, false) != 0 || sourceInfo.isDirectory) {
         row.remarks = outcome::kMissing;
         return RowStep::Next;
     }
+    const Folder& sourceFolder = *from.folder;
 
     // The history holds one path per line: a path with a line end in it cannot be recorded faithfully,
     // and its second half could read as a record of its own. A path that is not absolute or goes up
@@ -328,17 +411,25 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     bool linksToHistory = false;
     if (sourceInfo.isSymlink) {
         FileInfo linked;
-        const bool found = m_fs.statBasic(source, linked, true) == 0;
+        const bool found = m_fs.statBasicAt(sourceFolder, row.name, linked, true) == 0;
         if (found && callbacks.askSystemFile)
-            attributes = attributesOf(source, linked, row.stamp, true);
+            attributes = attributesOf(sourceFolder, row.name, linked, row.stamp, true);
         linksToHistory = found && isHistory(linked);
     } else if (callbacks.askSystemFile) {
-        attributes = attributesOf(source, sourceInfo, row.stamp, false);
+        attributes = attributesOf(sourceFolder, row.name, sourceInfo, row.stamp, false);
+    }
+
+    // The destination, opened once at the start; one that could not be opened, or that is no longer
+    // the folder confirmed, takes nothing.
+    const Folder* targetDir = inPlace ? &sourceFolder : m_destinationFolder.folder.get();
+    if (!targetDir) {
+        row.remarks = outcome::kError;
+        return RowStep::Next;
     }
 
     // The history the run is writing (a search of the program's own folder lists it) stays where it
     // is and as it is: renamed, moved or copied it would no longer be the record the undo reads.
-    if (isHistory(sourceInfo) || linksToHistory || targetIsHistory(target)) {
+    if (isHistory(sourceInfo) || linksToHistory || targetIsHistory(*targetDir, newName, target)) {
         row.remarks = outcome::kError;
         return RowStep::Next;
     }
@@ -347,7 +438,7 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     // plain rename may leave it to the operation, which refuses an existing target anyway, and sort
     // out the reason afterwards: that spares a lookup per file. A copy or move is checked first, so
     // that its record never names a file that was there before (undoing a copy deletes the target).
-    if ((systemFile || !inPlace) && clashes(target, sourceInfo)) {
+    if ((systemFile || !inPlace) && clashes(*targetDir, newName, sourceInfo)) {
         row.remarks = outcome::kExists;
         return RowStep::Next;
     }
@@ -381,19 +472,20 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     }
 
     int opErr = 0;
+    bool pending = false;
     switch (request.method) {
     case RenameMethod::RenameAndCopy:
-        opErr = m_fs.copyNoReplace(source, target);
+        opErr = m_transfers->copy(sourceFolder, row.name, *targetDir, newName, pending);
         break;
     case RenameMethod::RenameAndMove:
-        opErr = m_fs.moveNoReplace(source, target);
+        opErr = m_transfers->move(sourceFolder, row.name, *targetDir, newName, pending);
         break;
     case RenameMethod::RenameOnly:
-        opErr = m_fs.renameNoReplace(source, target);
+        opErr = m_fs.renameAt(sourceFolder, row.name, *targetDir, newName);
         break;
     }
     if (opErr != 0) {
-        row.remarks = opErr == EEXIST && clashes(target, sourceInfo) ? outcome::kExists : outcome::kError;
+        row.remarks = opErr == EEXIST && clashes(*targetDir, newName, sourceInfo) ? outcome::kExists : outcome::kError;
         err = history.dropLastRecord();
         if (err != 0) {
             result.error = err;
@@ -403,6 +495,23 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
         return RowStep::Next;
     }
 
+    // A moved file's identity follows its record once the move is made (a copy to another file
+    // system is a new file); a move its batch takes back later has its record voided, identity and all.
+    if (request.method == RenameMethod::RenameAndMove) {
+        FileInfo moved;
+        if (m_fs.statAt(*targetDir, newName, moved, false) == 0)
+            identity = identityOf(moved);
+        if (identity && (err = history.addIdentity(*identity)) != 0) {
+            result.error = err;
+            result.errorMessage = historyErrorMessage(request.historyPath, err);
+        }
+    }
+    if (pending) {
+        m_pending.push_back(
+            PendingRow{index, newName, rowFolderText(targetFolder), targetDir->id(), history.lastRecordNumber()});
+        // A row still waiting gets its outcome from the flush at the end of the run.
+        return err ? RowStep::Stop : RowStep::Pending;
+    }
     ++result.renamed;
     // A forecast reads a row's failures only, and its row is thrown away.
     if (builtName)
@@ -410,21 +519,9 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, const RunRequest& requ
     row.remarks = outcome::ok(displayText(row.name));
     row.name = newName;
     row.folder = rowFolderText(targetFolder);
+    row.folderId = targetDir->id();
     row.extensionText = ExtensionText(newName);
-    if (request.method == RenameMethod::RenameAndMove) {
-        FileInfo moved;
-        if (m_fs.stat(target, moved, false) == 0)
-            identity = identityOf(moved);
-        if (identity) {
-            err = history.addIdentity(*identity);
-            if (err != 0) {
-                result.error = err;
-                result.errorMessage = historyErrorMessage(request.historyPath, err);
-                return RowStep::DoneThenStop;
-            }
-        }
-    }
-    return RowStep::Next;
+    return err ? RowStep::DoneThenStop : RowStep::Next;
 }
 
 } // namespace rinoza

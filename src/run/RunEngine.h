@@ -15,7 +15,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace rinoza {
@@ -33,6 +35,7 @@ std::string ok(std::string_view shownOldName);
 struct RunRequest {
     RenameMethod method = RenameMethod::RenameOnly;
     std::string destination; // target folder of copy and move, as the user confirmed it
+    FolderId destinationId;  // that folder as it was confirmed; the run acts in no other folder
     RenameRuleSet rules;
     std::string serialStartText; // the start field; must be a whole number
     std::string historyPath;
@@ -43,7 +46,8 @@ struct RunRequest {
 struct RunCallbacks : ProgressCallbacks {
     // "<path> はシステムファイルです。変名してよろしいですか？"; true = Yes. Unset means Yes.
     std::function<bool(const std::string& sourcePath)> askSystemFile;
-    // Row i got new remarks (and, after a success, a new name, folder and extension).
+    // Row i got new remarks (and, after a success, a new name, folder and extension). A copied or
+    // moved row gets its outcome once its batch is on the disk, about a thousand rows later at most.
     std::function<void(std::size_t row)> rowChanged;
 };
 
@@ -97,6 +101,12 @@ public:
     // The destination and every row's folder are taken as absolute paths (a relative one from the
     // current folder), and the history file itself is never renamed, copied or moved, nor taken as
     // a new name: such a row reads "x:Err".
+    // Each folder is opened once and every file is looked up, renamed, copied or moved relative to
+    // it. A row's folder that is no longer the folder it was listed in (row.folderId), or a
+    // destination that is no longer the one confirmed (request.destinationId), is never acted in: its
+    // rows read "x:Err". Copies and moves to another file system are made durable by batch: their
+    // records are flushed to the disk with them, and the source of such a move is removed only then
+    // (see PosixTransfers.h); a transfer the flush takes back reads "x:Err" and its record is voided.
     RunResult run(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks);
 
     // Foretells run(rows, request) row by row with the run's own code, on a ForecastFileSystem over
@@ -126,21 +136,46 @@ private:
         virtual int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) = 0;
         virtual int addIdentity(const FileIdentity& identity) = 0;
         virtual int dropLastRecord() = 0;
+        virtual int lastRecordNumber() const = 0;
+        virtual int voidRecords(const std::vector<int>& numbers) = 0;
+        virtual int sync() = 0;
     };
 
-    // Stop: the row is as it was and the run ends; DoneThenStop: the row changed, then the run ends.
-    enum class RowStep { Next, Stop, DoneThenStop };
+    // A folder of the run, opened once; error is the errno of the opening (ESTALE: no longer the folder listed).
+    struct OpenedFolder {
+        int error = 0;
+        std::unique_ptr<Folder> folder;
+    };
+    // A row copied or moved whose batch is not on the disk yet.
+    struct PendingRow {
+        std::size_t index;
+        std::string newName;
+        std::string folderText;
+        FolderId folderId;
+        int record;
+    };
+
+    // Next: the row is done; Pending: its outcome comes with its batch; Stop: the row is as it was
+    // and the run ends; DoneThenStop: the row changed, then the run ends.
+    enum class RowStep { Next, Pending, Stop, DoneThenStop };
     // Takes the run's folders and the history's identity from the file system, once its header is written.
     void beginRows(const RunRequest& request);
     // One row of a run. A forecast passes builtName, which gets the new name; its row then keeps its
     // failure only (no remarks or new name after a success).
-    RowStep handleRow(FileListRow& row, const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
-                      SerialCounters& serials, RunResult& result, std::string* builtName = nullptr);
-    bool clashes(const std::string& target, const FileInfo& source);
-    uint32_t attributesOf(const std::string& path, const FileInfo& basic, const FileStamp& stamp, bool followLinks);
+    RowStep handleRow(FileListRow& row, std::size_t index, const RunRequest& request, const RunCallbacks& callbacks,
+                      RecordSink& history, SerialCounters& serials, RunResult& result,
+                      std::string* builtName = nullptr);
+    // Makes the pending copies and moves durable (with the records before them) and gives their rows
+    // their outcomes. Stop when the history cannot be flushed or written.
+    RowStep flushTransfers(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks,
+                           RecordSink& history, RunResult& result);
+    const OpenedFolder& folderOf(const std::string& path);
+    bool clashes(const Folder& folder, const std::string& name, const FileInfo& source);
+    uint32_t attributesOf(const Folder& folder, const std::string& name, const FileInfo& basic, const FileStamp& stamp,
+                          bool followLinks);
     bool recordable(const std::string& folder, std::string_view name, int slot);
     bool isHistory(const FileInfo& info) const;
-    bool targetIsHistory(const std::string& target);
+    bool targetIsHistory(const Folder& folder, const std::string& name, const std::string& target);
 
     // Of the run under way: the current folder, the destination as an absolute path, and the
     // history file (the file a link at its path points to; name is that of the path).
@@ -149,6 +184,12 @@ private:
     bool m_historyKnown = false;
     FileInfo m_history;
     std::string m_historyPath;
+    std::unordered_map<std::string, OpenedFolder> m_folders;
+    const std::string* m_lastFolderPath = nullptr;
+    const OpenedFolder* m_lastFolder = nullptr;
+    OpenedFolder m_destinationFolder;
+    std::unique_ptr<TransferBatch> m_transfers;
+    std::vector<PendingRow> m_pending;
     std::string m_recordableFolders[2]; // see recordable()
     std::string m_source, m_target;     // the paths of the row under way
 
@@ -174,6 +215,9 @@ private:
         int addRecord(std::string_view, std::string_view, const FileIdentity*) override { return 0; }
         int addIdentity(const FileIdentity&) override { return 0; }
         int dropLastRecord() override { return 0; }
+        int lastRecordNumber() const override { return 0; }
+        int voidRecords(const std::vector<int>&) override { return 0; }
+        int sync() override { return 0; }
     };
     RunRequest m_request;
     std::string m_error;

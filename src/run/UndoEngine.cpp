@@ -1,10 +1,12 @@
 #include "run/UndoEngine.h"
 
 #include "common/TextCodec.h"
+#include "platform/Paths.h"
 #include "platform/TextNumbers.h"
 #include "run/RunPaths.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -13,59 +15,11 @@ namespace rinoza {
 namespace history {
 
 std::string undoneNote(const std::vector<int>& numbers) {
-    std::string note(kUndoneNotePrefix);
-    for (std::size_t i = 0; i < numbers.size();) {
-        std::size_t j = i;
-        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1)
-            ++j;
-        if (i > 0)
-            note += ',';
-        note += std::to_string(numbers[i]);
-        if (j > i) {
-            note += '-';
-            note += std::to_string(numbers[j]);
-        }
-        i = j + 1;
-    }
-    note += '}';
-    return note;
+    return numberNote(kUndoneNotePrefix, numbers);
 }
 
 bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ranges) {
-    if (!line.starts_with(kUndoneNotePrefix) || !line.ends_with('}'))
-        return false;
-    std::string_view list = line.substr(kUndoneNotePrefix.size(), line.size() - kUndoneNotePrefix.size() - 1);
-    std::vector<std::pair<int, int>> found;
-    auto number = [&list](int& v) {
-        // Digits only: no sign may come between the separators.
-        const std::size_t read = list.starts_with('+') ? 0 : readInteger(list, v);
-        if (read == 0 || v < 1)
-            return false;
-        list.remove_prefix(read);
-        return true;
-    };
-    while (!list.empty()) {
-        int first = 0;
-        int last = 0;
-        if (!number(first))
-            return false;
-        last = first;
-        if (list.starts_with('-')) {
-            list.remove_prefix(1);
-            if (!number(last) || last < first)
-                return false;
-        }
-        found.emplace_back(first, last);
-        if (list.starts_with(',')) {
-            list.remove_prefix(1);
-            if (list.empty())
-                return false;
-        } else if (!list.empty()) {
-            return false;
-        }
-    }
-    ranges.insert(ranges.end(), found.begin(), found.end());
-    return true;
+    return readNumberNote(line, kUndoneNotePrefix, ranges);
 }
 
 } // namespace history
@@ -80,6 +34,7 @@ std::string UndoResult::statusText() const {
 std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>& lines) {
     std::vector<UndoRecord> records;
     std::vector<std::pair<int, int>> undone;
+    std::vector<std::pair<int, int>> voided;
     RenameMethod method = RenameMethod::RenameOnly;
     std::string before;
     bool afterRecord = false; // the line before was an "[A]" line
@@ -90,8 +45,8 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
             if (followsRecord && l.starts_with(history::kIdentityPrefix)) {
                 records.back().identity = history::readIdentityLine(l);
                 records.back().identityDamaged = !records.back().identity;
-            } else {
-                history::readUndoneNote(l, undone);
+            } else if (!history::readUndoneNote(l, undone)) {
+                history::readNumberNote(l, history::kVoidNotePrefix, voided);
             }
             continue;
         }
@@ -114,7 +69,19 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
     for (const auto& [first, last] : undone)
         for (int n = first; n <= std::min(last, count); ++n)
             records[static_cast<std::size_t>(n - 1)].undone = true;
-    return records;
+    if (voided.empty())
+        return records;
+    // A voided record's operation never happened: it is no record at all (the others keep their numbers).
+    std::vector<char> isVoid(records.size(), 0);
+    for (const auto& [first, last] : voided)
+        for (int n = first; n <= std::min(last, count); ++n)
+            isVoid[static_cast<std::size_t>(n - 1)] = 1;
+    std::vector<UndoRecord> kept;
+    kept.reserve(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (!isVoid[i])
+            kept.push_back(std::move(records[i]));
+    return kept;
 }
 
 int UndoEngine::progressMaximum(std::size_t lineCount) {
@@ -127,14 +94,49 @@ bool UndoEngine::isHistory(const FileInfo& info) const {
     return m_historyKnown && info.dev == m_history.dev && info.ino == m_history.ino;
 }
 
+const Folder* UndoEngine::folderOf(const std::string& path) {
+    auto [it, made] = m_folders.try_emplace(path);
+    if (made && m_fs.openFolder(path, nullptr, it->second) != 0)
+        it->second.reset();
+    return it->second.get();
+}
+
+bool UndoEngine::isCopyOf(const Folder& sourceFolder, const std::string& sourceName, const Folder& copyFolder,
+                          const std::string& copyName, const FileInfo& copy) {
+    FileInfo source;
+    // A run copies what a link in its list points to, so the source is read through links too;
+    // a link that points at the copy itself is then caught as the same file below.
+    if (m_fs.statAt(sourceFolder, sourceName, source, true) != 0 || !source.isRegular)
+        return false;
+    if (copy.isSymlink)
+        return false;
+    if (source.dev == copy.dev && source.ino == copy.ino)
+        return false;
+    // The copy kept the source's size and last write time. A file that differs in either is no
+    // longer the copy (the user may have saved new work under its name since): it stays.
+    if (copy.size != source.size || !copy.lastWrite || !source.lastWrite ||
+        !sameStoredTime(*copy.lastWrite, *source.lastWrite))
+        return false;
+    // Size and time are kept by other files too (cp -p of another file of that size): only the
+    // source's very bytes make it the copy.
+    bool equal = false;
+    return m_fs.compareContentsAt(sourceFolder, sourceName, copyFolder, copyName, equal) == 0 && equal;
+}
+
 Reversal UndoEngine::reverse(const UndoRecord& r) {
     // Every path a run records is absolute and plain. Anything else is a damaged or edited line (a
     // path broken by a line end, say) and would resolve against whatever folder the program runs in,
     // or climb out of the folder it names.
     if (!isRecordablePath(r.before) || !isRecordablePath(r.after) || r.before == r.after)
         return Reversal::Failed;
+    const std::string afterName = baseNameOf(r.after);
+    const std::string beforeName = baseNameOf(r.before);
+    const Folder* afterFolder = folderOf(parentOf(r.after));
+    const Folder* beforeFolder = folderOf(parentOf(r.before));
+    if (!afterFolder || !beforeFolder || afterName.empty() || beforeName.empty())
+        return Reversal::Failed;
     FileInfo after;
-    if (m_fs.stat(r.after, after, false) != 0)
+    if (m_fs.statAt(*afterFolder, afterName, after, false) != 0)
         return Reversal::Failed;
     // The file the run left there still has its inode, size and last write time; anything else at
     // that path came later (or is the run's file changed since) and is not the run's to take back.
@@ -147,47 +149,58 @@ Reversal UndoEngine::reverse(const UndoRecord& r) {
         return Reversal::Failed;
     if (after.isSymlink) {
         FileInfo linked;
-        if (m_fs.stat(r.after, linked, true) == 0 && isHistory(linked))
+        if (m_fs.statAt(*afterFolder, afterName, linked, true) == 0 && isHistory(linked))
             return Reversal::Failed;
     }
     int err = 0;
     switch (r.method) {
-    case RenameMethod::RenameAndCopy: {
-        FileInfo source;
-        // A run copies what a link in its list points to, so the source is read through links too;
-        // a link that points at the copy itself is then caught as the same file below.
-        if (m_fs.stat(r.before, source, true) != 0 || !source.isRegular)
+    case RenameMethod::RenameAndCopy:
+        if (!isCopyOf(*beforeFolder, beforeName, *afterFolder, afterName, after))
             return Reversal::Failed;
-        if (after.isSymlink)
-            return Reversal::Failed;
-        if (source.dev == after.dev && source.ino == after.ino)
-            return Reversal::Failed;
-        // The copy kept the source's size and last write time. A file that differs in either is no
-        // longer the copy (the user may have saved new work under its name since): it stays.
-        if (after.size != source.size || !after.lastWrite || !source.lastWrite ||
-            !sameStoredTime(*after.lastWrite, *source.lastWrite))
-            return Reversal::Failed;
-        // Size and time are kept by other files too (cp -p of another file of that size): only the
-        // source's very bytes make it the copy.
-        bool equal = false;
-        if (m_fs.compareContents(r.before, r.after, equal) != 0 || !equal)
-            return Reversal::Failed;
-        err = m_fs.removeFile(r.after);
+        err = m_fs.removeAt(*afterFolder, afterName);
+        break;
+    case RenameMethod::RenameAndMove: {
+        // Outside a whole undo a move back is made durable at once.
+        std::unique_ptr<TransferBatch> own;
+        TransferBatch& batch = m_transfers ? *m_transfers : *(own = m_fs.beginTransfers());
+        bool pending = false;
+        err = batch.move(*afterFolder, afterName, *beforeFolder, beforeName, pending);
+        if (err == 0 && pending && !own)
+            return Reversal::Pending;
+        if (err == 0 && pending) {
+            std::vector<int> outcomes;
+            own->flush({}, outcomes);
+            err = outcomes.empty() ? 0 : outcomes.front();
+            break;
+        }
+        // A move to another file system that was cut off before its source was removed leaves the
+        // source and its copy: the copy goes when it holds the very bytes of the source.
+        if (err == EEXIST && isCopyOf(*beforeFolder, beforeName, *afterFolder, afterName, after))
+            err = m_fs.removeAt(*afterFolder, afterName);
         break;
     }
-    case RenameMethod::RenameAndMove:
-        err = m_fs.moveNoReplace(r.after, r.before);
-        break;
     case RenameMethod::RenameOnly:
-        err = m_fs.renameNoReplace(r.after, r.before);
+        err = m_fs.renameAt(*afterFolder, afterName, *beforeFolder, beforeName);
         break;
     }
     return err == 0 ? Reversal::Restored : Reversal::Failed;
 }
 
+void UndoEngine::flushPending(UndoResult& result) {
+    std::vector<int> outcomes;
+    m_transfers->flush({}, outcomes);
+    for (std::size_t i = 0; i < m_pending.size() && i < outcomes.size(); ++i) {
+        if (outcomes[i] == 0) {
+            ++result.restored;
+            result.restoredRecords.push_back(m_pending[i]);
+        }
+    }
+    m_pending.clear();
+}
+
 UndoResult UndoEngine::run(const std::string& path, const ProgressCallbacks& progress) {
     std::vector<std::string> lines;
-    int err = HistoryFile::read(path, lines);
+    int err = HistoryFile::read(m_fs, path, lines);
     if (err != 0) {
         UndoResult result;
         result.error = err;
@@ -217,6 +230,7 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
 
     // The last record is undone first: a run that renamed b to c and then a to b only comes back
     // whole in that order, since nothing is ever overwritten.
+    m_transfers = m_fs.beginTransfers();
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
         if (pacer.cancelRequested()) {
             result.cancelled = true;
@@ -227,13 +241,20 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
         if (outcome == Reversal::Restored) {
             ++result.restored;
             result.restoredRecords.push_back(it->number);
+        } else if (outcome == Reversal::Pending) {
+            m_pending.push_back(it->number);
         } else if (outcome == Reversal::NotTheRunsFile) {
             ++result.notTheRunsFile;
         }
+        if (m_transfers->flushDue())
+            flushPending(result);
         pacer.step();
     }
+    flushPending(result);
+    m_transfers.reset();
+    m_folders.clear();
     pacer.flush();
-    std::reverse(result.restoredRecords.begin(), result.restoredRecords.end());
+    std::sort(result.restoredRecords.begin(), result.restoredRecords.end());
     return result;
 }
 

@@ -6,9 +6,11 @@
 #include "run/HistoryFile.h"
 #include "run/RunProgress.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -31,15 +33,15 @@ bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ran
 } // namespace history
 
 struct UndoResult {
-    int restored = 0;     // records whose file went back
-    int seen = 0;         // "[A]" lines handled
+    int restored = 0;       // records whose file went back
+    int seen = 0;           // "[A]" lines handled
     int notTheRunsFile = 0; // records left: the file at the new path is not the one the run left there
-    int maximum = 0;      // the progress maximum that was set
+    int maximum = 0;        // the progress maximum that was set
     bool cancelled = false;
-    int error = 0;        // errno when the file could not be read (nothing was undone then)
+    int error = 0; // errno when the file could not be read (nothing was undone then)
     std::string errorMessage;
     std::vector<int> restoredRecords; // numbers of the records restored by this undo, ascending
-    int noteError = 0;    // errno when the note of what was restored could not be appended
+    int noteError = 0;                // errno when the note of what was restored could not be appended
 
     // "<restored>/<seen>個が変名を戻されました。", then, when notTheRunsFile is not 0,
     // "<notTheRunsFile>個は変名後に別のファイルに替わったか変更されたため、戻していません。"
@@ -51,7 +53,7 @@ struct UndoRecord {
     RenameMethod method = RenameMethod::RenameOnly;
     std::string before;
     std::string after;
-    int number = 0;     // counted from 1 in file order
+    int number = 0;      // counted from 1 in file order
     bool undone = false; // a note of an earlier undo lists it
     // The file the run left at the after path, from the identity line right after the record; nullopt
     // when there is none (a history of the Windows version or of an older run). An identity line that
@@ -63,8 +65,9 @@ struct UndoRecord {
 // What reversing one record came to.
 enum class Reversal {
     Restored,
-    Failed,        // a path the run cannot have written, a file that is not there, a name taken, ...
-    NotTheRunsFile // the file at the after path is not the one the record's identity names
+    Failed,         // a path the run cannot have written, a file that is not there, a name taken, ...
+    NotTheRunsFile, // the file at the after path is not the one the record's identity names
+    Pending         // moved back to another file system; done once its batch is on the disk
 };
 
 class UndoEngine {
@@ -81,7 +84,8 @@ public:
 
     // The records of a history, in file order. "{" lines are comments (a note of an earlier undo
     // marks the records it lists; an identity line right after an "[A]" line gives that record its
-    // identity); an exact method line sets the method of the records after it;
+    // identity; a void note of the run leaves the records it lists out, their numbers still
+    // counted); an exact method line sets the method of the records after it;
     // "[B]" sets the before path; "[A]" makes a record with the last before path (empty when none
     // came yet); every other line is ignored.
     static std::vector<UndoRecord> parseRecords(const std::vector<std::string>& lines);
@@ -90,25 +94,40 @@ public:
     // (lineCount - 6) / 2, never below 0.
     static int progressMaximum(std::size_t lineCount);
 
-    // Reverses one record. Only what a run can have written is followed: both paths absolute and
-    // without "..", the file at the after path a regular file or a link (never a folder, pipe or
-    // device), and never the history file. Never replaces an existing file: a rename or move back
-    // fails when the old path is taken. A copy is only deleted while its source still exists, the
-    // copy is a regular file, it is not the source itself (a source that is a link is read where it
-    // points), it still has the source's size and last write time (as a file system of coarser times
-    // keeps it: the same whole second, or less than two seconds apart), and it holds the very bytes
-    // of the source, so an undo never destroys the last copy of a file nor anything written later
-    // under the copy's name. A rename or move record with an identity is reversed only while the file
-    // at the after path has it (same device, inode, size and last write time), so a file that took
-    // the name since, or the run's file changed since, stays where it is.
+    // Reverses one record, relative to the folders of its two paths (each opened once per undo).
+    // Only what a run can have written is followed: both paths absolute and without "..", the file
+    // at the after path a regular file or a link (never a folder, pipe or device), and never the
+    // history file. Never replaces an existing file: a rename or move back fails when the old path is
+    // taken, unless the file there and the one to move back are the same bytes (a move to another
+    // file system cut off before its source was removed), when the second one goes. A copy is only
+    // deleted while its source still exists, the copy is a regular file, it is not the source itself
+    // (a source that is a link is read where it points), it still has the source's size and last
+    // write time (as a file system of coarser times keeps it: the same whole second, or less than
+    // two seconds apart), and it holds the very bytes of the source, so an undo never destroys the
+    // last copy of a file nor anything written later under the copy's name. A rename or move record
+    // with an identity is reversed only while the file at the after path has it (same device, inode,
+    // size and last write time), so a file that took the name since, or the run's file changed
+    // since, stays where it is. A move back to another file system is Pending until its batch is on
+    // the disk (see Transfers.h); run() and runLines() count it once it is.
     Reversal reverse(const UndoRecord& record);
 
 private:
+    // Whether the file `copyName` of copyFolder (looked up as `copy`) is a copy of the file
+    // `sourceName` of sourceFolder, by the rules above.
+    bool isCopyOf(const Folder& sourceFolder, const std::string& sourceName, const Folder& copyFolder,
+                  const std::string& copyName, const FileInfo& copy);
+    // The folder of the path, opened once per undo; null when it cannot be.
+    const Folder* folderOf(const std::string& path);
+    // Makes the pending moves durable and counts those that are done.
+    void flushPending(UndoResult& result);
     bool isHistory(const FileInfo& info) const;
 
     FileSystem& m_fs;
     bool m_historyKnown = false;
     FileInfo m_history;
+    std::unordered_map<std::string, std::unique_ptr<Folder>> m_folders;
+    std::unique_ptr<TransferBatch> m_transfers;
+    std::vector<int> m_pending; // numbers of the records whose moves wait for their batch
 };
 
 } // namespace rinoza

@@ -1,13 +1,12 @@
 #include "settings/IniFile.h"
 
 #include "common/TextCodec.h"
-#include "platform/Files.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/TextNumbers.h"
 
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -143,9 +142,8 @@ std::string settingsText(std::string_view raw) {
     return std::string(raw);
 }
 
-std::string envOrEmpty(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
+std::string envOrEmpty(FileSystem& fs, const char* name) {
+    return fs.environment(name).value_or(std::string());
 }
 
 } // namespace
@@ -153,14 +151,14 @@ std::string envOrEmpty(const char* name) {
 SettingsWriteError::SettingsWriteError(const std::string& path)
     : std::runtime_error(path + " に書き込めません"), m_path(path) {}
 
-IniFile::IniFile(std::string path) : m_path(std::move(path)) {
+IniFile::IniFile(FileSystem& fs, std::string path) : m_fs(fs), m_path(std::move(path)) {
     load();
 }
 
 void IniFile::load() {
     m_lines.clear();
     std::string raw;
-    if (readWholeFile(m_path, raw) != 0)
+    if (m_fs.readWholeFile(m_path, raw) != 0)
         return;
     const std::string text = settingsText(raw);
     std::size_t start = 0;
@@ -323,7 +321,7 @@ void IniFile::save() {
     if (settingsText(content) != content)
         content.insert(0, std::string(kOwnFileMark) + "\r\n");
     // A power cut leaves either the old file or the whole new one, never an empty one.
-    if (replaceFileDurably(m_path, content) != 0)
+    if (m_fs.replaceFile(m_path, content, ReplaceOptions()) != 0)
         throw SettingsWriteError(m_path);
 }
 
@@ -340,32 +338,37 @@ std::string settingsFolderFor(const SettingsPlaceFacts& facts) {
     return joinPath(joinPath(facts.home, ".config"), "rinoza");
 }
 
-std::string settingsFolder() {
+std::string settingsFolder(FileSystem& fs) {
     SettingsPlaceFacts facts;
-    facts.rinozaHome = envOrEmpty("RINOZA_HOME");
+    facts.rinozaHome = envOrEmpty(fs, "RINOZA_HOME");
     if (!facts.rinozaHome.empty())
         return facts.rinozaHome;
-    facts.xdgConfigHome = envOrEmpty("XDG_CONFIG_HOME");
-    facts.home = homeFolder();
-    facts.exeFolder = executableFolder();
+    facts.xdgConfigHome = envOrEmpty(fs, "XDG_CONFIG_HOME");
+    facts.home = fs.homeFolder();
+    facts.exeFolder = fs.executableFolder();
+    // Something (a file, a folder, a link that leads somewhere) is at the path.
+    auto exists = [&fs](const std::string& path) {
+        FileInfo info;
+        return fs.stat(path, info, true) == 0;
+    };
     if (!facts.exeFolder.empty()) {
-        facts.exeFolderWritable = canWriteInto(facts.exeFolder);
-        facts.settingsBesideExe = fileOrFolderExists(joinPath(facts.exeFolder, "rinoza.ini"));
+        facts.exeFolderWritable = fs.canWriteInto(facts.exeFolder);
+        facts.settingsBesideExe = exists(joinPath(facts.exeFolder, "rinoza.ini"));
         // CMake leaves its cache at the top of every build tree, where the programs are built.
-        facts.exeInBuildTree = fileOrFolderExists(joinPath(facts.exeFolder, "CMakeCache.txt"));
+        facts.exeInBuildTree = exists(joinPath(facts.exeFolder, "CMakeCache.txt"));
     }
     const std::string folder = settingsFolderFor(facts);
     if (folder != facts.exeFolder)
-        makePrivateFolders(folder);
+        fs.makePrivateFolders(folder);
     return folder;
 }
 
-std::string settingsFilePath() {
-    return settingsFolder() + "/rinoza.ini";
+std::string settingsFilePath(FileSystem& fs) {
+    return settingsFolder(fs) + "/rinoza.ini";
 }
 
-std::string historyFilePath() {
-    return settingsFolder() + "/rinoza.txt";
+std::string historyFilePath(FileSystem& fs) {
+    return settingsFolder(fs) + "/rinoza.txt";
 }
 
 } // namespace rinoza

@@ -19,6 +19,8 @@
 
 namespace rinoza {
 
+class FileSystem;
+
 // A write the system refused. what() is "<path> に書き込めません".
 class SettingsWriteError : public std::runtime_error {
 public:
@@ -31,7 +33,8 @@ private:
 
 class IniFile {
 public:
-    explicit IniFile(std::string path);
+    // Reads the file through fs, which also takes every write.
+    IniFile(FileSystem& fs, std::string path);
 
     const std::string& path() const { return m_path; }
 
@@ -59,6 +62,7 @@ public:
     void endUpdate();
 
 private:
+    FileSystem& m_fs;
     std::string m_path;
     std::vector<std::string> m_lines; // the file's lines without their line ends (bytes; see load())
     int m_updateDepth = 0;
@@ -85,9 +89,10 @@ struct SettingsPlaceFacts {
 // installed program, even one in a prefix the user owns, never writes beside itself.
 std::string settingsFolderFor(const SettingsPlaceFacts& facts);
 
-// settingsFolderFor() of this process; the folder under the configuration home is created on demand.
-std::string settingsFolder();
-std::string settingsFilePath(); // <folder>/rinoza.ini
-std::string historyFilePath();  // <folder>/rinoza.txt
+// settingsFolderFor() of the environment and folders fs tells; the folder under the configuration home
+// is created on demand.
+std::string settingsFolder(FileSystem& fs);
+std::string settingsFilePath(FileSystem& fs); // <folder>/rinoza.ini
+std::string historyFilePath(FileSystem& fs);  // <folder>/rinoza.txt
 
 } // namespace rinoza

@@ -2,6 +2,8 @@
 
 #include "platform/Paths.h"
 
+#include <cerrno>
+
 namespace rinoza {
 
 std::string stampOutcome::timeError(int err) {
@@ -32,6 +34,19 @@ bool RefreshRowFromFile(FileListRow& row, FileSystem& fs) {
     return true;
 }
 
+const Folder* StampEngine::folderOf(const FileListRow& row, int& err) {
+    auto [it, made] = m_folders.try_emplace(row.folder);
+    if (made)
+        it->second.error = m_fs.openFolder(row.folder, nullptr, it->second.folder);
+    err = it->second.error;
+    const Folder* folder = it->second.folder.get();
+    if (folder && row.folderId.known() && !(row.folderId == folder->id())) {
+        err = ESTALE;
+        return nullptr;
+    }
+    return folder;
+}
+
 bool StampEngine::changeRow(FileListRow& row, const StampRequest& request) {
     RunMemo memo{PrepareTimeChange(request.times), {}};
     return changeRow(row, request, memo);
@@ -39,14 +54,17 @@ bool StampEngine::changeRow(FileListRow& row, const StampRequest& request) {
 
 bool StampEngine::changeRow(FileListRow& row, const StampRequest& request, RunMemo& memo) {
     row.remarks.clear();
-    const std::string path = joinPath(row.folder, row.name);
+    int err = 0;
+    const Folder* folder = folderOf(row, err);
     // The change hands back the file's information right after it, which refreshes the row as a
     // lookup of the path would.
     std::optional<FileInfo> after;
     if (request.kind == StampRequest::Kind::Times) {
-        if (int err = ChangeFileDateTimes(path, memo.times, m_fs, &after))
+        if (folder)
+            err = ChangeFileDateTimesAt(m_fs, *folder, row.name, memo.times, &after);
+        if (err)
             row.remarks = stampOutcome::timeError(err);
-    } else if (ChangeFileAttributes(path, request.attributes, m_fs, &after) != 0) {
+    } else if (!folder || ChangeFileAttributesAt(m_fs, *folder, row.name, request.attributes, &after) != 0) {
         row.remarks = stampOutcome::kAttrError;
     }
     if (after)
@@ -90,6 +108,7 @@ StampResult StampEngine::run(std::vector<FileListRow>& rows, const StampRequest&
     // Shows the last position and lets events run once more, also on the way out after a stop.
     pacer.flush();
     report();
+    m_folders.clear();
     result.cancelled = pacer.cancelRequested();
     return result;
 }

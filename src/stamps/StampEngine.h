@@ -11,8 +11,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace rinoza {
@@ -68,7 +70,9 @@ public:
     // "OK", "x:Err(Date&Time<errno>)" or "x:Err(Attr)"; a failed row does not stop the run. A time
     // the file system did not keep as written (it clamps what it cannot store) fails its row with
     // "x:Err(Date&Time<34>)", and the row shows the time the file has. rows may be a list's own:
-    // events run between two rows may shorten it, and the run ends at its end.
+    // events run between two rows may shorten it, and the run ends at its end. Each folder is opened
+    // once and its files are changed relative to it; a row's folder that is no longer the folder it
+    // was listed in (a link or another folder put in its place) is never acted in (ESTALE).
     StampResult run(std::vector<FileListRow>& rows, const StampRequest& request, const StampCallbacks& callbacks);
 
     // One row: the change, the outcome and the refresh. True when the row reads "OK".
@@ -81,8 +85,16 @@ private:
         DateTextMemo dates;
     };
     bool changeRow(FileListRow& row, const StampRequest& request, RunMemo& memo);
+    // The row's folder, opened once per run; null (with the errno) when it cannot be or is no longer
+    // the folder listed.
+    const Folder* folderOf(const FileListRow& row, int& err);
 
     FileSystem& m_fs;
+    struct Opened {
+        int error = 0;
+        std::unique_ptr<Folder> folder;
+    };
+    std::unordered_map<std::string, Opened> m_folders;
 };
 
 } // namespace rinoza

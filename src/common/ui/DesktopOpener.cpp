@@ -11,6 +11,9 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <cstdlib>
+#include <unistd.h>
+
 namespace rinoza {
 
 namespace {
@@ -33,6 +36,31 @@ QObject* runningOpeners() {
         });
     }
     return holder;
+}
+
+// Makes a new private folder in the user's runtime folder ($XDG_RUNTIME_DIR, else $TMPDIR, else /tmp)
+// holding one symbolic link called `name` that leads to `target`, and returns the link's path; "" when
+// it cannot be made or `name` is no single name. Nothing removes the folder: the runtime folder is
+// emptied when the user's session ends.
+std::string makeLinkInPrivateFolder(const std::string& target, const std::string& name) {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return "";
+    std::string base;
+    for (const char* var : {"XDG_RUNTIME_DIR", "TMPDIR"})
+        if (const char* v = std::getenv(var); base.empty() && v && v[0] == '/')
+            base = v;
+    if (base.empty())
+        base = "/tmp";
+    // mkdtemp makes the folder with mode 0700.
+    std::string folder = joinPath(base, "rinoza-open-XXXXXX");
+    if (!::mkdtemp(folder.data()))
+        return "";
+    const std::string link = joinPath(folder, name);
+    if (::symlink(target.c_str(), link.c_str()) != 0) {
+        ::rmdir(folder.c_str());
+        return "";
+    }
+    return link;
 }
 
 } // namespace

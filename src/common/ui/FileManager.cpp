@@ -21,11 +21,11 @@ constexpr int kReplyTimeoutMs = 8000;
 
 } // namespace
 
-void ShowInFileManager(const std::string& path, const std::string& folder) {
+void ShowInFileManager(FileSystem& fs, const std::string& path, const std::string& folder) {
     FileInfo info;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (systemFileSystem().stat(path, info, false) != 0 || !bus.isConnected()) {
-        ShellOpen(folder);
+    if (fs.stat(path, info, false) != 0 || !bus.isConnected()) {
+        ShellOpen(fs, folder);
         return;
     }
     QDBusMessage call =
@@ -34,10 +34,10 @@ void ShowInFileManager(const std::string& path, const std::string& folder) {
     // The URI carries the name's own bytes; the second argument is the (unknown) start-up id.
     call << QStringList{localFileUrl(path).toString(QUrl::FullyEncoded)} << QString();
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kReplyTimeoutMs), QCoreApplication::instance());
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [folder](QDBusPendingCallWatcher* w) {
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [&fs, folder](QDBusPendingCallWatcher* w) {
         w->deleteLater();
         if (w->isError())
-            ShellOpen(folder);
+            ShellOpen(fs, folder);
     });
 }
 

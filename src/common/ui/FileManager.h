@@ -6,6 +6,8 @@
 
 namespace rinoza {
 
+class FileSystem;
+
 // The session bus name, object path and interface that file managers register for this.
 inline constexpr const char* kFileManagerService = "org.freedesktop.FileManager1";
 inline constexpr const char* kFileManagerPath = "/org/freedesktop/FileManager1";
@@ -14,6 +16,6 @@ inline constexpr const char* kFileManagerPath = "/org/freedesktop/FileManager1";
 // highlighted. The request does not wait: when no file manager answers (no session bus, no such
 // service, an error or no reply in time), or the file is gone, the folder itself is opened with
 // ShellOpen, whose messages tell of a folder that is gone too.
-void ShowInFileManager(const std::string& path, const std::string& folder);
+void ShowInFileManager(FileSystem& fs, const std::string& path, const std::string& folder);
 
 } // namespace rinoza

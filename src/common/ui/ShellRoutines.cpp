@@ -20,7 +20,7 @@ constexpr std::size_t kListedNames = 20;
 
 } // namespace
 
-bool ShellOpen(const std::string& path, QWidget* /*owner*/, const QString& /*parameters*/, FileSystem& fs) {
+bool ShellOpen(FileSystem& fs, const std::string& path, QWidget* /*owner*/, const QString& /*parameters*/) {
     FileInfo info;
     if (path.empty() || fs.stat(path, info) != 0) {
         BeepMessageDlg(shown(path) + QStringLiteral("\nが存在しません。"), MsgType::Warning, MsgButtons::Ok);
@@ -34,7 +34,7 @@ bool ShellOpen(const std::string& path, QWidget* /*owner*/, const QString& /*par
     return true;
 }
 
-void ShellDeleteFiles(const std::vector<std::string>& paths, bool permanent, bool confirm, FileSystem& fs) {
+void ShellDeleteFiles(FileSystem& fs, const std::vector<std::string>& paths, bool permanent, bool confirm) {
     if (paths.empty())
         return;
     if (confirm) {

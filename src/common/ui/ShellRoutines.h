@@ -16,13 +16,12 @@ namespace rinoza {
 // "<path>\nが存在しません。", an opener that cannot be started "関連付けされたアプリケーションがありません。";
 // both return false. An opener that fails after it started gives the second warning once it has ended
 // (DesktopOpener.h). `parameters` are not passed on: the desktop opens documents by URL alone.
-bool ShellOpen(const std::string& path, QWidget* owner = nullptr, const QString& parameters = QString(),
-               FileSystem& fs = systemFileSystem());
+bool ShellOpen(FileSystem& fs, const std::string& path, QWidget* owner = nullptr,
+               const QString& parameters = QString());
 
 // Moves the files to the trash, or deletes them for good when `permanent`, after one question when
 // `confirm` (No changes nothing). A file that cannot be trashed stays where it is; the user is told
 // once which files stayed. Callers look afterwards at which files still exist.
-void ShellDeleteFiles(const std::vector<std::string>& paths, bool permanent, bool confirm,
-                      FileSystem& fs = systemFileSystem());
+void ShellDeleteFiles(FileSystem& fs, const std::vector<std::string>& paths, bool permanent, bool confirm);
 
 } // namespace rinoza

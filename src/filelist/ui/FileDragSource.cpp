@@ -49,7 +49,7 @@ FileDragSource::FileDragSource(FileListController& list, std::function<QStatusBa
     : m_list(list), m_statusBar(std::move(statusBar)) {
     m_runner = [](QDrag& drag) { return drag.exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction); };
     m_watch = std::make_unique<VanishWatch>(
-        systemFileSystem(), [this](const std::vector<std::string>& gone) { m_list.removeRowsOfGoneFiles(gone); });
+        m_list.fileSystem(), [this](const std::vector<std::string>& gone) { m_list.removeRowsOfGoneFiles(gone); });
     list.view()->viewport()->installEventFilter(this);
 }
 

@@ -7,6 +7,7 @@
 #include "common/ui/ProgramImages.h"
 #include "common/ui/ShellRoutines.h"
 #include "common/ui/UserPrompts.h"
+#include "filelist/AddedPaths.h"
 #include "filelist/SearchWalk.h"
 #include "filelist/ui/FileDragSource.h"
 #include "filelist/ui/FileListModel.h"
@@ -37,6 +38,8 @@ struct FileListController::AddBatch {
     DisplaySettings settings;
     std::optional<std::string> lastFolder;
     enum class Tab { None, Search, Rename } tab = Tab::None;
+    // The folders of the batch's paths, each opened once.
+    std::unique_ptr<AddedPathLookup> lookup;
 };
 
 namespace {
@@ -50,9 +53,9 @@ void askForAFile() {
 }
 
 // Whether nothing is left under the path (a link counts itself, not where it points).
-bool isGone(const std::string& path) {
+bool isGone(FileSystem& fs, const std::string& path) {
     FileInfo info;
-    const int rc = systemFileSystem().stat(path, info, false);
+    const int rc = fs.stat(path, info, false);
     return rc == ENOENT || rc == ENOTDIR;
 }
 
@@ -200,8 +203,9 @@ int32_t FileListController::ListedFileCount() const {
 }
 
 bool FileListController::addPath(const std::string& path) {
+    const bool withIcon = m_batch ? m_batch->settings.LVIconVisible : settings().LVIconVisible;
     TakenPath taken =
-        takePath(path, {}, systemFileSystem(), m_batch ? m_batch->settings.LVIconVisible : settings().LVIconVisible);
+        m_batch ? takePath(path, {}, *m_batch->lookup, withIcon) : takePath(path, {}, fileSystem(), withIcon);
     if (!taken.row)
         return false;
     addRow(std::move(*taken.row));
@@ -214,7 +218,9 @@ void FileListController::addRow(FileListRow&& row) {
 
 void FileListController::AddDroppedPath(const std::string& path) {
     const DisplaySettings s = m_batch ? m_batch->settings : settings();
-    TakenPath taken = takePath(path, {}, systemFileSystem(), s.LVIconVisible);
+    // Looked up relative to its folder, which a batch keeps open for the next path in it.
+    TakenPath taken = m_batch ? takePath(path, {}, *m_batch->lookup, s.LVIconVisible)
+                              : takePath(path, {}, fileSystem(), s.LVIconVisible);
     if (taken.kind == PathKind::Folder || taken.kind == PathKind::Missing) {
         if (m_batch) {
             m_batch->lastFolder = taken.path;
@@ -243,6 +249,7 @@ void FileListController::beginAddBatch(std::size_t expected) {
         return;
     m_batch = std::make_unique<AddBatch>();
     m_batch->settings = settings();
+    m_batch->lookup = std::make_unique<AddedPathLookup>(fileSystem());
     m_model->list().beginAddBatch(expected);
 }
 
@@ -262,11 +269,11 @@ void FileListController::addPaths(const std::vector<std::string>& paths) {
         return;
     m_view->hide();
     beginAddBatch(paths.size());
-    const std::string cwd = currentFolder();
+    const std::string cwd = fileSystem().currentFolder();
     for (const std::string& p : paths)
         // A relative path is taken from the working folder, so every row names its file wherever the
         // program later runs.
-        AddDroppedPath(absolutePath(p, cwd, systemFileSystem()));
+        AddDroppedPath(absolutePath(p, cwd, fileSystem()));
     endAddBatch();
     m_view->show();
     showRowCountStatus();
@@ -291,7 +298,7 @@ int FileListController::removeVanishedRows(const std::vector<int>& rows) {
         if (*it < 0 || *it >= m_model->rowCount())
             continue;
         FileInfo info;
-        const int e = systemFileSystem().stat(m_model->fullPath(*it), info, false);
+        const int e = fileSystem().stat(m_model->fullPath(*it), info, false);
         // Only a file known to be gone leaves the list; one that cannot be looked at stays.
         if (e == ENOENT || e == ENOTDIR)
             gone.push_back(*it);
@@ -398,7 +405,7 @@ void FileListController::lvFileDblClick() {
         askForAFile();
         return;
     }
-    ShellOpen(m_model->fullPath(row), m_view);
+    ShellOpen(fileSystem(), m_model->fullPath(row), m_view);
 }
 
 void FileListController::P1Click() {
@@ -407,7 +414,7 @@ void FileListController::P1Click() {
         askForAFile();
         return;
     }
-    ShowInFileManager(m_model->fullPath(row), m_model->row(row).folder);
+    ShowInFileManager(fileSystem(), m_model->fullPath(row), m_model->row(row).folder);
 }
 
 void FileListController::N2Click() {
@@ -435,7 +442,7 @@ void FileListController::N18Click() {
             return;
         const std::string newPath = joinPath(before.folder, name);
         FileInfo existing;
-        if (systemFileSystem().stat(newPath, existing, false) == 0) {
+        if (fileSystem().stat(newPath, existing, false) == 0) {
             BeepMessageDlg(QStringLiteral("指定されたファイル名はすでに存在します。別の名前を指定して下さい。"),
                            MsgType::Error, MsgButtons::Ok);
             continue;
@@ -446,7 +453,7 @@ void FileListController::N18Click() {
                 MsgType::Error, MsgButtons::Ok);
             continue;
         }
-        if (RenameFileTo(joinPath(before.folder, before.name), newPath)) {
+        if (RenameFileTo(joinPath(before.folder, before.name), newPath, fileSystem())) {
             FileListRow after = before;
             after.name = name;
             after.extensionText = ExtensionText(name);
@@ -468,10 +475,10 @@ void FileListController::N167Click() {
     paths.reserve(rows.size());
     for (auto it = rows.rbegin(); it != rows.rend(); ++it)
         paths.push_back(m_model->fullPath(*it));
-    ShellDeleteFiles(paths, permanent, true);
+    ShellDeleteFiles(fileSystem(), paths, permanent, true);
     std::vector<int> gone;
     for (std::size_t i = 0; i < paths.size(); ++i)
-        if (isGone(paths[i]))
+        if (isGone(fileSystem(), paths[i]))
             gone.push_back(rows[rows.size() - 1 - i]);
     m_model->removeRowsAt(std::move(gone));
     showRowCount();

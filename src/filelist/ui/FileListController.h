@@ -28,10 +28,12 @@ namespace rinoza {
 
 class FileDragSource;
 class FileListModel;
+class FileSystem;
 class IniFile;
 
 // What the list needs from the window around it.
 struct FileListHost {
+    FileSystem* fileSystem = nullptr;                 // required: where the listed files are
     QAbstractButton* clearButton = nullptr;           // btnlvClr: enabled while rows are listed
     std::function<void(const QString&)> setStatus;    // the status bar text
     std::function<DisplaySettings()> displaySettings; // read whenever rows are added
@@ -50,6 +52,8 @@ public:
     ~FileListController() override;
 
     QTableView* view() const { return m_view; }
+    // Where the listed files are.
+    FileSystem& fileSystem() const { return *m_host.fileSystem; }
     FileListModel* model() const { return m_model; }
     QMenu* menu() const { return m_menu; }
 

@@ -31,11 +31,11 @@ QString shown(const std::string& bytes) {
     return QString::fromUtf8(displayText(bytes));
 }
 
-bool isFolder(const std::string& path) {
+bool isFolder(FileSystem& fs, const std::string& path) {
     if (path.empty())
         return false;
     FileInfo info;
-    return systemFileSystem().stat(path, info) == 0 && info.isDirectory;
+    return fs.stat(path, info) == 0 && info.isDirectory;
 }
 
 // The wait cursor for the whole application, restored on every way out of the scope.
@@ -149,7 +149,7 @@ void SearchController::runWalk(const std::string& folder, const DisplaySettings&
     request.pattern = m_w.cmbFndName->currentText().toUtf8().toStdString();
     request.subfolders = m_w.cbFnd->isChecked();
     request.display = s;
-    FolderSearch search(std::move(request), m_w.list->model()->list(), windowPrompts());
+    FolderSearch search(std::move(request), m_w.list->fileSystem(), m_w.list->model()->list(), windowPrompts());
     search.folderChanged = [this](const std::string& f) { setStatus(QStringLiteral("検索中：") + shown(f)); };
     search.pumpEvents = [] { QCoreApplication::processEvents(); };
     search.setTimeSliceMs(m_sliceMs);
@@ -172,7 +172,7 @@ void SearchController::btnStartClick() {
     // The folder must exist.
     const QString folderText = m_w.cmbFnd->currentText();
     const std::string typed = m_w.cmbFnd->pathText();
-    if (!isFolder(typed)) {
+    if (!isFolder(m_w.list->fileSystem(), typed)) {
         BeepMessageDlg(QStringLiteral("フォルダー「") + folderText +
                            QStringLiteral("」が\n存在しないか、アクセスできません。正しく入力してください。"),
                        MsgType::Warning, MsgButtons::Ok);

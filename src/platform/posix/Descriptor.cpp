@@ -1,4 +1,4 @@
-#include "platform/Descriptor.h"
+#include "platform/posix/Descriptor.h"
 
 #include <cerrno>
 #include <unistd.h>

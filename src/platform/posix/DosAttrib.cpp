@@ -3,10 +3,19 @@
 #include "platform/TextNumbers.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 #include <vector>
+
+// getxattrat came with Linux 6.13; its number is the same on every architecture of the common table.
+#if !defined(SYS_getxattrat) && (defined(__x86_64__) || defined(__aarch64__) || defined(__riscv))
+#define SYS_getxattrat 464
+#endif
 
 namespace rinoza {
 
@@ -221,6 +230,57 @@ std::string encodeDosAttrib(const DosAttrib& a) {
 int readDosAttrib(const std::string& path, std::optional<DosAttrib>& out, bool followLinks) {
     std::string blob;
     int rc = readBlob(followLinks ? &::getxattr : &::lgetxattr, path, blob);
+    return finishRead(rc, blob, out);
+}
+
+long getXattrAt(int dir, const char* name, bool followLinks, const char* attr, void* value, std::size_t size) {
+#ifdef SYS_getxattrat
+    // Once the kernel said it lacks the call, it is not asked again.
+    static std::atomic<bool> missing{false};
+    if (!missing.load(std::memory_order_relaxed)) {
+        struct {
+            uint64_t value;
+            uint32_t size;
+            uint32_t flags;
+        } args{reinterpret_cast<uintptr_t>(value), static_cast<uint32_t>(size), 0};
+        const long n =
+            ::syscall(SYS_getxattrat, dir, name, followLinks ? 0 : AT_SYMLINK_NOFOLLOW, attr, &args, sizeof args);
+        if (n >= 0 || errno != ENOSYS)
+            return n;
+        missing.store(true, std::memory_order_relaxed);
+    }
+#else
+    (void)dir, (void)name, (void)followLinks, (void)attr, (void)value, (void)size;
+#endif
+    errno = ENOSYS;
+    return -1;
+}
+
+int readDosAttribAt(int dir, const char* name, std::optional<DosAttrib>& out, bool followLinks) {
+    std::vector<char> buf(256);
+    std::string blob;
+    int rc = 0;
+    for (;;) {
+        const long n = getXattrAt(dir, name, followLinks, kDosAttribName, buf.data(), buf.size());
+        if (n >= 0) {
+            blob.assign(buf.data(), static_cast<std::size_t>(n));
+            break;
+        }
+        if (errno == ENOSYS) {
+            out.reset();
+            return ENOSYS;
+        }
+        if (errno != ERANGE) {
+            rc = errno;
+            break;
+        }
+        const long need = getXattrAt(dir, name, followLinks, kDosAttribName, nullptr, 0);
+        if (need < 0) {
+            rc = errno;
+            break;
+        }
+        buf.resize(static_cast<std::size_t>(need) + 16);
+    }
     return finishRead(rc, blob, out);
 }
 

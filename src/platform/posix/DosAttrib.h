@@ -6,6 +6,7 @@
 
 #include "platform/DateTime.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -50,6 +51,12 @@ bool fitsNtTime(FileTime t);
 // malformed), or errno (ENOTSUP where the file system has no user extended attributes).
 int readDosAttrib(const std::string& path, std::optional<DosAttrib>& out, bool followLinks = true);
 int readDosAttrib(int fd, std::optional<DosAttrib>& out);
+// Reads the extended attribute `attr` of the entry `name` of the folder open as dir (getxattrat, since
+// Linux 6.13), as getxattr does. Returns the value's size, or -1 with errno set: ENOSYS where the
+// kernel lacks the call (the caller then goes by path).
+long getXattrAt(int dir, const char* name, bool followLinks, const char* attr, void* value, std::size_t size);
+// readDosAttrib of the entry `name` of the folder open as dir; ENOSYS as getXattrAt.
+int readDosAttribAt(int dir, const char* name, std::optional<DosAttrib>& out, bool followLinks = true);
 // Writes the attribute of a file. Returns 0 or errno.
 int writeDosAttrib(const std::string& path, const DosAttrib& a);
 int writeDosAttrib(int fd, const DosAttrib& a);

@@ -2,58 +2,30 @@
 
 #include "platform/Paths.h"
 #include "platform/posix/DosAttrib.h"
+#include "platform/posix/PosixFiles.h"
+#include "platform/posix/PosixFolder.h"
+#include "platform/posix/PosixPaths.h"
 #include "platform/posix/StatxInfo.h"
-#include "platform/posix/TemporaryFile.h"
 #include "platform/posix/Trash.h"
 #include "platform/posix/WriteAll.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <random>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
-
-#ifndef RENAME_NOREPLACE
-#define RENAME_NOREPLACE (1 << 0)
-#endif
 
 namespace rinoza {
 
 namespace {
 
-int renameat2NoReplace(const std::string& from, const std::string& to) {
-    if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    return errno;
-}
-
 bool sameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Whether a folder lists exactly this name (bytes compared as they are).
-bool folderListsName(const std::string& dir, const std::string& name) {
-    DIR* d = opendir(dir.c_str());
-    if (!d)
-        return true; // cannot tell: assume a separate entry, which refuses the rename
-    bool found = false;
-    while (dirent* e = readdir(d)) {
-        if (name == e->d_name) {
-            found = true;
-            break;
-        }
-    }
-    closedir(d);
-    return found;
 }
 
 EntryType entryTypeOf(unsigned char t) {
@@ -69,83 +41,6 @@ EntryType entryTypeOf(unsigned char t) {
     default:
         return EntryType::Other;
     }
-}
-
-bool unsupported(int e) {
-    return e == EOPNOTSUPP || e == ENOTSUP || e == EXDEV || e == EINVAL || e == ENOSYS;
-}
-
-// Data from in to out: a reflink where the file system shares blocks, else copy_file_range, else read/write.
-int copyData(int in, int out) {
-    if (ioctl(out, FICLONE, in) == 0)
-        return 0;
-    bool useRange = true;
-    std::vector<char> buf;
-    for (;;) {
-        if (useRange) {
-            ssize_t n = copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
-            if (n > 0)
-                continue;
-            if (n == 0)
-                return 0;
-            if (errno == EINTR)
-                continue;
-            if (!unsupported(errno))
-                return errno;
-            useRange = false; // the offsets moved as far as it got; go on from there
-            buf.resize(1 << 20);
-        }
-        ssize_t n = read(in, buf.data(), buf.size());
-        if (n == 0)
-            return 0;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (int e = writeAll(out, std::string_view(buf.data(), static_cast<std::size_t>(n))))
-            return e;
-    }
-}
-
-// Copies the user.* extended attributes. The DOSATTRIB value loses its creation time unless
-// keepCreation: a copy is a new file, a moved file keeps its identity. A value without a creation
-// time, or one this program cannot read (another program's, a newer layout), goes over unchanged.
-int copyUserXattrs(int in, int out, bool keepCreation) {
-    ssize_t len = flistxattr(in, nullptr, 0);
-    if (len < 0)
-        return (errno == ENOTSUP || errno == EOPNOTSUPP) ? 0 : errno;
-    std::vector<char> names(static_cast<std::size_t>(len) + 1);
-    len = flistxattr(in, names.data(), names.size());
-    if (len < 0)
-        return errno;
-    std::vector<char> value;
-    for (ssize_t i = 0; i < len;) {
-        const std::string name = names.data() + i;
-        i += static_cast<ssize_t>(name.size()) + 1;
-        if (name.rfind("user.", 0) != 0)
-            continue;
-        ssize_t vlen = fgetxattr(in, name.c_str(), nullptr, 0);
-        if (vlen < 0)
-            return errno;
-        value.resize(static_cast<std::size_t>(vlen) + 1);
-        vlen = fgetxattr(in, name.c_str(), value.data(), value.size());
-        if (vlen < 0)
-            return errno;
-        std::string v(value.data(), static_cast<std::size_t>(vlen));
-        if (name == kDosAttribName && !keepCreation) {
-            if (auto a = decodeDosAttrib(v); a && a->createTime) {
-                a->createTime.reset();
-                v = encodeDosAttrib(*a);
-            }
-        }
-        if (fsetxattr(out, name.c_str(), v.data(), v.size(), 0) != 0) {
-            if (errno == ENOTSUP || errno == EOPNOTSUPP)
-                return 0; // the target file system keeps no user attributes; the data is what counts
-            return errno;
-        }
-    }
-    return 0;
 }
 
 mode_t umaskFromProc() {
@@ -166,6 +61,8 @@ mode_t umaskFromProc() {
     return m;
 }
 
+} // namespace
+
 mode_t processUmask() {
     // /proc costs an open and a read per call, too much once per file of a long run. So the mask is
     // read by setting it to the value it had last time: while that holds (always, unless someone
@@ -180,8 +77,6 @@ mode_t processUmask() {
     return m;
 }
 
-} // namespace
-
 uint32_t defaultAttributes(std::string_view name, mode_t mode) {
     uint32_t a = AttrArchive;
     if (!name.empty() && name[0] == '.')
@@ -194,15 +89,7 @@ uint32_t defaultAttributes(std::string_view name, mode_t mode) {
 }
 
 std::string uniqueSiblingName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
-    char tail[64];
-    std::snprintf(tail, sizeof tail, ".rinoza-%d-%u-%08llx", static_cast<int>(getpid()), counter++,
-                  static_cast<unsigned long long>(rng() & 0xffffffffULL));
-    std::string base = baseNameOf(path);
-    if (base.size() > 180)
-        base.resize(180); // stay below NAME_MAX with the tail
-    return joinPath(parentOf(path), "." + base + tail);
+    return joinPath(parentOf(path), temporaryNameFor(baseNameOf(path)));
 }
 
 int PosixFileSystem::listDirectory(const std::string& dir, const std::function<bool(const DirEntry&)>& onEntry) {
@@ -240,172 +127,58 @@ int PosixFileSystem::statBasic(const std::string& path, FileInfo& info, bool fol
     return 0;
 }
 
+namespace {
+
+// Both parent folders of a path operation, opened for the operation only.
+struct PathPair {
+    std::unique_ptr<Folder> fromFolder, toFolder;
+    std::string fromName, toName;
+    int error = 0;
+
+    PathPair(const std::string& from, const std::string& to) : fromName(baseNameOf(from)), toName(baseNameOf(to)) {
+        error = openPosixFolder(AT_FDCWD, parentOf(from).c_str(), parentOf(from), nullptr, fromFolder);
+        if (!error)
+            error = openPosixFolder(AT_FDCWD, parentOf(to).c_str(), parentOf(to), nullptr, toFolder);
+        // A path that names no entry of a folder ("/", "a/.."): the system call decides as it would.
+        if (fromName.empty() || fromName == "." || fromName == ".." || toName.empty() || toName == "." ||
+            toName == "..")
+            error = -1;
+    }
+};
+
+} // namespace
+
 int PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
     return renameWithoutReplacing(from, to);
 }
 
 int renameWithoutReplacing(const std::string& from, const std::string& to) {
-    int rc = renameat2NoReplace(from, to);
-    if (rc == 0 || rc == EXDEV)
-        return rc;
-    if (rc == EEXIST) {
-        struct stat a {
-        }, b{};
-        if (lstat(from.c_str(), &a) != 0 || lstat(to.c_str(), &b) != 0 || !sameFile(a, b))
-            return EEXIST;
-        // The target names the source itself. If the folder does not list the target's exact bytes,
-        // it is the same entry seen through a case-insensitive volume: change the case through a
-        // temporary name. Otherwise it is a second hard link, which must not be replaced.
-        struct stat da {
-        }, db{};
-        if (::stat(parentOf(from).c_str(), &da) != 0 || ::stat(parentOf(to).c_str(), &db) != 0 || !sameFile(da, db))
-            return EEXIST;
-        if (baseNameOf(from) == baseNameOf(to) || folderListsName(parentOf(to), baseNameOf(to)))
-            return EEXIST;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string tmp = uniqueSiblingName(from);
-            int r = renameat2NoReplace(from, tmp);
-            if (r == EEXIST)
-                continue;
-            if (r != 0)
-                return r;
-            r = renameat2NoReplace(tmp, to);
-            if (r != 0)
-                renameat2NoReplace(tmp, from);
-            return r;
-        }
-        return EEXIST;
-    }
-    if (rc == EINVAL || rc == ENOSYS) {
-        // No RENAME_NOREPLACE here (some network and FUSE file systems): a link cannot replace anything.
-        if (link(from.c_str(), to.c_str()) == 0) {
-            if (unlink(from.c_str()) != 0) {
-                int e = errno;
-                unlink(to.c_str());
-                return e;
-            }
-            return 0;
-        }
-        int e = errno;
-        if (e != EPERM && e != EOPNOTSUPP && e != ENOTSUP && e != EMLINK)
-            return e;
-        // Links refused too: the narrowest window left is to look right before the plain rename.
-        struct stat st {};
-        if (lstat(to.c_str(), &st) == 0)
-            return EEXIST;
-        if (errno != ENOENT)
-            return errno;
-        return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-    }
-    return rc;
-}
-
-int PosixFileSystem::copyFile(const std::string& from, const std::string& to, bool keepCreation) {
-    struct stat src {};
-    if (::stat(from.c_str(), &src) != 0)
-        return errno;
-    if (S_ISDIR(src.st_mode))
-        return EISDIR;
-    if (!S_ISREG(src.st_mode))
-        return EINVAL;
-    struct stat dst {};
-    if (lstat(to.c_str(), &dst) == 0)
-        return EEXIST; // also when it is the source itself: the source is never opened for writing
-    if (errno != ENOENT)
-        return errno;
-    if (int e = fault("open"))
-        return e;
-
-    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (in < 0)
-        return errno;
-    struct stat inSt {};
-    if (fstat(in, &inSt) != 0 || !sameFile(inSt, src)) {
-        close(in);
-        return EAGAIN; // the source changed under us
-    }
-
-    TemporaryFile tmp;
-    if (int e = tmp.create(to, 0600, true)) {
-        close(in);
-        return e;
-    }
-    const int out = tmp.fd();
-
-    int rc = copyData(in, out);
-    if (!rc)
-        rc = fault("data");
-    if (!rc)
-        rc = copyUserXattrs(in, out, keepCreation);
-    if (!rc && keepCreation) {
-        // A moved file keeps its creation time even where only the kernel's birth time knew it. A
-        // file that carries a value of its own, readable here or not, keeps that value as it is.
-        struct statx sx {};
-        if (fgetxattr(in, kDosAttribName, nullptr, 0) < 0 && errno == ENODATA &&
-            statx(in, "", AT_EMPTY_PATH, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME)) {
-            DosAttrib a;
-            a.attrib = defaultAttributes(baseNameOf(to), src.st_mode) & ~AttrDirectory;
-            a.createTime = fromStatxTime(sx.stx_btime);
-            const std::string b = encodeDosAttrib(a);
-            fsetxattr(out, kDosAttribName, b.data(), b.size(), 0); // best effort: not every file system has it
-        }
-    }
-    if (!rc)
-        rc = fault("attributes");
-    if (!rc && fchmod(out, src.st_mode & 07777) != 0)
-        rc = errno;
-    if (!rc) {
-        const struct timespec times[2] = {src.st_atim, src.st_mtim};
-        if (futimens(out, times) != 0)
-            rc = errno;
-    }
-    if (!rc)
-        rc = fault("publish");
-    if (!rc)
-        rc = tmp.publish(to, TemporaryFile::Publish::NoReplace);
-    close(in);
-    return rc;
+    const PathPair p(from, to);
+    if (p.error > 0)
+        return p.error;
+    if (p.error < 0)
+        return renameNoReplaceAt(NameAt(from), NameAt(to));
+    return renameNoReplaceAt(NameAt(*p.fromFolder, p.fromName), NameAt(*p.toFolder, p.toName));
 }
 
 int PosixFileSystem::copyNoReplace(const std::string& from, const std::string& to) {
-    return copyFile(from, to, false);
+    PosixTransferBatch batch(&m_fault);
+    const PathPair p(from, to);
+    if (p.error > 0)
+        return p.error;
+    if (p.error < 0)
+        return batch.copyNow(NameAt(from), NameAt(to));
+    return batch.copyNow(NameAt(*p.fromFolder, p.fromName), NameAt(*p.toFolder, p.toName));
 }
 
 int PosixFileSystem::moveNoReplace(const std::string& from, const std::string& to) {
-    int rc = renameNoReplace(from, to);
-    if (rc != EXDEV)
-        return rc;
-    struct stat st {};
-    if (lstat(from.c_str(), &st) != 0)
-        return errno;
-    if (S_ISLNK(st.st_mode)) {
-        std::vector<char> target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4095) + 1);
-        ssize_t n = readlink(from.c_str(), target.data(), target.size());
-        if (n < 0)
-            return errno;
-        if (symlink(std::string(target.data(), static_cast<std::size_t>(n)).c_str(), to.c_str()) != 0)
-            return errno;
-        if (unlink(from.c_str()) != 0) {
-            int e = errno;
-            unlink(to.c_str());
-            return e;
-        }
-        return 0;
-    }
-    if (!S_ISREG(st.st_mode))
-        return EXDEV; // folders and special files are not carried across file systems
-    rc = copyFile(from, to, true);
-    if (rc)
-        return rc;
-    rc = fault("unlink-source");
-    if (!rc && unlink(from.c_str()) != 0)
-        rc = errno;
-    if (rc) {
-        // The source stays, so the copy goes: a failed move leaves things as they were.
-        unlink(to.c_str());
-        return rc;
-    }
-    return 0;
+    PosixTransferBatch batch(&m_fault);
+    const PathPair p(from, to);
+    if (p.error > 0)
+        return p.error;
+    if (p.error < 0)
+        return batch.moveNow(NameAt(from), NameAt(to));
+    return batch.moveNow(NameAt(*p.fromFolder, p.fromName), NameAt(*p.toFolder, p.toName));
 }
 
 int PosixFileSystem::removeFile(const std::string& path) {
@@ -420,40 +193,50 @@ TrashResult PosixFileSystem::moveToTrash(const std::string& path) {
 namespace {
 
 // Where the calls of one change go: through an open descriptor of the file when there is one, else
-// by path (links followed either way).
+// by its name in its folder (links followed either way).
 struct ChangeTarget {
-    const std::string& path;
+    const NameAt& at;
     int fd = -1;
 
     int stat(struct statx& sx) const {
         const int rc = fd >= 0 ? statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx)
-                               : statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx);
+                               : statx(at.dir(), at.name(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx);
         return rc == 0 ? 0 : errno;
     }
-    int chmod(mode_t mode) const { return (fd >= 0 ? fchmod(fd, mode) : ::chmod(path.c_str(), mode)) == 0 ? 0 : errno; }
-    int readDos(std::optional<DosAttrib>& out) const {
-        return fd >= 0 ? readDosAttrib(fd, out) : readDosAttrib(path, out);
+    int chmod(mode_t mode) const {
+        return (fd >= 0 ? fchmod(fd, mode) : ::fchmodat(at.dir(), at.name(), mode, 0)) == 0 ? 0 : errno;
     }
-    int writeDos(const DosAttrib& a) const { return fd >= 0 ? writeDosAttrib(fd, a) : writeDosAttrib(path, a); }
+    int readDos(std::optional<DosAttrib>& out) const {
+        if (fd >= 0)
+            return readDosAttrib(fd, out);
+        if (at.dir() != AT_FDCWD)
+            if (const int rc = readDosAttribAt(at.dir(), at.name(), out); rc != ENOSYS)
+                return rc;
+        return readDosAttrib(at.fullPath(), out);
+    }
+    int writeDos(const DosAttrib& a) const {
+        return fd >= 0 ? writeDosAttrib(fd, a) : writeDosAttrib(at.fullPath(), a);
+    }
     int setLastWrite(FileTime t) const {
         struct timespec times[2];
         times[0].tv_sec = 0;
         times[0].tv_nsec = UTIME_OMIT;
         times[1].tv_sec = static_cast<time_t>(t.sec);
         times[1].tv_nsec = t.nsec;
-        return (fd >= 0 ? futimens(fd, times) : utimensat(AT_FDCWD, path.c_str(), times, 0)) == 0 ? 0 : errno;
+        return (fd >= 0 ? futimens(fd, times) : utimensat(at.dir(), at.name(), times, 0)) == 0 ? 0 : errno;
     }
+    std::string name() const { return at.baseName(); }
 };
 
-// A descriptor to change a file through, or -1 (the change then goes by path). Opened without
-// blocking and without becoming a controlling terminal, whatever the path names by now.
-int openForChange(const std::string& path) {
-    return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+// A descriptor to change a file through, or -1 (the change then goes by name). Opened without
+// blocking and without becoming a controlling terminal, whatever the name stands for by now.
+int openForChange(const NameAt& at) {
+    return ::openat(at.dir(), at.name(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
-FileInfo infoOf(const std::string& path, const struct statx& sx, const std::optional<DosAttrib>& dos) {
+FileInfo infoOf(const std::string& name, const struct statx& sx, const std::optional<DosAttrib>& dos) {
     FileInfo info;
-    info.name = baseNameOf(path);
+    info.name = name;
     fillFileInfo(sx, info);
     if (dos)
         applyDosAttrib(*dos, info);
@@ -461,11 +244,11 @@ FileInfo infoOf(const std::string& path, const struct statx& sx, const std::opti
 }
 
 // The stored value to rewrite: the present one, else one for the attributes the file shows now.
-DosAttrib startingValue(const std::string& path, mode_t mode, const std::optional<DosAttrib>& dos) {
+DosAttrib startingValue(const std::string& name, mode_t mode, const std::optional<DosAttrib>& dos) {
     if (dos)
         return *dos;
     DosAttrib a;
-    a.attrib = defaultAttributes(baseNameOf(path), mode) & ~AttrDirectory;
+    a.attrib = defaultAttributes(name, mode) & ~AttrDirectory;
     return a;
 }
 
@@ -476,12 +259,12 @@ void fillAfter(const ChangeTarget& t, const std::optional<DosAttrib>& dos, std::
         return;
     struct statx sx {};
     if (t.stat(sx) == 0)
-        *after = infoOf(t.path, sx, dos);
+        *after = infoOf(t.name(), sx, dos);
     else
         after->reset();
 }
 
-int changeTimesAt(const ChangeTarget& t, const FileSystem::TimesDecision& decide, std::optional<FileInfo>* after) {
+int changeTimesThrough(const ChangeTarget& t, const FileSystem::TimesDecision& decide, std::optional<FileInfo>* after) {
     struct statx sx {};
     if (int rc = t.stat(sx)) {
         if (after)
@@ -491,7 +274,7 @@ int changeTimesAt(const ChangeTarget& t, const FileSystem::TimesDecision& decide
     std::optional<DosAttrib> dos;
     const int dosErr = t.readDos(dos);
     std::optional<FileTime> creation, lastWrite;
-    int err = decide(infoOf(t.path, sx, dos), creation, lastWrite);
+    int err = decide(infoOf(t.name(), sx, dos), creation, lastWrite);
     if (err == 0 && !(sx.stx_mode & 0222))
         err = EACCES; // read-only files keep their times, for root too
     // A creation time the stored value cannot hold would be written as none at all, losing the one
@@ -501,7 +284,7 @@ int changeTimesAt(const ChangeTarget& t, const FileSystem::TimesDecision& decide
     if (err == 0 && creation) {
         err = dosErr;
         if (err == 0) {
-            DosAttrib a = startingValue(t.path, sx.stx_mode, dos);
+            DosAttrib a = startingValue(t.name(), sx.stx_mode, dos);
             a.createTime = creation;
             err = t.writeDos(a);
             if (err == 0)
@@ -514,7 +297,7 @@ int changeTimesAt(const ChangeTarget& t, const FileSystem::TimesDecision& decide
     return err;
 }
 
-int changeAttributesAt(const ChangeTarget& t, uint32_t mask, uint32_t values, std::optional<FileInfo>* after) {
+int changeAttributesThrough(const ChangeTarget& t, uint32_t mask, uint32_t values, std::optional<FileInfo>* after) {
     struct statx sx {};
     if (int rc = t.stat(sx)) {
         if (after)
@@ -541,7 +324,7 @@ int changeAttributesAt(const ChangeTarget& t, uint32_t mask, uint32_t values, st
         return finish(rc);
     // The stored value is rewritten when a bit kept there changes, or to mirror a read-only change.
     const bool writeXattr = rc == 0 && ((mask & xattrBits) || dos);
-    DosAttrib a = startingValue(t.path, sx.stx_mode, dos);
+    DosAttrib a = startingValue(t.name(), sx.stx_mode, dos);
     a.attrib = (a.attrib & ~(mask & xattrBits)) | (values & mask & xattrBits);
     a.attrib = readOnlyAfter ? (a.attrib | AttrReadOnly) : (a.attrib & ~static_cast<uint32_t>(AttrReadOnly));
     auto write = [&] {
@@ -576,10 +359,30 @@ int changeAttributesAt(const ChangeTarget& t, uint32_t mask, uint32_t values, st
 
 } // namespace
 
+namespace {
+
+int changeTimesOf(const NameAt& at, const FileSystem::TimesDecision& decide, std::optional<FileInfo>* after) {
+    const int fd = openForChange(at);
+    const int err = changeTimesThrough(ChangeTarget{at, fd}, decide, after);
+    if (fd >= 0)
+        ::close(fd);
+    return err;
+}
+
+int changeAttributesOf(const NameAt& at, uint32_t mask, uint32_t values, std::optional<FileInfo>* after) {
+    const int fd = openForChange(at);
+    const int err = changeAttributesThrough(ChangeTarget{at, fd}, mask, values, after);
+    if (fd >= 0)
+        ::close(fd);
+    return err;
+}
+
+} // namespace
+
 int PosixFileSystem::setTimes(const std::string& path, const std::optional<FileTime>& creation,
                               const std::optional<FileTime>& lastWrite) {
-    return changeTimesAt(
-        ChangeTarget{path},
+    return changeTimesThrough(
+        ChangeTarget{NameAt(path)},
         [&](const FileInfo&, std::optional<FileTime>& c, std::optional<FileTime>& w) {
             c = creation;
             w = lastWrite;
@@ -589,24 +392,26 @@ int PosixFileSystem::setTimes(const std::string& path, const std::optional<FileT
 }
 
 int PosixFileSystem::setAttributes(const std::string& path, uint32_t mask, uint32_t values) {
-    return changeAttributesAt(ChangeTarget{path}, mask, values, nullptr);
+    return changeAttributesThrough(ChangeTarget{NameAt(path)}, mask, values, nullptr);
 }
 
 int PosixFileSystem::changeTimes(const std::string& path, const TimesDecision& decide, std::optional<FileInfo>* after) {
-    const int fd = openForChange(path);
-    const int err = changeTimesAt(ChangeTarget{path, fd}, decide, after);
-    if (fd >= 0)
-        ::close(fd);
-    return err;
+    return changeTimesOf(NameAt(path), decide, after);
 }
 
 int PosixFileSystem::changeAttributes(const std::string& path, uint32_t mask, uint32_t values,
                                       std::optional<FileInfo>* after) {
-    const int fd = openForChange(path);
-    const int err = changeAttributesAt(ChangeTarget{path, fd}, mask, values, after);
-    if (fd >= 0)
-        ::close(fd);
-    return err;
+    return changeAttributesOf(NameAt(path), mask, values, after);
+}
+
+int PosixFileSystem::changeTimesAt(const Folder& folder, const std::string& name, const TimesDecision& decide,
+                                   std::optional<FileInfo>* after) {
+    return changeTimesOf(NameAt(folder, name), decide, after);
+}
+
+int PosixFileSystem::changeAttributesAt(const Folder& folder, const std::string& name, uint32_t mask, uint32_t values,
+                                        std::optional<FileInfo>* after) {
+    return changeAttributesOf(NameAt(folder, name), mask, values, after);
 }
 
 int PosixFileSystem::makeDirectories(const std::string& path) {
@@ -668,15 +473,13 @@ struct Fd {
     Fd& operator=(const Fd&) = delete;
 };
 
-} // namespace
-
-int PosixFileSystem::compareContents(const std::string& source, const std::string& copy, bool& equal) {
+int compareContentsOf(const NameAt& source, const NameAt& copy, bool& equal) {
     equal = false;
     // Non-blocking opens, so that a pipe standing where a file was expected never hangs the caller.
-    Fd a(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    Fd a(openat(source.dir(), source.name(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (a.fd < 0)
         return errno;
-    Fd b(open(copy.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+    Fd b(openat(copy.dir(), copy.name(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
     if (b.fd < 0)
         return errno;
     struct stat sa {
@@ -712,6 +515,12 @@ int PosixFileSystem::compareContents(const std::string& source, const std::strin
     }
 }
 
+} // namespace
+
+int PosixFileSystem::compareContents(const std::string& source, const std::string& copy, bool& equal) {
+    return compareContentsOf(NameAt(source), NameAt(copy), equal);
+}
+
 int PosixFileSystem::appendLine(const std::string& path, std::string_view line) {
     Fd f(open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (f.fd < 0)
@@ -743,6 +552,89 @@ int PosixFileSystem::appendLine(const std::string& path, std::string_view line) 
     if (fdatasync(f.fd) != 0 && errno != EINVAL && errno != EROFS)
         return errno;
     return 0;
+}
+
+int PosixFileSystem::readFilePieces(const std::string& path, const std::function<void(std::string_view)>& onPiece) {
+    return rinoza::readFilePieces(path, onPiece);
+}
+
+int PosixFileSystem::readFileHead(const std::string& path, std::size_t maxBytes, std::string& content) {
+    return rinoza::readFileHead(path, maxBytes, content);
+}
+
+int PosixFileSystem::replaceFile(const std::string& path, std::string_view content, const ReplaceOptions& options,
+                                 std::unique_ptr<AppendFile>* keepOpen) {
+    return replaceFileDurably(path, content, options, keepOpen);
+}
+
+int PosixFileSystem::makePrivateFolders(const std::string& path) {
+    return rinoza::makePrivateFolders(path);
+}
+
+std::optional<std::string> PosixFileSystem::environment(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::optional<std::string>(v) : std::nullopt;
+}
+
+std::string PosixFileSystem::homeFolder() {
+    return rinoza::homeFolder();
+}
+
+std::string PosixFileSystem::currentFolder() {
+    return rinoza::currentFolder();
+}
+
+std::string PosixFileSystem::executableFolder() {
+    return rinoza::executableFolder();
+}
+
+std::string PosixFileSystem::resolvedPath(const std::string& path) {
+    return rinoza::resolvedPath(path);
+}
+
+bool PosixFileSystem::canWriteInto(const std::string& folder) {
+    return rinoza::canWriteInto(folder);
+}
+
+int PosixFileSystem::openFolder(const std::string& path, const FolderId* expected, std::unique_ptr<Folder>& out) {
+    return openPosixFolder(AT_FDCWD, path.c_str(), path, expected, out);
+}
+
+int PosixFileSystem::openFolderAt(const Folder& parent, const std::string& name, std::unique_ptr<Folder>& out) {
+    const NameAt at(parent, name);
+    return openPosixFolder(at.dir(), at.name(), joinPath(parent.path(), name), nullptr, out);
+}
+
+int PosixFileSystem::readFolder(const Folder& folder, const std::function<bool(const FolderEntry&)>& visit) {
+    const int rc = readPosixFolder(folder, visit);
+    return rc == EBADF && !dynamic_cast<const PosixFolder*>(&folder) ? FileSystem::readFolder(folder, visit) : rc;
+}
+
+int PosixFileSystem::statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) {
+    return statNameAt(NameAt(folder, name), info, followLinks);
+}
+
+int PosixFileSystem::statBasicAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) {
+    return statNameAt(NameAt(folder, name), info, followLinks, true);
+}
+
+int PosixFileSystem::renameAt(const Folder& from, const std::string& name, const Folder& to,
+                              const std::string& newName) {
+    return renameNoReplaceAt(NameAt(from, name), NameAt(to, newName));
+}
+
+int PosixFileSystem::removeAt(const Folder& folder, const std::string& name) {
+    const NameAt at(folder, name);
+    return ::unlinkat(at.dir(), at.name(), 0) == 0 ? 0 : errno;
+}
+
+int PosixFileSystem::compareContentsAt(const Folder& sourceFolder, const std::string& source, const Folder& copyFolder,
+                                       const std::string& copy, bool& equal) {
+    return compareContentsOf(NameAt(sourceFolder, source), NameAt(copyFolder, copy), equal);
+}
+
+std::unique_ptr<TransferBatch> PosixFileSystem::beginTransfers() {
+    return std::make_unique<PosixTransferBatch>(&m_fault);
 }
 
 FileSystem& systemFileSystem() {

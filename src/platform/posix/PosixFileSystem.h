@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixTransfers.h"
 
 #include <functional>
 #include <string_view>
@@ -30,17 +31,43 @@ public:
     int compareContents(const std::string& source, const std::string& copy, bool& equal) override;
     int appendLine(const std::string& path, std::string_view line) override;
 
-    // For tests: called at each named step of a copy ("open", "data", "attributes", "publish",
-    // "unlink-source"); a non-zero return is taken as that step's errno.
-    using FaultHook = std::function<int(std::string_view step)>;
+    int readFilePieces(const std::string& path, const std::function<void(std::string_view)>& onPiece) override;
+    int readFileHead(const std::string& path, std::size_t maxBytes, std::string& content) override;
+    int replaceFile(const std::string& path, std::string_view content, const ReplaceOptions& options,
+                    std::unique_ptr<AppendFile>* keepOpen = nullptr) override;
+    int makePrivateFolders(const std::string& path) override;
+
+    std::optional<std::string> environment(const char* name) override;
+    std::string homeFolder() override;
+    std::string currentFolder() override;
+    std::string executableFolder() override;
+    std::string resolvedPath(const std::string& path) override;
+    bool canWriteInto(const std::string& folder) override;
+
+    int openFolder(const std::string& path, const FolderId* expected, std::unique_ptr<Folder>& out) override;
+    int openFolderAt(const Folder& parent, const std::string& name, std::unique_ptr<Folder>& out) override;
+    int readFolder(const Folder& folder, const std::function<bool(const FolderEntry&)>& visit) override;
+    int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override;
+    int statBasicAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override;
+    int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName) override;
+    int removeAt(const Folder& folder, const std::string& name) override;
+    int compareContentsAt(const Folder& sourceFolder, const std::string& source, const Folder& copyFolder,
+                          const std::string& copy, bool& equal) override;
+    int changeTimesAt(const Folder& folder, const std::string& name, const TimesDecision& decide,
+                      std::optional<FileInfo>* after) override;
+    int changeAttributesAt(const Folder& folder, const std::string& name, uint32_t mask, uint32_t values,
+                           std::optional<FileInfo>* after) override;
+    std::unique_ptr<TransferBatch> beginTransfers() override;
+
+    // For tests: called at each named step of a copy or move (see PosixTransfers.h).
     void setFaultHook(FaultHook hook) { m_fault = std::move(hook); }
 
 private:
-    int copyFile(const std::string& from, const std::string& to, bool keepCreation);
-    int fault(std::string_view step) const { return m_fault ? m_fault(step) : 0; }
-
     FaultHook m_fault;
 };
+
+// The real file system of this machine, for main() and the tests.
+FileSystem& systemFileSystem();
 
 // Attribute bits of a file that carries no user.DOSATTRIB: hidden for a name that begins with ".",
 // archive set, system clear; read-only and directory from the mode.
@@ -55,5 +82,8 @@ int makeFolderChain(const std::string& path, mode_t mode);
 
 // A name in the same folder that does not exist yet, for a temporary file (".<name>.rinoza-<random>").
 std::string uniqueSiblingName(const std::string& path);
+
+// The process's file mode creation mask, read without changing it.
+mode_t processUmask();
 
 } // namespace rinoza

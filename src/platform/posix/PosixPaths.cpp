@@ -1,4 +1,6 @@
-// The parts of platform/Paths.h that ask the system.
+// The places of this process as Linux tells them.
+
+#include "platform/posix/PosixPaths.h"
 
 #include "platform/Paths.h"
 
@@ -45,31 +47,6 @@ std::string resolvedPath(const std::string& path) {
     std::string r = real;
     std::free(real);
     return r;
-}
-
-bool fileOrFolderExists(const std::string& path) {
-    return ::access(path.c_str(), F_OK) == 0;
-}
-
-std::string makeLinkInPrivateFolder(const std::string& target, const std::string& name) {
-    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
-        return "";
-    std::string base;
-    for (const char* var : {"XDG_RUNTIME_DIR", "TMPDIR"})
-        if (const char* v = std::getenv(var); base.empty() && v && v[0] == '/')
-            base = v;
-    if (base.empty())
-        base = "/tmp";
-    // mkdtemp makes the folder with mode 0700.
-    std::string folder = joinPath(base, "rinoza-open-XXXXXX");
-    if (!::mkdtemp(folder.data()))
-        return "";
-    const std::string link = joinPath(folder, name);
-    if (::symlink(target.c_str(), link.c_str()) != 0) {
-        ::rmdir(folder.c_str());
-        return "";
-    }
-    return link;
 }
 
 bool canWriteInto(const std::string& folder) {

@@ -1,4 +1,4 @@
-#include "platform/Terminal.h"
+#include "platform/posix/Terminal.h"
 
 #include <unistd.h>
 

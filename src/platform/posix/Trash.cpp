@@ -1,11 +1,14 @@
 #include "platform/posix/Trash.h"
 
 #include "platform/Paths.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixPaths.h"
 #include "platform/posix/WriteAll.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -137,7 +140,41 @@ int findTrash(const std::string& absPath, dev_t dev, TrashPlace& place) {
     return 0;
 }
 
+// A name's length in bytes cut to at most max without splitting a UTF-8 character.
+std::size_t cutAtCharacter(std::string_view s, std::size_t max) {
+    if (s.size() <= max)
+        return s.size();
+    std::size_t cut = max;
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80)
+        --cut;
+    return cut;
+}
+
 } // namespace
+
+std::string trashStoredName(std::string_view name, int n) {
+    constexpr std::size_t kNameMax = 255;
+    constexpr std::string_view kInfoSuffix = ".trashinfo";
+    const std::string counter = n > 1 ? "." + std::to_string(n) : std::string();
+    if (name.size() + counter.size() + kInfoSuffix.size() <= kNameMax)
+        return std::string(name) + counter;
+    uint32_t hash = 2166136261u; // FNV-1a of the whole name
+    for (char c : name)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    char mark[16];
+    std::snprintf(mark, sizeof mark, "~%08x", hash);
+    // The extension tells a file manager what the file is; a long one is not kept.
+    std::string_view ext;
+    if (const std::size_t dot = name.rfind('.'); dot != std::string_view::npos && dot > 0 && name.size() - dot <= 16)
+        ext = name.substr(dot);
+    const std::size_t room = kNameMax - kInfoSuffix.size() - counter.size() - ext.size() - std::strlen(mark);
+    const std::string_view stem = name.substr(0, name.size() - ext.size());
+    std::string stored(stem.substr(0, cutAtCharacter(stem, room)));
+    stored += mark;
+    stored += counter;
+    stored += ext;
+    return stored;
+}
 
 std::string trashInfoText(std::string_view path, const LocalDateTime& t) {
     char date[64];
@@ -181,7 +218,7 @@ TrashResult trashFile(const std::string& path, const NoReplaceRename& rename) {
     const std::string base = baseNameOf(abs);
 
     for (int n = 1; n < 10000; ++n) {
-        const std::string name = n == 1 ? base : base + "." + std::to_string(n);
+        const std::string name = trashStoredName(base, n);
         const std::string infoPath = joinPath(infoDir, name + ".trashinfo");
         const std::string target = joinPath(filesDir, name);
         const int fd = open(infoPath.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);

@@ -21,6 +21,12 @@ using NoReplaceRename = std::function<int(const std::string& from, const std::st
 // where it was and no .trashinfo is left behind.
 TrashResult trashFile(const std::string& path, const NoReplaceRename& rename);
 
+// The name a file keeps in the trash (files/<name> and info/<name>.trashinfo) on its n-th try (from 1):
+// its own name, then "<name>.<n>". A name whose info file name would be too long for the file system
+// is shortened: its start cut at a character boundary, a mark of the whole name ("~" and eight hex
+// digits) and its extension kept, so different long names stay apart. Path= keeps the whole name.
+std::string trashStoredName(std::string_view name, int n);
+
 // The whole .trashinfo text for a path (absolute for the home trash, relative to the top folder
 // otherwise) and the local deletion time.
 std::string trashInfoText(std::string_view path, const LocalDateTime& deletedAt);

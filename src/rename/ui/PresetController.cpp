@@ -53,7 +53,7 @@ void PresetController::savePreset(int n) {
     if (n < 1 || n > 5)
         return;
     try {
-        IniFile ini(settingsFilePath());
+        IniFile ini(m_tab->fileSystem(), settingsFilePath(m_tab->fileSystem()));
         if (RuleSetStore::presetSaved(ini, n) &&
             BeepMessageDlg(QStringLiteral("既に保存されています。上書きしてよろしいですか？"), MsgType::Warning,
                            MsgButtons::OkCancel) != mrOk)
@@ -71,7 +71,7 @@ void PresetController::savePreset(int n) {
 void PresetController::recallPreset(int n) {
     if (n < 1 || n > 5)
         return;
-    const IniFile ini(settingsFilePath());
+    const IniFile ini(m_tab->fileSystem(), settingsFilePath(m_tab->fileSystem()));
     if (!RuleSetStore::presetSaved(ini, n)) {
         BeepMessageDlg(QStringLiteral("設定(") + QString::number(n) + QStringLiteral(")が保存されていません。"),
                        MsgType::Warning, MsgButtons::Ok);

@@ -28,8 +28,12 @@ namespace rinoza {
 
 namespace {
 
-QString u8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string bytes(const QString& s) { return s.toUtf8().toStdString(); }
+QString u8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string bytes(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
@@ -67,16 +71,24 @@ QPushButton* makeButton(const QString& name, const QString& text, QWidget* paren
     return b;
 }
 
-std::optional<LocalDateTime> readFileDateForName(const std::string& path, FileDateKind kind) {
-    return GetFileDate(path, kind,
-                       [](const std::string& p) { prompts().plainMessage(QString::fromUtf8(displayText(p))); });
+// The readers of the name builder: a file's dates (a missing file is told in a plain message) and the
+// date a photo was taken.
+FileDateReader fileDateReader(FileSystem& fs) {
+    return [&fs](const std::string& path, FileDateKind kind) {
+        return std::optional<LocalDateTime>(GetFileDate(
+            fs, path, kind, [](const std::string& p) { prompts().plainMessage(QString::fromUtf8(displayText(p))); }));
+    };
+}
+
+PhotoDateReader photoDateReader(FileSystem& fs) {
+    return [&fs](const std::string& path) { return photoDateTaken(fs, path); };
 }
 
 } // namespace
 
-RenameTab::RenameTab(const Clock& clock, QWidget* parent)
-    : QWidget(parent), m_clock(&clock),
-      m_builder(std::make_unique<NameBuilder>(clock, readFileDateForName, photoDateTaken)) {
+RenameTab::RenameTab(FileSystem& fs, const Clock& clock, QWidget* parent)
+    : QWidget(parent), m_fs(fs), m_clock(&clock),
+      m_builder(std::make_unique<NameBuilder>(clock, fileDateReader(fs), photoDateReader(fs))) {
     buildControls();
     applyRuleSet(RenameRuleSet::defaults());
 }
@@ -85,7 +97,7 @@ RenameTab::~RenameTab() = default;
 
 void RenameTab::setClock(const Clock& clock) {
     m_clock = &clock;
-    m_builder = std::make_unique<NameBuilder>(clock, readFileDateForName, photoDateTaken);
+    m_builder = std::make_unique<NameBuilder>(clock, fileDateReader(m_fs), photoDateReader(m_fs));
     UpdateExample();
 }
 
@@ -450,9 +462,13 @@ void RenameTab::applyStoredRuleSet(const StoredRuleSet& stored) {
     edtReiBefore->setText(u8(stored.reiBefore));
 }
 
-void RenameTab::restoreState(const IniFile& ini) { applyStoredRuleSet(RuleSetStore::readCurrent(ini)); }
+void RenameTab::restoreState(const IniFile& ini) {
+    applyStoredRuleSet(RuleSetStore::readCurrent(ini));
+}
 
-void RenameTab::saveState(IniFile& ini) const { RuleSetStore::writeCurrent(ini, storedRuleSet()); }
+void RenameTab::saveState(IniFile& ini) const {
+    RuleSetStore::writeCurrent(ini, storedRuleSet());
+}
 
 QString RenameTab::renStartText() const {
     // While the field is emptied for typing, the start in force is its last number.
@@ -504,7 +520,9 @@ void RenameTab::showExample() {
     edtReiAfter->setText(u8(displayText(newName)));
 }
 
-void RenameTab::edtReiBeforeChange() { UpdateExample(); }
+void RenameTab::edtReiBeforeChange() {
+    UpdateExample();
+}
 
 void RenameTab::edtKoteiChange() {
     // Removing the characters is itself a change of the field and runs this handler again, so a text
@@ -537,7 +555,9 @@ void RenameTab::edtRenChange() {
     UpdateExample();
 }
 
-void RenameTab::cbChange() { UpdateExample(); }
+void RenameTab::cbChange() {
+    UpdateExample();
+}
 
 void RenameTab::setFieldRed(QWidget* field, bool red) {
     setFieldRejected(field, red);

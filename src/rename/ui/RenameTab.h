@@ -24,14 +24,16 @@ class QToolButton;
 
 namespace rinoza {
 
+class FileSystem;
+
 class IniFile;
 class NumberSpinBox;
 
 class RenameTab : public QWidget {
     Q_OBJECT
 public:
-    // The clock gives "now" to the example; it must outlive the tab.
-    explicit RenameTab(const Clock& clock, QWidget* parent = nullptr);
+    // The clock gives "now" to the example; fs gives the files' dates. Both must outlive the tab.
+    RenameTab(FileSystem& fs, const Clock& clock, QWidget* parent = nullptr);
     ~RenameTab() override;
 
     void setClock(const Clock& clock);
@@ -56,6 +58,8 @@ public:
 
     // The one name builder of the window; callers pass the rule set and SerialCounter.
     const NameBuilder& nameBuilder() const { return *m_builder; }
+    // Where the files and the settings are.
+    FileSystem& fileSystem() const { return m_fs; }
 
     // The serial number that element 4 writes next. Every caller of BuildNewName sets it from the start
     // field before its first call (UpdateExample, the result preview, the run).
@@ -154,6 +158,7 @@ private:
     void showExample();
     void setFieldRed(QWidget* field, bool red);
 
+    FileSystem& m_fs;
     const Clock* m_clock;
     std::unique_ptr<NameBuilder> m_builder;
     // The controls that follow each element's tick mark, by element number 1..9.

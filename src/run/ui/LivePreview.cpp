@@ -91,7 +91,7 @@ RunRequest LivePreview::currentRequest() const {
     request.destination = m_destination;
     request.rules = m_host.rules ? m_host.rules() : RenameRuleSet::defaults();
     request.serialStartText = m_host.startText ? m_host.startText().toStdString() : std::string("1");
-    request.historyPath = historyFilePath();
+    request.historyPath = historyFilePath(*m_host.fileSystem);
     request.photoDates = m_host.photoDates;
     return request;
 }
@@ -143,7 +143,7 @@ void LivePreview::refreshVisible() {
     if (first > last)
         return;
 
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    FileSystem& fs = *m_host.fileSystem;
     const RunEngine engine(fs, *m_host.builder, m_host.clock ? *m_host.clock : m_systemClock);
     const RunRequest request = currentRequest();
     const std::vector<FileListRow>& rows = model.rows();
@@ -171,7 +171,7 @@ void LivePreview::startPass() {
         m_pauseTimer.start();
         return;
     }
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    FileSystem& fs = *m_host.fileSystem;
     m_engine = std::make_unique<RunEngine>(fs, *m_host.builder, m_host.clock ? *m_host.clock : m_systemClock);
     m_pass = std::make_unique<RunEngine::Forecast>(*m_engine, currentRequest(), m_host.model->rows().size());
     if (!m_pass->errorMessage().empty()) {

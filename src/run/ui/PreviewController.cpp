@@ -23,13 +23,13 @@ void PreviewController::N20Click() {
     // What a run started now would be confirmed with: the dialog's stored method and folder.
     int stored = 0;
     std::string destination;
-    TFrmChg::storedChoice(stored, destination);
+    FileSystem& fs = *m_host.fileSystem;
+    TFrmChg::storedChoice(fs, stored, destination);
     const auto method = static_cast<RenameMethod>(stored);
     SystemClock systemClock;
-    RenameContext context{m_host.fileSystem ? *m_host.fileSystem : systemFileSystem(), *m_host.builder,
-                          m_host.clock ? *m_host.clock : systemClock, m_host.photoDates};
+    RenameContext context{fs, *m_host.builder, m_host.clock ? *m_host.clock : systemClock, m_host.photoDates};
     const auto request = [&] {
-        return renameRequest(method, destination, m_host.rules ? m_host.rules() : RenameRuleSet::defaults(),
+        return renameRequest(fs, method, destination, m_host.rules ? m_host.rules() : RenameRuleSet::defaults(),
                              m_host.startText ? m_host.startText().toStdString() : std::string("1"));
     };
     const PreviewOutcome outcome = previewRename(list, request, context, windowPrompts(), *m_host.progress, true);

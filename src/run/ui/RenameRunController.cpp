@@ -14,12 +14,12 @@ namespace rinoza {
 RenameRunController::RenameRunController(RunHost host, QObject* parent) : QObject(parent), m_host(std::move(host)) {}
 
 bool RenameRunController::confirm(int& method, std::string& destination) {
-    FileSystem& fs = m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    FileSystem& fs = *m_host.fileSystem;
     for (;;) {
         {
             // Made anew for every showing, so a showing after a declined folder question reads what
             // the start action of the one before stored.
-            TFrmChg dlg(m_host.window);
+            TFrmChg dlg(*m_host.fileSystem, m_host.window);
             if (prompts().execDialog(dlg) != QDialog::Accepted)
                 return false;
             method = dlg.selectedIndex();
@@ -48,10 +48,10 @@ void RenameRunController::btnCnvStartClick() {
         return;
 
     SystemClock systemClock;
-    RenameContext context{m_host.fileSystem ? *m_host.fileSystem : systemFileSystem(), *m_host.builder,
-                          m_host.clock ? *m_host.clock : systemClock, m_host.photoDates};
+    FileSystem& fs = *m_host.fileSystem;
+    RenameContext context{fs, *m_host.builder, m_host.clock ? *m_host.clock : systemClock, m_host.photoDates};
     const auto request = [&] {
-        return renameRequest(static_cast<RenameMethod>(method), destination,
+        return renameRequest(fs, static_cast<RenameMethod>(method), destination,
                              m_host.rules ? m_host.rules() : RenameRuleSet::defaults(),
                              m_host.startText ? m_host.startText().toStdString() : std::string("1"));
     };

@@ -30,9 +30,8 @@ struct RunHost {
     std::function<QString()> startText;            // text of edtRenStart
     std::function<void(const QString&)> setStatus; // first panel of stbMain
     std::function<void()> updateUndoCommands;      // UpdateUndoCommands of the window
-    // Optional: the file system and clock (the real ones when null; tests and benchmarks may swap them).
-    FileSystem* fileSystem = nullptr;
-    const Clock* clock = nullptr;
+    FileSystem* fileSystem = nullptr;              // required: the files, the settings and the history
+    const Clock* clock = nullptr;                  // optional: the system clock when null
     // The dates taken read by the preview, for the run after it (each is read anew when null).
     PhotoDateMemos* photoDates = nullptr;
 };

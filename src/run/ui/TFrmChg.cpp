@@ -41,8 +41,9 @@ constexpr int kHelpContext = 11;
 
 } // namespace
 
-TFrmChg::TFrmChg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+TFrmChg::TFrmChg(FileSystem& fs, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_fs(fs) {
     setObjectName(QStringLiteral("FrmChg"));
     setWindowTitle(QStringLiteral("Rinoza [ 変名確認 ]"));
 
@@ -137,7 +138,7 @@ void TFrmChg::FormCreate() {
     rgChgClick();
     LoadDialogSettings();
     if (m_cmbPass->count() == 0)
-        PushFolderHistory(currentFolder());
+        PushFolderHistory(m_fs.currentFolder());
     if (m_cmbPass->count() > 0)
         m_cmbPass->setCurrentIndex(0);
 }
@@ -196,19 +197,19 @@ int storedType(const IniFile& ini) {
 
 } // namespace
 
-void TFrmChg::storedChoice(int& method, std::string& destination) {
-    const IniFile ini(settingsFilePath());
+void TFrmChg::storedChoice(FileSystem& fs, int& method, std::string& destination) {
+    const IniFile ini(fs, settingsFilePath(fs));
     method = storedType(ini);
     // The field shows the most recent folder of the history (key 1 first), else the current folder.
     destination.clear();
     for (int key = 1; key <= kHistoryMax && destination.empty(); ++key)
         destination = ini.ReadString(kSection, std::to_string(key), "");
     if (destination.empty())
-        destination = currentFolder();
+        destination = fs.currentFolder();
 }
 
 void TFrmChg::LoadDialogSettings() {
-    const IniFile ini(settingsFilePath());
+    const IniFile ini(m_fs, settingsFilePath(m_fs));
     setSelectedIndex(storedType(ini));
     for (int key = kHistoryMax; key >= 1; --key) {
         const std::string v = ini.ReadString(kSection, std::to_string(key), "");
@@ -218,7 +219,7 @@ void TFrmChg::LoadDialogSettings() {
 }
 
 void TFrmChg::SaveDialogSettings() {
-    IniFile ini(settingsFilePath());
+    IniFile ini(m_fs, settingsFilePath(m_fs));
     ini.beginUpdate();
     ini.WriteInteger(kSection, "Type", selectedIndex());
     const std::vector<std::string> history = folderHistoryBytes();
@@ -232,7 +233,7 @@ void TFrmChg::SaveDialogSettings() {
 void TFrmChg::acStartExecute() {
     // A folder typed as "backup" is the one in the current folder; the history and the run keep it so,
     // since the undo follows absolute paths only.
-    const std::string folder = absolutePath(destinationBytes(), currentFolder(), systemFileSystem());
+    const std::string folder = absolutePath(destinationBytes(), m_fs.currentFolder(), m_fs);
     m_cmbPass->setPathText(folder);
     PushFolderHistory(folder);
     try {

@@ -20,6 +20,7 @@ class QToolBar;
 
 namespace rinoza {
 
+class FileSystem;
 class PathComboBox;
 
 class TFrmChg : public QDialog {
@@ -27,8 +28,8 @@ class TFrmChg : public QDialog {
 public:
     static constexpr int kHistoryMax = 10;
 
-    // Builds the controls and runs FormCreate (settings from settingsFilePath()).
-    explicit TFrmChg(QWidget* parent = nullptr);
+    // Builds the controls and runs FormCreate (settings from settingsFilePath(fs)).
+    explicit TFrmChg(FileSystem& fs, QWidget* parent = nullptr);
 
     // The chosen method: 0 rename only, 1 rename + copy, 2 rename + move.
     int selectedIndex() const;
@@ -54,7 +55,7 @@ public:
     void PushFolderHistory(const QString& folder);
     void LoadDialogSettings();
     // The method and folder a showing of the dialog offers, read without building it.
-    static void storedChoice(int& method, std::string& destination);
+    static void storedChoice(FileSystem& fs, int& method, std::string& destination);
     // Throws SettingsWriteError when the settings file cannot be written.
     void SaveDialogSettings();
 
@@ -71,6 +72,7 @@ public slots:
     void cmbPassDropDown();
 
 private:
+    FileSystem& m_fs;
     void FormCreate();
     // Puts a folder into the field as its shown text, remembering the bytes behind that text.
 

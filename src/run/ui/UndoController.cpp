@@ -23,7 +23,7 @@ void UndoController::setUndoCommands(QAbstractButton* button, QList<QAction*> ac
 }
 
 void UndoController::UpdateUndoCommands() {
-    const bool exists = historyExists(historyFilePath(), fileSystem());
+    const bool exists = historyExists(historyFilePath(fileSystem()), fileSystem());
     if (m_button)
         m_button->setEnabled(exists);
     for (QAction* a : m_actions)
@@ -31,13 +31,14 @@ void UndoController::UpdateUndoCommands() {
 }
 
 FileSystem& UndoController::fileSystem() const {
-    return m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    return *m_host.fileSystem;
 }
 
 void UndoController::btnAndoClick() {
     if (m_host.updateUndoCommands)
         m_host.updateUndoCommands();
-    const UndoOutcome outcome = undoLastRun(historyFilePath(), fileSystem(), windowPrompts(), *m_host.progress);
+    const UndoOutcome outcome =
+        undoLastRun(historyFilePath(fileSystem()), fileSystem(), windowPrompts(), *m_host.progress);
     if (outcome.end == UndoOutcome::End::Failed)
         windowPrompts().tell(Notice::Error, outcome.errorText);
     else if (outcome.end == UndoOutcome::End::Done && m_host.setStatus)
@@ -47,11 +48,11 @@ void UndoController::btnAndoClick() {
 void UndoController::N8Click() {
     if (m_host.updateUndoCommands)
         m_host.updateUndoCommands();
-    if (!historyExists(historyFilePath(), fileSystem())) {
+    if (!historyExists(historyFilePath(fileSystem()), fileSystem())) {
         windowPrompts().tell(Notice::Warning, msg::kHistoryMissing);
         return;
     }
-    if (!prompts().openUrl(localFileUrl(historyFilePath()).toString(QUrl::FullyEncoded)))
+    if (!prompts().openUrl(localFileUrl(historyFilePath(fileSystem())).toString(QUrl::FullyEncoded)))
         BeepMessageDlg(QStringLiteral("関連付けされたアプリケーションがありません。"), MsgType::Warning,
                        MsgButtons::Ok);
 }

@@ -17,7 +17,7 @@ class FileSystem;
 class UndoController : public QObject {
     Q_OBJECT
 public:
-    // Uses window, progress, setStatus and updateUndoCommands of host (and fileSystem when set).
+    // Uses window, progress, setStatus and updateUndoCommands of host (and its fileSystem).
     explicit UndoController(RunHost host, QObject* parent = nullptr);
 
     // The button and menu items that UpdateUndoCommands enables.

@@ -78,7 +78,7 @@ private:
 
 } // namespace
 
-TFrmSetup::TFrmSetup(QWidget* parent) : QDialog(parent) {
+TFrmSetup::TFrmSetup(FileSystem& fs, QWidget* parent) : QDialog(parent), m_fs(fs) {
     buildControls();
     FrmSetupCreate();
 }
@@ -188,7 +188,7 @@ void TFrmSetup::FrmSetupCreate() {
 void TFrmSetup::FrmSetupActivate() {
     DisplaySettings s;
     try {
-        s = loadDisplaySettings(IniFile(settingsFilePath()));
+        s = loadDisplaySettings(IniFile(m_fs, settingsFilePath(m_fs)));
     } catch (const std::exception&) {
         // An unreadable settings file shows the defaults.
     }
@@ -228,7 +228,7 @@ void TFrmSetup::btnOkClick() {
     s.ColSize = cbColSize->isChecked();
     s.LVIconMax = max;
     try {
-        IniFile ini(settingsFilePath());
+        IniFile ini(m_fs, settingsFilePath(m_fs));
         saveDisplaySettings(ini, s);
     } catch (const std::exception& e) {
         // The choices stay in the dialog, to be tried again or cancelled.

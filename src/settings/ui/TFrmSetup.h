@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace rinoza {
 
+class FileSystem;
+
 class TFrmSetup : public QDialog {
     Q_OBJECT
 public:
@@ -21,8 +23,9 @@ public:
     static constexpr int kLVMaxMax = 30000;
     static constexpr int kLVMaxStep = 1000;
 
-    // Builds the controls and runs FrmSetupCreate (centred on the screen, values loaded).
-    explicit TFrmSetup(QWidget* parent = nullptr);
+    // Builds the controls and runs FrmSetupCreate (centred on the screen, values loaded from the
+    // settings file that fs holds).
+    explicit TFrmSetup(FileSystem& fs, QWidget* parent = nullptr);
 
     // Controls (named as their objectName), in tab order.
     QCheckBox* cbLVVisible = nullptr;
@@ -57,6 +60,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    FileSystem& m_fs;
     void buildControls();
     void FrmSetupCreate();
 };

@@ -20,7 +20,7 @@ StampsController::StampsController(StampsHost host, QObject* parent) : QObject(p
 }
 
 FileSystem& StampsController::fileSystem() const {
-    return m_host.fileSystem ? *m_host.fileSystem : systemFileSystem();
+    return *m_host.fileSystem;
 }
 
 void StampsController::RefreshRowFromFile(int row) {

@@ -24,9 +24,8 @@ struct StampsHost {
     ProgressHost* progress = nullptr;              // BeginProgress / EndProgress / CancelRequested of the window
     FileListModel* model = nullptr;                // lvFile's rows, visited in display order
     std::function<void(const QString&)> setStatus; // first panel of stbMain
-    // Optional: the clock of the date and time buttons and the file system (the real ones when null).
-    const Clock* clock = nullptr;
-    FileSystem* fileSystem = nullptr;
+    FileSystem* fileSystem = nullptr;              // required: where the listed files are
+    const Clock* clock = nullptr; // optional: the clock of the date and time buttons (the system's when null)
 };
 
 class StampsController : public QObject {

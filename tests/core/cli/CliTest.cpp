@@ -1,6 +1,8 @@
 // rinoza-cli as a user runs it: the built program on temporary folders, with its own settings home.
 
+#include "filelist/AddedPaths.h"
 #include "filelist/SearchWalk.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "rename/RuleSetStore.h"
 #include "run/RunEngine.h"
@@ -71,7 +73,7 @@ struct CliFixture : ::testing::Test {
 
     // The current rule: FixF1 in front of the old name (element 1 ticked).
     void setRule(const std::string& prefix, int preset = 0) {
-        IniFile ini(settingsFilePath());
+        IniFile ini(systemFileSystem(), settingsFilePath(systemFileSystem()));
         StoredRuleSet s;
         s.rules.elements[0].checked = true;
         s.rules.fixF1 = prefix;
@@ -88,7 +90,7 @@ struct CliFixture : ::testing::Test {
 
     std::vector<std::string> historyLines() {
         std::vector<std::string> lines;
-        HistoryFile::read(historyFilePath(), lines);
+        HistoryFile::read(systemFileSystem(), historyFilePath(systemFileSystem()), lines);
         return lines;
     }
 };
@@ -108,7 +110,7 @@ TEST_F(CliFixture, DryRunChangesNothingAndShowsEveryRowsNames) {
                          line(dir / "b.txt", dir / "new_b.txt", "x:既に存在") +
                          line(dir / "new_b.txt", dir / "new_new_b.txt", "OK"));
     EXPECT_EQ(snapshotTree(dir.path()), before);
-    EXPECT_FALSE(pathExists(historyFilePath()));
+    EXPECT_FALSE(pathExists(historyFilePath(systemFileSystem())));
 }
 
 TEST_F(CliFixture, TheDryRunForetellsWhatTheRunThenDoes) {
@@ -166,7 +168,7 @@ TEST_F(CliFixture, TheWindowsUndoRestoresARunOfTheCli) {
     ASSERT_EQ(cli({"--yes", dir.path()}).status, 0);
     ASSERT_NE(snapshotTree(dir.path()), before);
     UndoEngine undo(systemFileSystem());
-    const UndoResult r = undo.run(historyFilePath(), ProgressCallbacks{});
+    const UndoResult r = undo.run(historyFilePath(systemFileSystem()), ProgressCallbacks{});
     EXPECT_EQ(r.restored, 2);
     EXPECT_EQ(snapshotTree(dir.path()), before);
 }
@@ -175,13 +177,14 @@ TEST_F(CliFixture, TheCliUndoesARunOfTheWindowsEngine) {
     writeFile(dir / "a.txt", "1");
     writeFile(dir / "b.txt", "2");
     const auto before = snapshotTree(dir.path());
-    std::vector<FileListRow> rows{*addedPathRow(dir / "a.txt", false), *addedPathRow(dir / "b.txt", false)};
+    std::vector<FileListRow> rows{*addedPathRow(systemFileSystem(), dir / "a.txt", false),
+                                  *addedPathRow(systemFileSystem(), dir / "b.txt", false)};
     FixedClock clock{LocalDateTime{2026, 12, 6, 19, 42, 0, 0}};
     NameBuilder builder{clock, [](const std::string&, FileDateKind) { return std::optional<LocalDateTime>(); }};
     RunRequest request;
-    request.rules = RuleSetStore::readCurrent(IniFile(settingsFilePath())).rules;
+    request.rules = RuleSetStore::readCurrent(IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))).rules;
     request.serialStartText = "1";
-    request.historyPath = historyFilePath();
+    request.historyPath = historyFilePath(systemFileSystem());
     RunEngine engine(systemFileSystem(), builder, clock);
     ASSERT_EQ(engine.run(rows, request, RunCallbacks{}).renamed, 2);
 
@@ -259,7 +262,7 @@ TEST_F(CliFixture, EveryUsageErrorGivesStatusTwoAndOneLine) {
         EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1);
     }
     EXPECT_EQ(snapshotTree(d), before);
-    EXPECT_FALSE(pathExists(historyFilePath()));
+    EXPECT_FALSE(pathExists(historyFilePath(systemFileSystem())));
 }
 
 TEST_F(CliFixture, NamesThatAreNotUtf8KeepTheirBytesAndPrintReadably) {
@@ -309,7 +312,7 @@ TEST_F(CliFixture, FoldersAreSearchedWithThePatternTheDisplayFiltersAndTheLimit)
     writeFile(dir / "b.dat", "2");
     writeFile(dir / ".hidden.txt", "3");
     writeFile(dir / "c.txt", "4");
-    IniFile ini(settingsFilePath());
+    IniFile ini(systemFileSystem(), settingsFilePath(systemFileSystem()));
     ini.WriteBool("Window", "LVHiddenVisible", false);
     Outcome o = cli({"-n", "--preset", "3", "--pattern", "*.txt", dir.path()});
     EXPECT_EQ(o.status, 0) << o.err;
@@ -416,11 +419,12 @@ std::vector<std::string> newNames(const std::string& out) {
 // The current rule puts "new_" in front; each row changes it for one run, over a.txt, b.TXT and x/c.txt.
 TEST_F(CliFixture, RuleOptionsAndSetChangeTheRuleOfOneRunInTheirOrder) {
     setRule("new_", 2);
-    IniFile(settingsFilePath()).WriteString(RuleSetStore::presetSection(2), "FixF1", "p2_");
+    IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+        .WriteString(RuleSetStore::presetSection(2), "FixF1", "p2_");
     writeFile(dir / "a.txt", "1");
     writeFile(dir / "b.TXT", "2");
     writeFile(dir / "x/c.txt", "3");
-    const std::string settings = readFile(settingsFilePath());
+    const std::string settings = readFile(settingsFilePath(systemFileSystem()));
     const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases{
         {{}, {"new_a.txt", "new_b.TXT", "new_c.txt"}},
         {{"--fixed1", "p_"}, {"p_a.txt", "p_b.TXT", "p_c.txt"}},
@@ -467,7 +471,7 @@ TEST_F(CliFixture, RuleOptionsAndSetChangeTheRuleOfOneRunInTheirOrder) {
     const Outcome run = cli({"--yes", "--fixed1", "r_", "--per-folder", dir / "a.txt", dir / "x"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readFile(dir / "r_a001.txt") + readFile(dir / "x/r_c001.txt"), "13");
-    EXPECT_EQ(readFile(settingsFilePath()), settings);
+    EXPECT_EQ(readFile(settingsFilePath(systemFileSystem())), settings);
 }
 
 TEST_F(CliFixture, ShowRulePrintsTheRuleInElementOrderAsKeysThatSetTakesBack) {
@@ -484,7 +488,7 @@ TEST_F(CliFixture, ShowRulePrintsTheRuleInElementOrderAsKeysThatSetTakesBack) {
     EXPECT_TRUE(shown.out.ends_with("\nCase=0\nWidth=1\nKana=0\nNfc=0\n"));
 
     // Every line given back to --set over the defaults gives the same rule.
-    IniFile(settingsFilePath()).EraseSection(RuleSetStore::kCurrentSection);
+    IniFile(systemFileSystem(), settingsFilePath(systemFileSystem())).EraseSection(RuleSetStore::kCurrentSection);
     std::vector<std::string> args{"--show-rule"};
     for (std::size_t p = 0, end; (end = shown.out.find('\n', p)) != std::string::npos; p = end + 1)
         args.insert(args.end(), {"--set", shown.out.substr(p, end - p)});

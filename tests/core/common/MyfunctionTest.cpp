@@ -1,4 +1,5 @@
 #include "common/Myfunction.h"
+
 #include "platform/posix/PosixFileSystem.h"
 #include "support/TestSupport.h"
 
@@ -97,27 +98,27 @@ TEST(Myfunction, FolderOfPath) {
     TempDir dir;
     writeFile(dir / "a.txt", "");
     makeDirs(dir / "表");
-    EXPECT_EQ(FolderOfPath(dir / "a.txt"), dir.path());
-    EXPECT_EQ(FolderOfPath(dir.path() + "/"), dir.path());
-    EXPECT_EQ(FolderOfPath(dir / "表"), dir / "表");
-    EXPECT_EQ(FolderOfPath(dir / "missing/"), dir / "missing");
-    EXPECT_EQ(FolderOfPath("/"), "/");
-    EXPECT_EQ(FolderOfPath("/etc/passwd"), "/etc");
+    EXPECT_EQ(FolderOfPath(dir / "a.txt", systemFileSystem()), dir.path());
+    EXPECT_EQ(FolderOfPath(dir.path() + "/", systemFileSystem()), dir.path());
+    EXPECT_EQ(FolderOfPath(dir / "表", systemFileSystem()), dir / "表");
+    EXPECT_EQ(FolderOfPath(dir / "missing/", systemFileSystem()), dir / "missing");
+    EXPECT_EQ(FolderOfPath("/", systemFileSystem()), "/");
+    EXPECT_EQ(FolderOfPath("/etc/passwd", systemFileSystem()), "/etc");
 }
 
 TEST(Myfunction, GetLongPath) {
     TempDir dir;
     writeFile(dir / "sub/a.txt", "");
-    EXPECT_EQ(GetLongPath(dir.path() + "//sub/./../sub/a.txt"), dir / "sub/a.txt");
+    EXPECT_EQ(GetLongPath(dir.path() + "//sub/./../sub/a.txt", systemFileSystem()), dir / "sub/a.txt");
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    const std::string rel = GetLongPath("sub/a.txt");
+    const std::string rel = GetLongPath("sub/a.txt", systemFileSystem());
     ASSERT_EQ(chdir(cwd), 0);
     EXPECT_EQ(rel, dir / "sub/a.txt");
     for (const std::string& bad : {dir / "missing/a.txt", dir / "sub/missing", std::string("/")}) {
         try {
-            GetLongPath(bad);
+            GetLongPath(bad, systemFileSystem());
             ADD_FAILURE() << bad << " gave no error";
         } catch (const std::runtime_error& e) {
             EXPECT_STREQ(e.what(), "ファイルが見つかりません。");
@@ -152,11 +153,11 @@ TEST(Myfunction, GetLongPathFollowsLinksBeforeGoingUp) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.in);
         if (!c.out.empty()) {
-            EXPECT_EQ(GetLongPath(c.in), c.out);
+            EXPECT_EQ(GetLongPath(c.in, systemFileSystem()), c.out);
             continue;
         }
         try {
-            GetLongPath(c.in);
+            GetLongPath(c.in, systemFileSystem());
             ADD_FAILURE() << "no error";
         } catch (const std::runtime_error& e) {
             EXPECT_STREQ(e.what(), "ファイルが見つかりません。");
@@ -171,21 +172,21 @@ TEST(Myfunction, CountFileLines) {
     };
     for (const auto& [content, lines] : cases) {
         writeFile(dir / "f.txt", content);
-        EXPECT_EQ(CountFileLines(dir / "f.txt"), lines) << "'" << content << "'";
+        EXPECT_EQ(CountFileLines(dir / "f.txt", systemFileSystem()), lines) << "'" << content << "'";
     }
-    EXPECT_THROW(CountFileLines(dir / "missing.txt"), std::system_error);
-    EXPECT_THROW(CountFileLines(dir.path()), std::system_error); // a folder cannot be read as text
+    EXPECT_THROW(CountFileLines(dir / "missing.txt", systemFileSystem()), std::system_error);
+    EXPECT_THROW(CountFileLines(dir.path(), systemFileSystem()), std::system_error); // a folder cannot be read as text
 }
 
 TEST(Myfunction, RenameFileToNeverReplaces) {
     TempDir dir;
     writeFile(dir / "a", "a");
     writeFile(dir / "b", "b");
-    EXPECT_FALSE(RenameFileTo(dir / "a", dir / "b"));
+    EXPECT_FALSE(RenameFileTo(dir / "a", dir / "b", systemFileSystem()));
     EXPECT_EQ(readFile(dir / "b"), "b");
-    EXPECT_TRUE(RenameFileTo(dir / "a", dir / "c"));
+    EXPECT_TRUE(RenameFileTo(dir / "a", dir / "c", systemFileSystem()));
     EXPECT_EQ(readFile(dir / "c"), "a");
-    EXPECT_FALSE(RenameFileTo(dir / "a", dir / "d"));
+    EXPECT_FALSE(RenameFileTo(dir / "a", dir / "d", systemFileSystem()));
 }
 
 // ---- times and attributes -----------------------------------------------------------------------
@@ -198,16 +199,19 @@ TEST(Myfunction, SetFileDateTimesPlaceholdersOnlyZeroTheSeconds) {
     ASSERT_EQ(systemFileSystem().setTimes(f, std::nullopt, FileTime{written.sec, written.nsec + 4321}), 0);
     const auto accessed = infoOf(f).lastAccess;
 
-    EXPECT_TRUE(SetFileDateTimes(f, "----", "--", "--", "--", "--", "----", "--", "--", "--", "--", false, true));
+    EXPECT_TRUE(SetFileDateTimes(f, "----", "--", "--", "--", "--", "----", "--", "--", "--", "--", false, true,
+                                 systemFileSystem()));
     const FileInfo after = infoOf(f);
     EXPECT_EQ(after.lastWrite, std::optional<FileTime>(localTime(2023, 2, 10, 12, 34, 0, 789) + 4321));
     EXPECT_EQ(after.lastAccess, accessed);
 
-    EXPECT_TRUE(SetFileDateTimes(f, "1999", "1", "2", "3", "4", "2024", "--", "--", "7", "--", false, true));
+    EXPECT_TRUE(SetFileDateTimes(f, "1999", "1", "2", "3", "4", "2024", "--", "--", "7", "--", false, true,
+                                 systemFileSystem()));
     EXPECT_EQ(infoOf(f).lastWrite, std::optional<FileTime>(localTime(2024, 2, 10, 7, 34, 0, 789) + 4321));
 
     // Neither flag: nothing happens, even with texts that make no date.
-    EXPECT_TRUE(SetFileDateTimes(f, "x", "99", "99", "99", "99", "x", "99", "99", "99", "99", false, false));
+    EXPECT_TRUE(SetFileDateTimes(f, "x", "99", "99", "99", "99", "x", "99", "99", "99", "99", false, false,
+                                 systemFileSystem()));
     EXPECT_EQ(infoOf(f).lastWrite, std::optional<FileTime>(localTime(2024, 2, 10, 7, 34, 0, 789) + 4321));
 }
 
@@ -231,13 +235,15 @@ TEST(Myfunction, SetFileDateTimesRefusesWithoutWriting) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_FALSE(SetFileDateTimes(f, "----", "--", c.day, c.hour, "--", "----", "--", c.day, c.hour, "--",
-                                      c.creation, true));
+                                      c.creation, true, systemFileSystem()));
         EXPECT_EQ(infoOf(f).lastWrite, std::optional<FileTime>(feb));
     }
     ASSERT_EQ(chmod(f.c_str(), 0444), 0);
-    EXPECT_FALSE(SetFileDateTimes(f, "----", "--", "--", "--", "--", "2020", "--", "--", "--", "--", false, true));
+    EXPECT_FALSE(SetFileDateTimes(f, "----", "--", "--", "--", "--", "2020", "--", "--", "--", "--", false, true,
+                                  systemFileSystem()));
     EXPECT_EQ(infoOf(f).lastWrite, std::optional<FileTime>(feb));
-    EXPECT_FALSE(SetFileDateTimes(dir / "missing", "", "", "", "", "", "2020", "--", "--", "--", "--", false, true));
+    EXPECT_FALSE(SetFileDateTimes(dir / "missing", "", "", "", "", "", "2020", "--", "--", "--", "--", false, true,
+                                  systemFileSystem()));
 }
 
 TEST(Myfunction, SetFileDateTimesCreation) {
@@ -248,7 +254,8 @@ TEST(Myfunction, SetFileDateTimesCreation) {
     writeFile(f, "x");
     ASSERT_EQ(systemFileSystem().setTimes(f, localTime(2010, 5, 6, 7, 8, 9, 10), std::nullopt), 0);
     const auto written = infoOf(f).lastWrite;
-    EXPECT_TRUE(SetFileDateTimes(f, "2011", "--", "--", "--", "--", "", "", "", "", "", true, false));
+    EXPECT_TRUE(
+        SetFileDateTimes(f, "2011", "--", "--", "--", "--", "", "", "", "", "", true, false, systemFileSystem()));
     const FileInfo after = infoOf(f);
     EXPECT_EQ(after.creation, std::optional<FileTime>(localTime(2011, 5, 6, 7, 8, 0, 10)));
     EXPECT_EQ(after.lastWrite, written);
@@ -271,10 +278,11 @@ TEST(Myfunction, SetFileAttrBitsReadsBackThroughStat) {
         SCOPED_TRACE(bits[k]);
         const auto& c = flags[k];
         const uint32_t before = infoOf(f).attributes;
-        EXPECT_TRUE(SetFileAttrBits(f, c.r, c.a, c.h, c.s, true, true, true, true));
+        EXPECT_TRUE(SetFileAttrBits(f, c.r, c.a, c.h, c.s, true, true, true, true, systemFileSystem()));
         EXPECT_EQ(infoOf(f).attributes, before | bits[k]);
-        EXPECT_TRUE(SetFileAttrBits(f, c.r, c.a, c.h, c.s, false, false, false, false));
+        EXPECT_TRUE(SetFileAttrBits(f, c.r, c.a, c.h, c.s, false, false, false, false, systemFileSystem()));
         EXPECT_EQ(infoOf(f).attributes, before & ~bits[k]);
     }
-    EXPECT_FALSE(SetFileAttrBits(dir / "missing", true, false, false, false, true, false, false, false));
+    EXPECT_FALSE(
+        SetFileAttrBits(dir / "missing", true, false, false, false, true, false, false, false, systemFileSystem()));
 }

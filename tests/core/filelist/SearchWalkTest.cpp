@@ -1,4 +1,6 @@
 #include "filelist/SearchWalk.h"
+#include "filelist/AddedPaths.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"
@@ -54,9 +56,9 @@ TEST(SearchWalk, rowsWithoutDetailsAreTheSameFilesNamedOnly) {
         SearchOptions o;
         o.pattern = "*.txt";
         o.showHidden = showHidden;
-        SearchWalk(o, collectInto(full)).run(t.path());
+        SearchWalk(systemFileSystem(), o, collectInto(full)).run(t.path());
         o.withDetails = false;
-        SearchWalk(o, collectInto(bare)).run(t.path());
+        SearchWalk(systemFileSystem(), o, collectInto(bare)).run(t.path());
         EXPECT_EQ(paths(bare.rows), paths(full.rows));
         EXPECT_EQ(bare.rows.size(), expected.size() + (showHidden ? 1 : 0));
         EXPECT_FALSE(full.rows[0].sizeText.empty());
@@ -73,7 +75,7 @@ TEST(SearchWalk, rootFilesFirstThenEachFolderAfterItsSubfolders) {
     Collected c;
     SearchOptions o;
     o.pattern = "*.txt";
-    SearchWalk walk(o, collectInto(c));
+    SearchWalk walk(systemFileSystem(), o, collectInto(c));
     SearchResult r = walk.run(t.path() + "/"); // the trailing "/" of the typed folder is dropped
     EXPECT_EQ(paths(c.rows), expected);
     EXPECT_EQ(r.listed, 4);
@@ -86,7 +88,7 @@ TEST(SearchWalk, rootFilesFirstThenEachFolderAfterItsSubfolders) {
     // Without subfolders only the search folder's own files.
     Collected flat;
     o.subfolders = false;
-    SearchWalk(o, collectInto(flat)).run(t.path());
+    SearchWalk(systemFileSystem(), o, collectInto(flat)).run(t.path());
     EXPECT_EQ(paths(flat.rows), std::vector<std::string>{t / "f1.txt"});
 }
 
@@ -117,7 +119,7 @@ TEST(SearchWalk, filtersApplyToFilesButHiddenFoldersAreAlwaysSearched) {
         o.showHidden = k.hidden;
         o.showReadOnly = k.readOnly;
         o.showSystem = k.system;
-        SearchWalk(o, collectInto(c)).run(t.path());
+        SearchWalk(systemFileSystem(), o, collectInto(c)).run(t.path());
         std::vector<std::string> names;
         for (const auto& r : c.rows)
             names.push_back(r.name);
@@ -136,7 +138,7 @@ TEST(SearchWalk, limitAdmitsExactlyTheRemainingCountAndReportsOnce) {
     SearchOptions o;
     o.listedBefore = 9990;
     o.limit = 10000;
-    SearchWalk walk(o, collectInto(c));
+    SearchWalk walk(systemFileSystem(), o, collectInto(c));
     walk.setTimeSliceMs(0);
     SearchResult r = walk.run(t.path());
     EXPECT_EQ(c.rows.size(), 10u);
@@ -149,7 +151,7 @@ TEST(SearchWalk, limitAdmitsExactlyTheRemainingCountAndReportsOnce) {
     // Exactly enough room: no limit message.
     Collected exact;
     o.listedBefore = 10000 - 25;
-    SearchResult r2 = SearchWalk(o, collectInto(exact)).run(t.path());
+    SearchResult r2 = SearchWalk(systemFileSystem(), o, collectInto(exact)).run(t.path());
     EXPECT_EQ(exact.rows.size(), 25u);
     EXPECT_EQ(exact.limitCalls, 0);
     EXPECT_FALSE(r2.limitReached);
@@ -167,7 +169,7 @@ TEST(SearchWalk, stopDuringAPumpEndsTheWalkBeforeTheNextEntry) {
         rowsAtStop = c.rows.size(); // every row so far was handed over before the pump
         self->requestStop();
     };
-    SearchWalk walk(SearchOptions{}, cb);
+    SearchWalk walk(systemFileSystem(), SearchOptions{}, cb);
     self = &walk;
     walk.setTimeSliceMs(0);
     SearchResult r = walk.run(t.path());
@@ -210,7 +212,7 @@ TEST(SearchWalk, stopWorksWhileAFolderYieldsNoRows) {
         SearchOptions o;
         o.pattern = k.pattern;
         o.showHidden = k.showHidden;
-        SearchWalk walk(o, cb);
+        SearchWalk walk(systemFileSystem(), o, cb);
         self = &walk;
         walk.setTimeSliceMs(0);
         const SearchResult r = walk.run(t.path());
@@ -231,7 +233,7 @@ TEST(SearchWalk, followsFolderLinksButNeverEntersAFolderTwice) {
     ASSERT_EQ(symlink("nowhere", (t / "dangling.txt").c_str()), 0);
 
     Collected c;
-    SearchWalk(SearchOptions{}, collectInto(c)).run(t.path());
+    SearchWalk(systemFileSystem(), SearchOptions{}, collectInto(c)).run(t.path());
     std::vector<std::string> got = paths(c.rows);
     std::sort(got.begin(), got.end());
     std::vector<std::string> want = {t / "a/x.txt", t / "ext/e.txt", t / "xlink.txt"};
@@ -246,7 +248,7 @@ TEST(SearchWalk, unreadableFolderIsSkippedSilently) {
     writeFile(t / "closed/b.txt", "");
     chmod((t / "closed").c_str(), 0);
     Collected c;
-    SearchWalk(SearchOptions{}, collectInto(c)).run(t.path());
+    SearchWalk(systemFileSystem(), SearchOptions{}, collectInto(c)).run(t.path());
     chmod((t / "closed").c_str(), 0755);
     EXPECT_EQ(paths(c.rows), std::vector<std::string>{t / "ok/a.txt"});
 }
@@ -254,9 +256,10 @@ TEST(SearchWalk, unreadableFolderIsSkippedSilently) {
 TEST(SearchWalk, eachFolderListsItsFilesAndEntersItsFoldersInNameOrder) {
     // Upper-cased UTF-16 code units: digits before letters before "_", a surrogate pair before
     // half-width katakana; a name that is not UTF-8 by its CP932 reading, else by its bytes.
-    const std::vector<std::string> ordered = {
-        "10.txt", "9.txt", "A.txt", "a.txt", "a1.txt", "b.txt", "Z.txt", "_x.txt", "ä.txt",
-        "\xFF\xFE.txt", "日.txt", "\x95\x5C.txt" /* 表 */, "😀.txt", "ｱ.txt"};
+    const std::vector<std::string> ordered = {"10.txt", "9.txt",        "A.txt",  "a.txt",
+                                              "a1.txt", "b.txt",        "Z.txt",  "_x.txt",
+                                              "ä.txt",  "\xFF\xFE.txt", "日.txt", "\x95\x5C.txt" /* 表 */,
+                                              "😀.txt",  "ｱ.txt"};
     TempDir t;
     for (auto it = ordered.rbegin(); it != ordered.rend(); ++it)
         writeFile(t / *it, "");
@@ -269,13 +272,13 @@ TEST(SearchWalk, eachFolderListsItsFilesAndEntersItsFoldersInNameOrder) {
         want.push_back(t / (std::string(folder) + "/x.txt"));
 
     Collected c;
-    SearchWalk(SearchOptions{}, collectInto(c)).run(t.path());
+    SearchWalk(systemFileSystem(), SearchOptions{}, collectInto(c)).run(t.path());
     EXPECT_EQ(paths(c.rows), want);
 }
 
 TEST(SearchWalk, missingFolderAndRootFolderText) {
     Collected c;
-    SearchResult r = SearchWalk(SearchOptions{}, collectInto(c)).run("/nonexistent-rinoza-folder");
+    SearchResult r = SearchWalk(systemFileSystem(), SearchOptions{}, collectInto(c)).run("/nonexistent-rinoza-folder");
     EXPECT_EQ(r.listed, 0);
     EXPECT_TRUE(c.rows.empty());
     EXPECT_EQ(searchFolderOf("/"), "/");
@@ -287,15 +290,15 @@ TEST(SearchWalk, addedPathRowListsOneFileWithoutFilters) {
     TempDir t;
     writeFile(t / ".secret.TXT", "hello");
     chmod((t / ".secret.TXT").c_str(), 0444);
-    std::optional<FileListRow> row = addedPathRow(t / ".secret.TXT", false);
+    std::optional<FileListRow> row = addedPathRow(systemFileSystem(), t / ".secret.TXT", false);
     ASSERT_TRUE(row);
     EXPECT_EQ(row->name, ".secret.TXT");
     EXPECT_EQ(row->folder, t.path());
     EXPECT_EQ(row->sizeText, "1KB");
     EXPECT_EQ(row->extensionText, "TXT");
     EXPECT_EQ(row->attributeText.substr(0, 2), "RH") << row->attributeText;
-    EXPECT_FALSE(addedPathRow(t.path(), false)); // a folder is no row
-    EXPECT_FALSE(addedPathRow(t / "missing", false));
+    EXPECT_FALSE(addedPathRow(systemFileSystem(), t.path(), false)); // a folder is no row
+    EXPECT_FALSE(addedPathRow(systemFileSystem(), t / "missing", false));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "operations/SearchOperation.h"
 #include "operations/StampOperation.h"
 #include "operations/UndoOperation.h"
+#include "platform/Paths.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
@@ -67,6 +68,12 @@ struct FaultyFileSystem final : PosixFileSystem {
             info.attributes |= AttrSystem;
         return err;
     }
+    int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override {
+        const int err = PosixFileSystem::statAt(folder, name, info, followLinks);
+        if (err == 0 && systemFiles.count(joinPath(folder.path(), name)))
+            info.attributes |= AttrSystem;
+        return err;
+    }
 };
 
 struct OperationsTest : ::testing::Test {
@@ -93,7 +100,8 @@ struct OperationsTest : ::testing::Test {
         rules.fixF1 = prefix;
         RenameContext context{fs, builder, clock, nullptr};
         return runRename(
-            list, [&] { return renameRequest(RenameMethod::RenameOnly, "", rules, "1"); }, context, prompts, progress);
+            list, [&] { return renameRequest(fs, RenameMethod::RenameOnly, "", rules, "1"); }, context, prompts,
+            progress);
     }
 };
 
@@ -154,16 +162,16 @@ TEST_F(OperationsTest, AStartNumberThatIsNoNumberEndsTheRunWithItsMessage) {
     listFiles({"a.txt"});
     RenameContext context{fs, builder, clock, nullptr};
     const RunResult r = runRename(
-        list, [] { return renameRequest(RenameMethod::RenameOnly, "", RenameRuleSet::defaults(), "x1"); }, context,
-        prompts, progress);
+        list, [this] { return renameRequest(fs, RenameMethod::RenameOnly, "", RenameRuleSet::defaults(), "x1"); },
+        context, prompts, progress);
     EXPECT_EQ(r.end, RunEnd::Error);
     EXPECT_EQ(prompts.log, (std::vector<std::string>{"tell 2: 変名処理が途中で終了しました。",
                                                      "tell 2: <'x1' は整数ではありません>"}));
-    EXPECT_FALSE(pathExists(historyFilePath()));
+    EXPECT_FALSE(pathExists(historyFilePath(fs)));
 }
 
 TEST_F(OperationsTest, UndoOutcomes) {
-    UndoOutcome o = undoLastRun(historyFilePath(), fs, prompts, progress);
+    UndoOutcome o = undoLastRun(historyFilePath(fs), fs, prompts, progress);
     EXPECT_EQ(o.end, UndoOutcome::End::NoHistory);
     EXPECT_EQ(prompts.log, std::vector<std::string>{"tell 1: 前回の変名履歴ファイルが見つかりません。"});
 
@@ -171,23 +179,23 @@ TEST_F(OperationsTest, UndoOutcomes) {
     ASSERT_EQ(run("n_").renamed, 2);
     prompts.log.clear();
     prompts.answers = {false};
-    EXPECT_EQ(undoLastRun(historyFilePath(), fs, prompts, progress).end, UndoOutcome::End::Declined);
+    EXPECT_EQ(undoLastRun(historyFilePath(fs), fs, prompts, progress).end, UndoOutcome::End::Declined);
     EXPECT_EQ(prompts.log, std::vector<std::string>{"ask 2: 前回の変名を戻します。\rよろしいですか？"});
     EXPECT_TRUE(pathExists(dir / "n_a.txt"));
 
     // The note cannot be written: the files are back, the records stay for the next undo.
     fs.appendError = ENOSPC;
-    o = undoLastRun(historyFilePath(), fs, prompts, progress);
+    o = undoLastRun(historyFilePath(fs), fs, prompts, progress);
     EXPECT_EQ(o.end, UndoOutcome::End::Done);
     EXPECT_EQ(o.pending, 2);
     EXPECT_EQ(o.result.restored, 2);
     EXPECT_EQ(o.statusText, "2/2個が変名を戻されました。戻した記録を変更履歴ファイルに書き込めません。"
                             "次の「前回の変名を戻す」でも、これらの記録が戻す対象になります。");
-    EXPECT_EQ(o.noteError, "戻した記録を変更履歴ファイルに書き込めません。 (<" + historyFilePath() +
+    EXPECT_EQ(o.noteError, "戻した記録を変更履歴ファイルに書き込めません。 (<" + historyFilePath(fs) +
                                ">: " + std::strerror(ENOSPC) + ")");
     EXPECT_TRUE(pathExists(dir / "a.txt"));
     fs.appendError = 0;
-    o = undoLastRun(historyFilePath(), fs, prompts, progress);
+    o = undoLastRun(historyFilePath(fs), fs, prompts, progress);
     EXPECT_EQ(o.pending, 2);
     EXPECT_EQ(o.statusText, "0/2個が変名を戻されました。");
     EXPECT_TRUE(o.noteError.empty());
@@ -274,7 +282,7 @@ TEST_F(OperationsTest, ASearchJoinsTheListAndStopsAtTheLimitWithAMessage) {
 
     list.appendListed({FileListRow{}});
     request.display.LVIconMax = 2;
-    const SearchResult r = FolderSearch(request, list, prompts).run();
+    const SearchResult r = FolderSearch(request, fs, list, prompts).run();
     EXPECT_TRUE(r.limitReached);
     EXPECT_EQ(list.size(), 2);
     EXPECT_EQ(list.row(1).name, "a.txt");

@@ -1,6 +1,7 @@
-#include "platform/Files.h"
-#include "platform/FolderReader.h"
 #include "platform/Paths.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixFiles.h"
+#include "platform/posix/PosixPaths.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -114,17 +115,19 @@ TEST(ReplaceFileDurably, KeepsTheModeOfTheOldFileAndGivesANewOneTheModeAsked) {
 
 TEST(ReplaceFileDurably, KeptOpenTheFileGrowsAndIsCutBack) {
     TempDir t;
-    AppendFile f;
+    std::unique_ptr<AppendFile> f;
     ASSERT_EQ(replaceFileDurably(t / "h", "head\n", {}, &f), 0);
-    ASSERT_TRUE(f.isOpen());
+    ASSERT_TRUE(f && f->isOpen());
     std::size_t written = 0;
-    EXPECT_EQ(f.append("one\n", &written), 0);
+    EXPECT_EQ(f->append("one\n", &written), 0);
     EXPECT_EQ(written, 4u);
-    EXPECT_EQ(f.truncate(5), 0);
-    EXPECT_EQ(f.append("two\n"), 0);
-    EXPECT_EQ(f.close(), 0);
-    EXPECT_FALSE(f.isOpen());
-    EXPECT_EQ(f.append("late"), EBADF);
+    EXPECT_EQ(f->truncate(5), 0);
+    EXPECT_EQ(f->sync(), 0);
+    EXPECT_EQ(f->append("two\n"), 0);
+    EXPECT_EQ(f->close(), 0);
+    EXPECT_FALSE(f->isOpen());
+    EXPECT_EQ(f->append("late"), EBADF);
+    EXPECT_EQ(f->sync(), EBADF);
     EXPECT_EQ(readFile(t / "h"), "head\ntwo\n");
 
     std::string content;
@@ -179,6 +182,7 @@ TEST(Paths, CurrentFolderIsTheWorkingFolderOrNothing) {
 }
 
 TEST(OpenFolder, TellsEachKindAndResolvesLinks) {
+    PosixFileSystem fs;
     TempDir t;
     writeFile(t / "file", "");
     makeDirs(t / "dir");
@@ -187,14 +191,20 @@ TEST(OpenFolder, TellsEachKindAndResolvesLinks) {
     ASSERT_EQ(::symlink("nowhere", (t / "dangling").c_str()), 0);
     ASSERT_EQ(::mkfifo((t / "pipe").c_str(), 0644), 0);
 
-    const OpenFolder folder(t.path());
-    ASSERT_TRUE(folder.isOpen());
+    std::unique_ptr<Folder> opened;
+    ASSERT_EQ(fs.openFolder(t.path(), nullptr, opened), 0);
+    const Folder& folder = *opened;
     std::map<std::string, std::pair<EntryType, bool>> seen;
-    EXPECT_EQ(folder.read([&](const OpenFolder::Entry& e) {
-        seen[std::string(e.name)] = {e.type, e.looked};
-        return true;
-    }),
-              0);
+    // Read twice: a folder is read from its first name each time.
+    for (int pass = 0; pass < 2; ++pass) {
+        seen.clear();
+        EXPECT_EQ(fs.readFolder(folder,
+                                [&](const FolderEntry& e) {
+                                    seen[std::string(e.name)] = {e.type, e.looked};
+                                    return true;
+                                }),
+                  0);
+    }
     const std::map<std::string, std::pair<EntryType, bool>> want = {
         {"file", {EntryType::File, false}},        {"dir", {EntryType::Directory, false}},
         {"dirlink", {EntryType::Directory, true}}, {"filelink", {EntryType::File, true}},
@@ -202,16 +212,16 @@ TEST(OpenFolder, TellsEachKindAndResolvesLinks) {
     };
     EXPECT_EQ(seen, want);
 
-    const OpenFolder inner(folder, "dirlink");
-    uint64_t d1 = 0, i1 = 0, d2 = 0, i2 = 0;
-    ASSERT_TRUE(inner.identity(d1, i1));
-    ASSERT_TRUE(OpenFolder(folder, "dir").identity(d2, i2));
-    EXPECT_EQ(std::make_pair(d1, i1), std::make_pair(d2, i2));
-    EXPECT_FALSE(OpenFolder(folder, "file").isOpen());
+    std::unique_ptr<Folder> inner, dir, file;
+    ASSERT_EQ(fs.openFolderAt(folder, "dirlink", inner), 0);
+    ASSERT_EQ(fs.openFolderAt(folder, "dir", dir), 0);
+    EXPECT_EQ(inner->id(), dir->id());
+    EXPECT_EQ(inner->path(), t / "dirlink");
+    EXPECT_EQ(fs.openFolderAt(folder, "file", file), ENOTDIR);
 
     FileInfo info;
-    ASSERT_EQ(folder.stat("filelink", t / "filelink", info), 0);
+    ASSERT_EQ(fs.statAt(folder, "filelink", info), 0);
     EXPECT_TRUE(info.isRegular);
     EXPECT_EQ(info.name, "filelink");
-    EXPECT_EQ(folder.stat("dangling", t / "dangling", info), ENOENT);
+    EXPECT_EQ(fs.statAt(folder, "dangling", info), ENOENT);
 }

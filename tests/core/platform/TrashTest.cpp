@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <regex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,6 +95,75 @@ TEST_F(Trash, SameNameTwiceGetsANumberedName) {
     EXPECT_EQ(readFile(home / "Trash/files/report.txt"), "first");
     EXPECT_EQ(readFile(second.trashedPath), "second");
     EXPECT_NE(readFile(second.infoPath).find("/two/report.txt\n"), std::string::npos);
+}
+
+TEST(TrashStoredName, ANameTooLongForItsInfoFileIsShortenedApartFromOthers) {
+    const std::string kana = "あ"; // three bytes
+    std::string longKana;
+    while (longKana.size() < 240)
+        longKana += kana;
+    const std::string a = longKana + "1.jpeg", b = longKana + "2.jpeg";
+    const std::string bare(250, 'x');
+    const struct {
+        std::string name;
+        int n;
+        std::string expected; // empty: shortened, checked below
+    } rows[] = {
+        {"report.txt", 1, "report.txt"},
+        {"report.txt", 3, "report.txt.3"},
+        {std::string(245, 'y'), 1, std::string(245, 'y')}, // exactly fits with ".trashinfo"
+        {a, 1, ""},
+        {b, 1, ""},
+        {a, 2, ""},
+        {bare, 1, ""},
+    };
+    std::set<std::string> seen;
+    for (const auto& r : rows) {
+        const std::string stored = trashStoredName(r.name, r.n);
+        SCOPED_TRACE(stored);
+        EXPECT_LE(stored.size() + std::string(".trashinfo").size(), 255u);
+        EXPECT_TRUE(seen.insert(stored).second); // every name and try apart
+        if (!r.expected.empty()) {
+            EXPECT_EQ(stored, r.expected);
+            continue;
+        }
+        EXPECT_EQ(stored.compare(0, 60, r.name, 0, 60), 0); // its start kept
+        const std::string ext = r.name == bare ? "" : ".jpeg";
+        EXPECT_EQ(stored.substr(stored.size() - ext.size()), ext); // its extension kept
+        EXPECT_NE(stored.find('~'), std::string::npos);
+        // Never a character cut in two: the kana start stays whole.
+        const std::size_t tilde = stored.find('~');
+        EXPECT_EQ(r.name == bare ? 0u : tilde % 3, 0u);
+    }
+}
+
+TEST_F(Trash, ALongNameIsTrashedUnderAShortOneAndRestoredByItsFullPath) {
+    TempDir files;
+    std::string name;
+    while (name.size() < 246)
+        name += "長";
+    name += ".txt"; // 250 bytes: name.trashinfo would pass the limit of a name
+    ASSERT_EQ(name.size(), 250u);
+    const std::string f = files / name;
+    writeFile(f, "long");
+    const TrashResult r = fs.moveToTrash(f);
+    ASSERT_EQ(r.error, 0);
+    EXPECT_FALSE(pathExists(f));
+    EXPECT_EQ(readFile(r.trashedPath), "long");
+    EXPECT_EQ(baseNameOf(r.infoPath), baseNameOf(r.trashedPath) + ".trashinfo");
+    EXPECT_NE(readFile(r.infoPath).find("Path=" + percentEncodePath(f) + "\n"), std::string::npos);
+
+    // What a trash client shows: the file by its whole original path.
+    if (::access("/usr/bin/trash-list", X_OK) != 0)
+        GTEST_SKIP() << "trash-list (Debian package trash-cli) is not installed";
+    FILE* p = ::popen("trash-list 2>/dev/null", "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[4096];
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
+        out.append(buf, n);
+    ::pclose(p);
+    EXPECT_NE(out.find(" " + f + "\n"), std::string::npos) << out;
 }
 
 namespace {

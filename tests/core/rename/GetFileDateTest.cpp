@@ -1,4 +1,5 @@
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "support/TestSupport.h"
 
@@ -34,12 +35,13 @@ TEST(GetFileDate, LocalTimeWithTheTwoSecondGrain) {
     std::vector<std::string> missing;
     const auto onMissing = [&](const std::string& p) { missing.push_back(p); };
 
-    EXPECT_EQ(GetFileDate(path, FileDateKind::Upd, onMissing), (LocalDateTime{2024, 3, 7, 9, 3, 6, 0}));
+    EXPECT_EQ(GetFileDate(systemFileSystem(), path, FileDateKind::Upd, onMissing),
+              (LocalDateTime{2024, 3, 7, 9, 3, 6, 0}));
 
     // Through the builder, as a run reads it.
     FixedClock clock(LocalDateTime{2026, 12, 6, 13, 45, 9, 0});
     NameBuilder builder(clock, [&](const std::string& p, FileDateKind kind) -> std::optional<LocalDateTime> {
-        return GetFileDate(p, kind, onMissing);
+        return GetFileDate(systemFileSystem(), p, kind, onMissing);
     });
     RenameRuleSet r = RenameRuleSet::defaults();
     r.elements[7].checked = true;
@@ -61,6 +63,6 @@ TEST(GetFileDate, LocalTimeWithTheTwoSecondGrain) {
 
     // Outside the years 1980 to 2107 there is no DOS date: the zero date-time, without a message.
     setLastWrite(path, LocalDateTime{1975, 6, 1, 12, 0, 0, 0});
-    EXPECT_EQ(GetFileDate(path, FileDateKind::Upd, onMissing), LocalDateTime{});
+    EXPECT_EQ(GetFileDate(systemFileSystem(), path, FileDateKind::Upd, onMissing), LocalDateTime{});
     EXPECT_EQ(missing.size(), 1u);
 }

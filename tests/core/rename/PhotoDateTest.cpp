@@ -1,4 +1,5 @@
 #include "rename/PhotoDate.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "support/TestSupport.h"
 
@@ -70,11 +71,11 @@ TEST(PhotoDate, TheFirstTagPresentGivesTheDateTaken) {
         makePhoto(dir / row.name, row.tags, row.size);
         if (row.corrupt)
             corruptExif(dir / row.name);
-        EXPECT_EQ(photoDateTaken(dir / row.name), row.expected) << row.name;
+        EXPECT_EQ(photoDateTaken(systemFileSystem(), dir / row.name), row.expected) << row.name;
     }
     test::writeFile(dir / "notes.jpg", "not a picture at all\n");
-    EXPECT_EQ(photoDateTaken(dir / "notes.jpg"), std::nullopt);
-    EXPECT_EQ(photoDateTaken(dir / "missing.jpg"), std::nullopt);
+    EXPECT_EQ(photoDateTaken(systemFileSystem(), dir / "notes.jpg"), std::nullopt);
+    EXPECT_EQ(photoDateTaken(systemFileSystem(), dir / "missing.jpg"), std::nullopt);
 }
 
 TEST(PhotoDate, ExifDateTexts) {
@@ -106,7 +107,7 @@ TEST(PhotoDate, AFileWithoutOneTakesItsUpdateTimeAndTheRowSaysSo) {
         [](const std::string&, FileDateKind) {
             return std::optional(LocalDateTime{2025, 7, 8, 9, 10, 12, 0});
         },
-        photoDateTaken);
+        [](const std::string& path) { return photoDateTaken(systemFileSystem(), path); });
     RenameRuleSet r = RenameRuleSet::defaults();
     r.elements[7].checked = true;
     r.dateTime = kDateTakenDateTime;

@@ -1,4 +1,6 @@
 #include "rename/RuleSetStore.h"
+
+#include "platform/posix/PosixFileSystem.h"
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
 
@@ -34,22 +36,22 @@ TEST(RuleSetStore, NewOptionsAreStoredOnlyWhileSet) {
     TempDir dir;
     const std::string path = dir / "rinoza.ini";
     {
-        IniFile ini(path);
+        IniFile ini(systemFileSystem(), path);
         RuleSetStore::writeCurrent(ini, StoredRuleSet());
     }
     EXPECT_EQ(lines(path, "StrChgBefore"), "StrChgBefore=\r\nStrChgAfter=\r\n");
-    const StoredRuleSet plain = RuleSetStore::readCurrent(IniFile(path));
+    const StoredRuleSet plain = RuleSetStore::readCurrent(IniFile(systemFileSystem(), path));
     EXPECT_FALSE(plain.rules.strChgRegex || plain.rules.renFolder || plain.rules.nfc);
     EXPECT_EQ(plain.rules.width, 0);
     EXPECT_EQ(plain.rules.kana, 0);
 
     {
-        IniFile ini(path);
+        IniFile ini(systemFileSystem(), path);
         RuleSetStore::writeCurrent(ini, everyNewOptionSet());
     }
     EXPECT_EQ(lines(path, "StrChgBefore"), "StrChgBefore=\r\nStrChgAfter=\r\nStrChgRegex=1\r\nRenFolder=1\r\n"
                                            "Width=3\r\nKana=2\r\nNfc=1\r\n");
-    const StoredRuleSet back = RuleSetStore::readCurrent(IniFile(path));
+    const StoredRuleSet back = RuleSetStore::readCurrent(IniFile(systemFileSystem(), path));
     EXPECT_TRUE(back.rules.strChgRegex && back.rules.renFolder && back.rules.nfc);
     EXPECT_EQ(back.rules.width, 3);
     EXPECT_EQ(back.rules.kana, 2);
@@ -62,23 +64,23 @@ TEST(RuleSetStore, APresetSavedAgainForgetsOptionsSwitchedOff) {
     const std::string path = dir / "rinoza.ini";
     test::writeFile(path, "[SettingBack3]\r\nMine=kept\r\n");
     {
-        IniFile ini(path);
+        IniFile ini(systemFileSystem(), path);
         RuleSetStore::writePreset(ini, 3, everyNewOptionSet());
     }
     StoredRuleSet into;
-    RuleSetStore::readPreset(IniFile(path), 3, into);
+    RuleSetStore::readPreset(IniFile(systemFileSystem(), path), 3, into);
     EXPECT_TRUE(into.rules.strChgRegex && into.rules.renFolder && into.rules.nfc);
     EXPECT_EQ(into.rules.width, 3);
 
     {
-        IniFile ini(path);
+        IniFile ini(systemFileSystem(), path);
         RuleSetStore::writePreset(ini, 3, StoredRuleSet());
     }
     const std::string text = test::readFile(path);
     for (const char* key : {"StrChgRegex", "RenFolder", "Width", "Kana", "Nfc"})
         EXPECT_EQ(text.find(key), std::string::npos) << key;
     EXPECT_NE(text.find("Mine=kept"), std::string::npos);
-    RuleSetStore::readPreset(IniFile(path), 3, into);
+    RuleSetStore::readPreset(IniFile(systemFileSystem(), path), 3, into);
     EXPECT_FALSE(into.rules.strChgRegex || into.rules.renFolder || into.rules.nfc);
     EXPECT_EQ(into.rules.kana, 0);
 }

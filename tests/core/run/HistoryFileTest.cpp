@@ -1,7 +1,10 @@
 #include "run/HistoryFile.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include "common/TextCodec.h"
 #include "platform/Paths.h"
+#include "run/UndoEngine.h"
+#include "support/FaultyFileSystem.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
@@ -87,7 +90,7 @@ TEST(HistoryFile, WriterOutputMatchesTheExpectedFileByteForByte) {
                                   "................................................................................"
                                   "................................................................................"
                                   "................................................................................");
-    HistoryFile h;
+    HistoryFile h(systemFileSystem());
     ASSERT_EQ(h.create(path, LocalDateTime{2026, 12, 6, 19, 42, 0, 0}, RenameMethod::RenameAndCopy), 0);
     ASSERT_EQ(h.addRecord("/home/user/写真/abc.txt", "/srv/backup/001 新しい.txt"), 0);
     ASSERT_EQ(h.addRecord("/home/user/写真/.hidden", "/srv/backup/002"), 0);
@@ -109,7 +112,7 @@ TEST(HistoryFile, MethodLinesAndDropOfTheLastRecord) {
         {RenameMethod::RenameAndMove, "[Moved]"},
     };
     for (auto [method, text] : methods) {
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         ASSERT_EQ(h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, method), 0);
         ASSERT_EQ(h.addRecord("/a/1", "/a/2"), 0);
         ASSERT_EQ(h.addRecord("/a/3", "/a/4"), 0);
@@ -117,7 +120,7 @@ TEST(HistoryFile, MethodLinesAndDropOfTheLastRecord) {
         ASSERT_EQ(h.addRecord("/a/5", "/a/6"), 0);
         ASSERT_EQ(h.close(), 0);
         std::vector<std::string> lines;
-        ASSERT_EQ(HistoryFile::read(path, lines), 0);
+        ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
         ASSERT_EQ(lines.size(), 14u);
         EXPECT_EQ(lines[9], text);
         EXPECT_EQ(lines[10], "[B]/a/1");
@@ -127,18 +130,88 @@ TEST(HistoryFile, MethodLinesAndDropOfTheLastRecord) {
     }
 }
 
+TEST(HistoryFile, ARecordThatCannotBeCutBackIsVoided) {
+    // Each row: the faults laid on the history's open file (appends 1 and 2 are the two records),
+    // what the take-back returns, and the lines after the header.
+    const struct {
+        std::vector<std::pair<const char*, int>> faults;
+        int dropResult;
+        std::vector<std::string> records;
+    } rows[] = {
+        // The cut works: the record is gone.
+        {{}, 0, {"[B]/a/1", "[A]/a/2"}},
+        // The cut fails: a note voids record 2.
+        {{{"truncate", 1}}, 0, {"[B]/a/1", "[A]/a/2", "[B]/a/3", "[A]/a/4", "{未実行:2}"}},
+        // The cut fails and so does the note: the take-back says so.
+        {{{"truncate", 1}, {"append", 3}}, EIO, {"[B]/a/1", "[A]/a/2", "[B]/a/3", "[A]/a/4"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.faults.size());
+        TempDir dir;
+        PosixFileSystem real;
+        test::FaultyFileSystem fs(real);
+        for (const auto& [operation, k] : r.faults)
+            fs.failAt(operation, k, EIO);
+        HistoryFile h(fs);
+        ASSERT_EQ(h.create(dir / "h.txt", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), 0);
+        ASSERT_EQ(h.addRecord("/a/1", "/a/2"), 0);
+        ASSERT_EQ(h.addRecord("/a/3", "/a/4"), 0);
+        EXPECT_EQ(h.lastRecordNumber(), 2);
+        EXPECT_EQ(h.dropLastRecord(), r.dropResult);
+        h.close();
+        std::vector<std::string> lines;
+        ASSERT_EQ(HistoryFile::read(real, dir / "h.txt", lines), 0);
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 10, lines.end()), r.records);
+    }
+}
+
+TEST(HistoryFile, AHalfWrittenRecordIsCutOffOrVoided) {
+    // A record refused half way (a full disk): cut off; where the cut fails too and the "[A]" line
+    // made it, voided on a line of its own.
+    const struct {
+        bool cutFails;
+        std::string before;
+        std::vector<std::string> records;
+    } rows[] = {
+        // Half of "[B]/b\r\n[A]/a/444444\r\n" ends right after "[A]".
+        {false, "/b", {"[B]/a/1", "[A]/a/2"}},
+        {true, "/b", {"[B]/a/1", "[A]/a/2", "[B]/b", "[A]", "{未実行:2}"}},
+        // Half of a long "[B]" line: no record for a reader.
+        {true, std::string(40, 'x'), {"[B]/a/1", "[A]/a/2", "[B]" + std::string(26, 'x')}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.before);
+        TempDir dir;
+        PosixFileSystem real;
+        test::FaultyFileSystem fs(real);
+        fs.failAt("append", 2, ENOSPC, true);
+        if (r.cutFails)
+            fs.failAt("truncate", 1, EIO);
+        HistoryFile h(fs);
+        ASSERT_EQ(h.create(dir / "h.txt", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), 0);
+        ASSERT_EQ(h.addRecord("/a/1", "/a/2"), 0);
+        EXPECT_EQ(h.addRecord(r.before, "/a/444444"), ENOSPC);
+        h.close();
+        std::vector<std::string> lines;
+        ASSERT_EQ(HistoryFile::read(real, dir / "h.txt", lines), 0);
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 10, lines.end()), r.records);
+        // The undo sees record 1 only.
+        EXPECT_EQ(UndoEngine::parseRecords(lines).size(), 1u);
+    }
+}
+
 TEST(HistoryFile, PathsThatAreNotUtf8ComeBackUnchanged) {
     TempDir dir;
     std::string path = dir / "h.txt";
     const std::string latin1 = dir / "caf\xE9.txt";            // not UTF-8
     const std::string sjis = dir / "\x83\x65\x83\x58\x83\x67"; // テスト in Shift-JIS
-    HistoryFile h;
+    HistoryFile h(systemFileSystem());
     ASSERT_EQ(h.create(path, LocalDateTime{2026, 12, 6, 19, 42, 0, 0}, RenameMethod::RenameOnly), 0);
     ASSERT_EQ(h.addRecord(latin1, dir / "新.txt"), 0);
     ASSERT_EQ(h.addRecord(sjis, dir / "with\rcr"), 0);
     ASSERT_EQ(h.close(), 0);
     std::vector<std::string> lines;
-    ASSERT_EQ(HistoryFile::read(path, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
     ASSERT_EQ(lines.size(), 14u);
     EXPECT_EQ(lines[0], history::kTitleLine);
     EXPECT_EQ(lines[10], "[B]" + latin1);
@@ -157,7 +230,7 @@ TEST(HistoryFile, WindowsCodePageFileIsConverted) {
                          "\x8F\x57\x82\xB5\x82\xC8\x82\xA2\x82\xC5\x89\xBA\x82\xB3\x82\xA2}";
     rinoza::test::writeFile(path, title + "\r\n" + noEdit + "\r\n[Changed]\r\n[B]/x/a.txt\r\n[A]/x/b.txt\r\n");
     std::vector<std::string> lines;
-    ASSERT_EQ(HistoryFile::read(path, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], history::kTitleLine);
     EXPECT_EQ(lines[1], history::kDoNotEditLine);
@@ -165,7 +238,7 @@ TEST(HistoryFile, WindowsCodePageFileIsConverted) {
 
     // Without the known title the bytes are kept as they are.
     rinoza::test::writeFile(path, noEdit + "\r\n[B]/x/\x83\x65.txt\r\n");
-    ASSERT_EQ(HistoryFile::read(path, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], noEdit);
     EXPECT_EQ(lines[1], "[B]/x/\x83\x65.txt");
@@ -189,7 +262,7 @@ TEST(HistoryFile, SplittingCountsALastLineWithoutBreak) {
 
 TEST(HistoryFile, ErrorsAreReported) {
     TempDir dir;
-    HistoryFile h;
+    HistoryFile h(systemFileSystem());
     EXPECT_EQ(h.create(dir / "missing/h.txt", LocalDateTime{}, RenameMethod::RenameOnly), ENOENT);
     EXPECT_FALSE(h.isOpen());
     EXPECT_EQ(h.addRecord("/a", "/b"), EBADF);
@@ -204,7 +277,7 @@ TEST(HistoryFile, ErrorsAreReported) {
     EXPECT_TRUE(S_ISCHR(st.st_mode));
     EXPECT_EQ(listNames(dir.path()), std::vector<std::string>{"folder"});
     std::vector<std::string> lines;
-    EXPECT_EQ(HistoryFile::read(dir / "none.txt", lines), ENOENT);
+    EXPECT_EQ(HistoryFile::read(systemFileSystem(), dir / "none.txt", lines), ENOENT);
 }
 
 TEST(HistoryFile, APreviousHistoryStaysWholeWhenTheNewHeaderDoesNotFit) {
@@ -219,7 +292,7 @@ TEST(HistoryFile, APreviousHistoryStaysWholeWhenTheNewHeaderDoesNotFit) {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit lim{100, 100};
         setrlimit(RLIMIT_FSIZE, &lim);
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         int err = h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly);
         _exit(err == EFBIG && !h.isOpen() ? 0 : 1);
     }
@@ -238,7 +311,7 @@ TEST(HistoryFile, ReplacingKeepsPermissionsAndLinks) {
     rinoza::test::writeFile(path, "previous");
     ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
     {
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         ASSERT_EQ(h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), 0);
         ASSERT_EQ(h.addRecord("/a/1", "/a/2"), 0);
         ASSERT_EQ(h.close(), 0);
@@ -247,7 +320,7 @@ TEST(HistoryFile, ReplacingKeepsPermissionsAndLinks) {
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     std::vector<std::string> lines;
-    ASSERT_EQ(HistoryFile::read(path, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), path, lines), 0);
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(lines[11], "[A]/a/2");
 
@@ -257,13 +330,13 @@ TEST(HistoryFile, ReplacingKeepsPermissionsAndLinks) {
     const std::string link = dir / "link.txt";
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
     {
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         ASSERT_EQ(h.create(link, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameAndMove), 0);
         ASSERT_EQ(h.close(), 0);
     }
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    ASSERT_EQ(HistoryFile::read(real, lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), real, lines), 0);
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(lines[9], "[Moved]");
     EXPECT_EQ(listNames(dir / "elsewhere"), std::vector<std::string>{"history.txt"});
@@ -292,7 +365,7 @@ TEST(HistoryFile, AReadOnlyHistoryIsNeverReplaced) {
             path = dir / "link.txt";
             ASSERT_EQ(::symlink("rinoza.txt", path.c_str()), 0);
         }
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         EXPECT_EQ(h.create(path, LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly), EACCES);
         EXPECT_FALSE(h.isOpen());
         EXPECT_EQ(rinoza::test::readFile(file), "previous");
@@ -337,7 +410,7 @@ TEST(HistoryFile, ALinkToAMissingHistoryGetsItWhereItPoints) {
             ASSERT_EQ(::symlink(target.c_str(), (dir / name).c_str()), 0);
         const auto before = rinoza::test::snapshotTree(dir.path());
 
-        HistoryFile h;
+        HistoryFile h(systemFileSystem());
         const int err = h.create(dir / "h.txt", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameOnly);
         EXPECT_EQ(err, c.error);
         EXPECT_EQ(h.isOpen(), c.error == 0);
@@ -352,7 +425,7 @@ TEST(HistoryFile, ALinkToAMissingHistoryGetsItWhereItPoints) {
             continue;
         }
         std::vector<std::string> lines;
-        ASSERT_EQ(HistoryFile::read(dir / c.written, lines), 0);
+        ASSERT_EQ(HistoryFile::read(systemFileSystem(), dir / c.written, lines), 0);
         ASSERT_EQ(lines.size(), 10u);
         EXPECT_EQ(lines[9], "[Changed]");
         EXPECT_EQ(listNames(parentOf(dir / c.written)).size(), c.written.starts_with("other/") ? 2u : 1u);
@@ -373,7 +446,7 @@ TEST(HistoryFile, IdentityLinesWrittenAndRead) {
     // Right after its record, in the record's write or after the operation; a dropped record takes
     // its identity with it, a settled one stays.
     TempDir dir;
-    HistoryFile h;
+    HistoryFile h(systemFileSystem());
     ASSERT_EQ(h.create(dir / "h.txt", LocalDateTime{2026, 1, 1, 0, 0, 0, 0}, RenameMethod::RenameAndMove), 0);
     ASSERT_EQ(h.addRecord("/a/1", "/a/2", &id), 0);
     ASSERT_EQ(h.addRecord("/a/3", "/a/4", &id), 0);
@@ -383,7 +456,7 @@ TEST(HistoryFile, IdentityLinesWrittenAndRead) {
     ASSERT_EQ(h.dropLastRecord(), 0);
     ASSERT_EQ(h.close(), 0);
     std::vector<std::string> lines;
-    ASSERT_EQ(HistoryFile::read(dir / "h.txt", lines), 0);
+    ASSERT_EQ(HistoryFile::read(systemFileSystem(), dir / "h.txt", lines), 0);
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 10, lines.end()),
               (std::vector<std::string>{"[B]/a/1", "[A]/a/2", history::identityLine(id), "[B]/a/5", "[A]/a/6",
                                         history::identityLine(old)}));

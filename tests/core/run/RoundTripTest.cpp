@@ -1,3 +1,4 @@
+#include "platform/posix/PosixFileSystem.h"
 #include "run/RunEngine.h"
 #include "run/UndoEngine.h"
 
@@ -22,7 +23,9 @@ namespace {
 
 const LocalDateTime kNow{2026, 12, 6, 19, 42, 0, 0};
 
-LocalDateTime fixedFileDate(const std::string&, FileDateKind) { return kNow; }
+LocalDateTime fixedFileDate(const std::string&, FileDateKind) {
+    return kNow;
+}
 
 std::string mixedName(int i) {
     std::string n = std::to_string(i);
@@ -93,9 +96,8 @@ TEST_P(RoundTrip, TwoThousandMixedNamesRenamedAndUndoneLeaveTheTreeAsItWas) {
 
     PosixFileSystem fs;
     FixedClock clock(kNow);
-    NameBuilder builder(clock, [](const std::string& p, FileDateKind k) {
-        return std::optional<LocalDateTime>(fixedFileDate(p, k));
-    });
+    NameBuilder builder(
+        clock, [](const std::string& p, FileDateKind k) { return std::optional<LocalDateTime>(fixedFileDate(p, k)); });
     RunRequest req;
     req.method = method;
     req.destination = method == RenameMethod::RenameAndMove ? shm.path() : root / "dst";
@@ -110,7 +112,8 @@ TEST_P(RoundTrip, TwoThousandMixedNamesRenamedAndUndoneLeaveTheTreeAsItWas) {
     RunResult r = RunEngine(fs, builder, clock).run(rows, req, cb);
     ASSERT_EQ(r.renamed, 2000) << rows.front().remarks;
     EXPECT_EQ(rows[0].name, "R_写真 00001.jpg2026-12-06");
-    EXPECT_EQ(rows[3].name, "R_caf\xE9" "30004.txt2026-12-06");
+    EXPECT_EQ(rows[3].name, "R_caf\xE9"
+                            "30004.txt2026-12-06");
     EXPECT_TRUE(pathExists(joinPath(rows[3].folder, rows[3].name)));
     EXPECT_NE(snapshotTree(root.path()), before);
 
@@ -186,7 +189,7 @@ TEST(CrashSafety, AKilledRunLeavesEveryFileFindableAndUndoable) {
         ASSERT_EQ(ended, child);
 
         std::vector<std::string> lines;
-        ASSERT_EQ(HistoryFile::read(historyPath, lines), 0);
+        ASSERT_EQ(HistoryFile::read(systemFileSystem(), historyPath, lines), 0);
         std::map<std::string, std::string> recordedBefore; // new name -> old name
         for (const UndoRecord& rec : UndoEngine::parseRecords(lines))
             recordedBefore[baseNameOf(rec.after)] = baseNameOf(rec.before);

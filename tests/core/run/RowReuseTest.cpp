@@ -23,6 +23,10 @@ struct CountingFileSystem final : PosixFileSystem {
         ++full[path];
         return PosixFileSystem::stat(path, info, followLinks);
     }
+    int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override {
+        ++full[joinPath(folder.path(), name)];
+        return PosixFileSystem::statAt(folder, name, info, followLinks);
+    }
 };
 
 } // namespace

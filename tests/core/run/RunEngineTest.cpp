@@ -1,4 +1,5 @@
 #include "run/RunEngine.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include "RunTestSupport.h"
 #include "platform/Paths.h"
@@ -84,7 +85,7 @@ struct RunFixture : ::testing::Test {
 
     std::vector<std::string> historyLines() {
         std::vector<std::string> lines;
-        EXPECT_EQ(HistoryFile::read(home / "rinoza.txt", lines), 0);
+        EXPECT_EQ(HistoryFile::read(systemFileSystem(), home / "rinoza.txt", lines), 0);
         return lines;
     }
 

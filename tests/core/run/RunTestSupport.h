@@ -4,6 +4,7 @@
 // and quick ways to write history files by hand.
 
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "run/HistoryFile.h"
 #include "run/RunProgress.h"
@@ -15,7 +16,7 @@
 namespace rinoza::test {
 
 // The real file system, except that paths in systemFiles carry the system bit and operations whose
-// target is in failTargets fail with EIO.
+// target is in failTargets fail with EIO (by path or relative to a folder alike).
 class ScriptedFileSystem : public PosixFileSystem {
 public:
     std::set<std::string> systemFiles;
@@ -27,6 +28,20 @@ public:
         if (err == 0 && systemFiles.count(path))
             info.attributes |= AttrSystem;
         return err;
+    }
+    int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override {
+        int err = PosixFileSystem::statAt(folder, name, info, followLinks);
+        if (err == 0 && systemFiles.count(joinPath(folder.path(), name)))
+            info.attributes |= AttrSystem;
+        return err;
+    }
+    int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName) override {
+        ++operations;
+        return failTargets.count(joinPath(to.path(), newName)) ? EIO
+                                                               : PosixFileSystem::renameAt(from, name, to, newName);
+    }
+    std::unique_ptr<TransferBatch> beginTransfers() override {
+        return std::make_unique<Transfers>(*this, PosixFileSystem::beginTransfers());
     }
     int renameNoReplace(const std::string& from, const std::string& to) override {
         ++operations;
@@ -40,6 +55,36 @@ public:
         ++operations;
         return failTargets.count(to) ? EIO : PosixFileSystem::moveNoReplace(from, to);
     }
+
+private:
+    class Transfers final : public TransferBatch {
+    public:
+        Transfers(ScriptedFileSystem& fs, std::unique_ptr<TransferBatch> inner) : m_fs(fs), m_inner(std::move(inner)) {}
+        int copy(const Folder& from, const std::string& name, const Folder& to, const std::string& newName,
+                 bool& pending) override {
+            pending = false;
+            ++m_fs.operations;
+            return m_fs.failTargets.count(joinPath(to.path(), newName))
+                       ? EIO
+                       : m_inner->copy(from, name, to, newName, pending);
+        }
+        int move(const Folder& from, const std::string& name, const Folder& to, const std::string& newName,
+                 bool& pending) override {
+            pending = false;
+            ++m_fs.operations;
+            return m_fs.failTargets.count(joinPath(to.path(), newName))
+                       ? EIO
+                       : m_inner->move(from, name, to, newName, pending);
+        }
+        bool flushDue() const override { return m_inner->flushDue(); }
+        void flush(const std::function<int()>& beforeRemoving, std::vector<int>& outcomes) override {
+            m_inner->flush(beforeRemoving, outcomes);
+        }
+
+    private:
+        ScriptedFileSystem& m_fs;
+        std::unique_ptr<TransferBatch> m_inner;
+    };
 };
 
 // A history file's bytes: the given lines, each ended by CR LF.

@@ -4,11 +4,13 @@
 // back while it is the very file the run left, and hand-edited records naming folders, pipes, the
 // history or paths with ".." are left alone.
 
+#include "platform/posix/PosixFileSystem.h"
 #include "run/RunEngine.h"
 #include "run/RunPaths.h"
 #include "run/UndoEngine.h"
 
 #include "RunTestSupport.h"
+#include "filelist/AddedPaths.h"
 #include "filelist/SearchWalk.h"
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
@@ -36,7 +38,7 @@ std::vector<std::string> historyOf(const std::string& method, const Records& rec
 
 // Changes into a folder for the life of the object.
 struct InFolder {
-    std::string old = currentFolder();
+    std::string old = systemFileSystem().currentFolder();
     explicit InFolder(const std::string& dir) { EXPECT_EQ(::chdir(dir.c_str()), 0); }
     ~InFolder() { EXPECT_EQ(::chdir(old.c_str()), 0); }
 };
@@ -50,7 +52,7 @@ struct Safety : ::testing::Test {
     UndoResult undo() { return UndoEngine(fs).run(historyPath, progress.callbacks()); }
     std::vector<std::string> lines() {
         std::vector<std::string> l;
-        EXPECT_EQ(HistoryFile::read(historyPath, l), 0);
+        EXPECT_EQ(HistoryFile::read(systemFileSystem(), historyPath, l), 0);
         return l;
     }
 
@@ -129,6 +131,49 @@ TEST_F(Safety, AfterAPartialUndoOnlyTheRestGoesBack) {
     EXPECT_EQ(undo().statusText(), "0/2個が変名を戻されました。");
 }
 
+TEST_F(Safety, AMoveCutOffBeforeItsSourceWentLosesTheCopyOnlyWhenItIsTheSameBytes) {
+    // A move to another file system that was cut off after its copy but before its source was removed
+    // leaves both: the undo removes the copy when it holds the source's very bytes, size and time.
+    const struct {
+        const char* name;
+        std::string copyBytes;
+        bool sameTime;
+        bool restored;
+    } rows[] = {
+        {"the same bytes", "photo", true, true},
+        {"other bytes", "edited", true, false},
+        {"another time", "photo", false, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        writeFile(dir / "old.jpg", "photo");
+        writeFile(dir / "new.jpg", r.copyBytes);
+        ASSERT_EQ(fs.setTimes(dir / "old.jpg", std::nullopt, FileTime{1600000000, 0}), 0);
+        ASSERT_EQ(fs.setTimes(dir / "new.jpg", std::nullopt, FileTime{r.sameTime ? 1600000000 : 1700000000, 0}), 0);
+        writeFile(historyPath, crlfLines(historyOf("[Moved]", {{dir / "old.jpg", dir / "new.jpg"}})));
+        const UndoResult u = undo();
+        EXPECT_EQ(u.restored, r.restored ? 1 : 0);
+        EXPECT_EQ(readFile(dir / "old.jpg"), "photo");
+        EXPECT_EQ(pathExists(dir / "new.jpg"), !r.restored);
+        ::unlink((dir / "new.jpg").c_str());
+    }
+}
+
+TEST(VoidNote, VoidedRecordsAreLeftOutAndTheOthersKeepTheirNumbers) {
+    const std::vector<std::string> lines = {
+        "[Changed]",  "[B]/a/1",    "[A]/a/2", "[B]/a/3", "[A]/a/4",      "[B]/a/5",
+        "[A]/a/6",    "{未実行:2}", "[B]/a/7", "[A]/a/8", "{未実行:4-9}", "{戻し済み:3}",
+        "{未実行:x}", // malformed: no note
+    };
+    const std::vector<UndoRecord> records = UndoEngine::parseRecords(lines);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].number, 1);
+    EXPECT_EQ(records[0].after, "/a/2");
+    EXPECT_EQ(records[1].number, 3);
+    EXPECT_TRUE(records[1].undone);
+    EXPECT_EQ(history::numberNote(history::kVoidNotePrefix, {2, 3, 4, 9}), "{未実行:2-4,9}");
+}
+
 TEST(UndoneNote, WritingAndReading) {
     struct Case {
         std::vector<int> numbers;
@@ -198,7 +243,7 @@ TEST_F(Safety, RelativeRowsAndDestinationsAreRecordedAbsolute) {
         InFolder in(dir / "work");
         // The command line's "a.txt" gives a row in folder "."; a search of a folder typed with ".."
         // gives rows below that text.
-        std::vector<FileListRow> rows{*addedPathRow("a.txt", false), rowFor(dir / "work/b.dat")};
+        std::vector<FileListRow> rows{*addedPathRow(systemFileSystem(), "a.txt", false), rowFor(dir / "work/b.dat")};
         ASSERT_EQ(rows[0].folder, ".");
         rows[1].folder = dir / "work/backup/..";
         const RunResult result = run(rows, RenameMethod::RenameAndCopy, "./backup/", fixedName("copy"));

@@ -1,4 +1,5 @@
 #include "settings/DisplaySettings.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
@@ -42,7 +43,7 @@ TEST(DisplaySettings, ReadFromSectionWindowWithDefaultsForWhatIsMissingOrUnreada
         const std::string path = dir / "rinoza.ini";
         if (c.content)
             test::writeFile(path, c.content);
-        EXPECT_EQ(fields(loadDisplaySettings(IniFile(path))), c.expected);
+        EXPECT_EQ(fields(loadDisplaySettings(IniFile(systemFileSystem(), path))), c.expected);
     }
     EXPECT_EQ(fields(DisplaySettings{}), cases[0].expected);
 }
@@ -55,9 +56,9 @@ TEST(DisplaySettings, SavedAsTheDialogWritesThemAndReadBackUnchanged) {
     s.LVSysVisible = false;
     s.ColSize = true;
     s.LVIconMax = 250;
-    IniFile ini(path);
+    IniFile ini(systemFileSystem(), path);
     saveDisplaySettings(ini, s);
     EXPECT_EQ(test::readFile(path), "[Window]\r\nLeft=3\r\nLVIconVisible=1\r\nLVSysVisible=0\r\nLVHiddenVisible=1\r\n"
                                     "LVReadonlyVisible=1\r\nFocus=1\r\nColSize=1\r\nLVIconMax=250\r\n");
-    EXPECT_EQ(fields(loadDisplaySettings(IniFile(path))), fields(s));
+    EXPECT_EQ(fields(loadDisplaySettings(IniFile(systemFileSystem(), path))), fields(s));
 }

@@ -2,6 +2,7 @@
 // rename itself, so every call of the settings code lands here first and is recorded while a
 // recorder is active, then handed on to the kernel unchanged.
 
+#include "platform/posix/PosixFileSystem.h"
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
 
@@ -56,7 +57,7 @@ TEST(IniFileDurability, ContentIsSyncedBeforeTheRenameAndTheFolderAfterIt) {
     std::vector<std::string> calls;
     {
         CallRecorder recorder;
-        IniFile(path).WriteInteger("Window", "Top", 2);
+        IniFile(systemFileSystem(), path).WriteInteger("Window", "Top", 2);
         calls = recorder.calls;
     }
     ASSERT_EQ(calls.size(), 3u) << ::testing::PrintToString(calls);
@@ -72,5 +73,5 @@ TEST(IniFileDurability, ContentIsSyncedBeforeTheRenameAndTheFolderAfterIt) {
     EXPECT_NE(tempName, "rinoza.ini");
     EXPECT_EQ(calls[1], "rename " + dir.path() + "/" + tempName + " -> " + path);
     EXPECT_EQ(calls[2], "fsync " + folder);
-    EXPECT_EQ(IniFile(path).ReadInteger("Window", "Top", 0), 2);
+    EXPECT_EQ(IniFile(systemFileSystem(), path).ReadInteger("Window", "Top", 0), 2);
 }

@@ -1,8 +1,12 @@
 #include "settings/IniFile.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "support/FaultyFileSystem.h"
 #include "support/TestSupport.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,7 +45,7 @@ TEST(IniFileRead, IntegersBooleansAndDefaults) {
                                           "Quoted=\"42\"\r\n"
                                           "Two=2\r\n"
                                           "Zero=0\r\n");
-    const IniFile ini(path);
+    const IniFile ini(systemFileSystem(), path);
     const struct {
         const char* key;
         int expected;
@@ -75,7 +79,7 @@ TEST(IniFileRead, StringsQuotesCaseAndLineEnds) {
                                           "8=\"\"\"x\"\"\"\n"
                                           "[ findlocate ]\n"
                                           "1=/home/u\n");
-    const IniFile ini(path);
+    const IniFile ini(systemFileSystem(), path);
     const struct {
         const char* section;
         const char* key;
@@ -94,7 +98,7 @@ TEST(IniFileRead, LongValuesAreCutAtTheReadLimitOnACharacterBoundary) {
     TempDir dir;
     const std::string ascii(3000, 'a');
     const std::string kana = std::string(2046, 'b') + "あい"; // あ spans bytes 2047..2049
-    const IniFile ini(iniWith(dir, "[S]\r\nascii=" + ascii + "\r\nkana=" + kana + "\r\n"));
+    const IniFile ini(systemFileSystem(), iniWith(dir, "[S]\r\nascii=" + ascii + "\r\nkana=" + kana + "\r\n"));
     EXPECT_EQ(ini.ReadString("S", "ascii", ""), std::string(2047, 'a'));
     EXPECT_EQ(ini.ReadString("S", "kana", ""), std::string(2046, 'b'));
 }
@@ -103,7 +107,7 @@ TEST(IniFileRead, FileFromTheWindowsVersionIsDecodedFromCp932) {
     TempDir dir;
     // 表 is 0x95 0x5C in CP932: its second byte is a backslash.
     const std::string path = iniWith(dir, "[FindLocate]\r\n1=C:\\\x95\x5c\r\n2=\x83\x74\x83\x48\x83\x8b\x83\x5f\r\n");
-    const IniFile ini(path);
+    const IniFile ini(systemFileSystem(), path);
     EXPECT_EQ(ini.ReadString("FindLocate", "1", ""), "C:\\表");
     EXPECT_EQ(ini.ReadString("FindLocate", "2", ""), "フォルダ");
 }
@@ -111,7 +115,7 @@ TEST(IniFileRead, FileFromTheWindowsVersionIsDecodedFromCp932) {
 TEST(IniFileRead, ReadingAMissingFileCreatesNothing) {
     TempDir dir;
     const std::string path = dir / "sub/rinoza.ini";
-    const IniFile ini(path);
+    const IniFile ini(systemFileSystem(), path);
     EXPECT_EQ(ini.ReadString("Window", "Height", "x"), "x");
     EXPECT_EQ(ini.ReadInteger("Window", "Height", 607), 607);
     EXPECT_TRUE(test::snapshotTree(dir.path()).empty());
@@ -121,7 +125,7 @@ TEST(IniFileWrite, LayoutOfNewSectionsKeysAndReplacements) {
     TempDir dir;
     const std::string path = dir / "rinoza.ini";
     {
-        IniFile ini(path);
+        IniFile ini(systemFileSystem(), path);
         ini.WriteInteger("Window", "Height", 607);
         ini.WriteBool("Window", "ColSize", true);
         ini.WriteInteger("ColSize", "0", 120);
@@ -141,7 +145,7 @@ TEST(IniFileWrite, LayoutOfNewSectionsKeysAndReplacements) {
                                     "[RenameFunction]\r\n"
                                     "FixF1=新_\r\n"
                                     "Renadd=5\r\n");
-    const IniFile again(path);
+    const IniFile again(systemFileSystem(), path);
     EXPECT_EQ(again.ReadInteger("RenameFunction", "RenAdd", 1), 5);
     // The key ColSize of Window and the section ColSize do not touch each other.
     EXPECT_TRUE(again.ReadBool("Window", "ColSize", false));
@@ -152,7 +156,7 @@ TEST(IniFileWrite, LayoutOfNewSectionsKeysAndReplacements) {
 TEST(IniFileWrite, NewKeyKeepsTheBlankLineBeforeTheNextSection) {
     TempDir dir;
     const std::string path = iniWith(dir, "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n");
-    IniFile ini(path);
+    IniFile ini(systemFileSystem(), path);
     ini.WriteString("A", "c", "3");
     EXPECT_EQ(test::readFile(path), "[A]\r\na=1\r\nc=3\r\n\r\n[B]\r\nb=2\r\n");
 }
@@ -161,13 +165,13 @@ TEST(IniFileWrite, EraseSectionRemovesHeaderAndKeys) {
     TempDir dir;
     const std::string path =
         iniWith(dir, "[Window]\r\nTop=1\r\n[RenameFunction]\r\nChg1=x\r\nChgB1=1\r\n[Time]\r\nCrt=0\r\n");
-    IniFile ini(path);
+    IniFile ini(systemFileSystem(), path);
     ini.EraseSection("renamefunction");
     EXPECT_EQ(test::readFile(path), "[Window]\r\nTop=1\r\n[Time]\r\nCrt=0\r\n");
     EXPECT_EQ(ini.ReadString("RenameFunction", "Chg1", "gone"), "gone");
     // Erasing what is not there writes nothing, and never creates a file.
     const std::string other = dir / "other.ini";
-    IniFile empty(other);
+    IniFile empty(systemFileSystem(), other);
     empty.EraseSection("Window");
     EXPECT_FALSE(test::pathExists(other));
 }
@@ -175,12 +179,12 @@ TEST(IniFileWrite, EraseSectionRemovesHeaderAndKeys) {
 TEST(IniFileWrite, EraseKeyRemovesOneLine) {
     TempDir dir;
     const std::string path = iniWith(dir, "[SettingBack1]\r\nIn=1\r\nWidth=2\r\n[Time]\r\nWidth=3\r\n");
-    IniFile ini(path);
+    IniFile ini(systemFileSystem(), path);
     ini.EraseKey("settingback1", "WIDTH");
     EXPECT_EQ(test::readFile(path), "[SettingBack1]\r\nIn=1\r\n[Time]\r\nWidth=3\r\n");
     // A key that is not there writes nothing.
     test::writeFile(path, "[SettingBack1]\nIn=1\n");
-    IniFile again(path);
+    IniFile again(systemFileSystem(), path);
     again.EraseKey("SettingBack1", "Width");
     EXPECT_EQ(test::readFile(path), "[SettingBack1]\nIn=1\n");
 }
@@ -192,11 +196,11 @@ TEST(IniFileWrite, ValuesReadBackAsWritten) {
         "plain", "", " leading", "trailing ", "\"quoted\"", "'single'", "\"half", "a=b", "C:\\表\\x", "ｶﾀｶﾅ",
     };
     {
-        IniFile ini(path);
+        IniFile ini(systemFileSystem(), path);
         for (std::size_t i = 0; i < values.size(); ++i)
             ini.WriteString("FindName", std::to_string(i + 1), values[i]);
     }
-    const IniFile ini(path);
+    const IniFile ini(systemFileSystem(), path);
     for (std::size_t i = 0; i < values.size(); ++i)
         EXPECT_EQ(ini.ReadString("FindName", std::to_string(i + 1), "?"), values[i]) << i;
 }
@@ -204,8 +208,8 @@ TEST(IniFileWrite, ValuesReadBackAsWritten) {
 TEST(IniFileWrite, LineBreaksInAValueCannotForgeKeys) {
     TempDir dir;
     const std::string path = dir / "rinoza.ini";
-    IniFile(path).WriteString("FindName", "1", "a\r\n[Window]\r\nLVIconMax=1");
-    const IniFile ini(path);
+    IniFile(systemFileSystem(), path).WriteString("FindName", "1", "a\r\n[Window]\r\nLVIconMax=1");
+    const IniFile ini(systemFileSystem(), path);
     EXPECT_EQ(ini.ReadInteger("Window", "LVIconMax", 10000), 10000);
     EXPECT_EQ(ini.ReadString("FindName", "1", ""), "a  [Window]  LVIconMax=1");
 }
@@ -214,7 +218,7 @@ TEST(IniFileWrite, ReplacementKeepsTheModeAndLeavesNoTemporaryFile) {
     TempDir dir;
     const std::string path = iniWith(dir, "[Window]\r\nTop=1\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    IniFile(path).WriteInteger("Window", "Top", 2);
+    IniFile(systemFileSystem(), path).WriteInteger("Window", "Top", 2);
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -226,11 +230,11 @@ TEST(IniFileWrite, WriteThroughASymbolicLinkKeepsTheLink) {
     const std::string real = iniWith(dir, "[Window]\r\nTop=1\r\n");
     const std::string link = dir / "link.ini";
     ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
-    IniFile(link).WriteInteger("Window", "Top", 3);
+    IniFile(systemFileSystem(), link).WriteInteger("Window", "Top", 3);
     struct stat st {};
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(IniFile(real).ReadInteger("Window", "Top", 0), 3);
+    EXPECT_EQ(IniFile(systemFileSystem(), real).ReadInteger("Window", "Top", 0), 3);
 }
 
 TEST(IniFileWrite, ALinkToAMissingFileGetsTheSettingsWhereItPoints) {
@@ -238,11 +242,11 @@ TEST(IniFileWrite, ALinkToAMissingFileGetsTheSettingsWhereItPoints) {
     test::makeDirs(dir / "real");
     const std::string link = dir / "link.ini";
     ASSERT_EQ(::symlink("real/rinoza.ini", link.c_str()), 0);
-    IniFile(link).WriteInteger("Window", "Top", 4);
+    IniFile(systemFileSystem(), link).WriteInteger("Window", "Top", 4);
     struct stat st {};
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(IniFile(dir / "real/rinoza.ini").ReadInteger("Window", "Top", 0), 4);
+    EXPECT_EQ(IniFile(systemFileSystem(), dir / "real/rinoza.ini").ReadInteger("Window", "Top", 0), 4);
 }
 
 TEST(IniFileWrite, RefusedWritesThrowWithThePathAndChangeNothing) {
@@ -251,7 +255,7 @@ TEST(IniFileWrite, RefusedWritesThrowWithThePathAndChangeNothing) {
     const std::string readOnly = iniWith(dir, "[Window]\r\nTop=1\r\n");
     ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
     {
-        IniFile ini(readOnly);
+        IniFile ini(systemFileSystem(), readOnly);
         try {
             ini.WriteInteger("Window", "Top", 2);
             FAIL() << "write to a read-only file succeeded";
@@ -272,7 +276,7 @@ TEST(IniFileWrite, RefusedWritesThrowWithThePathAndChangeNothing) {
     } else {
         refusing = dir / "missing/rinoza.ini";
     }
-    IniFile ini(refusing);
+    IniFile ini(systemFileSystem(), refusing);
     try {
         ini.WriteBool("Window", "Focus", true);
         FAIL() << "write into a refusing folder succeeded";
@@ -282,7 +286,7 @@ TEST(IniFileWrite, RefusedWritesThrowWithThePathAndChangeNothing) {
     EXPECT_FALSE(test::pathExists(refusing));
     if (::geteuid() != 0)
         ::chmod((dir / "locked").c_str(), 0755);
-    EXPECT_THROW(IniFile("/proc/rinoza.ini").WriteString("Window", "Top", "1"), SettingsWriteError);
+    EXPECT_THROW(IniFile(systemFileSystem(), "/proc/rinoza.ini").WriteString("Window", "Top", "1"), SettingsWriteError);
 }
 
 TEST(SettingsLocation, HomeVariableNamesTheFolder) {
@@ -290,9 +294,9 @@ TEST(SettingsLocation, HomeVariableNamesTheFolder) {
     const char* old = std::getenv("RINOZA_HOME");
     const std::string saved = old ? old : "";
     ::setenv("RINOZA_HOME", dir.path().c_str(), 1);
-    EXPECT_EQ(settingsFolder(), dir.path());
-    EXPECT_EQ(settingsFilePath(), dir / "rinoza.ini");
-    EXPECT_EQ(historyFilePath(), dir / "rinoza.txt");
+    EXPECT_EQ(settingsFolder(systemFileSystem()), dir.path());
+    EXPECT_EQ(settingsFilePath(systemFileSystem()), dir / "rinoza.ini");
+    EXPECT_EQ(historyFilePath(systemFileSystem()), dir / "rinoza.txt");
 
     // Empty means unset. A test program is no portable copy (no rinoza.ini, no build cache beside it),
     // so the folder is the one under the configuration home, made on the first call.
@@ -300,7 +304,7 @@ TEST(SettingsLocation, HomeVariableNamesTheFolder) {
     const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
     const std::string savedConfig = oldConfig ? oldConfig : "";
     ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    EXPECT_EQ(settingsFolder(), dir / "config/rinoza");
+    EXPECT_EQ(settingsFolder(systemFileSystem()), dir / "config/rinoza");
     EXPECT_TRUE(test::pathExists(dir / "config/rinoza"));
     if (oldConfig)
         ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
@@ -311,6 +315,81 @@ TEST(SettingsLocation, HomeVariableNamesTheFolder) {
         ::setenv("RINOZA_HOME", saved.c_str(), 1);
     else
         ::unsetenv("RINOZA_HOME");
+}
+
+namespace {
+
+// The real file system with a made-up environment and program folder.
+class PlacedFileSystem : public test::FaultyFileSystem {
+public:
+    PlacedFileSystem(FileSystem& real, std::map<std::string, std::string> env, std::string exe, bool writable)
+        : FaultyFileSystem(real), m_env(std::move(env)), m_exe(std::move(exe)), m_writable(writable) {}
+    std::optional<std::string> environment(const char* name) override {
+        const auto it = m_env.find(name);
+        return it == m_env.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    std::string homeFolder() override { return m_env.count("HOME") ? m_env.at("HOME") : "/"; }
+    std::string executableFolder() override { return m_exe; }
+    bool canWriteInto(const std::string&) override { return m_writable; }
+
+private:
+    std::map<std::string, std::string> m_env;
+    std::string m_exe;
+    bool m_writable;
+};
+
+} // namespace
+
+TEST(SettingsLocation, TheRuleReadsTheEnvironmentAndFoldersItIsHanded) {
+    TempDir dir;
+    const std::string home = dir / "home";
+    test::writeFile(dir / "portable/rinoza.ini", "");
+    test::makeDirs(dir / "installed");
+    const struct {
+        std::map<std::string, std::string> env;
+        std::string exe;
+        bool writable;
+        std::string expected;
+    } rows[] = {
+        {{{"RINOZA_HOME", dir / "named"}, {"HOME", home}}, dir / "portable", true, dir / "named"},
+        {{{"RINOZA_HOME", ""}, {"HOME", home}}, dir / "portable", true, dir / "portable"},
+        {{{"HOME", home}}, dir / "portable", false, home + "/.config/rinoza"},
+        {{{"HOME", home}}, dir / "installed", true, home + "/.config/rinoza"},
+        {{{"HOME", home}, {"XDG_CONFIG_HOME", dir / "xdg"}}, "", true, dir / "xdg/rinoza"},
+        {{{"HOME", home}, {"XDG_CONFIG_HOME", "relative"}}, "", true, home + "/.config/rinoza"},
+    };
+    for (const auto& r : rows) {
+        PlacedFileSystem fs(systemFileSystem(), r.env, r.exe, r.writable);
+        EXPECT_EQ(settingsFolder(fs), r.expected);
+        EXPECT_EQ(historyFilePath(fs), r.expected + "/rinoza.txt");
+    }
+    // The folder of the configuration is made, for the owner only.
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "xdg/rinoza").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(IniFileFaults, AFileThatCannotBeReadGivesTheDefaultsAndAFailedReplacementChangesNothing) {
+    TempDir dir;
+    const std::string path = iniWith(dir, "[Window]\r\nTop=5\r\n");
+    test::FaultyFileSystem fs(systemFileSystem());
+    fs.failAt("readFile", 1, EIO);
+    EXPECT_EQ(IniFile(fs, path).ReadInteger("Window", "Top", -1), -1);
+
+    const struct {
+        const char* operation;
+        int err;
+    } faults[] = {{"replace", ENOSPC}, {"replace", EIO}};
+    for (const auto& f : faults) {
+        fs.reset();
+        IniFile ini(fs, path);
+        fs.failAt(f.operation, 1, f.err);
+        EXPECT_THROW(ini.WriteInteger("Window", "Top", 7), SettingsWriteError);
+        EXPECT_EQ(test::readFile(path), "[Window]\r\nTop=5\r\n");
+        ini.WriteInteger("Window", "Top", 8); // the next replacement goes through
+        EXPECT_EQ(IniFile(fs, path).ReadInteger("Window", "Top", 0), 8);
+        test::writeFile(path, "[Window]\r\nTop=5\r\n");
+    }
 }
 
 TEST(SettingsLocation, OnlyAPortableCopyKeepsItsSettingsBesideItself) {
@@ -373,7 +452,7 @@ TEST(IniFileRead, ValuesKeepTheirBytesUnlessTheWholeFileIsFromTheWindowsVersion)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        const IniFile ini(iniWith(dir, c.content));
+        const IniFile ini(systemFileSystem(), iniWith(dir, c.content));
         EXPECT_EQ(ini.ReadString("FindLocate", "1", "?"), c.folder);
         EXPECT_EQ(ini.ReadString("RenameFunction", "FixF1", "?"), c.fixedText);
     }
@@ -385,14 +464,14 @@ TEST(IniFileWrite, ANonUtf8FolderAndJapaneseTextSurviveWritingAndReadingBack) {
     const std::string folder = "/mnt/old/\x83\x74\x83\x48\x83\x8b\x83\x5f"; // フォルダ in CP932
     const std::string fixed = "日付_";
     // The folder alone first: nothing else in the file tells it from one of the Windows version.
-    IniFile(path).WriteString("FindLocate", "1", folder);
+    IniFile(systemFileSystem(), path).WriteString("FindLocate", "1", folder);
     // No byte order mark: a Japanese comment line marks the file as this program's own.
     const std::string written = test::readFile(path);
     EXPECT_NE(written.rfind("\xEF\xBB\xBF", 0), 0u);
     EXPECT_EQ(written.rfind("; ", 0), 0u);
-    IniFile(path).WriteString("RenameFunction", "FixF1", fixed);
-    IniFile(path).WriteString("FindLocate", "2", "/home/u/写真");
-    const IniFile ini(path);
+    IniFile(systemFileSystem(), path).WriteString("RenameFunction", "FixF1", fixed);
+    IniFile(systemFileSystem(), path).WriteString("FindLocate", "2", "/home/u/写真");
+    const IniFile ini(systemFileSystem(), path);
     EXPECT_EQ(ini.ReadString("FindLocate", "1", ""), folder);
     EXPECT_EQ(ini.ReadString("FindLocate", "2", ""), "/home/u/写真");
     EXPECT_EQ(ini.ReadString("RenameFunction", "FixF1", ""), fixed);
@@ -410,10 +489,10 @@ TEST(IniFileWrite, AnUpdateWritesTheFileOnceAtItsEnd) {
         ini.WriteString("RenameFunction", "Chg1", "1) 固定文字１");
         ini.WriteBool("Attr", "R", true);
     };
-    IniFile plain(single);
+    IniFile plain(systemFileSystem(), single);
     writeAll(plain);
 
-    IniFile ini(batched);
+    IniFile ini(systemFileSystem(), batched);
     ini.beginUpdate();
     writeAll(ini);
     // Nothing reaches the file until the update ends; reads see the new values at once.
@@ -424,7 +503,7 @@ TEST(IniFileWrite, AnUpdateWritesTheFileOnceAtItsEnd) {
 
     // A refused file fails at the end of the update, as a single write would, and stays as it was.
     ASSERT_EQ(::chmod(batched.c_str(), 0444), 0);
-    IniFile refused(batched);
+    IniFile refused(systemFileSystem(), batched);
     refused.beginUpdate();
     refused.WriteInteger("Window", "Top", 9);
     EXPECT_THROW(refused.endUpdate(), SettingsWriteError);

@@ -1,6 +1,7 @@
 #include "stamps/StampEngine.h"
 
 #include "platform/posix/DosAttrib.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

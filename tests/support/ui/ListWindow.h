@@ -4,6 +4,7 @@
 
 #include "filelist/ui/FileListController.h"
 #include "filelist/ui/FileListModel.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@ struct ListWindow {
 
     FileListHost host() {
         FileListHost h;
+        h.fileSystem = &systemFileSystem();
         h.setStatus = [this](const QString& s) { status = s; };
         h.displaySettings = [] { return DisplaySettings{}; };
         return h;

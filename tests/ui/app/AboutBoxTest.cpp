@@ -3,6 +3,7 @@
 
 #include "about/ui/TAboutBox.h"
 #include "app/TFrmMain.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "support/TestSupport.h"
 #include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
@@ -46,7 +47,7 @@ class AboutBoxTest : public QObject {
 private slots:
     void init() {
         m_home = test::freshHome();
-        m_window = std::make_unique<TFrmMain>();
+        m_window = std::make_unique<TFrmMain>(systemFileSystem());
         QVERIFY(test::showExposed(*m_window));
     }
     void cleanup() { m_window.reset(); }

@@ -4,6 +4,7 @@
 
 #include "app/TFrmMain.h"
 #include "filelist/ui/FileListModel.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "settings/IniFile.h"
 #include "settings/ui/TFrmSetup.h"
 #include "support/TestSupport.h"
@@ -67,7 +68,7 @@ class DisplaySettingsMenuTest : public QObject {
             writeFile(*m_work / n, n);
             files.push_back(*m_work / n);
         }
-        auto w = std::make_unique<TFrmMain>(files, &m_clock);
+        auto w = std::make_unique<TFrmMain>(systemFileSystem(), files, &m_clock);
         w->show();
         w->activateWindow();
         if (!QTest::qWaitForWindowActive(w.get()))
@@ -111,9 +112,11 @@ private slots:
         QCOMPARE(prompts.dialogsShown, 1);
         QCOMPARE(w->displaySettings.LVIconVisible, !ok);
         QCOMPARE(rowsWithIcons(*w->fileList), ok ? 0 : 3);
-        QCOMPARE(pathExists(settingsFilePath()), ok);
+        QCOMPARE(pathExists(settingsFilePath(systemFileSystem())), ok);
         if (ok)
-            QCOMPARE(IniFile(settingsFilePath()).ReadBool("Window", "LVIconVisible", true), false);
+            QCOMPARE(IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+                         .ReadBool("Window", "LVIconVisible", true),
+                     false);
         QVERIFY(prompts.asked.empty());
     }
 

@@ -6,6 +6,7 @@
 #include "filelist/ui/FileDragSource.h"
 #include "filelist/ui/FileListController.h"
 #include "filelist/ui/FileListModel.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "support/TestSupport.h"
 #include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
@@ -46,7 +47,7 @@ class DragOutTest : public QObject {
             test::writeFile(*m_work / r, r);
             paths.push_back(*m_work / r);
         }
-        m_w = std::make_unique<TFrmMain>(paths);
+        m_w = std::make_unique<TFrmMain>(systemFileSystem(), paths);
         QVERIFY(test::showExposed(*m_w));
         m_w->lvFile->selectAll();
         source().setRunner([this](QDrag&) {

@@ -7,6 +7,7 @@
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchTab.h"
 #include "platform/Paths.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/RenameTab.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/TFrmRenameOn.h"
@@ -80,7 +81,7 @@ private slots:
     // Dropped files ignore the display filters and the search limit.
     void aHiddenFileIsListedAtTheLimitWithHiddenFilesFilteredOut() {
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         w.displaySettings.LVHiddenVisible = false;
         w.displaySettings.LVIconMax = 1;
         QVERIFY(drop(w, {file("a")}));
@@ -95,7 +96,7 @@ private slots:
 
     void aFolderBecomesTheSearchFolder() {
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         QVERIFY(drop(w, {file("a")}));
         test::makeDirs(*m_work / "sub");
         QVERIFY(drop(w, {*m_work / "sub"}));
@@ -107,7 +108,7 @@ private slots:
 
     void theSameFileTwiceGivesOneRowTheNewOneLast() {
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         const std::string a = file("a"), b = file("b");
         QVERIFY(drop(w, {a, b, a}));
         QCOMPARE(names(*w.fileList), (std::vector<std::string>{"b", "a"}));
@@ -124,7 +125,7 @@ private slots:
     void threeFilesShowTheRenameTabOnlyWithFocus() {
         QFETCH(bool, focus);
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         w.displaySettings.Focus = focus;
         QVERIFY(drop(w, {file("c"), file("a"), file("b")}));
         QCOMPARE(names(*w.fileList), (std::vector<std::string>{"c", "a", "b"}));
@@ -134,7 +135,7 @@ private slots:
     // A file dropped onto a text field is listed; the field keeps its text.
     void aDropOntoATextFieldListsTheFile() {
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         QVERIFY(test::showExposed(w));
         QLineEdit* field = w.tbsFnd->cmbFnd->lineEdit();
         const QString before = field->text();
@@ -145,7 +146,7 @@ private slots:
 
     void aNonUtf8NameIsDroppedAndRenamed() {
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         const std::string name = "\x82\xa0.txt"; // "あ.txt" in CP932
         QVERIFY(drop(w, {file(name)}));
         QCOMPARE(names(*w.fileList), std::vector<std::string>{name});
@@ -165,7 +166,7 @@ private slots:
 
     void theStopButtonEndsTheDropPartWay() {
         test::ScriptedPrompts prompts; // the stop question is answered Yes
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         std::vector<std::string> paths;
         for (int i = 0; i < 20; ++i)
             paths.push_back(file("f" + std::to_string(i)));
@@ -201,9 +202,9 @@ private slots:
         const std::string f1 = file("file1"), hidden = file(".hidden"), f2 = file("file2");
         test::ScriptedPrompts prompts;
         // FILE2 is relative to the working folder.
-        const std::string cwd = currentFolder();
+        const std::string cwd = systemFileSystem().currentFolder();
         QVERIFY(::chdir(m_work->path().c_str()) == 0);
-        TFrmMain w({*m_work / "folder", f1, hidden, "file2"}, &m_clock);
+        TFrmMain w(systemFileSystem(), {*m_work / "folder", f1, hidden, "file2"}, &m_clock);
         QVERIFY(::chdir(cwd.c_str()) == 0);
         QCOMPARE(names(*w.fileList), (std::vector<std::string>{"file1", ".hidden", "file2"}));
         QCOMPARE(w.fileList->fullPath(2), f2);

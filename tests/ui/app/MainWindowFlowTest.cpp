@@ -5,6 +5,7 @@
 #include "common/ui/PathComboBox.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchTab.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/RenameTab.h"
 #include "run/ui/TFrmChg.h"
 #include "support/TestSupport.h"
@@ -100,7 +101,7 @@ private slots:
         const auto before = test::snapshotTree(m_work->path());
 
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         QVERIFY(test::showExposed(w));
 
         // Search: the folder's own files first, then the subfolder's.
@@ -147,7 +148,7 @@ private slots:
         for (const char* n : made)
             test::writeFile(*m_work / n, n);
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         QVERIFY(test::showExposed(w));
         w.tbsFnd->cmbFndName->setEditText(QStringLiteral("*.jpg"));
         w.tbsFnd->cmbFnd->setEditText(QString::fromStdString(m_work->path()));
@@ -175,7 +176,7 @@ private slots:
         test::writeFile(*m_work / cp932, "test");
         const auto before = test::snapshotTree(m_work->path());
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         QVERIFY(test::showExposed(w));
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -233,7 +234,7 @@ private slots:
     void helpWithoutABrowserSaysNoApplicationCouldOpenIt() {
         test::ScriptedPrompts prompts;
         prompts.openSucceeds = false;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         QVERIFY(test::showExposed(w));
         w.tbsFnd->cmbFndName->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
@@ -247,7 +248,7 @@ private slots:
         test::writeFile(*m_work / "x_001.txt", "taken");
 
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         search(w, QStringLiteral("x.txt"));
         QCOMPARE(w.fileList->rowCount(), 1);
 
@@ -265,7 +266,7 @@ private slots:
         test::writeFile(*m_work / "a.txt", "ay");
         test::writeFile(*m_work / "b.txt", "bee");
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         for (int way = 0; way < 2; ++way) {
             search(w, QStringLiteral("*.txt"));
             QCOMPARE(w.fileList->rowCount(), 2);
@@ -288,7 +289,7 @@ private slots:
         const auto before = test::snapshotTree(m_work->path());
 
         test::ScriptedPrompts prompts;
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         QVERIFY(test::showExposed(w));
         search(w, QStringLiteral("*.txt"));
         QCOMPARE(w.fileList->rowCount(), 2);

@@ -6,6 +6,7 @@
 #include "filelist/ui/FileListController.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchTab.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/NumberSpinBox.h"
 #include "rename/ui/RenameTab.h"
 #include "settings/IniFile.h"
@@ -38,7 +39,9 @@ const LocalDateTime kNow{2026, 12, 6, 13, 45, 9, 0};
 using test::q;
 
 // Words separated by single spaces, as a list.
-QStringList words(const char* spaced) { return QString::fromUtf8(spaced).split(QLatin1Char(' ')); }
+QStringList words(const char* spaced) {
+    return QString::fromUtf8(spaced).split(QLatin1Char(' '));
+}
 
 // The keys of one section of the settings file, in file order.
 QStringList sectionKeys(const std::string& iniText, const std::string& section) {
@@ -80,7 +83,9 @@ class MainWindowTest : public QObject {
     FixedClock m_clock{kNow};
 
     std::string iniPath() const { return m_home->path() + "/rinoza.ini"; }
-    std::unique_ptr<TFrmMain> openWindow() { return std::make_unique<TFrmMain>(std::vector<std::string>{}, &m_clock); }
+    std::unique_ptr<TFrmMain> openWindow() {
+        return std::make_unique<TFrmMain>(systemFileSystem(), std::vector<std::string>{}, &m_clock);
+    }
     void showAndClose(TFrmMain& w) {
         QVERIFY(test::showExposed(w));
         QVERIFY(w.close());
@@ -113,10 +118,9 @@ private slots:
         QCOMPARE(w->tbsFnd->cmbFnd->itemText(1), QStringLiteral("/"));
 
         RenameTab* r = w->tbsSet;
-        QCOMPARE(captions(r->lvChg),
-                 QStringList({q("1) 固定文字１"), q("2) 元ファイル名"), q("3) 固定文字２"), q("4) 連番"),
-                              q("5) フォルダ名"), q("6) .(ピリオド)"), q("7) 拡張子"), q("8) 日付/時間"),
-                              q("9) 文字置換え")}));
+        QCOMPARE(captions(r->lvChg), QStringList({q("1) 固定文字１"), q("2) 元ファイル名"), q("3) 固定文字２"),
+                                                  q("4) 連番"), q("5) フォルダ名"), q("6) .(ピリオド)"), q("7) 拡張子"),
+                                                  q("8) 日付/時間"), q("9) 文字置換え")}));
         QCOMPARE(ticks(r->lvChg), QList<bool>({false, true, false, false, false, true, false, false, false}));
         QCOMPARE(r->edtReiBefore->text(), QStringLiteral("abcde.xyz"));
         QCOMPARE(r->edtReiAfter->text(), QStringLiteral("abcde.xyz"));
@@ -156,34 +160,96 @@ private slots:
     void controlsCarryTheirNamesAndCaptions_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
-        const char* const rows[][2] = {
-            {"stxFndName", "名前(&N)"}, {"stxFnd", "探す場所(&L)"}, {"btnFnd", "参照(&B)..."},
-            {"cbFnd", "サブフォルダも探す(&S)"}, {"cbOpt", "検索のたびにリストをクリア(&R)"},
-            {"btnStart", "検索開始(&I)"}, {"btnStop", "検索中止(&P)"}, {"btnlvClr", "リストのクリア(&C)"},
-            {"btnCnvStart", "変名開始(&I) ..."}, {"btnAns", "結果表示(&K)"}, {"btnNew", "設定クリア(&E) ..."},
-            {"btnAndo", "前回変名戻し(&A) ..."}, {"gbRei", "<例>"}, {"gbChg", "<変名 詳細設定>"},
-            {"lblKotei1", "1) 固定文字１"}, {"lblMotoF", "2) 元ファイル名"}, {"lblMotoFH", "～"},
-            {"lblKotei2", "3) 固定文字２"}, {"lblRenKeta", "4) 連番の桁数"}, {"lblRenStart", "開始数"},
-            {"lblRenAdd", "増分"}, {"lblKoteiK", "7) 拡張子"}, {"lblDateTime", "8) 日付/時間"},
-            {"lblDateK", "区切り - 日付"}, {"lblTimeK", "時間"}, {"lblCase", "大文字/小文字"},
-            {"lblChgB", "9) 文字置換え"}, {"lblChg", "→"}, {"gbTime", "<タイムスタンプ>"},
-            {"cbCrt", "作成日時を変更する(&C)"}, {"cbUpd", "更新日時を変更する(&U)"}, {"btnCrtD", "作成日付"},
-            {"btnCrtT", "作成時間"}, {"btnUpdD", "更新日付"}, {"btnUpdT", "更新時間"},
-            {"btnDateTimeChg", "変更開始(&I) ..."}, {"gbAttr", "<属性>"},
-            {"cbAttrRS", "読み取り専用 属性を変更する"}, {"cbAttrR", "読み取り専用(&R)"},
-            {"cbAttrAS", "アーカイブ 属性を変更する"}, {"cbAttrA", "アーカイブ(&A)"},
-            {"cbAttrHS", "隠しファイル 属性を変更する"}, {"cbAttrH", "隠しファイル(&H)"},
-            {"cbAttrSS", "システムファイル 属性を変更する"}, {"cbAttrS", "システムファイル(&S)"},
-            {"btnAttrChg", "変更開始(&I) ..."},
-            // Controls without a caption of their own.
-            {"pgcMain", ""}, {"lvFile", ""}, {"stbMain", ""}, {"cmbFndName", ""}, {"cmbFnd", ""}, {"lvChg", ""},
-            {"bbtnUp", ""}, {"bbtnDown", ""}, {"edtReiBefore", ""}, {"edtReiAfter", ""}, {"edtKotei1", ""},
-            {"udMotoFS", ""}, {"edtMotoFS", ""}, {"udMotoFE", ""}, {"edtMotoFE", ""}, {"edtKotei2", ""},
-            {"cbRenKeta", ""}, {"udRenStart", ""}, {"edtRenStart", ""}, {"udRenAdd", ""}, {"edtRenAdd", ""},
-            {"edtKoteiK", ""}, {"cbDateTime", ""}, {"edtDateK", ""}, {"edtTimeK", ""}, {"cbCase", ""},
-            {"edtChgB", ""}, {"edtChgA", ""}, {"cbCrtY", ""}, {"cbCrtM", ""}, {"cbCrtD", ""}, {"cbCrtH", ""},
-            {"cbCrtN", ""}, {"cbUpdY", ""}, {"cbUpdM", ""}, {"cbUpdD", ""}, {"cbUpdH", ""}, {"cbUpdN", ""},
-            {"tbsFnd", ""}, {"tbsSet", ""}, {"tbsTime", ""}, {"tbsAttr", ""}, {"mm1", ""}};
+        const char* const rows[][2] = {{"stxFndName", "名前(&N)"},
+                                       {"stxFnd", "探す場所(&L)"},
+                                       {"btnFnd", "参照(&B)..."},
+                                       {"cbFnd", "サブフォルダも探す(&S)"},
+                                       {"cbOpt", "検索のたびにリストをクリア(&R)"},
+                                       {"btnStart", "検索開始(&I)"},
+                                       {"btnStop", "検索中止(&P)"},
+                                       {"btnlvClr", "リストのクリア(&C)"},
+                                       {"btnCnvStart", "変名開始(&I) ..."},
+                                       {"btnAns", "結果表示(&K)"},
+                                       {"btnNew", "設定クリア(&E) ..."},
+                                       {"btnAndo", "前回変名戻し(&A) ..."},
+                                       {"gbRei", "<例>"},
+                                       {"gbChg", "<変名 詳細設定>"},
+                                       {"lblKotei1", "1) 固定文字１"},
+                                       {"lblMotoF", "2) 元ファイル名"},
+                                       {"lblMotoFH", "～"},
+                                       {"lblKotei2", "3) 固定文字２"},
+                                       {"lblRenKeta", "4) 連番の桁数"},
+                                       {"lblRenStart", "開始数"},
+                                       {"lblRenAdd", "増分"},
+                                       {"lblKoteiK", "7) 拡張子"},
+                                       {"lblDateTime", "8) 日付/時間"},
+                                       {"lblDateK", "区切り - 日付"},
+                                       {"lblTimeK", "時間"},
+                                       {"lblCase", "大文字/小文字"},
+                                       {"lblChgB", "9) 文字置換え"},
+                                       {"lblChg", "→"},
+                                       {"gbTime", "<タイムスタンプ>"},
+                                       {"cbCrt", "作成日時を変更する(&C)"},
+                                       {"cbUpd", "更新日時を変更する(&U)"},
+                                       {"btnCrtD", "作成日付"},
+                                       {"btnCrtT", "作成時間"},
+                                       {"btnUpdD", "更新日付"},
+                                       {"btnUpdT", "更新時間"},
+                                       {"btnDateTimeChg", "変更開始(&I) ..."},
+                                       {"gbAttr", "<属性>"},
+                                       {"cbAttrRS", "読み取り専用 属性を変更する"},
+                                       {"cbAttrR", "読み取り専用(&R)"},
+                                       {"cbAttrAS", "アーカイブ 属性を変更する"},
+                                       {"cbAttrA", "アーカイブ(&A)"},
+                                       {"cbAttrHS", "隠しファイル 属性を変更する"},
+                                       {"cbAttrH", "隠しファイル(&H)"},
+                                       {"cbAttrSS", "システムファイル 属性を変更する"},
+                                       {"cbAttrS", "システムファイル(&S)"},
+                                       {"btnAttrChg", "変更開始(&I) ..."},
+                                       // Controls without a caption of their own.
+                                       {"pgcMain", ""},
+                                       {"lvFile", ""},
+                                       {"stbMain", ""},
+                                       {"cmbFndName", ""},
+                                       {"cmbFnd", ""},
+                                       {"lvChg", ""},
+                                       {"bbtnUp", ""},
+                                       {"bbtnDown", ""},
+                                       {"edtReiBefore", ""},
+                                       {"edtReiAfter", ""},
+                                       {"edtKotei1", ""},
+                                       {"udMotoFS", ""},
+                                       {"edtMotoFS", ""},
+                                       {"udMotoFE", ""},
+                                       {"edtMotoFE", ""},
+                                       {"edtKotei2", ""},
+                                       {"cbRenKeta", ""},
+                                       {"udRenStart", ""},
+                                       {"edtRenStart", ""},
+                                       {"udRenAdd", ""},
+                                       {"edtRenAdd", ""},
+                                       {"edtKoteiK", ""},
+                                       {"cbDateTime", ""},
+                                       {"edtDateK", ""},
+                                       {"edtTimeK", ""},
+                                       {"cbCase", ""},
+                                       {"edtChgB", ""},
+                                       {"edtChgA", ""},
+                                       {"cbCrtY", ""},
+                                       {"cbCrtM", ""},
+                                       {"cbCrtD", ""},
+                                       {"cbCrtH", ""},
+                                       {"cbCrtN", ""},
+                                       {"cbUpdY", ""},
+                                       {"cbUpdM", ""},
+                                       {"cbUpdD", ""},
+                                       {"cbUpdH", ""},
+                                       {"cbUpdN", ""},
+                                       {"tbsFnd", ""},
+                                       {"tbsSet", ""},
+                                       {"tbsTime", ""},
+                                       {"tbsAttr", ""},
+                                       {"mm1", ""}};
         for (const auto& row : rows)
             QTest::newRow(row[0]) << QString::fromUtf8(row[0]) << QString::fromUtf8(row[1]);
     }
@@ -269,7 +335,7 @@ private slots:
         QVERIFY(sectionKeys(text, "ColSize").isEmpty());
         QCOMPARE(sectionKeys(text, "Keep"), words("A"));
 
-        const IniFile ini(iniPath());
+        const IniFile ini(systemFileSystem(), iniPath());
         // The stored caption at position 1 was the old name element: it stays there, with the stored tick (none).
         QCOMPARE(ini.ReadString("RenameFunction", "Chg1", ""), std::string("2) 元ファイル名"));
         QCOMPARE(ini.ReadString("RenameFunction", "ChgB1", ""), std::string("0"));
@@ -284,7 +350,7 @@ private slots:
             w->resize(620, 560);
             w->move(30, 40);
             RenameTab* r = w->tbsSet;
-            r->MoveElement(7, 1); // date/time right after fixed text 1
+            r->MoveElement(7, 1);                          // date/time right after fixed text 1
             r->lvChg->item(4)->setCheckState(Qt::Checked); // the serial number, after the move
             r->lvChg->item(1)->setCheckState(Qt::Checked);
             r->edtKotei1->setText(q("前_"));
@@ -302,9 +368,9 @@ private slots:
             w->tbsAttr->cbAttrH->setChecked(false);
             QVERIFY(w->close());
         }
-        const QStringList order = {q("1) 固定文字１"), q("8) 日付/時間"), q("2) 元ファイル名"), q("3) 固定文字２"),
-                                   q("4) 連番"),       q("5) フォルダ名"), q("6) .(ピリオド)"), q("7) 拡張子"),
-                                   q("9) 文字置換え")};
+        const QStringList order = {q("1) 固定文字１"),  q("8) 日付/時間"), q("2) 元ファイル名"),
+                                   q("3) 固定文字２"),  q("4) 連番"),      q("5) フォルダ名"),
+                                   q("6) .(ピリオド)"), q("7) 拡張子"),    q("9) 文字置換え")};
         {
             auto w = openWindow();
             QCOMPARE(w->size(), QSize(620, 560));
@@ -339,7 +405,7 @@ private slots:
             QVERIFY(w->close());
         }
         // A maximised close writes only the state; the normal geometry of the last normal close stays.
-        const IniFile ini(iniPath());
+        const IniFile ini(systemFileSystem(), iniPath());
         QCOMPARE(ini.ReadInteger("Window", "State", -1), 0);
         QCOMPARE(ini.ReadInteger("Window", "Width", -1), 620);
         QCOMPARE(ini.ReadInteger("Window", "Top", -1), 40);
@@ -374,7 +440,7 @@ private slots:
         QVERIFY(w->L[1]->isEnabled());
 
         showAndClose(*w);
-        const IniFile ini(iniPath());
+        const IniFile ini(systemFileSystem(), iniPath());
         QCOMPARE(ini.ReadInteger("RenameFunction", "DateTime", 0), -1);
         QCOMPARE(ini.ReadInteger("RenameFunction", "Case", 0), -1);
         QCOMPARE(ini.ReadInteger("ColSize", "2", 0), 77);

@@ -3,6 +3,7 @@
 
 #include "app/TFrmMain.h"
 #include "common/ui/Manual.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/RenameTab.h"
 #include "support/TestSupport.h"
 
@@ -72,7 +73,7 @@ private slots:
         test::TempDir home;
         qputenv("RINOZA_HOME", QByteArray::fromStdString(home.path()));
         qputenv("HOME", QByteArray::fromStdString(home.path()));
-        TFrmMain w;
+        TFrmMain w(systemFileSystem());
         QStringList captions;
         collect(w.mm1->actions(), captions);
         const int mainMenu = static_cast<int>(captions.size());

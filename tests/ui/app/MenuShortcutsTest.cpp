@@ -4,6 +4,7 @@
 #include "app/TFrmMain.h"
 #include "filelist/ui/FileListModel.h"
 #include "filelist/ui/SearchTab.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/RenameTab.h"
 #include "settings/IniFile.h"
 #include "stamps/ui/AttrTab.h"
@@ -42,8 +43,9 @@ class MenuShortcutsTest : public QObject {
     std::unique_ptr<TFrmMain> openWithFocusIn(const QString& field) {
         test::writeFile(*m_work / "a.txt", "a");
         test::writeFile(*m_work / "b.txt", "b");
-        test::writeFile(historyFilePath(), "");
-        auto w = std::make_unique<TFrmMain>(std::vector<std::string>{*m_work / "a.txt", *m_work / "b.txt"}, &m_clock);
+        test::writeFile(historyFilePath(systemFileSystem()), "");
+        auto w = std::make_unique<TFrmMain>(systemFileSystem(),
+                                            std::vector<std::string>{*m_work / "a.txt", *m_work / "b.txt"}, &m_clock);
         if (!test::showExposed(*w))
             return nullptr;
         QLineEdit* edit = field == QLatin1String("name") ? w->tbsFnd->cmbFndName->lineEdit() : w->tbsSet->edtReiBefore;
@@ -79,7 +81,8 @@ private slots:
         // The name field is an editable drop-down: it holds the focus and hands keys to its line edit.
         QWidget* focused = QApplication::focusWidget();
         const auto fieldText = [&] {
-            return field == QLatin1String("name") ? w->tbsFnd->cmbFndName->currentText() : w->tbsSet->edtReiBefore->text();
+            return field == QLatin1String("name") ? w->tbsFnd->cmbFndName->currentText()
+                                                  : w->tbsSet->edtReiBefore->text();
         };
         QVERIFY(focused == w->tbsFnd->cmbFndName || focused == w->tbsSet->edtReiBefore);
         const QString textBefore = fieldText();

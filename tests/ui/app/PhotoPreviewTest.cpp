@@ -3,6 +3,7 @@
 
 #include "app/TFrmMain.h"
 #include "filelist/ui/FileListModel.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/RenameTab.h"
 #include "support/TestSupport.h"
 #include "support/ui/QtTestSupport.h"
@@ -52,7 +53,7 @@ private slots:
         QVERIFY(sh("convert -size 8x8 xc:blue '" + work / "plain.jpg" + "'"));
 
         test::ScriptedPrompts prompts;
-        TFrmMain w({work / "taken.jpg", work / "plain.jpg"}, &m_clock);
+        TFrmMain w(systemFileSystem(), {work / "taken.jpg", work / "plain.jpg"}, &m_clock);
         QVERIFY(test::showExposed(w));
         w.pgcMain->setCurrentWidget(w.tbsSet);
         RenameRuleSet r = RenameRuleSet::defaults();
@@ -64,7 +65,7 @@ private slots:
         QApplication::processEvents();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::ControlModifier);
 
-        const std::string updated = dated(GetFileDate(work / "plain.jpg", FileDateKind::Upd));
+        const std::string updated = dated(GetFileDate(systemFileSystem(), work / "plain.jpg", FileDateKind::Upd));
         const QString tip = q(kNoDateTakenTip);
         for (int i = 0; i < 2; ++i) {
             const FileListRow& row = w.fileList->row(i);

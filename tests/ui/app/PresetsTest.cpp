@@ -2,6 +2,7 @@
 // recalls, the reset button clears, with the settings file in a temporary home.
 
 #include "app/TFrmMain.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/RuleSetStore.h"
 #include "rename/ui/NumberSpinBox.h"
 #include "rename/ui/RenameTab.h"
@@ -104,7 +105,7 @@ class PresetsTest : public QObject {
     FixedClock m_clock{LocalDateTime{2026, 12, 6, 13, 45, 9, 0}};
 
     std::unique_ptr<TFrmMain> open() {
-        auto w = std::make_unique<TFrmMain>(std::vector<std::string>{}, &m_clock);
+        auto w = std::make_unique<TFrmMain>(systemFileSystem(), std::vector<std::string>{}, &m_clock);
         if (!test::showExposed(*w))
             return nullptr;
         w->pgcMain->setCurrentWidget(w->tbsSet);
@@ -123,9 +124,7 @@ class PresetsTest : public QObject {
     static void recall(int n) { press(static_cast<Qt::Key>(Qt::Key_F1 + n - 1), Qt::ControlModifier); }
 
 private slots:
-    void init() {
-        m_home = test::freshHome();
-    }
+    void init() { m_home = test::freshHome(); }
 
     void saveChangeRecallBringsEveryControlBack() {
         test::ScriptedPrompts prompts;
@@ -136,7 +135,7 @@ private slots:
         const Shown saved = shown(t);
         save(1);
         QVERIFY(w->L[0]->isEnabled());
-        const IniFile ini(settingsFilePath());
+        const IniFile ini(systemFileSystem(), settingsFilePath(systemFileSystem()));
         QCOMPARE(ini.ReadInteger("SettingBack1", "Width", 0), 4);
         QCOMPARE(ini.ReadString("SettingBack1", "StrChgRegex", ""), std::string("1"));
 
@@ -183,7 +182,7 @@ private slots:
         save(3);
         QVERIFY(prompts.asked.empty());
         QVERIFY(w->L[2]->isEnabled());
-        const std::string file = test::readFile(settingsFilePath());
+        const std::string file = test::readFile(settingsFilePath(systemFileSystem()));
         QVERIFY(file.find("[SettingBack3]\r\nIn=1\r\nChg1=") != std::string::npos);
 
         w->tbsSet->edtKotei1->setText(QStringLiteral("changed"));
@@ -193,12 +192,12 @@ private slots:
         QCOMPARE(prompts.asked[0].text, QStringLiteral("既に保存されています。上書きしてよろしいですか？"));
         QCOMPARE(prompts.asked[0].type, MsgType::Warning);
         QCOMPARE(prompts.asked[0].buttons, MsgButtons::OkCancel);
-        QCOMPARE(test::readFile(settingsFilePath()), file);
+        QCOMPARE(test::readFile(settingsFilePath(systemFileSystem())), file);
 
         save(3); // OK this time: overwritten, keys of its own kept
-        IniFile(settingsFilePath()).WriteString("SettingBack3", "Mine", "kept");
+        IniFile(systemFileSystem(), settingsFilePath(systemFileSystem())).WriteString("SettingBack3", "Mine", "kept");
         save(3);
-        const IniFile ini(settingsFilePath());
+        const IniFile ini(systemFileSystem(), settingsFilePath(systemFileSystem()));
         QCOMPARE(ini.ReadString("SettingBack3", "FixF1", ""), std::string("changed"));
         QCOMPARE(ini.ReadString("SettingBack3", "Mine", ""), std::string("kept"));
     }
@@ -209,7 +208,7 @@ private slots:
         QVERIFY(w);
         save(2);
         QVERIFY(w->L[1]->isEnabled());
-        IniFile(settingsFilePath()).EraseSection(RuleSetStore::presetSection(2));
+        IniFile(systemFileSystem(), settingsFilePath(systemFileSystem())).EraseSection(RuleSetStore::presetSection(2));
         const Shown before = shown(*w->tbsSet);
         recall(2);
         QCOMPARE(prompts.asked.size(), std::size_t(1));
@@ -226,12 +225,12 @@ private slots:
         auto w = open();
         QVERIFY(w);
         save(4);
-        std::string file = test::readFile(settingsFilePath());
+        std::string file = test::readFile(settingsFilePath(systemFileSystem()));
         const std::size_t at = file.find("Chg4=");
         QVERIFY(at != std::string::npos);
         file.erase(at, file.find("\r\n", at) + 2 - at);
         file.replace(file.find("ChgB4=0"), 7, "ChgB4=1");
-        test::writeFile(settingsFilePath(), file);
+        test::writeFile(settingsFilePath(systemFileSystem()), file);
         recall(4);
         QCOMPARE(w->tbsSet->lvChg->item(3)->text(), QStringLiteral("4) 連番"));
         QCOMPARE(w->tbsSet->lvChg->item(3)->checkState(), Qt::Unchecked);

@@ -3,6 +3,7 @@
 
 #include "app/TFrmMain.h"
 #include "filelist/ui/FileListModel.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/RenameTab.h"
 #include "run/ui/LivePreview.h"
 #include "support/TestSupport.h"
@@ -66,7 +67,7 @@ class PreviewTest : public QObject {
             test::writeFile(*m_work / n, n);
             paths.push_back(*m_work / n);
         }
-        auto w = std::make_unique<TFrmMain>(paths, &m_clock);
+        auto w = std::make_unique<TFrmMain>(systemFileSystem(), paths, &m_clock);
         if (!test::showExposed(*w))
             return nullptr;
         w->pgcMain->setCurrentWidget(w->tbsSet);

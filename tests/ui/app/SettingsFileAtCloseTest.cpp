@@ -4,6 +4,7 @@
 #include "app/TFrmMain.h"
 #include "common/ui/PathComboBox.h"
 #include "filelist/ui/SearchTab.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/NumberSpinBox.h"
 #include "rename/ui/RenameTab.h"
 #include "stamps/ui/AttrTab.h"
@@ -34,7 +35,7 @@ private slots:
 
         const FixedClock clock(LocalDateTime{2026, 12, 6, 13, 45, 9, 0});
         {
-            TFrmMain w({}, &clock);
+            TFrmMain w(systemFileSystem(), {}, &clock);
             QVERIFY(test::showExposed(w));
             w.resize(640, 560);
             w.move(20, 30);
@@ -67,8 +68,8 @@ private slots:
             w.tbsAttr->cbAttrH->setChecked(false);
             QVERIFY(w.close());
         }
-        const std::string expected =
-            test::readFile(std::string(qgetenv("RINOZA_TEST_SOURCE_DIR").constData()) + "/ui/app/data/closed-settings.ini");
+        const std::string expected = test::readFile(std::string(qgetenv("RINOZA_TEST_SOURCE_DIR").constData()) +
+                                                    "/ui/app/data/closed-settings.ini");
         QCOMPARE(q(test::readFile(ini)), q(expected));
         QVERIFY(test::readFile(ini) == expected);
     }

@@ -2,6 +2,7 @@
 // window says so in its status text, and the records stay for the next undo.
 
 #include "app/TFrmMain.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/RenameTab.h"
 #include "run/HistoryFile.h"
 #include "settings/IniFile.h"
@@ -65,7 +66,7 @@ private slots:
         const auto before = test::snapshotTree(work.path());
 
         test::ScriptedPrompts prompts;
-        TFrmMain w({work / "a.txt", work / "b.txt"}, &m_clock);
+        TFrmMain w(systemFileSystem(), {work / "a.txt", work / "b.txt"}, &m_clock);
         QVERIFY(test::showExposed(w));
         RenameRuleSet rule = RenameRuleSet::defaults();
         rule.elements[0].checked = true;
@@ -80,7 +81,7 @@ private slots:
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.lvFile->setFocus();
-        const std::string history = historyFilePath();
+        const std::string history = historyFilePath(systemFileSystem());
         {
             FileSizeLimit limit(sizeOf(history));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
@@ -90,7 +91,7 @@ private slots:
                                    "次の「前回の変名を戻す」でも、これらの記録が戻す対象になります。"));
         QCOMPARE(test::snapshotTree(work.path()), before);
         std::vector<std::string> lines;
-        QCOMPARE(HistoryFile::read(history, lines), 0);
+        QCOMPARE(HistoryFile::read(systemFileSystem(), history, lines), 0);
         // No note: the history still ends with the run's last record and its file's identity.
         QVERIFY(lines.size() >= 2);
         QVERIFY(history::readIdentityLine(lines.back()));

@@ -6,6 +6,7 @@
 #include "app/WindowGeometry.h"
 #include "filelist/ui/FileListController.h"
 #include "filelist/ui/FileListModel.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/RenameTab.h"
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
@@ -37,8 +38,8 @@ class WindowLayoutTest : public QObject {
     std::unique_ptr<TFrmMain> openWithFiles() {
         test::writeFile(*m_work / "IMG_0001.JPG", "a");
         test::writeFile(*m_work / "note.txt", "b");
-        return std::make_unique<TFrmMain>(std::vector<std::string>{*m_work / "IMG_0001.JPG", *m_work / "note.txt"},
-                                          &m_clock);
+        return std::make_unique<TFrmMain>(
+            systemFileSystem(), std::vector<std::string>{*m_work / "IMG_0001.JPG", *m_work / "note.txt"}, &m_clock);
     }
 
     static int rightEdge(const QTableView* v, int column) {
@@ -102,7 +103,7 @@ private slots:
             QCOMPARE(w->lvFile->columnWidth(c), fitted ? w->lvFile->fittedColumnWidth(c) : stored);
             QVERIFY(w->close());
         }
-        QCOMPARE(IniFile(iniPath()).ReadInteger("ColSize", "4", -1), written);
+        QCOMPARE(IniFile(systemFileSystem(), iniPath()).ReadInteger("ColSize", "4", -1), written);
     }
 
     void storedGeometryIsFittedIntoTheScreen_data() {
@@ -119,7 +120,7 @@ private slots:
         test::writeFile(iniPath(), "[Window]\r\nLeft=" + std::to_string(stored.x()) + "\r\nTop=" +
                                        std::to_string(stored.y()) + "\r\nWidth=" + std::to_string(stored.width()) +
                                        "\r\nHeight=" + std::to_string(stored.height()) + "\r\n");
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         QVERIFY(test::showExposed(w));
         const QRect area = w.screen()->availableGeometry();
         QVERIFY2(area.contains(w.frameGeometry()),
@@ -178,7 +179,7 @@ private slots:
     }
 
     void emptyListShowsAHintUntilARowIsListed() {
-        TFrmMain w({}, &m_clock);
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
         QVERIFY(test::showExposed(w));
         FileListView* v = w.lvFile;
         const auto paintsSomething = [v] {

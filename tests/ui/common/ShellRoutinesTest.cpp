@@ -45,7 +45,7 @@ private slots:
         TempDir dir;
         const std::string f = dir / "a b#日本.txt";
         writeFile(f, "");
-        QVERIFY(ShellOpen(f));
+        QVERIFY(ShellOpen(systemFileSystem(), f));
         QCOMPARE(prompts.opened.size(), 1);
         QCOMPARE(QUrl(prompts.opened.front()).toLocalFile(), QString::fromUtf8(f.c_str()));
         QVERIFY(prompts.asked.empty());
@@ -56,12 +56,12 @@ private slots:
     void openHandsTheNamesOwnBytesToTheDesktop() {
         ScriptedPrompts prompts;
         TempDir dir;
-        for (const std::string& name : {std::string("\x93\xfa\x96\x7b.txt"), std::string("bad\xff name.txt"),
-                                       std::string("100%#?.txt")}) {
+        for (const std::string& name :
+             {std::string("\x93\xfa\x96\x7b.txt"), std::string("bad\xff name.txt"), std::string("100%#?.txt")}) {
             const std::string f = dir / name;
             writeFile(f, "");
             prompts.opened.clear();
-            QVERIFY(ShellOpen(f));
+            QVERIFY(ShellOpen(systemFileSystem(), f));
             QCOMPARE(prompts.opened.size(), 1);
             const QUrl url(prompts.opened.front(), QUrl::StrictMode);
             QVERIFY(url.isValid());
@@ -77,7 +77,7 @@ private slots:
     void openMissingFileWarns() {
         ScriptedPrompts prompts;
         TempDir dir;
-        QVERIFY(!ShellOpen(dir / "none.txt"));
+        QVERIFY(!ShellOpen(systemFileSystem(), dir / "none.txt"));
         QCOMPARE(prompts.asked.size(), std::size_t(1));
         QCOMPARE(prompts.asked[0].text,
                  QString::fromUtf8((dir / "none.txt").c_str()) + QStringLiteral("\nが存在しません。"));
@@ -91,7 +91,7 @@ private slots:
         } prompts;
         TempDir dir;
         writeFile(dir / "a.xyz", "");
-        QVERIFY(!ShellOpen(dir / "a.xyz"));
+        QVERIFY(!ShellOpen(systemFileSystem(), dir / "a.xyz"));
         QCOMPARE(prompts.asked.size(), std::size_t(1));
         QCOMPARE(prompts.asked[0].text, QStringLiteral("関連付けされたアプリケーションがありません。"));
     }
@@ -101,7 +101,7 @@ private slots:
         TempDir dir;
         writeFile(dir / "one.txt", "1");
         writeFile(dir / "two.txt", "2");
-        ShellDeleteFiles({dir / "one.txt", dir / "two.txt"}, false, true);
+        ShellDeleteFiles(systemFileSystem(), {dir / "one.txt", dir / "two.txt"}, false, true);
         QCOMPARE(prompts.asked.size(), std::size_t(1));
         QCOMPARE(prompts.asked[0].type, MsgType::Confirmation);
         QCOMPARE(prompts.asked[0].buttons, MsgButtons::YesNo);
@@ -116,9 +116,9 @@ private slots:
         prompts.answer(mrNo);
         TempDir dir;
         writeFile(dir / "one.txt", "1");
-        ShellDeleteFiles({dir / "one.txt"}, true, true);
+        ShellDeleteFiles(systemFileSystem(), {dir / "one.txt"}, true, true);
         QVERIFY(pathExists(dir / "one.txt"));
-        ShellDeleteFiles({dir / "one.txt"}, true, false); // no question: deleted for good
+        ShellDeleteFiles(systemFileSystem(), {dir / "one.txt"}, true, false); // no question: deleted for good
         QCOMPARE(prompts.asked.size(), std::size_t(1));
         QVERIFY(!pathExists(dir / "one.txt"));
         QVERIFY(!pathExists(m_home->path() + "/Trash/files/one.txt"));
@@ -131,7 +131,7 @@ private slots:
         fs.refused = {dir / "b.txt", dir / "c.txt"};
         for (const char* n : {"a.txt", "b.txt", "c.txt"})
             writeFile(dir / n, n);
-        ShellDeleteFiles({dir / "a.txt", dir / "b.txt", dir / "c.txt"}, false, false, fs);
+        ShellDeleteFiles(fs, {dir / "a.txt", dir / "b.txt", dir / "c.txt"}, false, false);
         QVERIFY(!pathExists(dir / "a.txt"));
         QCOMPARE(readFile(dir / "b.txt"), std::string("b.txt"));
         QVERIFY(pathExists(dir / "c.txt"));

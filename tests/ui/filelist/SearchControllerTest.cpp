@@ -5,6 +5,7 @@
 #include "filelist/ui/SearchHistory.h"
 #include "filelist/ui/SearchTab.h"
 #include "platform/Paths.h"
+#include "platform/posix/PosixFileSystem.h"
 
 #include "support/TestSupport.h"
 #include "support/ui/QtTestSupport.h"
@@ -29,8 +30,8 @@ using rinoza::test::q;
 using rinoza::test::ScriptedPrompts;
 using rinoza::test::TempDir;
 using rinoza::test::writeBigTree;
-using rinoza::test::writeSearchTree;
 using rinoza::test::writeFile;
+using rinoza::test::writeSearchTree;
 
 namespace {
 
@@ -50,6 +51,7 @@ struct Window {
 
     FileListHost listHost() {
         FileListHost h;
+        h.fileSystem = &systemFileSystem();
         h.clearButton = tab->btnlvClr;
         h.setStatus = [this](const QString& s) { status = s; };
         h.displaySettings = [this] { return display; };

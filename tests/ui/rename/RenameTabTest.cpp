@@ -3,6 +3,7 @@
 
 #include "rename/ui/RenameTab.h"
 #include "common/ui/ComboUtil.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/ui/NumberSpinBox.h"
 #include "support/ui/QtTestSupport.h"
 #include "support/ui/ScriptedPrompts.h"
@@ -45,10 +46,9 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         const QStringList all1 = {QStringLiteral("lblKotei1"), QStringLiteral("edtKotei1")};
         QTest::newRow("1") << 1 << all1;
-        QTest::newRow("2") << 2
-                           << QStringList{QStringLiteral("lblMotoF"), QStringLiteral("lblMotoFH"),
-                                          QStringLiteral("udMotoFS"), QStringLiteral("udMotoFE"),
-                                          QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
+        QTest::newRow("2") << 2 << QStringList{QStringLiteral("lblMotoF"),  QStringLiteral("lblMotoFH"),
+                                               QStringLiteral("udMotoFS"),  QStringLiteral("udMotoFE"),
+                                               QStringLiteral("edtMotoFS"), QStringLiteral("edtMotoFE")};
         QTest::newRow("3") << 3 << QStringList{QStringLiteral("lblKotei2"), QStringLiteral("edtKotei2")};
         QTest::newRow("4") << 4 << QStringList{QStringLiteral("lblRenKeta"),  QStringLiteral("lblRenStart"),
                                                QStringLiteral("lblRenAdd"),   QStringLiteral("cbRenKeta"),
@@ -57,10 +57,9 @@ private slots:
                                                QStringLiteral("cbRenFolder")};
         QTest::newRow("5") << 5 << QStringList{};
         QTest::newRow("7") << 7 << QStringList{QStringLiteral("lblKoteiK"), QStringLiteral("edtKoteiK")};
-        QTest::newRow("8") << 8
-                           << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
-                                          QStringLiteral("lblTimeK"), QStringLiteral("cbDateTime"),
-                                          QStringLiteral("edtDateK"), QStringLiteral("edtTimeK")};
+        QTest::newRow("8") << 8 << QStringList{QStringLiteral("lblDateTime"), QStringLiteral("lblDateK"),
+                                               QStringLiteral("lblTimeK"),    QStringLiteral("cbDateTime"),
+                                               QStringLiteral("edtDateK"),    QStringLiteral("edtTimeK")};
         QTest::newRow("9") << 9
                            << QStringList{QStringLiteral("lblChgB"), QStringLiteral("lblChg"),
                                           QStringLiteral("edtChgB"), QStringLiteral("edtChgA"),
@@ -70,7 +69,7 @@ private slots:
     void tickEnablesExactlyTheElementsFields() {
         QFETCH(int, element);
         QFETCH(QStringList, fields);
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         for (int n = 1; n <= 9; ++n)
             tick(t, n, false);
         const QStringList every = {
@@ -150,10 +149,10 @@ private slots:
         }) << QStringLiteral("ab-de.xyz");
         QTest::newRow("upper case") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(1); })
                                     << QStringLiteral("ABCDE.XYZ");
-        QTest::newRow("first letter upper") << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); })
-                                            << QStringLiteral("Abcde.xyz");
-        QTest::newRow("example name edited") << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); })
-                                             << q("写真.jpg");
+        QTest::newRow("first letter upper")
+            << F([](RenameTab& t) { t.cbCase->setCurrentIndex(3); }) << QStringLiteral("Abcde.xyz");
+        QTest::newRow("example name edited")
+            << F([](RenameTab& t) { t.edtReiBefore->setText(q("写真.jpg")); }) << q("写真.jpg");
         QTest::newRow("to full-width") << F([](RenameTab& t) { t.cbWidth->setCurrentIndex(2); }) << q("ａｂｃｄｅ.xyz");
         QTest::newRow("half-width kana to full-width") << F([](RenameTab& t) {
             t.edtReiBefore->setText(q("ｶﾞｲﾄﾞ.txt"));
@@ -172,14 +171,14 @@ private slots:
     void exampleFollowsTheControls() {
         QFETCH(std::function<void(RenameTab&)>, edit);
         QFETCH(QString, expected);
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         edit(t);
         QCOMPARE(t.edtReiAfter->text(), expected);
     }
 
     void startThatIsNoNumberKeepsThePreviousExample() {
         test::ScriptedPrompts prompts;
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         tick(t, 4);
         QCOMPARE(t.edtReiAfter->text(), QStringLiteral("abcde001.xyz"));
         t.udRenStart->edit()->setText(QStringLiteral("#5"));
@@ -218,7 +217,7 @@ private slots:
         QFETCH(QString, shown);
         test::ScriptedPrompts prompts;
         QWidget window;
-        auto* t = new RenameTab(m_clock, &window);
+        auto* t = new RenameTab(systemFileSystem(), m_clock, &window);
         auto* other = new QLineEdit(&window);
         tick(*t, 2);
         tick(*t, 4);
@@ -242,7 +241,7 @@ private slots:
     }
 
     void reversedSliceIsMarked() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         t.udMotoFS->setValue(5);
         t.udMotoFE->setValue(3);
         QVERIFY(t.udMotoFS->property("rejected").toBool());
@@ -265,13 +264,20 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("messages");
         QTest::addColumn<QString>("left");
-        QTest::newRow("colon typed") << "edtKotei1" << "ab:" << 1 << "ab";
-        QTest::newRow("pasted twice") << "edtKotei1" << "a//b" << 2 << "ab";
-        QTest::newRow("each once") << "edtKotei2" << "\\/:,;*?\"<>|x" << 1 << "x";
-        QTest::newRow("extension") << "edtKoteiK" << "t?t" << 1 << "tt";
-        QTest::newRow("date separator") << "edtDateK" << "*" << 1 << "";
-        QTest::newRow("time separator") << "edtTimeK" << "-|" << 1 << "-";
-        QTest::newRow("replace before") << "edtChgB" << "<<<" << 3 << "";
+        QTest::newRow("colon typed") << "edtKotei1"
+                                     << "ab:" << 1 << "ab";
+        QTest::newRow("pasted twice") << "edtKotei1"
+                                      << "a//b" << 2 << "ab";
+        QTest::newRow("each once") << "edtKotei2"
+                                   << "\\/:,;*?\"<>|x" << 1 << "x";
+        QTest::newRow("extension") << "edtKoteiK"
+                                   << "t?t" << 1 << "tt";
+        QTest::newRow("date separator") << "edtDateK"
+                                        << "*" << 1 << "";
+        QTest::newRow("time separator") << "edtTimeK"
+                                        << "-|" << 1 << "-";
+        QTest::newRow("replace before") << "edtChgB"
+                                        << "<<<" << 3 << "";
         QTest::newRow("replace after") << "edtChgA" << q("日本\"語") << 1 << q("日本語");
         QTest::newRow("allowed") << "edtKotei1" << q("a b-(1)[2]_日本.txt") << 0 << q("a b-(1)[2]_日本.txt");
     }
@@ -289,7 +295,7 @@ private slots:
                 return ScriptedPrompts::message(text, type, buttons);
             }
         } prompts;
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         for (int n = 1; n <= 9; ++n)
             tick(t, n);
         prompts.edit = t.findChild<QLineEdit*>(field);
@@ -309,7 +315,7 @@ private slots:
 
     void typedColonIsDroppedAndTheExampleFollows() {
         test::ScriptedPrompts prompts;
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         tick(t, 1);
         t.edtKotei1->setFocus();
         QTest::keyClicks(t.edtKotei1, QStringLiteral("x:y"));
@@ -325,7 +331,7 @@ private slots:
     // The box turns the search text into a regular expression: typed as a user types, the example follows.
     void regularExpressionBoxChangesTheExample() {
         test::ScriptedPrompts prompts;
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         QVERIFY(test::showExposed(t));
         tick(t, 9);
         t.edtReiBefore->clear();
@@ -358,7 +364,7 @@ private slots:
     // An invalid pattern shows its error and position in place of the name, until it is mended.
     void anInvalidPatternShowsItsErrorInPlaceOfTheName() {
         test::ScriptedPrompts prompts;
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         QVERIFY(test::showExposed(t));
         tick(t, 9);
         QTest::mouseClick(t.cbChgRegex, Qt::LeftButton);
@@ -379,7 +385,7 @@ private slots:
     }
 
     void movingKeepsTickAndSelection() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         tick(t, 1);
         t.lvChg->setCurrentRow(0);
         t.bbtnDown->click();
@@ -396,13 +402,12 @@ private slots:
 
     // Enter in any field of the tab presses the start button, once.
     void enterInAnyFieldPressesStart() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         for (int n = 1; n <= 9; ++n)
             tick(t, n);
         QSignalSpy clicks(t.btnCnvStart, &QPushButton::clicked);
-        const QList<QWidget*> fields = {t.edtReiBefore, t.edtKotei1, t.udMotoFS, t.udMotoFE, t.edtKotei2,
-                                        t.udRenStart,   t.udRenAdd,  t.edtKoteiK, t.edtDateK, t.edtTimeK,
-                                        t.edtChgB,      t.edtChgA};
+        const QList<QWidget*> fields = {t.edtReiBefore, t.edtKotei1, t.udMotoFS, t.udMotoFE, t.edtKotei2, t.udRenStart,
+                                        t.udRenAdd,     t.edtKoteiK, t.edtDateK, t.edtTimeK, t.edtChgB,   t.edtChgA};
         int expected = 0;
         for (QWidget* field : fields) {
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
@@ -429,7 +434,7 @@ private slots:
         QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(QList<int>, order);
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         t.resize(700, 600);
         QVERIFY(test::showExposed(t));
         tick(t, 1);
@@ -454,7 +459,7 @@ private slots:
     }
 
     void dropBesideTheEntriesOrFromElsewhereChangesNothing() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         t.resize(700, 600);
         QVERIFY(test::showExposed(t));
         QStringList before;
@@ -489,7 +494,7 @@ private slots:
     }
 
     void ruleSetRoundTripsThroughTheControls() {
-        RenameTab t(m_clock);
+        RenameTab t(systemFileSystem(), m_clock);
         RenameRuleSet r = RenameRuleSet::defaults();
         std::swap(r.elements[0], r.elements[8]);
         r.elements[0].checked = true;

@@ -3,6 +3,7 @@
 #include "run/ui/PreviewController.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/TFrmRenameOn.h"
@@ -44,6 +45,7 @@ class PreviewControllerTest : public QObject {
         }
         void preview() {
             RunHost h;
+            h.fileSystem = &systemFileSystem();
             h.window = &window;
             h.progress = &progress;
             h.model = &model;

@@ -3,6 +3,7 @@
 
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "rename/NameBuilder.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/RenameRunController.h"
@@ -80,6 +81,7 @@ struct Fixture {
 
     RunHost host() {
         RunHost h;
+        h.fileSystem = &systemFileSystem();
         h.window = &window;
         h.progress = &progress;
         h.model = &model;
@@ -113,7 +115,7 @@ private slots:
         QCOMPARE(prompts.asked[0].text, QStringLiteral("変名処理に対するファイルが選ばれていません。"));
         QCOMPARE(prompts.asked[0].type, MsgType::Warning);
         QCOMPARE(prompts.dialogsShown, 0);
-        QVERIFY(!pathExists(historyFilePath()));
+        QVERIFY(!pathExists(historyFilePath(systemFileSystem())));
     }
 
     void cancelledDialogTouchesNothing() {
@@ -121,13 +123,15 @@ private slots:
         prompts.dialogAnswer(cancelWith(2));
         Fixture f;
         f.addFiles({"a.txt", "b.txt"});
-        writeFile(historyFilePath(), "previous history\r\n");
+        writeFile(historyFilePath(systemFileSystem()), "previous history\r\n");
         const auto before = snapshotTree(f.work.path());
         f.run();
         QCOMPARE(prompts.dialogsShown, 1);
         QCOMPARE(snapshotTree(f.work.path()), before);
-        QCOMPARE(readFile(historyFilePath()), std::string("previous history\r\n"));
-        QCOMPARE(IniFile(settingsFilePath()).ReadString("ChangeDialog", "Type", "none"), std::string("none"));
+        QCOMPARE(readFile(historyFilePath(systemFileSystem())), std::string("previous history\r\n"));
+        QCOMPARE(IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+                     .ReadString("ChangeDialog", "Type", "none"),
+                 std::string("none"));
         QCOMPARE(f.remarks(0), std::string(" "));
         QVERIFY(f.progress.dialog() == nullptr);
         QCOMPARE(f.undoUpdates, 0);
@@ -157,7 +161,7 @@ private slots:
             QCOMPARE(readFile(f.work / expected[i][0]), std::string("data of ") + expected[i][1]);
             QVERIFY(!pathExists(f.work / expected[i][1]));
         }
-        QVERIFY(readFile(historyFilePath()).find("[A]" + (f.work / "n003.txt")) != std::string::npos);
+        QVERIFY(readFile(historyFilePath(systemFileSystem())).find("[A]" + (f.work / "n003.txt")) != std::string::npos);
 
         UndoController undo(f.host());
         undo.btnAndoClick(); // the question is answered OK
@@ -242,10 +246,12 @@ private slots:
         QCOMPARE(prompts.asked.size(), std::size_t(1));
         QCOMPARE(prompts.asked[0].text,
                  QStringLiteral("フォルダ[ ") + q(dest) + QStringLiteral(" ]が存在しません。\r\n作成しますか？"));
-        QCOMPARE(IniFile(settingsFilePath()).ReadString("ChangeDialog", "1", ""), dest);
-        QCOMPARE(TFrmChg().folderHistory().value(0), q(dest));
+        QCOMPARE(IniFile(systemFileSystem(), settingsFilePath(systemFileSystem())).ReadString("ChangeDialog", "1", ""),
+                 dest);
+        QCOMPARE(TFrmChg(systemFileSystem()).folderHistory().value(0), q(dest));
         QCOMPARE(f.model.row(0).folder, dest);
-        QVERIFY(readFile(historyFilePath()).find("[A]" + dest + "/n001.txt\r\n") != std::string::npos);
+        QVERIFY(readFile(historyFilePath(systemFileSystem())).find("[A]" + dest + "/n001.txt\r\n") !=
+                std::string::npos);
 
         UndoController(f.host()).btnAndoClick();
         QCOMPARE(f.status, QStringLiteral("1/1個が変名を戻されました。"));
@@ -260,7 +266,7 @@ private slots:
         f.addFiles({"a.txt"});
         const std::string dest = f.work / "\x93\xfa \xff";
         QVERIFY(::mkdir(dest.c_str(), 0700) == 0);
-        IniFile(settingsFilePath()).WriteString("ChangeDialog", "1", dest);
+        IniFile(systemFileSystem(), settingsFilePath(systemFileSystem())).WriteString("ChangeDialog", "1", dest);
         prompts.dialogAnswer(startWith(1));
         f.run();
         QVERIFY(prompts.asked.empty());
@@ -281,7 +287,7 @@ private slots:
         f.run();
         QCOMPARE(prompts.dialogsShown, 2);
         QCOMPARE(snapshotTree(f.work.path()), before);
-        QVERIFY(!pathExists(historyFilePath()));
+        QVERIFY(!pathExists(historyFilePath(systemFileSystem())));
     }
 
     void folderThatCannotBeMadeStopsBeforeTheRun_data() {
@@ -297,12 +303,12 @@ private slots:
         const QString folder = dest.isEmpty() ? QStringLiteral("") : q(f.work.path()) + QStringLiteral("/") + dest;
         prompts.dialogAnswer(startWith(2, folder));
         prompts.answer(mrOk);
-        writeFile(historyFilePath(), "previous history\r\n");
+        writeFile(historyFilePath(systemFileSystem()), "previous history\r\n");
         f.run();
         QCOMPARE(prompts.asked.size(), std::size_t(2));
         QCOMPARE(prompts.asked[1].text, QStringLiteral("ディレクトリを作成することができません"));
         QCOMPARE(prompts.asked[1].type, MsgType::Error);
-        QCOMPARE(readFile(historyFilePath()), std::string("previous history\r\n"));
+        QCOMPARE(readFile(historyFilePath(systemFileSystem())), std::string("previous history\r\n"));
         QVERIFY(pathExists(f.work / "a.txt"));
         QVERIFY(f.window.isEnabled());
     }
@@ -386,7 +392,8 @@ private slots:
         QCOMPARE(prompts.asked[0].text, QStringLiteral("前回の変名履歴ファイルが見つかりません。"));
         QCOMPARE(f.undoUpdates, 1);
 
-        writeFile(historyFilePath(), "[Changed]\r\n[B]" + (f.work / "a.txt") + "\r\n[A]" + (f.work / "z.txt") + "\r\n");
+        writeFile(historyFilePath(systemFileSystem()),
+                  "[Changed]\r\n[B]" + (f.work / "a.txt") + "\r\n[A]" + (f.work / "z.txt") + "\r\n");
         writeFile(f.work / "z.txt", "z"); // would go back to a.txt, which exists: never replaced
         prompts.answer(mrCancel);
         undo.btnAndoClick();
@@ -408,11 +415,11 @@ private slots:
         QCOMPARE(prompts.asked[0].text, QStringLiteral("前回の変名履歴ファイルが見つかりません。"));
         QVERIFY(prompts.opened.isEmpty());
 
-        writeFile(historyFilePath(), "{}\r\n");
+        writeFile(historyFilePath(systemFileSystem()), "{}\r\n");
         undo.N8Click();
         QCOMPARE(prompts.asked.size(), std::size_t(1));
         QCOMPARE(prompts.opened.size(), 1);
-        QCOMPARE(QUrl(prompts.opened[0]).toLocalFile(), q(historyFilePath()));
+        QCOMPARE(QUrl(prompts.opened[0]).toLocalFile(), q(historyFilePath(systemFileSystem())));
         QCOMPARE(f.undoUpdates, 2);
     }
 };

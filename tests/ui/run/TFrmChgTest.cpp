@@ -2,6 +2,7 @@
 // action stores, the folder picker and the help command.
 
 #include "run/ui/TFrmChg.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
 #include "support/ui/QtTestSupport.h"
@@ -28,19 +29,19 @@ using rinoza::test::TempDir;
 namespace {
 
 std::string readKey(const std::string& key) {
-    return IniFile(settingsFilePath()).ReadString("ChangeDialog", key, "<none>");
+    return IniFile(systemFileSystem(), settingsFilePath(systemFileSystem())).ReadString("ChangeDialog", key, "<none>");
 }
 
 // Stores entries of the dialog's folder history, each under its key ("1" is the top).
 void storeFolders(std::initializer_list<std::pair<const char*, std::string>> entries) {
-    IniFile ini(settingsFilePath());
+    IniFile ini(systemFileSystem(), settingsFilePath(systemFileSystem()));
     for (const auto& [key, folder] : entries)
         ini.WriteString("ChangeDialog", key, folder);
 }
 
 // One showing of the dialog as the user confirms it: method, folder text, start.
 void confirm(int method, const QString& folder) {
-    TFrmChg dlg;
+    TFrmChg dlg(systemFileSystem());
     dlg.setSelectedIndex(method);
     dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->setEditText(folder);
     dlg.acStart()->trigger();
@@ -67,7 +68,7 @@ private slots:
     }
 
     void firstUseShowsRenameOnlyAndTheWorkingFolder() {
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         QCOMPARE(dlg.objectName(), QStringLiteral("FrmChg"));
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Rinoza [ 変名確認 ]"));
         QCOMPARE(dlg.selectedIndex(), 0);
@@ -81,7 +82,7 @@ private slots:
     }
 
     void choosingAMethodEnablesTheFolder() {
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         auto* cmb = dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"));
         auto* btn = dlg.findChild<QPushButton*>(QStringLiteral("btnPass"));
         const struct {
@@ -108,22 +109,23 @@ private slots:
     void storedMethodIsLoaded() {
         QFETCH(QString, stored);
         QFETCH(int, method);
-        IniFile(settingsFilePath()).WriteString("ChangeDialog", "Type", stored.toStdString());
-        TFrmChg dlg;
+        IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+            .WriteString("ChangeDialog", "Type", stored.toStdString());
+        TFrmChg dlg(systemFileSystem());
         QCOMPARE(dlg.selectedIndex(), method);
         QCOMPARE(dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->isEnabled(), method != 0);
     }
 
     void historyLoadsWithKeyOneOnTop() {
         storeFolders({{"1", "/a"}, {"2", ""}, {"3", "/c"}, {"10", "/j"}});
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         QCOMPARE(dlg.folderHistory(), (QStringList{QStringLiteral("/a"), QStringLiteral("/c"), QStringLiteral("/j")}));
         QCOMPARE(dlg.destinationText(), QStringLiteral("/a"));
     }
 
     void pushMovesAnExistingEntryToTheTop() {
         storeFolders({{"1", "/a"}, {"2", "/b"}, {"3", "/c"}});
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         dlg.PushFolderHistory(QStringLiteral("/c"));
         QCOMPARE(dlg.folderHistory(), (QStringList{QStringLiteral("/c"), QStringLiteral("/a"), QStringLiteral("/b")}));
         QCOMPARE(dlg.destinationText(), QStringLiteral("/c"));
@@ -134,7 +136,7 @@ private slots:
     void foldersDifferingInCaseAreTwoEntries() {
         confirm(1, QStringLiteral("/tmp/A"));
         confirm(1, QStringLiteral("/tmp/a"));
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         QCOMPARE(dlg.folderHistory().mid(0, 2), (QStringList{QStringLiteral("/tmp/a"), QStringLiteral("/tmp/A")}));
         QCOMPARE(dlg.destinationText(), QStringLiteral("/tmp/a"));
     }
@@ -144,7 +146,7 @@ private slots:
             confirm(2, QStringLiteral("/f%1").arg(i));
         for (int key = 1; key <= 10; ++key)
             QCOMPARE(readKey(std::to_string(key)), "/f" + std::to_string(12 - key));
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         QCOMPARE(dlg.folderHistory().size(), 10);
         QVERIFY(!dlg.folderHistory().contains(QStringLiteral("/f1")));
         QVERIFY(!dlg.folderHistory().contains(q(m_home->path()))); // the first showing's working folder went too
@@ -158,21 +160,21 @@ private slots:
         QCOMPARE(readKey("2"), q(m_home->path()).toStdString());
         QCOMPARE(readKey("3"), ""); // keys beyond the history are written empty
         {
-            TFrmChg dlg;
+            TFrmChg dlg(systemFileSystem());
             dlg.setSelectedIndex(1);
             dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->setEditText(QStringLiteral("/other"));
             dlg.acCancel()->trigger();
             QCOMPARE(dlg.result(), int(QDialog::Rejected));
         }
         {
-            TFrmChg dlg;
+            TFrmChg dlg(systemFileSystem());
             dlg.setSelectedIndex(1);
             dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"))->setEditText(QStringLiteral("/closed"));
             dlg.show();
             dlg.close(); // title bar
             QCOMPARE(dlg.result(), int(QDialog::Rejected));
         }
-        TFrmChg again;
+        TFrmChg again(systemFileSystem());
         QCOMPARE(again.selectedIndex(), 2);
         QCOMPARE(again.destinationText(), QStringLiteral("/dest"));
         QVERIFY(!again.folderHistory().contains(QStringLiteral("/other")));
@@ -188,7 +190,7 @@ private slots:
         ScriptedPrompts prompts;
         test::writeFile(m_home->path() + "/plain", "x");
         qputenv("RINOZA_HOME", QByteArray::fromStdString(m_home->path() + "/plain/sub"));
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         dlg.acStart()->trigger();
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
         QCOMPARE(prompts.asked.size(), std::size_t(1));
@@ -199,7 +201,7 @@ private slots:
         ScriptedPrompts prompts;
         prompts.pickAnswer(QStringLiteral("/picked"));
         prompts.pickAnswer(QString()); // cancelled
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         dlg.setSelectedIndex(1);
         auto* btn = dlg.findChild<QPushButton*>(QStringLiteral("btnPass"));
         btn->click();
@@ -214,7 +216,7 @@ private slots:
 
     void helpOpensContextEleven() {
         ScriptedPrompts prompts;
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         dlg.acHelp()->trigger();
         QCOMPARE(prompts.opened.size(), 1);
         QVERIFY2(prompts.opened[0].endsWith(QStringLiteral("#context-11")), qPrintable(prompts.opened[0]));
@@ -227,21 +229,21 @@ private slots:
         const std::string odd = m_home->path() + "/\x93\xfa\x96\x7b \xff";
         QVERIFY(::mkdir(odd.c_str(), 0700) == 0);
         QVERIFY(::chdir(odd.c_str()) == 0);
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         dlg.setSelectedIndex(1);
         QCOMPARE(dlg.destinationBytes(), odd);
         QCOMPARE(dlg.folderHistoryBytes(), std::vector<std::string>{odd});
         dlg.acStart()->trigger();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(readKey("1"), odd);
-        QCOMPARE(TFrmChg().destinationBytes(), odd);
+        QCOMPARE(TFrmChg(systemFileSystem()).destinationBytes(), odd);
     }
 
     // Entries that differ only in bytes that do not show (both "/x/\uFFFD" on screen) stay apart; the
     // chosen one is what the run gets, typed text is taken as typed.
     void theChosenEntrysBytesAreTheDestination() {
         storeFolders({{"1", "/x/\xff"}, {"2", "/x/\xfe"}, {"3", "/x/\x93\xfa"}});
-        TFrmChg dlg;
+        TFrmChg dlg(systemFileSystem());
         dlg.setSelectedIndex(2);
         auto* cmb = dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"));
         QCOMPARE(dlg.folderHistoryBytes(), (std::vector<std::string>{"/x/\xff", "/x/\xfe", "/x/\x93\xfa"}));
@@ -264,7 +266,7 @@ private slots:
         QCOMPARE(readKey("1"), "/x/\xfe");
         QCOMPARE(readKey("2"), "/x/\xff");
         QCOMPARE(readKey("3"), "/x/\x93\xfa");
-        TFrmChg again;
+        TFrmChg again(systemFileSystem());
         QCOMPARE(again.destinationBytes(), std::string("/x/\xfe"));
     }
 
@@ -281,15 +283,17 @@ private slots:
             {"0", {{"1", "/a"}, {"4", "/a"}}},
         };
         for (const auto& c : cases) {
-            IniFile(settingsFilePath()).EraseSection("ChangeDialog");
+            IniFile(systemFileSystem(), settingsFilePath(systemFileSystem())).EraseSection("ChangeDialog");
             if (c.type)
-                IniFile(settingsFilePath()).WriteString("ChangeDialog", "Type", c.type);
+                IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+                    .WriteString("ChangeDialog", "Type", c.type);
             for (const auto& [key, folder] : c.folders)
-                IniFile(settingsFilePath()).WriteString("ChangeDialog", key, folder);
+                IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+                    .WriteString("ChangeDialog", key, folder);
             int method = -1;
             std::string destination;
-            TFrmChg::storedChoice(method, destination);
-            TFrmChg dlg;
+            TFrmChg::storedChoice(systemFileSystem(), method, destination);
+            TFrmChg dlg(systemFileSystem());
             QCOMPARE(method, dlg.selectedIndex());
             QCOMPARE(destination, dlg.destinationBytes());
         }
@@ -297,8 +301,9 @@ private slots:
 
     void dropDownIsWideEnoughForTheWidestEntry() {
         const QString wide = QStringLiteral("/") + QString(80, QLatin1Char('w'));
-        IniFile(settingsFilePath()).WriteString("ChangeDialog", "1", wide.toStdString());
-        TFrmChg dlg;
+        IniFile(systemFileSystem(), settingsFilePath(systemFileSystem()))
+            .WriteString("ChangeDialog", "1", wide.toStdString());
+        TFrmChg dlg(systemFileSystem());
         auto* cmb = dlg.findChild<QComboBox*>(QStringLiteral("cmbPass"));
         dlg.cmbPassDropDown();
         QVERIFY(cmb->view()->minimumWidth() >= QFontMetrics(cmb->font()).horizontalAdvance(wide) + 6);

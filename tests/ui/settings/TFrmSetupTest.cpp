@@ -2,6 +2,7 @@
 // buttons, the keys, and what reaches the settings file.
 
 #include "settings/ui/TFrmSetup.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "settings/DisplaySettings.h"
 #include "settings/IniFile.h"
 #include "support/TestSupport.h"
@@ -61,7 +62,7 @@ class TFrmSetupTest : public QObject {
 
     std::string ini() const { return m_home->path() + "/rinoza.ini"; }
     bool open() {
-        m_dlg = std::make_unique<TFrmSetup>();
+        m_dlg = std::make_unique<TFrmSetup>(systemFileSystem());
         m_dlg->show();
         m_dlg->activateWindow();
         if (!QTest::qWaitForWindowActive(m_dlg.get()))
@@ -145,7 +146,7 @@ private slots:
         click(m_dlg->btnOk);
         QCOMPARE(m_dlg->result(), int(QDialog::Accepted));
         QVERIFY(!m_dlg->isVisible());
-        QCOMPARE(IniFile(ini()).ReadInteger("Window", "LVIconMax", -9), written);
+        QCOMPARE(IniFile(systemFileSystem(), ini()).ReadInteger("Window", "LVIconMax", -9), written);
         QCOMPARE(m_dlg->edtLVMax->text(), QString::number(written));
     }
 

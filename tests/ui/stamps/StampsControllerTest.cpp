@@ -4,6 +4,7 @@
 #include "stamps/ui/StampsController.h"
 #include "filelist/ui/FileListModel.h"
 #include "platform/FileSystem.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "run/ui/ProgressHost.h"
 #include "run/ui/TFrmRenameOn.h"
 #include "stamps/ui/AttrTab.h"
@@ -64,6 +65,7 @@ struct Fixture {
                             {QStringLiteral("----"), QStringLiteral("--"), QStringLiteral("--"), QStringLiteral("--"),
                              QStringLiteral("--")});
         StampsHost h;
+        h.fileSystem = &systemFileSystem();
         h.timeTab = time;
         h.attrTab = attr;
         h.progress = &progress;

@@ -1,4 +1,4 @@
-#include "platform/Files.h"
+#include "platform/posix/PosixFiles.h"
 
 #include "platform/Paths.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -46,7 +46,7 @@ int endOfLinks(const std::string& path, std::string& target) {
 } // namespace
 
 int replaceFileDurably(const std::string& path, std::string_view content, const ReplaceOptions& options,
-                       AppendFile* keepOpen) {
+                       std::unique_ptr<AppendFile>* keepOpen) {
     std::string target;
     if (int e = endOfLinks(path, target))
         return e;
@@ -73,14 +73,12 @@ int replaceFileDurably(const std::string& path, std::string_view content, const 
         return errno;
     if (int e = tmp.publish(target, TemporaryFile::Publish::Replace))
         return e;
-    if (keepOpen) {
-        keepOpen->close();
-        keepOpen->m_fd.reset(tmp.release());
-    }
+    if (keepOpen)
+        *keepOpen = std::make_unique<PosixAppendFile>(tmp.release());
     return 0;
 }
 
-int AppendFile::append(std::string_view bytes, std::size_t* written) {
+int PosixAppendFile::append(std::string_view bytes, std::size_t* written) {
     if (!m_fd.valid()) {
         if (written)
             *written = 0;
@@ -89,7 +87,7 @@ int AppendFile::append(std::string_view bytes, std::size_t* written) {
     return writeAll(m_fd.get(), bytes, written);
 }
 
-int AppendFile::truncate(int64_t size) {
+int PosixAppendFile::truncate(int64_t size) {
     if (!m_fd.valid())
         return EBADF;
     if (::ftruncate(m_fd.get(), static_cast<off_t>(size)) != 0)
@@ -99,12 +97,19 @@ int AppendFile::truncate(int64_t size) {
     return 0;
 }
 
-int AppendFile::close() {
+int PosixAppendFile::sync() {
+    if (!m_fd.valid())
+        return EBADF;
+    // A file system that cannot flush a file (EINVAL) keeps it as well as it can.
+    if (::fdatasync(m_fd.get()) != 0 && errno != EINVAL && errno != EROFS)
+        return errno;
+    return 0;
+}
+
+int PosixAppendFile::close() {
     if (!m_fd.valid())
         return 0;
-    int err = 0;
-    if (::fdatasync(m_fd.get()) != 0 && errno != EINVAL && errno != EROFS)
-        err = errno;
+    const int err = sync();
     const int closeErr = m_fd.reset();
     return err ? err : closeErr;
 }

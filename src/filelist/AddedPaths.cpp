@@ -1,0 +1,44 @@
+#include "filelist/AddedPaths.h"
+
+#include "platform/Paths.h"
+
+namespace rinoza {
+
+AddedPath AddedPathLookup::find(const std::string& path) {
+    AddedPath r;
+    const std::string name = baseNameOf(path);
+    // "/", "." and ".." name no entry of the folder before them.
+    if (name.empty() || name == "." || name == "..") {
+        r.error = m_fs.stat(path, r.info, true);
+        return r;
+    }
+    std::string parent = parentOf(path);
+    if (!m_last || *m_lastKey != parent) {
+        auto [it, made] = m_folders.try_emplace(std::move(parent));
+        if (made)
+            it->second.error = m_fs.openFolder(it->first, nullptr, it->second.folder);
+        m_lastKey = &it->first;
+        m_last = &it->second;
+    }
+    if (m_last->error) {
+        r.error = m_last->error;
+        return r;
+    }
+    r.folder = m_last->folder->id();
+    r.error = m_fs.statAt(*m_last->folder, name, r.info, true);
+    return r;
+}
+
+std::optional<FileListRow> addedPathRow(const AddedPath& found, const std::string& path, bool withIcon) {
+    if (found.error != 0 || !found.info.isRegular)
+        return std::nullopt;
+    FileListRow row = makeFileListRow(found.info, parentOf(path), withIcon);
+    row.folderId = found.folder;
+    return row;
+}
+
+std::optional<FileListRow> addedPathRow(FileSystem& fs, const std::string& path, bool withIcon) {
+    return addedPathRow(AddedPathLookup(fs).find(path), path, withIcon);
+}
+
+} // namespace rinoza
