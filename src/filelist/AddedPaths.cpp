@@ -29,10 +29,11 @@ AddedPath AddedPathLookup::find(const std::string& path) {
     return r;
 }
 
-std::optional<FileListRow> addedPathRow(const AddedPath& found, const std::string& path, bool withIcon) {
+std::optional<FileListRow> addedPathRow(const AddedPath& found, const std::string& path, bool withIcon,
+                                        DateTextMemo* memo) {
     if (found.error != 0 || !found.info.isRegular)
         return std::nullopt;
-    FileListRow row = makeFileListRow(found.info, parentOf(path), withIcon);
+    FileListRow row = makeFileListRow(found.info, parentOf(path), withIcon, memo);
     row.folderId = found.folder;
     return row;
 }
