@@ -48,7 +48,6 @@ std::string ExtensionText(std::string_view name);             // after the last 
 std::string DateColumnText(const std::optional<FileTime>& t); // "yyyy/mm/dd[ hh:nn:ss]" or "(不明)"
 std::string AttributeText(uint32_t attributes);               // "R" "H" "S" "A" or two blanks per slot
 
-
 // The date column texts of the last few moments met, for many rows in turn: rows changed together
 // mostly share their times, and a local time conversion costs more than a file's system calls. For
 // the length of one operation only (a change of the time zone meanwhile is not seen).

@@ -78,12 +78,12 @@ TEST(FileList, RowsThatComeAgainAndTheListedCount) {
         {"a:a a:b a:a", "b a", 2},
         {"s:a,b [ a:c a:a a:c ]", "b a c", 3}, // a batch: rows in the order of their last occurrence
         {"s:a,b [ a:c a:a ] a:b", "c a b", 3},
-        {"[ a:b a:a ]", "b a", 2},                // no path twice: the rows as they came
-        {"s:a [ a:c a:b ]", "a c b", 3},
-        {"[ a:a a:b a:a a:c a:a ] a:b", "c a b", 3}, // a path three times in one batch
         {"s:a,b,c x:0,2,7", "b", 3}, // rows taken out still count; a row out of range is passed over
         {"s:a,b x:1 c s:c", "c", 1},
         {"[ ]", "", 0},
+        {"[ a:b a:a ]", "b a", 2}, // no path twice: the rows as they came
+        {"s:a [ a:c a:b ]", "a c b", 3},
+        {"[ a:a a:b a:a a:c a:a ] a:b", "c a b", 3}, // a path three times in one batch
     };
     for (const auto& c : cases) {
         FileList list;
