@@ -341,8 +341,12 @@ std::string settingsFolderFor(const SettingsPlaceFacts& facts) {
 std::string settingsFolder(FileSystem& fs) {
     SettingsPlaceFacts facts;
     facts.rinozaHome = envOrEmpty(fs, "RINOZA_HOME");
-    if (!facts.rinozaHome.empty())
+    if (!facts.rinozaHome.empty()) {
+        // A folder named there but not made yet is made, as the configuration home is, so that the
+        // first close can write the settings.
+        fs.makePrivateFolders(facts.rinozaHome);
         return facts.rinozaHome;
+    }
     facts.xdgConfigHome = envOrEmpty(fs, "XDG_CONFIG_HOME");
     facts.home = fs.homeFolder();
     facts.exeFolder = fs.executableFolder();

@@ -363,10 +363,12 @@ TEST(SettingsLocation, TheRuleReadsTheEnvironmentAndFoldersItIsHanded) {
         EXPECT_EQ(settingsFolder(fs), r.expected);
         EXPECT_EQ(historyFilePath(fs), r.expected + "/rinoza.txt");
     }
-    // The folder of the configuration is made, for the owner only.
-    struct stat st {};
-    ASSERT_EQ(::stat((dir / "xdg/rinoza").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    // The folder of the configuration, and one RINOZA_HOME names, is made for the owner only.
+    for (const std::string& made : {dir / "xdg/rinoza", dir / "named"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(made.c_str(), &st), 0) << made;
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << made;
+    }
 }
 
 TEST(IniFileFaults, AFileThatCannotBeReadGivesTheDefaultsAndAFailedReplacementChangesNothing) {
