@@ -4,6 +4,20 @@
 
 namespace rinoza {
 
+namespace {
+
+// parentOf(path) without a string of its own: most paths are in the folder of the path before them.
+std::string_view parentViewOf(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    const std::size_t pos = path.rfind('/');
+    if (pos == std::string_view::npos)
+        return ".";
+    return pos == 0 ? std::string_view("/") : path.substr(0, pos);
+}
+
+} // namespace
+
 AddedPath AddedPathLookup::find(const std::string& path) {
     AddedPath r;
     const std::string name = baseNameOf(path);
@@ -12,9 +26,9 @@ AddedPath AddedPathLookup::find(const std::string& path) {
         r.error = m_fs.stat(path, r.info, true);
         return r;
     }
-    std::string parent = parentOf(path);
+    const std::string_view parent = parentViewOf(path);
     if (!m_last || *m_lastKey != parent) {
-        auto [it, made] = m_folders.try_emplace(std::move(parent));
+        auto [it, made] = m_folders.try_emplace(std::string(parent));
         if (made)
             it->second.error = m_fs.openFolder(it->first, nullptr, it->second.folder);
         m_lastKey = &it->first;
@@ -29,10 +43,11 @@ AddedPath AddedPathLookup::find(const std::string& path) {
     return r;
 }
 
-std::optional<FileListRow> addedPathRow(const AddedPath& found, const std::string& path, bool withIcon) {
+std::optional<FileListRow> addedPathRow(const AddedPath& found, const std::string& path, bool withIcon,
+                                        DateTextMemo* memo) {
     if (found.error != 0 || !found.info.isRegular)
         return std::nullopt;
-    FileListRow row = makeFileListRow(found.info, parentOf(path), withIcon);
+    FileListRow row = makeFileListRow(found.info, parentOf(path), withIcon, memo);
     row.folderId = found.folder;
     return row;
 }

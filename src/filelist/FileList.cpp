@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <numeric>
 #include <optional>
+#include <string_view>
 #include <unordered_set>
+#include <utility>
 
 namespace rinoza {
 
@@ -50,9 +53,58 @@ std::string pathOf(const FileListRow& r) {
 // The rows of a batch of added paths, waiting for the one change at its end.
 struct FileList::AddBatch {
     std::vector<FileListRow> rows;
-    std::vector<char> superseded;                         // parallel to rows: a later row named the same file
-    std::unordered_map<std::string, std::size_t> pending; // full path -> its row in rows
-    std::vector<int> replacedListed;                      // listed rows of files that the batch lists again
+    std::vector<char> superseded;    // parallel to rows: a later row named the same file
+    std::vector<int> replacedListed; // listed rows of files that the batch lists again
+    // The last row of each path, in a table open-addressed by the hash of the full path: a slot holds
+    // the hash and the row's index + 1 (0: free). The paths are joined in `key` as they are needed, so
+    // a batch of thousands of paths keeps no string of its own for each.
+    std::vector<std::pair<std::size_t, std::size_t>> slots;
+    std::size_t used = 0;
+    std::string key, other;
+
+    explicit AddBatch(std::size_t expected) {
+        rows.reserve(expected);
+        superseded.reserve(expected);
+        std::size_t size = 64;
+        while (size < 2 * expected)
+            size *= 2;
+        slots.resize(size);
+    }
+
+    // Makes rows[at] the row of its path, whose full path is left in `key`; returns the row that was
+    // it until now, or npos.
+    std::size_t enter(std::size_t at) {
+        if (2 * (used + 1) > slots.size())
+            grow();
+        joinPathInto(key, rows[at].folder, rows[at].name);
+        const std::size_t hash = std::hash<std::string_view>{}(key);
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            auto& [slotHash, row] = slots[i];
+            if (row == 0) {
+                slotHash = hash;
+                row = at + 1;
+                ++used;
+                return std::string::npos;
+            }
+            if (slotHash == hash && joinPathInto(other, rows[row - 1].folder, rows[row - 1].name) == key)
+                return std::exchange(row, at + 1) - 1;
+        }
+    }
+
+    void grow() {
+        std::vector<std::pair<std::size_t, std::size_t>> old(slots.size() * 2);
+        old.swap(slots);
+        const std::size_t mask = slots.size() - 1;
+        for (const auto& slot : old) {
+            if (slot.second == 0)
+                continue;
+            std::size_t i = slot.first & mask;
+            while (slots[i].second != 0)
+                i = (i + 1) & mask;
+            slots[i] = slot;
+        }
+    }
 };
 
 FileList::FileList() = default;
@@ -118,23 +170,21 @@ void FileList::appendListed(std::vector<FileListRow>&& rows) {
 }
 
 void FileList::addRow(FileListRow&& row) {
-    std::string key = pathOf(row);
     ++m_listed;
     if (m_batch) {
         AddBatch& b = *m_batch;
-        if (auto it = b.pending.find(key); it != b.pending.end()) {
-            b.superseded[it->second] = 1;
-            --m_listed;
-        } else if (const int earlier = m_rows.empty() ? -1 : findRow(key); earlier >= 0) {
-            b.replacedListed.push_back(earlier);
-            --m_listed;
-        }
-        b.pending[std::move(key)] = b.rows.size();
         b.rows.push_back(std::move(row));
         b.superseded.push_back(0);
+        if (const std::size_t earlier = b.enter(b.rows.size() - 1); earlier != std::string::npos) {
+            b.superseded[earlier] = 1;
+            --m_listed;
+        } else if (const int listed = m_rows.empty() ? -1 : findRow(b.key); listed >= 0) {
+            b.replacedListed.push_back(listed);
+            --m_listed;
+        }
         return;
     }
-    const int earlier = findRow(key);
+    const int earlier = findRow(pathOf(row));
     std::vector<FileListRow> one;
     one.push_back(std::move(row));
     appendRows(std::move(one));
@@ -147,10 +197,7 @@ void FileList::addRow(FileListRow&& row) {
 void FileList::beginAddBatch(std::size_t expected) {
     if (m_batch)
         return;
-    m_batch = std::make_unique<AddBatch>();
-    m_batch->rows.reserve(expected);
-    m_batch->superseded.reserve(expected);
-    m_batch->pending.reserve(expected);
+    m_batch = std::make_unique<AddBatch>(expected);
 }
 
 void FileList::endAddBatch() {
@@ -159,6 +206,11 @@ void FileList::endAddBatch() {
     std::unique_ptr<AddBatch> b = std::move(m_batch);
     if (!b->replacedListed.empty())
         removeRowsAt(std::move(b->replacedListed));
+    if (std::find(b->superseded.begin(), b->superseded.end(), 1) == b->superseded.end()) {
+        // No path came twice: the rows go in as they are, without moving each.
+        appendRows(std::move(b->rows));
+        return;
+    }
     std::vector<FileListRow> rows;
     rows.reserve(b->rows.size());
     for (std::size_t i = 0; i < b->rows.size(); ++i) {

@@ -66,13 +66,13 @@ std::string AttributeText(uint32_t attributes) {
     return s;
 }
 
-FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon) {
+FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon, DateTextMemo* memo) {
     FileListRow row;
     row.name = info.name;
     row.folder = folder;
     row.hasIcon = withIcon;
     row.extensionText = ExtensionText(row.name);
-    refreshRowFromInfo(row, info);
+    refreshRowFromInfo(row, info, memo);
     return row;
 }
 

@@ -48,9 +48,6 @@ std::string ExtensionText(std::string_view name);             // after the last 
 std::string DateColumnText(const std::optional<FileTime>& t); // "yyyy/mm/dd[ hh:nn:ss]" or "(不明)"
 std::string AttributeText(uint32_t attributes);               // "R" "H" "S" "A" or two blanks per slot
 
-// A row for a file, from its information and the folder column text.
-FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon);
-
 // The date column texts of the last few moments met, for many rows in turn: rows changed together
 // mostly share their times, and a local time conversion costs more than a file's system calls. For
 // the length of one operation only (a change of the time zone meanwhile is not seen).
@@ -69,6 +66,11 @@ private:
     std::size_t m_next = 0;
     std::string m_unknown;
 };
+
+// A row for a file, from its information and the folder column text (the date texts through memo
+// when one is given).
+FileListRow makeFileListRow(const FileInfo& info, const std::string& folder, bool withIcon,
+                            DateTextMemo* memo = nullptr);
 
 // Rewrites size, the three times and the attributes of a row from the file's information (the
 // date texts through memo when one is given).

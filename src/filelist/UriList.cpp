@@ -2,6 +2,8 @@
 
 #include "platform/Paths.h"
 
+#include <algorithm>
+
 namespace rinoza {
 
 namespace {
@@ -35,8 +37,9 @@ std::string localPathOf(std::string_view uri, std::string_view hostName) {
         return {};
     std::string_view rest = uri.substr(5);
     // A query or fragment is no part of a file's path; a literal "?" or "#" in a name arrives encoded.
-    if (std::size_t cut = rest.find_first_of("?#"); cut != std::string_view::npos)
-        rest = rest.substr(0, cut);
+    // One pass: find_first_of would look each character up in the set with a call of its own.
+    const auto cut = std::find_if(rest.begin(), rest.end(), [](char c) { return c == '?' || c == '#'; });
+    rest = rest.substr(0, static_cast<std::size_t>(cut - rest.begin()));
     if (rest.substr(0, 2) == "//") {
         rest.remove_prefix(2);
         const std::size_t slash = rest.find('/');

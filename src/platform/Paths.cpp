@@ -55,6 +55,23 @@ bool hasDotDot(std::string_view path) {
     return false;
 }
 
+// Whether an absolute path is already as absolutePath leaves it: no empty, "." or ".." component and
+// no "/" at its end.
+bool isCleanAbsolute(std::string_view path) {
+    if (path.empty() || path.front() != '/')
+        return false;
+    for (std::size_t i = 1; i < path.size();) {
+        std::size_t j = path.find('/', i);
+        if (j == std::string_view::npos)
+            j = path.size();
+        const std::string_view part = path.substr(i, j - i);
+        if (part.empty() || part == "." || part == ".." || j == path.size() - 1)
+            return false;
+        i = j + 1;
+    }
+    return true;
+}
+
 bool isUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
            c == '_' || c == '~';
@@ -101,6 +118,9 @@ std::optional<std::string> walkedPath(std::string_view abs, FileSystem& fs) {
 
 std::string absolutePath(std::string_view path, std::string_view base, FileSystem& fs) {
     if (path.empty() || (path.front() != '/' && base.empty()))
+        return std::string(path);
+    // Dropped paths mostly come clean.
+    if (isCleanAbsolute(path))
         return std::string(path);
     const std::string full = path.front() == '/' ? std::string(path) : joinPath(base, path);
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace rinoza {
 
@@ -18,18 +19,17 @@ namespace {
 
 const QString kUriList = QStringLiteral("text/uri-list");
 
-std::vector<std::string> droppedPaths(const QMimeData& data) {
-    const QByteArray list = data.data(kUriList);
+std::string_view viewOf(const QByteArray& bytes) {
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::vector<std::string> droppedPaths(const QByteArray& uriList) {
     const QByteArray host = QSysInfo::machineHostName().toUtf8();
-    return localPathsOfUriList(std::string_view(list.constData(), static_cast<std::size_t>(list.size())),
-                               std::string_view(host.constData(), static_cast<std::size_t>(host.size())));
+    return localPathsOfUriList(viewOf(uriList), viewOf(host));
 }
 
 // Whether the list names at least one local file, without decoding every path of a large drop.
-bool namesLocalFiles(const QMimeData& data) {
-    if (!data.hasFormat(kUriList))
-        return false;
-    const QByteArray list = data.data(kUriList);
+bool namesLocalFiles(const QByteArray& list) {
     qsizetype start = 0;
     const QByteArray host = QSysInfo::machineHostName().toUtf8();
     while (start < list.size()) {
@@ -37,8 +37,7 @@ bool namesLocalFiles(const QMimeData& data) {
         if (end < 0)
             end = list.size();
         const std::string_view line(list.constData() + start, static_cast<std::size_t>(end - start));
-        if (!localPathsOfUriList(line, std::string_view(host.constData(), static_cast<std::size_t>(host.size())))
-                 .empty())
+        if (!localPathsOfUriList(line, viewOf(host)).empty())
             return true;
         start = end + 1;
     }
@@ -74,8 +73,12 @@ bool FileDropHandler::eventFilter(QObject* watched, QEvent* event) {
     const QMimeData* data = e->mimeData();
     // The data is looked at once per target widget: another program's data may have to be fetched
     // from it, and moves come many times a second.
-    if (type == QEvent::DragEnter)
-        m_namesFiles = data && namesLocalFiles(*data);
+    if (type == QEvent::DragEnter) {
+        // Kept for the drop: the list of a large drag is made or fetched once.
+        m_uriList = data && data->hasFormat(kUriList) ? data->data(kUriList) : QByteArray();
+        m_uriListOf = data;
+        m_namesFiles = namesLocalFiles(m_uriList);
+    }
     // Other drags (text, web links) stay with the widgets that take them.
     if (!m_namesFiles || !data)
         return false;
@@ -95,9 +98,11 @@ bool FileDropHandler::eventFilter(QObject* watched, QEvent* event) {
         // The paths are added once the drop event has returned, so the program that dragged them is
         // told at once that they were taken and never waits for the list.
         m_queued = true;
+        const QByteArray list = data == m_uriListOf ? std::exchange(m_uriList, QByteArray()) : data->data(kUriList);
+        m_uriListOf = nullptr;
         QMetaObject::invokeMethod(
             this,
-            [this, paths = droppedPaths(*data)] {
+            [this, paths = droppedPaths(list)] {
                 m_queued = false;
                 HandleFileDrop(paths);
             },

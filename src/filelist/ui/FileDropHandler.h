@@ -6,12 +6,14 @@
 // drop part way; the list changes once, at the end. Drops are refused while the window is busy
 // (disabled, or a drop still being added) and while the list's own rows are being dragged out.
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <string>
 #include <vector>
 
+class QMimeData;
 class QWidget;
 
 namespace rinoza {
@@ -51,6 +53,8 @@ private:
     bool m_handling = false;
     bool m_queued = false;
     bool m_namesFiles = false; // the drag over the window names local files
+    QByteArray m_uriList;      // its text/uri-list, read when it came in
+    const QMimeData* m_uriListOf = nullptr;
 };
 
 } // namespace rinoza

@@ -81,6 +81,9 @@ TEST(FileList, RowsThatComeAgainAndTheListedCount) {
         {"s:a,b,c x:0,2,7", "b", 3}, // rows taken out still count; a row out of range is passed over
         {"s:a,b x:1 c s:c", "c", 1},
         {"[ ]", "", 0},
+        {"[ a:b a:a ]", "b a", 2}, // no path twice: the rows as they came
+        {"s:a [ a:c a:b ]", "a c b", 3},
+        {"[ a:a a:b a:a a:c a:a ] a:b", "c a b", 3}, // a path three times in one batch
     };
     for (const auto& c : cases) {
         FileList list;
@@ -89,6 +92,31 @@ TEST(FileList, RowsThatComeAgainAndTheListedCount) {
         EXPECT_EQ(list.listedCount(), c.listed) << c.steps;
         for (int i = 0; i < list.size(); ++i)
             EXPECT_EQ(list.findRow(list.fullPath(i)), i) << c.steps;
+    }
+}
+
+TEST(FileList, ALargeBatchKeepsEachPathsLastRowInOrder) {
+    // More paths than a batch makes room for at first, each coming up to three times.
+    const struct {
+        int paths;
+        int distinct;
+        std::size_t expected;
+    } cases[] = {{500, 500, 0}, {500, 170, 0}, {500, 170, 500}, {90, 30, 10}};
+    for (const auto& c : cases) {
+        FileList list;
+        list.appendListed({rowOf("/d/f7"), rowOf("/e/f7")});
+        list.beginAddBatch(c.expected);
+        std::vector<std::string> want{"e/f7"};
+        for (int i = 0; i < c.paths; ++i)
+            list.addRow(rowOf("/d/f" + std::to_string(i * 7 % c.distinct)));
+        list.endAddBatch();
+        for (int i = c.paths - c.distinct; i < c.paths; ++i)
+            want.push_back("d/f" + std::to_string(i * 7 % c.distinct));
+        std::vector<std::string> got;
+        for (int i = 0; i < list.size(); ++i)
+            got.push_back(list.fullPath(i).substr(1));
+        EXPECT_EQ(got, want) << c.paths << " " << c.distinct;
+        EXPECT_EQ(list.listedCount(), c.distinct + 1) << c.paths << " " << c.distinct;
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <cstring>
 #include <deque>
+#include <fcntl.h>
 #include <set>
 #include <sys/stat.h>
 
@@ -262,6 +263,23 @@ TEST_F(OperationsTest, PathsGivenByNameAreTakenAsWhatTheyAre) {
             EXPECT_TRUE(t.row->hasIcon);
             EXPECT_TRUE(t.row->stamp.known);
         }
+    }
+}
+
+TEST_F(OperationsTest, PathsTakenInOneIntakeKeepEachFilesOwnDates) {
+    // More distinct times than the intake remembers date texts of, some met again after others.
+    const int64_t times[] = {1'600'000'000, 1'600'000'001, 1'700'000'000, 1'600'000'000, 1'650'000'000,
+                             1'610'000'000, 1'620'000'000, 1'600'000'001, 1'700'000'000};
+    AddedPathLookup lookup(fs);
+    for (std::size_t i = 0; i < std::size(times); ++i) {
+        const std::string path = dir / ("f" + std::to_string(i));
+        writeFile(path, "x");
+        const timespec ts[2] = {{static_cast<time_t>(times[i] + 7), 0}, {static_cast<time_t>(times[i]), 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), ts, 0), 0);
+        const TakenPath t = takePath(path, "", lookup, false);
+        ASSERT_TRUE(t.row) << path;
+        EXPECT_EQ(t.row->updatedText, DateColumnText(FileTime{times[i], 0})) << path;
+        EXPECT_EQ(t.row->accessedText, DateColumnText(FileTime{times[i] + 7, 0})) << path;
     }
 }
 

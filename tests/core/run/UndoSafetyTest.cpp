@@ -271,6 +271,11 @@ TEST(RunPaths, AbsolutePath) {
         {"./backup/", base + "/backup"},
         {"a//b/./c", base + "/a/b/c"},
         {"/x/./y/", "/x/y"},
+        {"/x/y", "/x/y"}, // already clean
+        {"/x/.y/..z", "/x/.y/..z"},
+        {"/x//y", "/x/y"},
+        {"/x/.", "/x"},
+        {"/x/y/", "/x/y"},
         {"/", "/"},
         {"/..", "/"},
         {"", ""},

@@ -117,6 +117,27 @@ private slots:
         QCOMPARE(w.ListedFileCount(), 2);
     }
 
+    // The list read when the drag came in serves its drop; a drop of other data takes its own list.
+    void aDropTakesThePathsOfTheDataDropped() {
+        test::ScriptedPrompts prompts;
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
+        const std::string a = file("a"), b = file("b");
+        QMimeData entered, dropped;
+        for (auto [data, path] : {std::pair{&entered, a}, std::pair{&dropped, b}}) {
+            const std::string list = uriListOf({path});
+            data->setData(QStringLiteral("text/uri-list"), QByteArray(list.data(), qsizetype(list.size())));
+        }
+        const QPoint at = w.rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &entered, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w, &enter);
+        QDropEvent dropEvent(QPointF(at), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w, &dropEvent);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        QCOMPARE(names(*w.fileList), (std::vector<std::string>{"b"}));
+        QVERIFY(drop(w, {a}));
+        QCOMPARE(names(*w.fileList), (std::vector<std::string>{"b", "a"}));
+    }
+
     void threeFilesShowTheRenameTabOnlyWithFocus_data() {
         QTest::addColumn<bool>("focus");
         QTest::newRow("Focus on") << true;
