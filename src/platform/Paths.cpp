@@ -40,8 +40,6 @@ std::string baseNameOf(std::string_view path) {
     return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
 }
 
-namespace {
-
 bool hasDotDot(std::string_view path) {
     std::size_t i = 0;
     while (i <= path.size()) {
@@ -54,6 +52,8 @@ bool hasDotDot(std::string_view path) {
     }
     return false;
 }
+
+namespace {
 
 // Whether an absolute path is already as absolutePath leaves it: no empty, "." or ".." component and
 // no "/" at its end.

@@ -19,6 +19,9 @@ std::string parentOf(std::string_view path);
 // The last component of a path ("/a/b.txt" -> "b.txt"; "/" -> "").
 std::string baseNameOf(std::string_view path);
 
+// Whether one of the path's components is "..".
+bool hasDotDot(std::string_view path);
+
 // The absolute form of path: a relative path is taken from the folder base (the current folder, an
 // absolute path); "." components and doubled or trailing separators are dropped ("/" stays "/").
 // ".." is resolved against the file system as the kernel would (after a link it leaves the link's
