@@ -187,4 +187,16 @@ void writeBigTree(const TempDir& t, int folders, int files) {
             writeFile(t / ("d" + std::to_string(d) + "/f" + std::to_string(f) + ".txt"), "");
 }
 
+std::string otherFileSystemBase(const std::string& path) {
+    struct stat here {};
+    if (::stat(path.c_str(), &here) != 0)
+        return "";
+    for (const char* base : {"/dev/shm", "/tmp", "/var/tmp"}) {
+        struct stat st {};
+        if (::stat(base, &st) == 0 && S_ISDIR(st.st_mode) && st.st_dev != here.st_dev && ::access(base, W_OK) == 0)
+            return base;
+    }
+    return "";
+}
+
 } // namespace rinoza::test

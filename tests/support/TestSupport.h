@@ -33,6 +33,11 @@ std::string readFile(const std::string& path);
 bool pathExists(const std::string& path);
 void makeDirs(const std::string& path);
 
+// A folder for temporary folders on another file system than path: /dev/shm where that is a file system
+// of its own, else /tmp or /var/tmp; empty when this machine offers none (say $TMPDIR is /dev/shm and
+// /tmp lies on it too, or /dev/shm is a plain folder).
+std::string otherFileSystemBase(const std::string& path);
+
 // Relative path -> content hash (FNV-1a 64 of the bytes) of every regular file below root,
 // hidden files included; folders appear with the hash "dir".
 std::map<std::string, std::string> snapshotTree(const std::string& root);

@@ -45,21 +45,6 @@ bool xattrsWork(const std::string& dir) {
     return ok;
 }
 
-// A folder for temporary folders on another file system than path: /dev/shm where that is a file system
-// of its own, else /tmp or /var/tmp; empty when this machine offers none (say $TMPDIR is /dev/shm and
-// /tmp lies on it too, or /dev/shm is a plain folder).
-std::string otherFileSystemBase(const std::string& path) {
-    struct stat here {};
-    if (::stat(path.c_str(), &here) != 0)
-        return "";
-    for (const char* base : {"/dev/shm", "/tmp", "/var/tmp"}) {
-        struct stat st {};
-        if (::stat(base, &st) == 0 && S_ISDIR(st.st_mode) && st.st_dev != here.st_dev && ::access(base, W_OK) == 0)
-            return base;
-    }
-    return "";
-}
-
 struct stat statOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;

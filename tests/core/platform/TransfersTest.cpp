@@ -19,19 +19,6 @@ using namespace rinoza::test;
 
 namespace {
 
-// A folder on another file system than path, or "" when the machine has none.
-std::string otherFileSystem(const std::string& path) {
-    struct stat here {};
-    if (::stat(path.c_str(), &here) != 0)
-        return "";
-    for (const char* base : {"/dev/shm", "/var/tmp"}) {
-        struct stat st {};
-        if (::stat(base, &st) == 0 && st.st_dev != here.st_dev && ::access(base, W_OK) == 0)
-            return base;
-    }
-    return "";
-}
-
 struct Batch {
     TempDir src;
     TempDir dst;
@@ -39,7 +26,7 @@ struct Batch {
     FaultyFileSystem fs{real};
     std::unique_ptr<Folder> from, to;
 
-    explicit Batch(bool across) : dst(across ? otherFileSystem(src.path()) : std::string()) {
+    explicit Batch(bool across) : dst(across ? otherFileSystemBase(src.path()) : std::string()) {
         for (const char* n : {"a", "b", "c"})
             writeFile(src / n, std::string(n) + " bytes");
         EXPECT_EQ(fs.openFolder(src.path(), nullptr, from), 0);
@@ -71,7 +58,7 @@ TEST(Transfers, AFlushDecidesWhatIsDoneAndTakesBackWhatItCannotMakeDurable) {
         // The second source cannot be removed: that move alone is taken back.
         {"moves, a source kept", Op::Move, "unlink-source", 0, {0, EACCES, 0}},
     };
-    if (otherFileSystem(TempDir().path()).empty())
+    if (otherFileSystemBase(TempDir().path()).empty())
         GTEST_SKIP() << "no second file system to move to";
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -101,7 +88,7 @@ TEST(Transfers, AFlushDecidesWhatIsDoneAndTakesBackWhatItCannotMakeDurable) {
 }
 
 TEST(Transfers, ASourceChangedBeforeTheFlushIsKept) {
-    if (otherFileSystem(TempDir().path()).empty())
+    if (otherFileSystemBase(TempDir().path()).empty())
         GTEST_SKIP() << "no second file system to move to";
     // Each row: what happens to the source between the copy and the flush, the outcome, and what is
     // left in the two places. Nothing of either file is ever lost.
@@ -139,7 +126,7 @@ TEST(Transfers, ASourceChangedBeforeTheFlushIsKept) {
 }
 
 TEST(Transfers, ABatchNeverFlushedKeepsEverySource) {
-    if (otherFileSystem(TempDir().path()).empty())
+    if (otherFileSystemBase(TempDir().path()).empty())
         GTEST_SKIP() << "no second file system to move to";
     Batch b(true);
     {

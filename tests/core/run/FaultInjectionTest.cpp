@@ -22,19 +22,6 @@ using namespace rinoza::test;
 
 namespace {
 
-// A second file system for moves across, or "" (the move then stays on one).
-std::string otherFileSystem(const std::string& path) {
-    struct stat here {};
-    if (::stat(path.c_str(), &here) != 0)
-        return "";
-    for (const char* base : {"/dev/shm", "/var/tmp"}) {
-        struct stat st {};
-        if (::stat(base, &st) == 0 && st.st_dev != here.st_dev && ::access(base, W_OK) == 0)
-            return base;
-    }
-    return "";
-}
-
 struct Scene {
     const char* name;
     RenameMethod method;
@@ -56,7 +43,7 @@ struct Tree {
     TempDir dst;
     std::vector<FileListRow> rows;
 
-    explicit Tree(const Scene& s) : dst(s.otherFileSystem ? otherFileSystem(src.path()) : std::string()) {
+    explicit Tree(const Scene& s) : dst(s.otherFileSystem ? otherFileSystemBase(src.path()) : std::string()) {
         for (const char* n : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "t.txt"})
             add(n, std::string(n) + " holds its own bytes");
         // t.txt becomes T.TXT, which is there already: in place the rename fails, elsewhere the check.
@@ -144,7 +131,7 @@ std::map<std::string, int> callsOf(const Scene& s, bool undo) {
 
 TEST(FaultInjection, AFaultAtAnyCallOfARunLosesNothingAndTheUndoCountsEveryRecord) {
     for (const Scene& s : kScenes) {
-        if (s.otherFileSystem && otherFileSystem(TempDir().path()).empty())
+        if (s.otherFileSystem && otherFileSystemBase(TempDir().path()).empty())
             continue;
         for (const auto& [operation, count] : callsOf(s, false)) {
             for (int k = 1; k <= count; ++k) {
@@ -183,7 +170,7 @@ TEST(FaultInjection, AFaultAtAnyCallOfARunLosesNothingAndTheUndoCountsEveryRecor
 
 TEST(FaultInjection, AFaultAtAnyCallOfAnUndoLosesNothingAndASecondUndoFinishesIt) {
     for (const Scene& s : kScenes) {
-        if (s.otherFileSystem && otherFileSystem(TempDir().path()).empty())
+        if (s.otherFileSystem && otherFileSystemBase(TempDir().path()).empty())
             continue;
         for (const auto& [operation, count] : callsOf(s, true)) {
             for (int k = 1; k <= count; ++k) {
