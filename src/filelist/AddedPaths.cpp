@@ -44,7 +44,7 @@ AddedPath AddedPathLookup::find(const std::string& path) {
 }
 
 std::optional<FileListRow> addedPathRow(const AddedPath& found, const std::string& path, bool withIcon,
-                                        DateTextMemo* memo) {
+                                        DateColumnMemo* memo) {
     if (found.error != 0 || !found.info.isRegular)
         return std::nullopt;
     FileListRow row = makeFileListRow(found.info, parentOf(path), withIcon, memo);

@@ -176,7 +176,6 @@ RunEngine::RowStep RunEngine::flushTransfers(std::vector<FileListRow>& rows, con
             row.name = p.newName;
             row.folder = p.folderText;
             row.folderId = p.folderId;
-            row.extensionText = ExtensionText(p.newName);
         } else {
             row.remarks = outcome::kError;
             voided.push_back(p.record);
@@ -520,7 +519,6 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, con
     row.name = newName;
     row.folder = rowFolderText(targetFolder);
     row.folderId = targetDir->id();
-    row.extensionText = ExtensionText(newName);
     return err ? RowStep::DoneThenStop : RowStep::Next;
 }
 
