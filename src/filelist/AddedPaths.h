@@ -7,9 +7,11 @@
 #include "filelist/FileListRow.h"
 #include "platform/FileSystem.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace rinoza {
@@ -37,8 +39,13 @@ private:
         int error = 0;
         std::unique_ptr<Folder> folder;
     };
+    // Found by a view of the path's parent, without a string of its own.
+    struct FolderHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
     FileSystem& m_fs;
-    std::unordered_map<std::string, Opened> m_folders;
+    std::unordered_map<std::string, Opened, FolderHash, std::equal_to<>> m_folders;
     // Paths usually come folder by folder: the last folder is at hand without a lookup in the table.
     const std::string* m_lastKey = nullptr;
     Opened* m_last = nullptr;
