@@ -4,6 +4,7 @@
 #include "platform/TextNumbers.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <type_traits>
 #include <utility>
@@ -18,12 +19,33 @@ std::optional<FileIdentity> identityOf(const FileInfo& info) {
 
 namespace history {
 
+static constexpr uint32_t kPowersOfTen[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+void appendIdentityLine(std::string& out, const FileIdentity& id) {
+    char buffer[96];
+    char* const end = buffer + sizeof buffer;
+    char* p = buffer;
+    const auto number = [&](auto value, char after) {
+        p = std::to_chars(p, end, value).ptr;
+        *p++ = after;
+    };
+    number(id.dev, ',');
+    number(id.ino, ',');
+    number(id.size, ',');
+    number(id.lastWrite.sec, '.');
+    // Nine digits of nanoseconds, leading zeros kept.
+    const auto nsec = static_cast<uint32_t>(id.lastWrite.nsec);
+    for (int i = 8; i >= 0; --i)
+        p[8 - i] = static_cast<char>('0' + (nsec / kPowersOfTen[i]) % 10);
+    p += 9;
+    *p++ = '}';
+    out += kIdentityPrefix;
+    out.append(buffer, p);
+}
+
 std::string identityLine(const FileIdentity& id) {
-    char nanos[16];
-    std::snprintf(nanos, sizeof nanos, ".%09d}", static_cast<int>(id.lastWrite.nsec));
-    std::string line(kIdentityPrefix);
-    line += std::to_string(id.dev) + ',' + std::to_string(id.ino) + ',' + std::to_string(id.size) + ',' +
-            std::to_string(id.lastWrite.sec) + nanos;
+    std::string line;
+    appendIdentityLine(line, id);
     return line;
 }
 
@@ -159,6 +181,7 @@ int HistoryFile::append(std::string_view bytes) {
 }
 
 int HistoryFile::appendNote(const std::string& note) {
+    m_addedStart = -1;
     return append((m_endsWithLineEnd ? std::string() : std::string("\r\n")) + note + "\r\n");
 }
 
@@ -186,22 +209,28 @@ int HistoryFile::create(const std::string& path, const LocalDateTime& now, Renam
     return 0;
 }
 
+void HistoryFile::formatRecord(std::string& out, std::string_view before, std::string_view after,
+                               const FileIdentity* identity) {
+    out += history::kBefore;
+    out += before;
+    out += "\r\n";
+    out += history::kAfter;
+    out += after;
+    out += "\r\n";
+    if (identity) {
+        history::appendIdentityLine(out, *identity);
+        out += "\r\n";
+    }
+}
+
 int HistoryFile::addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) {
     if (!isOpen())
         return EBADF;
     std::string record;
     record.reserve(before.size() + after.size() + 80);
-    record += history::kBefore;
-    record += before;
-    record += "\r\n";
-    record += history::kAfter;
-    record += after;
-    record += "\r\n";
-    if (identity) {
-        record += history::identityLine(*identity);
-        record += "\r\n";
-    }
+    formatRecord(record, before, after, identity);
     m_lastRecordStart = m_size;
+    m_addedStart = -1;
     m_recordsBeforeLast = m_records;
     // Where "[A]" starts: once that much is in the file, a reader sees a record.
     const int64_t afterLine = m_size + static_cast<int64_t>(history::kBefore.size() + before.size() + 2);
@@ -220,11 +249,45 @@ int HistoryFile::addRecord(std::string_view before, std::string_view after, cons
     return err;
 }
 
+int HistoryFile::addRecords(std::string_view records, int count) {
+    if (!isOpen())
+        return EBADF;
+    if (count <= 0)
+        return 0;
+    const int64_t start = m_size;
+    m_lastRecordStart = -1;
+    m_addedStart = -1;
+    const int err = append(records);
+    if (err == 0) {
+        m_records += count;
+        m_addedStart = start;
+        return 0;
+    }
+    // Part of the batch reached the file: cut it off, or where that fails, void every record of the
+    // batch (a number past the records a reader finds voids nothing).
+    if (m_size != start) {
+        if (m_file->truncate(start) == 0) {
+            m_size = start;
+            m_endsWithLineEnd = true;
+        } else {
+            std::vector<int> numbers;
+            for (int n = 1; n <= count; ++n)
+                numbers.push_back(m_records + n);
+            m_records += count;
+            voidRecords(numbers);
+        }
+    }
+    return err;
+}
+
 int HistoryFile::addIdentity(const FileIdentity& identity) {
     if (!isOpen())
         return EBADF;
     const int64_t start = m_size;
-    const int err = append(history::identityLine(identity) + "\r\n");
+    std::string line;
+    history::appendIdentityLine(line, identity);
+    line += "\r\n";
+    const int err = append(line);
     // Half a line would end the record with a damaged identity, which the undo takes as a stranger's.
     if (err != 0 && m_size != start && m_file->truncate(start) == 0) {
         m_size = start;
@@ -250,6 +313,25 @@ int HistoryFile::dropLastRecord() {
     if (m_records == m_recordsBeforeLast)
         return 0; // not even its "[A]" line is there, so no reader sees a record
     return voidRecords({m_records});
+}
+
+int HistoryFile::dropAddedRecords(std::size_t offset, int count) {
+    if (!isOpen())
+        return EBADF;
+    if (m_addedStart < 0 || count <= 0)
+        return 0;
+    const int64_t at = m_addedStart + static_cast<int64_t>(offset);
+    if (at <= m_size && m_file->truncate(at) == 0) {
+        m_size = at;
+        m_records -= count;
+        m_endsWithLineEnd = true;
+        m_addedStart = -1;
+        return 0;
+    }
+    std::vector<int> numbers;
+    for (int n = m_records - count + 1; n <= m_records; ++n)
+        numbers.push_back(n);
+    return voidRecords(numbers);
 }
 
 int HistoryFile::voidRecords(const std::vector<int>& numbers) {

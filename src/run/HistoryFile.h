@@ -58,6 +58,7 @@ inline constexpr std::string_view kAfter = "[A]";
 // the history, the Windows version's too, skips it as a comment.
 inline constexpr std::string_view kIdentityPrefix = "{識別:";
 std::string identityLine(const FileIdentity& identity);
+void appendIdentityLine(std::string& out, const FileIdentity& identity);
 // The identity a line holds; nullopt for a line that is not a well-formed identity line.
 std::optional<FileIdentity> readIdentityLine(std::string_view line);
 
@@ -75,6 +76,11 @@ std::array<std::string, 10> headerLines(const LocalDateTime& t, RenameMethod met
 // "3-7") + "}". Readers pass comment lines over; the undo leaves such records out and does not count
 // them.
 inline constexpr std::string_view kVoidNotePrefix = "{未実行:";
+
+// The comment line a run writes after its last record when it ends in order: every record above it
+// is settled (its operation happened, or the record was taken back or voided). Without it, the
+// records a run wrote ahead of its renames may name renames that never happened.
+inline constexpr std::string_view kRecordsEndLine = "{記録終了}";
 
 // A comment line of record numbers: prefix, the numbers (ascending; runs written as "3-7"), "}".
 std::string numberNote(std::string_view prefix, const std::vector<int>& numbers);
@@ -110,6 +116,20 @@ public:
     // back, voided).
     int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity = nullptr);
 
+    // Appends the text of one record as addRecord() writes it to out.
+    static void formatRecord(std::string& out, std::string_view before, std::string_view after,
+                             const FileIdentity* identity);
+
+    // Appends count records, formatted by formatRecord(), in one write; they get the numbers after
+    // lastRecordNumber(). Returns 0 or an errno; on failure none of them counts: the file is cut
+    // back to where they started or, when it cannot be cut, a note voids them.
+    int addRecords(std::string_view records, int count);
+
+    // Takes back the last count records of those addRecords() added last, the first of them starting
+    // at offset in its text: the file is cut back there or, when it cannot be cut, a note voids them.
+    // Used when their operations did not happen. Returns 0 (they no longer count) or an errno.
+    int dropAddedRecords(std::size_t offset, int count);
+
     // Appends the identity line of the record appended last, once its operation is done (a file made
     // anew by a move across file systems); the record is settled then and dropLastRecord() leaves it.
     // Returns 0 or an errno; half a line is taken off again.
@@ -126,6 +146,9 @@ public:
     // Voids records written earlier whose operations were taken back since (a note lists them).
     // Returns 0 or an errno.
     int voidRecords(const std::vector<int>& numbers);
+
+    // Appends kRecordsEndLine. Returns 0 or an errno.
+    int endRecords() { return isOpen() ? appendNote(std::string(history::kRecordsEndLine)) : EBADF; }
 
     // Flushes the records written so far to the disk; the file stays open. Returns 0 or an errno.
     int sync();
@@ -158,6 +181,7 @@ private:
 
     int64_t m_size = 0;
     int64_t m_lastRecordStart = -1;
+    int64_t m_addedStart = -1;     // where the records of the last addRecords() start
     int m_records = 0;             // "[A]" lines in the file
     int m_recordsBeforeLast = 0;   // m_records before the record appended last
     bool m_endsWithLineEnd = true; // the last byte written is LF (or nothing was written)

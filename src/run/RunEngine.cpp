@@ -5,8 +5,11 @@
 #include "run/ForecastFileSystem.h"
 #include "run/RunPaths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 namespace rinoza {
 
@@ -77,6 +80,8 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) override {
             return file.addRecord(before, after, identity);
         }
+        int addRecords(std::string_view records, int n) override { return file.addRecords(records, n); }
+        int dropAddedRecords(std::size_t offset, int n) override { return file.dropAddedRecords(offset, n); }
         int addIdentity(const FileIdentity& identity) override { return file.addIdentity(identity); }
         int dropLastRecord() override { return file.dropLastRecord(); }
         int lastRecordNumber() const override { return file.lastRecordNumber(); }
@@ -85,6 +90,9 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         HistoryFile& file;
     } sink(history);
     beginRows(request);
+    // Plain renames share the writes of their records (see queueRename).
+    m_batching = request.method == RenameMethod::RenameOnly;
+    m_rows = &rows;
 
     SerialCounters serials(*start, request.rules.renFolder);
     ProgressPacer pacer(callbacks);
@@ -94,11 +102,29 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     for (std::size_t i = 0; i < count; ++i) {
         if (pacer.cancelRequested())
             break;
-        pacer.step();
+        if (pacer.stepDue()) {
+            // The window gets its turn with the rows it shows done: a waiting batch goes first, and a
+            // stop asked for meanwhile ends the run before this row.
+            if (renameBatch(request, callbacks, sink, result) == RowStep::Stop) {
+                stopped = true;
+                break;
+            }
+            pacer.flush();
+            if (pacer.cancelRequested())
+                break;
+        }
         const RowStep step = handleRow(rows[i], i, request, callbacks, sink, serials, result);
-        if ((step == RowStep::Next || step == RowStep::DoneThenStop) && callbacks.rowChanged)
-            callbacks.rowChanged(i);
+        if ((step == RowStep::Next || step == RowStep::DoneThenStop) && callbacks.rowChanged) {
+            if (m_queued.empty())
+                callbacks.rowChanged(i);
+            else
+                m_queued.push_back(QueuedRename{i, {}}); // told after the renames above it
+        }
         if (step == RowStep::Stop || step == RowStep::DoneThenStop) {
+            stopped = true;
+            break;
+        }
+        if (m_queued.size() >= kRenameBatch && renameBatch(request, callbacks, sink, result) == RowStep::Stop) {
             stopped = true;
             break;
         }
@@ -107,16 +133,24 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
             break;
         }
     }
-    // Whatever is still pending is made durable (or taken back) before the history is closed.
+    // Whatever is still pending is done, made durable (or taken back) before the history is closed.
+    if (renameBatch(request, callbacks, sink, result) == RowStep::Stop)
+        stopped = true;
     if (flushTransfers(rows, request, callbacks, sink, result) == RowStep::Stop)
         stopped = true;
     m_transfers.reset();
+    m_batching = false;
+    m_rows = nullptr;
     m_folders.clear();
     m_lastFolder = nullptr;
     m_destinationFolder = OpenedFolder();
     // Shows the last position and lets events run once more (also on the way out after a stop request).
     pacer.flush();
 
+    // The end line tells the undo that no record above names a rename that never happened; after a
+    // failed write of the history that may not hold.
+    if (!result.error)
+        history.endRecords();
     err = history.close();
     if (err != 0 && !stopped) {
         stopped = true;
@@ -155,6 +189,103 @@ const RunEngine::OpenedFolder& RunEngine::folderOf(const std::string& path) {
     m_lastFolderPath = &it->first;
     m_lastFolder = &it->second;
     return it->second;
+}
+
+void RunEngine::queueRename(std::size_t index, const std::string& newName, const Folder& folder, const FileInfo& source,
+                            const FileIdentity* identity) {
+    const std::size_t start = m_queuedRecords.size();
+    HistoryFile::formatRecord(m_queuedRecords, m_source, m_target, identity);
+    m_queued.push_back(QueuedRename{index, newName, &folder, source.dev, source.ino, start});
+    if (m_queuedPaths.empty())
+        m_queuedPaths.assign(kRenameBatch * 4, 0);
+    const std::size_t mask = m_queuedPaths.size() - 1;
+    for (const std::string* path : {&m_source, &m_target}) {
+        const uint64_t h = std::hash<std::string_view>()(*path) | 1;
+        std::size_t slot = h & mask;
+        while (m_queuedPaths[slot] != 0 && m_queuedPaths[slot] != h)
+            slot = (slot + 1) & mask;
+        m_queuedPaths[slot] = h;
+    }
+}
+
+bool RunEngine::batchTouches(std::string_view path) const {
+    if (m_queued.empty())
+        return false;
+    const uint64_t h = std::hash<std::string_view>()(path) | 1;
+    const std::size_t mask = m_queuedPaths.size() - 1;
+    for (std::size_t slot = h & mask; m_queuedPaths[slot] != 0; slot = (slot + 1) & mask)
+        if (m_queuedPaths[slot] == h)
+            return true;
+    return false;
+}
+
+RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
+                                          RunResult& result) {
+    if (m_queued.empty())
+        return RowStep::Next;
+    const int first = history.lastRecordNumber() + 1;
+    const auto records = static_cast<int>(
+        std::count_if(m_queued.begin(), m_queued.end(), [](const QueuedRename& q) { return q.folder != nullptr; }));
+    int err = history.addRecords(m_queuedRecords, records);
+    m_queuedRecords.clear();
+    std::fill(m_queuedPaths.begin(), m_queuedPaths.end(), 0);
+    if (err != 0) {
+        // Without their records the renames are not made: their rows stay as they were.
+        m_queued.clear();
+        result.error = err;
+        result.errorMessage = historyErrorMessage(request.historyPath, err);
+        return RowStep::Stop;
+    }
+    std::vector<std::pair<int, std::size_t>> failed; // record number, where its record starts
+    int number = first;
+    for (QueuedRename& q : m_queued) {
+        if (!q.folder) {
+            if (callbacks.rowChanged)
+                callbacks.rowChanged(q.index);
+            continue;
+        }
+        FileListRow& row = (*m_rows)[q.index];
+        const int opErr = m_fs.renameAt(*q.folder, row.name, *q.folder, q.newName);
+        if (opErr == 0) {
+            ++result.renamed;
+            row.remarks = outcome::ok(displayText(row.name));
+            row.name = std::move(q.newName);
+            row.folder = rowFolderText(std::move(row.folder));
+            row.folderId = q.folder->id();
+            row.extensionText = ExtensionText(row.name);
+        } else {
+            FileInfo source;
+            source.dev = q.dev;
+            source.ino = q.ino;
+            row.remarks = opErr == EEXIST && clashes(*q.folder, q.newName, source) ? outcome::kExists : outcome::kError;
+            failed.emplace_back(number, q.recordStart);
+        }
+        ++number;
+        if (callbacks.rowChanged)
+            callbacks.rowChanged(q.index);
+    }
+    m_queued.clear();
+    // The records of renames that failed at the end of the batch are cut off the file; those of
+    // earlier ones are voided by a note.
+    int tail = 0;
+    std::size_t tailStart = 0;
+    while (!failed.empty() && failed.back().first == number - 1 - tail) {
+        tailStart = failed.back().second;
+        failed.pop_back();
+        ++tail;
+    }
+    std::vector<int> voided;
+    for (const auto& f : failed)
+        voided.push_back(f.first);
+    err = tail ? history.dropAddedRecords(tailStart, tail) : 0;
+    if (err == 0 && !voided.empty())
+        err = history.voidRecords(voided);
+    if (err != 0) {
+        result.error = err;
+        result.errorMessage = historyErrorMessage(request.historyPath, err);
+        return RowStep::Stop;
+    }
+    return RowStep::Next;
 }
 
 RunEngine::RowStep RunEngine::flushTransfers(std::vector<FileListRow>& rows, const RunRequest& request,
@@ -380,6 +511,11 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, con
         return RowStep::Next;
     }
 
+    // A row whose source or target a waiting rename names is checked once that rename is made.
+    if (m_batching && (batchTouches(source) || batchTouches(target)) &&
+        renameBatch(request, callbacks, history, result) == RowStep::Stop)
+        return RowStep::Stop;
+
     // The row's folder, opened once for all its rows. One that is no longer the folder the row was
     // listed in (a link or another folder put in its place) is never acted in.
     const OpenedFolder& from = folderOf(row.folder);
@@ -449,6 +585,10 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, con
         return RowStep::Next;
     }
 
+    // The question comes with the rows above it done, as they would be without the batch.
+    if (systemFile && callbacks.askSystemFile && m_batching &&
+        renameBatch(request, callbacks, history, result) == RowStep::Stop)
+        return RowStep::Stop;
     if (systemFile && callbacks.askSystemFile && !callbacks.askSystemFile(source)) {
         row.remarks = outcome::kSystemFile;
         return RowStep::Next;
@@ -463,6 +603,13 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, con
     std::optional<FileIdentity> identity;
     if (request.method == RenameMethod::RenameOnly)
         identity = identityOf(sourceInfo);
+    // A plain rename of a run waits for its batch: the batch's records are written in one go before
+    // any of its renames. If the process dies in between, the undo finds such a file still at its
+    // old name with the record's identity and knows that rename never happened.
+    if (m_batching) {
+        queueRename(index, newName, sourceFolder, sourceInfo, identity ? &*identity : nullptr);
+        return RowStep::Pending;
+    }
     int err = history.addRecord(source, target, identity ? &*identity : nullptr);
     if (err != 0) {
         result.error = err;

@@ -134,6 +134,8 @@ private:
     struct RecordSink {
         virtual ~RecordSink() = default;
         virtual int addRecord(std::string_view before, std::string_view after, const FileIdentity* identity) = 0;
+        virtual int addRecords(std::string_view records, int count) = 0;
+        virtual int dropAddedRecords(std::size_t offset, int count) = 0;
         virtual int addIdentity(const FileIdentity& identity) = 0;
         virtual int dropLastRecord() = 0;
         virtual int lastRecordNumber() const = 0;
@@ -155,6 +157,20 @@ private:
         int record;
     };
 
+    // A plain rename whose record waits in the batch of records written ahead (see queueRename).
+    // A row done without a rename while the batch waits has an entry without a folder, so that the
+    // rows are told done in list order.
+    struct QueuedRename {
+        std::size_t index;
+        std::string newName;
+        const Folder* folder = nullptr;
+        dev_t dev = 0; // the source's identity, to tell a clash from another failure
+        ino_t ino = 0;
+        std::size_t recordStart = 0; // where its record starts in the batch's text
+    };
+    // How many plain renames share one write of their records.
+    static constexpr std::size_t kRenameBatch = 256;
+
     // Next: the row is done; Pending: its outcome comes with its batch; Stop: the row is as it was
     // and the run ends; DoneThenStop: the row changed, then the run ends.
     enum class RowStep { Next, Pending, Stop, DoneThenStop };
@@ -169,6 +185,17 @@ private:
     // their outcomes. Stop when the history cannot be flushed or written.
     RowStep flushTransfers(std::vector<FileListRow>& rows, const RunRequest& request, const RunCallbacks& callbacks,
                            RecordSink& history, RunResult& result);
+    // Puts a plain rename and its record in the batch; the record goes to the history with the
+    // batch's others in one write, before any of their renames.
+    void queueRename(std::size_t index, const std::string& newName, const Folder& folder, const FileInfo& source,
+                     const FileIdentity* identity);
+    // Whether the batch names path as a source or a target: the row that does must wait for the
+    // batch to be done, since its checks would read the folder as it was before the batch.
+    bool batchTouches(std::string_view path) const;
+    // Writes the batch's records, makes its renames in order, gives their rows their outcomes and
+    // voids the records of the renames that failed. Stop when the history cannot be written.
+    RowStep renameBatch(const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
+                        RunResult& result);
     const OpenedFolder& folderOf(const std::string& path);
     bool clashes(const Folder& folder, const std::string& name, const FileInfo& source);
     uint32_t attributesOf(const Folder& folder, const std::string& name, const FileInfo& basic, const FileStamp& stamp,
@@ -192,6 +219,13 @@ private:
     std::vector<PendingRow> m_pending;
     std::string m_recordableFolders[2]; // see recordable()
     std::string m_source, m_target;     // the paths of the row under way
+    // The plain renames waiting for their records to be written, the records' text, and the hashes
+    // of the paths they name (an open table; a hash met by chance only ends a batch early).
+    bool m_batching = false;
+    std::vector<FileListRow>* m_rows = nullptr;
+    std::vector<QueuedRename> m_queued;
+    std::string m_queuedRecords;
+    std::vector<uint64_t> m_queuedPaths;
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;
@@ -213,6 +247,8 @@ public:
 private:
     struct NoRecords final : RecordSink {
         int addRecord(std::string_view, std::string_view, const FileIdentity*) override { return 0; }
+        int addRecords(std::string_view, int) override { return 0; }
+        int dropAddedRecords(std::size_t, int) override { return 0; }
         int addIdentity(const FileIdentity&) override { return 0; }
         int dropLastRecord() override { return 0; }
         int lastRecordNumber() const override { return 0; }

@@ -11,8 +11,8 @@ namespace rinoza {
 struct ProgressCallbacks {
     std::function<void(int maximum)> setMaximum; // position 0, new maximum; called once at the start
     std::function<void(int position)> setPosition;
-    std::function<void()> pumpEvents;           // let pending window events run (the stop button is served here)
-    std::function<bool()> cancelRequested;      // the stop flag; read once per item
+    std::function<void()> pumpEvents;      // let pending window events run (the stop button is served here)
+    std::function<bool()> cancelRequested; // the stop flag; read once per item
     // Events run at most this often while items go by; 0 lets them run after every item.
     std::chrono::milliseconds pumpInterval{20};
 };
@@ -33,14 +33,20 @@ public:
     // One item further; shows the position and lets events run when the slice is used up. The clock
     // is read every few items: items of a long run take microseconds each.
     void step() {
+        if (stepDue())
+            flush();
+    }
+
+    // One item further, without showing it: true when the slice is used up and flush() is due.
+    bool stepDue() {
         ++m_position;
         if (m_cb.pumpInterval.count() > 0 && (m_position & 7) != 0)
-            return;
+            return false;
         auto now = std::chrono::steady_clock::now();
         if (m_cb.pumpInterval.count() > 0 && now - m_last < m_cb.pumpInterval)
-            return;
+            return false;
         m_last = now;
-        flush();
+        return true;
     }
 
     // Shows the position reached and lets events run now.

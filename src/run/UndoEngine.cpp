@@ -45,6 +45,9 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
             if (followsRecord && l.starts_with(history::kIdentityPrefix)) {
                 records.back().identity = history::readIdentityLine(l);
                 records.back().identityDamaged = !records.back().identity;
+            } else if (l == history::kRecordsEndLine) {
+                for (UndoRecord& r : records)
+                    r.settled = true;
             } else if (!history::readUndoneNote(l, undone)) {
                 history::readNumberNote(l, history::kVoidNotePrefix, voided);
             }
@@ -136,7 +139,16 @@ Reversal UndoEngine::reverse(const UndoRecord& r) {
     if (!afterFolder || !beforeFolder || afterName.empty() || beforeName.empty())
         return Reversal::Failed;
     FileInfo after;
-    if (m_fs.statAt(*afterFolder, afterName, after, false) != 0)
+    const bool found = m_fs.statAt(*afterFolder, afterName, after, false) == 0;
+    // A run writes the records of plain renames ahead of the renames, a batch at a time: when it was
+    // cut off in between (no end line follows), the file of such a record is still at its old name.
+    if (r.method == RenameMethod::RenameOnly && !r.settled && r.identity &&
+        !(found && identityOf(after) == r.identity)) {
+        FileInfo before;
+        if (m_fs.statBasicAt(*beforeFolder, beforeName, before, false) == 0 && identityOf(before) == r.identity)
+            return Reversal::NeverHappened;
+    }
+    if (!found)
         return Reversal::Failed;
     // The file the run left there still has its inode, size and last write time; anything else at
     // that path came later (or is the run's file changed since) and is not the run's to take back.
@@ -225,7 +237,8 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
     std::vector<UndoRecord> records = parseRecords(lines);
     const auto identities = std::count_if(records.begin(), records.end(),
                                           [](const UndoRecord& r) { return r.identity || r.identityDamaged; });
-    result.maximum = progressMaximum(lines.size() - static_cast<std::size_t>(identities));
+    const auto endLines = std::count(lines.begin(), lines.end(), history::kRecordsEndLine);
+    result.maximum = progressMaximum(lines.size() - static_cast<std::size_t>(identities + endLines));
     pacer.start(result.maximum);
 
     // The last record is undone first: a run that renamed b to c and then a to b only comes back
@@ -236,8 +249,9 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
             result.cancelled = true;
             break;
         }
-        ++result.seen;
         const Reversal outcome = it->undone ? Reversal::Failed : reverse(*it);
+        if (outcome != Reversal::NeverHappened)
+            ++result.seen;
         if (outcome == Reversal::Restored) {
             ++result.restored;
             result.restoredRecords.push_back(it->number);

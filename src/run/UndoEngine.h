@@ -34,7 +34,7 @@ bool readUndoneNote(std::string_view line, std::vector<std::pair<int, int>>& ran
 
 struct UndoResult {
     int restored = 0;       // records whose file went back
-    int seen = 0;           // "[A]" lines handled
+    int seen = 0;           // "[A]" lines handled (but those of renames that never happened)
     int notTheRunsFile = 0; // records left: the file at the new path is not the one the run left there
     int maximum = 0;        // the progress maximum that was set
     bool cancelled = false;
@@ -60,6 +60,8 @@ struct UndoRecord {
     // does not read as one leaves identityDamaged set: no file can be shown to be the run's then.
     std::optional<FileIdentity> identity;
     bool identityDamaged = false;
+    // A line of the run's end follows: the record's operation happened (else it was voided).
+    bool settled = false;
 };
 
 // What reversing one record came to.
@@ -67,7 +69,8 @@ enum class Reversal {
     Restored,
     Failed,         // a path the run cannot have written, a file that is not there, a name taken, ...
     NotTheRunsFile, // the file at the after path is not the one the record's identity names
-    Pending         // moved back to another file system; done once its batch is on the disk
+    Pending,        // moved back to another file system; done once its batch is on the disk
+    NeverHappened   // the file is still at the before path with the record's identity: no record at all
 };
 
 class UndoEngine {

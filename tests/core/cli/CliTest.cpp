@@ -150,7 +150,7 @@ TEST_F(CliFixture, RunRenamesInListOrderAndWritesTheHistoryAhead) {
     EXPECT_TRUE(pathExists(dir / "new_b.txt"));
     EXPECT_TRUE(pathExists(dir / "sub/new_c.txt"));
     const auto lines = historyLines();
-    ASSERT_EQ(lines.size(), 19u); // each record followed by the identity of the file it renamed
+    ASSERT_EQ(lines.size(), 20u); // each record followed by the identity of the file it renamed, then the end
     EXPECT_EQ(lines[9], "[Changed]");
     EXPECT_EQ(lines[10], "[B]" + scratch / "a.txt");
     EXPECT_EQ(lines[11], "[A]" + scratch / "new_a.txt");
@@ -158,6 +158,7 @@ TEST_F(CliFixture, RunRenamesInListOrderAndWritesTheHistoryAhead) {
     EXPECT_EQ(lines[16], "[B]" + dir / "sub/c.txt");
     for (std::size_t i : {12u, 15u, 18u})
         EXPECT_TRUE(lines[i].starts_with(history::kIdentityPrefix)) << lines[i];
+    EXPECT_EQ(lines[19], history::kRecordsEndLine);
     EXPECT_NE(o.err.find("3個のファイルが正常に変名されました。"), std::string::npos);
 }
 
@@ -331,7 +332,7 @@ TEST_F(CliFixture, CopyGoesToTheDestinationMadeAbsoluteAndCreated) {
     EXPECT_EQ(readFile(scratch / "to/x/new_a.txt"), "1");
     EXPECT_TRUE(pathExists(dir / "a.txt"));
     const auto lines = historyLines();
-    ASSERT_EQ(lines.size(), 12u);
+    ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines[9], "[Copyed]");
     EXPECT_EQ(lines[11], "[A]" + scratch / "to/x/new_a.txt");
 }

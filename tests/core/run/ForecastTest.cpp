@@ -131,6 +131,9 @@ TEST(Forecast, EveryRowIsForetoldAsTheRunThenEndsIt) {
         std::vector<FileListRow> ran = rows;
         RunCallbacks rc;
         static_cast<ProgressCallbacks&>(rc) = progress.callbacks();
+        // Half the runs let no events run at all, so that their renames go in one batch.
+        if (seed % 2 == 0)
+            rc.pumpInterval = std::chrono::hours(1);
         engine.run(ran, request, rc);
         for (std::size_t i = 0; i < rows.size(); ++i) {
             SCOPED_TRACE(rows[i].folder + "/" + rows[i].name + " -> " + foretold[i].newName);

@@ -93,7 +93,9 @@ struct RunFixture : ::testing::Test {
     std::vector<std::string> records() {
         auto lines = historyLines();
         std::vector<std::string> r(lines.begin() + std::min<std::size_t>(10, lines.size()), lines.end());
-        std::erase_if(r, [](const std::string& l) { return l.starts_with(history::kIdentityPrefix); });
+        std::erase_if(r, [](const std::string& l) {
+            return l.starts_with(history::kIdentityPrefix) || l == history::kRecordsEndLine;
+        });
         return r;
     }
 
@@ -152,6 +154,7 @@ TEST_F(RunFixture, EveryOutcomeOfARenameRun) {
     EXPECT_EQ(records(), (std::vector<std::string>{"[B]" + (dir / "sys2.txt"), "[A]" + (dir / "SYS2.TXT"),
                                                    "[B]" + (dir / "abc.txt"), "[A]" + (dir / "ABC.TXT")}));
     EXPECT_EQ(historyLines()[9], "[Changed]");
+    EXPECT_EQ(historyLines().back(), history::kRecordsEndLine); // the run ended in order
 
     EXPECT_EQ(undo().statusText(), "2/2個が変名を戻されました。");
     EXPECT_EQ(snapshotTree(d), before);
@@ -425,7 +428,7 @@ TEST_F(RunFixture, AFailedRunStillReplacesTheHistory) {
     std::vector<FileListRow> rows = {row(dir.path(), "gone1"), row(dir.path(), "gone2")};
     RunResult r = run(rows, request(serialRule()));
     EXPECT_EQ(r.statusText(), "0個のファイルが正常に変名されました。");
-    EXPECT_EQ(historyLines().size(), 10u);
+    EXPECT_EQ(historyLines().size(), 11u); // the header and the end line
     EXPECT_EQ(undo().statusText(), "0/0個が変名を戻されました。");
 }
 

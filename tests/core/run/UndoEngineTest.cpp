@@ -73,8 +73,8 @@ TEST_F(UndoFixture, ChainsComeBackWholeAndNothingIsOverwritten) {
     // A record whose old name is taken by another file since the run.
     writeFile(dir / "x2", "renamed x");
     writeFile(dir / "x", "a newcomer");
-    auto path = writeHistory(dir, "[Changed]",
-                             {{dir / "b", dir / "c"}, {dir / "a", dir / "b"}, {dir / "x", dir / "x2"}});
+    auto path =
+        writeHistory(dir, "[Changed]", {{dir / "b", dir / "c"}, {dir / "a", dir / "b"}, {dir / "x", dir / "x2"}});
     UndoResult r = undo(path);
     EXPECT_EQ(r.statusText(), "2/3個が変名を戻されました。");
     EXPECT_EQ(readFile(dir / "a"), "was a");
@@ -200,8 +200,8 @@ TEST_F(UndoFixture, MovedRecordsGoBackAcrossFileSystems) {
     TempDir shm("/dev/shm");
     writeFile(shm / "moved 1.txt", "one");
     writeFile(dir / "back/moved2", "two");
-    auto path = writeHistory(dir, "[Moved]",
-                             {{dir / "orig/1.txt", shm / "moved 1.txt"}, {shm / "2.txt", dir / "back/moved2"}});
+    auto path =
+        writeHistory(dir, "[Moved]", {{dir / "orig/1.txt", shm / "moved 1.txt"}, {shm / "2.txt", dir / "back/moved2"}});
     makeDirs(dir / "orig");
     UndoResult r = undo(path);
     EXPECT_EQ(r.statusText(), "2/2個が変名を戻されました。");
@@ -218,11 +218,11 @@ TEST_F(UndoFixture, OddLinesFollowTheReadingRules) {
     writeFile(dir / "n4", "4");
     std::vector<std::string> lines = headerComments();
     lines.push_back("[Changed]");
-    lines.push_back("[A]" + (dir / "n1"));  // no "[B]" yet: the before path is empty, nothing happens
+    lines.push_back("[A]" + (dir / "n1")); // no "[B]" yet: the before path is empty, nothing happens
     lines.push_back("[B]" + (dir / "o2"));
     lines.push_back("[A]" + (dir / "n2"));
-    lines.push_back("[A]" + (dir / "n3"));  // uses the before path of the previous record
-    lines.push_back("[changed]");           // not a method line; ignored
+    lines.push_back("[A]" + (dir / "n3")); // uses the before path of the previous record
+    lines.push_back("[changed]");          // not a method line; ignored
     lines.push_back("[B]" + (dir / "o4"));
     lines.push_back("some other line");
     lines.push_back("{ a comment");
@@ -309,4 +309,51 @@ TEST_F(UndoFixture, CancelStopsBeforeTheNextRecordAndMissingFileIsAnError) {
     UndoResult missing = engine.run(dir / "gone.txt", cb);
     EXPECT_EQ(missing.error, ENOENT);
     EXPECT_FALSE(missing.errorMessage.empty());
+}
+
+TEST_F(UndoFixture, ARenameWrittenAheadThatNeverHappenedIsNoRecordUntilTheRunsEndLine) {
+    // A run writes its records a batch ahead of the renames. Cut off in between, it leaves records
+    // whose files are still at their old names with the identity recorded: without the end line
+    // those are no records at all; after it, they count as ever.
+    struct Case {
+        const char* what;
+        bool renamed;   // the file is at the record's after path
+        bool otherFile; // another file holds the after path
+        bool endLine;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"never renamed", false, false, false, "0/0個が変名を戻されました。"},
+        {"never renamed, name taken", false, true, false, "0/0個が変名を戻されました。"},
+        {"renamed", true, false, false, "1/1個が変名を戻されました。"},
+        {"settled, back by hand", false, false, true, "0/1個が変名を戻されました。"},
+        {"settled, name taken since", false, true, true,
+         "0/1個が変名を戻されました。1個は変名後に別のファイルに替わったか変更されたため、戻していません。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir d;
+        writeFile(d / "old.txt", "mine");
+        FileInfo info;
+        ASSERT_EQ(fs.stat(d / "old.txt", info, false), 0);
+        if (c.renamed) {
+            ASSERT_EQ(::rename((d / "old.txt").c_str(), (d / "new.txt").c_str()), 0);
+        }
+        if (c.otherFile)
+            writeFile(d / "new.txt", "another");
+        std::vector<std::string> lines = headerComments();
+        lines.insert(lines.end(), {"[Changed]", "[B]" + d / "old.txt", "[A]" + d / "new.txt",
+                                   history::identityLine(*identityOf(info))});
+        if (c.endLine)
+            lines.emplace_back(history::kRecordsEndLine);
+        writeFile(d / "rinoza.txt", crlfLines(lines));
+        const auto before = snapshotTree(d.path());
+        const UndoResult r = undo(d / "rinoza.txt");
+        EXPECT_EQ(r.statusText(), c.status);
+        if (c.renamed) {
+            EXPECT_EQ(readFile(d / "old.txt"), "mine");
+        } else {
+            EXPECT_EQ(snapshotTree(d.path()), before);
+        }
+    }
 }

@@ -251,7 +251,7 @@ TEST_F(Safety, RelativeRowsAndDestinationsAreRecordedAbsolute) {
         EXPECT_EQ(rows[0].folder, dir / "work/backup");
     }
     const auto l = lines();
-    EXPECT_EQ(std::vector<std::string>(l.end() - 4, l.end()),
+    EXPECT_EQ(std::vector<std::string>(l.end() - 5, l.end() - 1),
               (std::vector<std::string>{"[B]" + (dir / "work/a.txt"), "[A]" + (dir / "work/backup/copy.txt"),
                                         "[B]" + (dir / "work/b.dat"), "[A]" + (dir / "work/backup/copy.dat")}));
     // Undone from another folder.
@@ -436,7 +436,7 @@ TEST_F(Safety, IdentityLinesDecideOnlyForTheRecordTheyFollow) {
         std::vector<FileListRow> rows{rowFor(dir / "w/a"), rowFor(dir / "w/b")};
         ASSERT_EQ(run(rows, RenameMethod::RenameOnly, "", serialNames()).renamed, 2);
         std::vector<std::string> l = lines();
-        ASSERT_EQ(l.size(), 16u);
+        ASSERT_EQ(l.size(), 17u);
         FileInfo renamed;
         ASSERT_EQ(fs.stat(joinPath(rows[0].folder, rows[0].name), renamed, false), 0);
         EXPECT_EQ(l[12], history::identityLine(*identityOf(renamed)));

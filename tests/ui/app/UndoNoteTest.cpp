@@ -92,10 +92,11 @@ private slots:
         QCOMPARE(test::snapshotTree(work.path()), before);
         std::vector<std::string> lines;
         QCOMPARE(HistoryFile::read(systemFileSystem(), history, lines), 0);
-        // No note: the history still ends with the run's last record and its file's identity.
-        QVERIFY(lines.size() >= 2);
-        QVERIFY(history::readIdentityLine(lines.back()));
-        QCOMPARE(lines[lines.size() - 2], "[A]" + work / "new_b.txt");
+        // No note: the history still ends with the run's last record, its file's identity and the end line.
+        QVERIFY(lines.size() >= 3);
+        QVERIFY(history::readIdentityLine(lines[lines.size() - 2]));
+        QCOMPARE(lines.back(), std::string(history::kRecordsEndLine));
+        QCOMPARE(lines[lines.size() - 3], "[A]" + work / "new_b.txt");
 
         // The next undo tries the records again; their files are back already, so none is restored.
         w.activateWindow();
