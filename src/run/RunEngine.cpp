@@ -252,7 +252,6 @@ RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCa
             row.name = std::move(q.newName);
             row.folder = rowFolderText(std::move(row.folder));
             row.folderId = q.folder->id();
-            row.extensionText = ExtensionText(row.name);
         } else {
             FileInfo source;
             source.dev = q.dev;
