@@ -363,7 +363,11 @@ int PosixTransferBatch::move(const Folder& from, const std::string& name, const 
 }
 
 bool PosixTransferBatch::flushDue() const {
-    return m_pending.size() >= m_limits.files || m_pendingBytes >= m_limits.bytes;
+    if (m_pending.empty())
+        return false;
+    if (m_pendingBytes >= m_limits.bytes || m_pending.size() >= m_limits.maxFiles)
+        return true;
+    return m_pending.size() >= m_limits.files && std::chrono::steady_clock::now() - m_lastFlush >= m_limits.interval;
 }
 
 int PosixTransferBatch::syncCopies(std::vector<int>& outcomes) {
@@ -405,6 +409,7 @@ int PosixTransferBatch::syncCopies(std::vector<int>& outcomes) {
 }
 
 void PosixTransferBatch::flush(const std::function<int()>& beforeRemoving, std::vector<int>& outcomes) {
+    m_lastFlush = std::chrono::steady_clock::now();
     outcomes.assign(m_pending.size(), 0);
     if (m_pending.empty())
         return;

@@ -6,8 +6,8 @@
 // copy_file_range, else read and write) into the target's final name, created exclusively so that
 // nothing is ever replaced; then it takes the user.* extended attributes, the mode and the times
 // (the times last). A failed copy removes what it made. Copies are not flushed one by one: the batch
-// flushes each destination file system once (syncfs) every thousand files or some tens of MiB,
-// and at the end.
+// flushes each destination file system once (syncfs) for many files (at least a thousand and a
+// second's work apart, at most some ten thousand) or some tens of MiB, and at the end.
 //
 // Why this loses nothing, with the history written ahead of each operation (see RunEngine):
 // - The source of a copy is only ever read, so a crash at any point leaves it whole; at worst an
@@ -27,6 +27,7 @@
 #include "platform/Transfers.h"
 #include "platform/posix/PosixFolder.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,10 +43,13 @@ namespace rinoza {
 using FaultHook = std::function<int(std::string_view step)>;
 
 // How much a batch gathers before its flush is due. Each flush waits for the file system's journal
-// to commit; small files share it by the thousand, big ones flush every 64 MiB.
+// to commit and the disk to write: small files share it by the thousand, and no more often than the
+// interval, so that the waits stay a small part of the run; big ones flush every 64 MiB.
 struct TransferLimits {
     std::size_t files = 1024;
     uint64_t bytes = uint64_t{64} << 20;
+    std::chrono::milliseconds interval{1000};
+    std::size_t maxFiles = 16384; // due whatever the time
 };
 
 class PosixTransferBatch final : public TransferBatch {
@@ -102,6 +106,7 @@ private:
 
     const FaultHook* m_fault;
     TransferLimits m_limits;
+    std::chrono::steady_clock::time_point m_lastFlush = std::chrono::steady_clock::now();
     std::vector<Pending> m_pending;
     uint64_t m_pendingBytes = 0;
     std::unique_ptr<Scratch> m_scratch;

@@ -16,6 +16,7 @@
 
 using namespace rinoza;
 using namespace rinoza::test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -140,7 +141,7 @@ TEST(Transfers, ABatchNeverFlushedKeepsEverySource) {
     EXPECT_EQ(readFile(b.dst / "b2"), "b bytes");
 }
 
-TEST(Transfers, AFlushIsDueAfterSoManyFilesOrBytes) {
+TEST(Transfers, AFlushIsDueAfterSoManyFilesAndTheIntervalOrSoManyBytes) {
     TempDir src, dst;
     writeFile(src / "small", "12345");
     writeFile(src / "big", std::string(3000, 'x'));
@@ -153,10 +154,12 @@ TEST(Transfers, AFlushIsDueAfterSoManyFilesOrBytes) {
         std::vector<const char*> names;
         bool due;
     } rows[] = {
-        {{2, 1 << 20}, {"small"}, false},
-        {{2, 1 << 20}, {"small", "small"}, true},
-        {{10, 2048}, {"small"}, false},
-        {{10, 2048}, {"big"}, true},
+        {{2, 1 << 20, 0ms}, {"small"}, false},
+        {{2, 1 << 20, 0ms}, {"small", "small"}, true},
+        {{2, 1 << 20, 1h}, {"small", "small"}, false}, // too soon after the last flush
+        {{1, 1 << 20, 1h, 2}, {"small", "small"}, true}, // as many files as a flush may wait for
+        {{10, 2048, 1h}, {"small"}, false},
+        {{10, 2048, 1h}, {"big"}, true},
     };
     int made = 0;
     for (const auto& r : rows) {
