@@ -28,9 +28,11 @@ AddedPath AddedPathLookup::find(const std::string& path) {
     }
     const std::string_view parent = parentViewOf(path);
     if (!m_last || *m_lastKey != parent) {
-        auto [it, made] = m_folders.try_emplace(std::string(parent));
-        if (made)
+        auto it = m_folders.find(parent);
+        if (it == m_folders.end()) {
+            it = m_folders.try_emplace(std::string(parent)).first;
             it->second.error = m_fs.openFolder(it->first, nullptr, it->second.folder);
+        }
         m_lastKey = &it->first;
         m_last = &it->second;
     }
@@ -44,7 +46,7 @@ AddedPath AddedPathLookup::find(const std::string& path) {
 }
 
 std::optional<FileListRow> addedPathRow(const AddedPath& found, const std::string& path, bool withIcon,
-                                        DateTextMemo* memo) {
+                                        DateColumnMemo* memo) {
     if (found.error != 0 || !found.info.isRegular)
         return std::nullopt;
     FileListRow row = makeFileListRow(found.info, parentOf(path), withIcon, memo);

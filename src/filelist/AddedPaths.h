@@ -7,9 +7,11 @@
 #include "filelist/FileListRow.h"
 #include "platform/FileSystem.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace rinoza {
@@ -28,30 +30,35 @@ public:
     AddedPath find(const std::string& path);
 
     FileSystem& fileSystem() const { return m_fs; }
-    // The date texts of the rows made from this lookup's paths: one intake is one operation, and
-    // files that came together mostly share their times.
-    DateTextMemo& dateTexts() { return m_dates; }
+    // The dates of the rows made from this lookup's paths: one intake is one operation, and files
+    // that came together mostly share their times.
+    DateColumnMemo& dates() { return m_dates; }
 
 private:
     struct Opened {
         int error = 0;
         std::unique_ptr<Folder> folder;
     };
+    // Found by a view of the path's parent, without a string of its own.
+    struct FolderHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
     FileSystem& m_fs;
-    std::unordered_map<std::string, Opened> m_folders;
+    std::unordered_map<std::string, Opened, FolderHash, std::equal_to<>> m_folders;
     // Paths usually come folder by folder: the last folder is at hand without a lookup in the table.
     const std::string* m_lastKey = nullptr;
     Opened* m_last = nullptr;
-    DateTextMemo m_dates;
+    DateColumnMemo m_dates;
 };
 
 // The row of one added path: no filters, no limit. nullopt when the path names no regular file (or a
 // link to one).
 std::optional<FileListRow> addedPathRow(FileSystem& fs, const std::string& path, bool withIcon);
 
-// The row of a path found by a lookup, as addedPathRow makes it (the date texts through memo when one
-// is given).
+// The row of a path found by a lookup, as addedPathRow makes it (the dates through memo when one is
+// given).
 std::optional<FileListRow> addedPathRow(const AddedPath& found, const std::string& path, bool withIcon,
-                                        DateTextMemo* memo = nullptr);
+                                        DateColumnMemo* memo = nullptr);
 
 } // namespace rinoza

@@ -28,17 +28,17 @@ std::string columnSortText(const FileListRow& r, int column) {
     case ColFolder:
         return displayText(r.folder);
     case ColSize:
-        return r.sizeText;
+        return r.sizeText();
     case ColExt:
-        return r.extensionText;
+        return r.extensionText();
     case ColCreated:
-        return r.createdText;
+        return r.createdText();
     case ColUpdated:
-        return r.updatedText;
+        return r.updatedText();
     case ColAccessed:
-        return r.accessedText;
+        return r.accessedText();
     case ColAttr:
-        return r.attributeText;
+        return r.attributeText();
     default:
         return displayText(r.remarks);
     }

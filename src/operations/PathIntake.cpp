@@ -14,7 +14,7 @@ TakenPath takePath(std::string_view given, const std::string& workingFolder, Add
         taken.kind = PathKind::Folder;
     } else if (found.info.isRegular) {
         taken.kind = PathKind::File;
-        taken.row = addedPathRow(found, taken.path, withIcon, &lookup.dateTexts());
+        taken.row = addedPathRow(found, taken.path, withIcon, &lookup.dates());
     } else {
         taken.kind = PathKind::Other;
     }

@@ -252,7 +252,6 @@ RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCa
             row.name = std::move(q.newName);
             row.folder = rowFolderText(std::move(row.folder));
             row.folderId = q.folder->id();
-            row.extensionText = ExtensionText(row.name);
         } else {
             FileInfo source;
             source.dev = q.dev;
@@ -307,7 +306,6 @@ RunEngine::RowStep RunEngine::flushTransfers(std::vector<FileListRow>& rows, con
             row.name = p.newName;
             row.folder = p.folderText;
             row.folderId = p.folderId;
-            row.extensionText = ExtensionText(p.newName);
         } else {
             row.remarks = outcome::kError;
             voided.push_back(p.record);
@@ -667,7 +665,6 @@ RunEngine::RowStep RunEngine::handleRow(FileListRow& row, std::size_t index, con
     row.name = newName;
     row.folder = rowFolderText(targetFolder);
     row.folderId = targetDir->id();
-    row.extensionText = ExtensionText(newName);
     return err ? RowStep::DoneThenStop : RowStep::Next;
 }
 

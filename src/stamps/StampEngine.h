@@ -82,7 +82,7 @@ private:
     // What a run works out once for all its rows.
     struct RunMemo {
         PreparedTimeChange times;
-        DateTextMemo dates;
+        DateColumnMemo dates;
     };
     bool changeRow(FileListRow& row, const StampRequest& request, RunMemo& memo);
     // The row's folder, opened once per run; null (with the errno) when it cannot be or is no longer

@@ -456,7 +456,6 @@ void FileListController::N18Click() {
         if (RenameFileTo(joinPath(before.folder, before.name), newPath, fileSystem())) {
             FileListRow after = before;
             after.name = name;
-            after.extensionText = ExtensionText(name);
             m_model->setRow(row, std::move(after));
         }
         return;

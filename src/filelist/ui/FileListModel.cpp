@@ -58,12 +58,12 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         switch (index.column()) {
         case ColName: return qText(r.name);
         case ColFolder: return qText(r.folder);
-        case ColSize: return QString::fromUtf8(r.sizeText);
-        case ColExt: return QString::fromUtf8(r.extensionText);
-        case ColCreated: return QString::fromUtf8(r.createdText);
-        case ColUpdated: return QString::fromUtf8(r.updatedText);
-        case ColAccessed: return QString::fromUtf8(r.accessedText);
-        case ColAttr: return QString::fromUtf8(r.attributeText);
+        case ColSize: return QString::fromUtf8(r.sizeText());
+        case ColExt: return QString::fromUtf8(r.extensionText());
+        case ColCreated: return QString::fromUtf8(r.createdText());
+        case ColUpdated: return QString::fromUtf8(r.updatedText());
+        case ColAccessed: return QString::fromUtf8(r.accessedText());
+        case ColAttr: return QString::fromUtf8(r.attributeText());
         case ColRemarks: return qText(r.remarks);
         default: return {};
         }

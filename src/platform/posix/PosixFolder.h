@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace rinoza {
 
@@ -46,8 +47,8 @@ public:
     bool folderId(FolderId& id) const;
 
 private:
-    std::string m_folderPath; // empty when the name is reached by a plain path
-    std::string m_joined;     // the full path, when the name is reached from the working folder
+    std::string_view m_folderPath; // of the folder (which outlives this); empty for a plain path
+    std::string m_joined;          // the full path, when the name is reached from the working folder
     int m_dir;
     const char* m_name;
 };

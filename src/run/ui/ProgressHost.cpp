@@ -10,6 +10,13 @@
 
 namespace rinoza {
 
+namespace {
+
+// How often the bar of a drop moves, in milliseconds.
+constexpr qint64 kDropBarMs = 100;
+
+} // namespace
+
 ProgressHost::ProgressHost(QWidget* mainWindow) : m_window(mainWindow) {
     m_slice.start();
 }
@@ -125,20 +132,28 @@ ProgressCallbacks progressCallbacksFor(ProgressHost& host) {
 
 DropProgress dropProgressFor(ProgressHost& host) {
     DropProgress p;
-    // The bar shows the position once per time slice: a repaint for every one of thousands of paths
-    // would cost more than adding them.
-    auto position = std::make_shared<int>(0);
-    p.begin = [&host, position](const QString& activity, int maximum) {
+    // The bar shows the position a few times a second: a repaint for every one of thousands of paths,
+    // or for every time slice, would cost more than adding them.
+    struct Bar {
+        int position = 0;
+        QElapsedTimer shown;
+    };
+    auto bar = std::make_shared<Bar>();
+    p.begin = [&host, bar](const QString& activity, int maximum) {
         host.BeginProgress(activity);
         host.setPosition(0);
         host.setMaximum(maximum);
-        *position = 0;
+        bar->position = 0;
+        bar->shown.start();
     };
-    p.step = [position] { ++*position; };
-    p.cancelRequested = [&host, position] {
-        if (host.pumpIfDue())
-            host.setPosition(*position);
-        return host.CancelRequested;
+    p.step = [bar] { ++bar->position; };
+    p.cancelRequested = [&host, bar] {
+        // pumpDue looks at the clock every few paths only, as the stop flag's reading does.
+        if (host.pumpDue() && bar->shown.elapsed() >= kDropBarMs) {
+            host.setPosition(bar->position);
+            bar->shown.restart();
+        }
+        return host.cancelRequestedNow();
     };
     p.pump = [&host] { host.pump(); };
     p.end = [&host] { host.EndProgress(); };

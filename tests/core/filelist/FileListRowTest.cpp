@@ -1,9 +1,15 @@
 #include "filelist/FileListRow.h"
 
+#include "filelist/FileList.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string>
 
 namespace rinoza {
 namespace {
@@ -71,13 +77,81 @@ TEST_F(DateColumnTextTest, formatsDosGrainAndMarksUnknownTimes) {
 
 TEST_F(DateColumnTextTest, theMemoGivesWhatTheColumnRuleGives) {
     // Repeats, a fraction of a second, unknown times, and more moments than the memo holds.
-    DateTextMemo memo;
+    DateColumnMemo memo;
     for (int64_t sec : {1680674829, 1680674829, -1, 978307200, 981079322, 1680674829, 1046660584, 1081051444, 283996800,
                         -1, 981079322})
         for (int32_t nsec : {0, 999'999'999}) {
             const auto t = sec < 0 ? std::nullopt : std::optional<FileTime>(FileTime{sec, nsec});
-            EXPECT_EQ(memo.text(t), DateColumnText(t)) << sec;
+            EXPECT_EQ(DateColumnDateText(memo.date(t)), DateColumnText(t)) << sec;
         }
+}
+
+// The texts rows were given when they were made, by the C library's formatting: the local time at
+// the two-second grain, the date alone at midnight, "(不明)" outside 1980 to 2107.
+std::string textMadeAtIntake(const FileTime& t) {
+    const time_t s = static_cast<time_t>(t.sec);
+    tm lt{};
+    localtime_r(&s, &lt);
+    lt.tm_sec = lt.tm_sec / 2 * 2;
+    char buf[32] = "(不明)";
+    if (lt.tm_year >= 80 && lt.tm_year <= 207)
+        strftime(buf, sizeof buf, lt.tm_hour || lt.tm_min || lt.tm_sec ? "%Y/%m/%d %H:%M:%S" : "%Y/%m/%d", &lt);
+    return buf;
+}
+
+TEST_F(DateColumnTextTest, aRowShowsTheDateTextsItsFileWasGivenAtIntake) {
+    for (const char* zone : {"CET-1CEST,M3.5.0,M10.5.0/3", "<+1345>-13:45"}) {
+        setenv("TZ", zone, 1);
+        tzset();
+        DateColumnMemo memo;
+        // Every three days, two hours and a few seconds from 1979 to 2108: each field of a date passes
+        // through its range, and each column has a time of its own.
+        for (int64_t sec = 300'000'000; sec < 4'360'000'000; sec += 266'417) {
+            FileInfo info;
+            info.creation = FileTime{sec, 0};
+            info.lastWrite = FileTime{sec + 86'401, 999'999'999};
+            info.lastAccess = FileTime{sec - 46'800, 0};
+            const FileListRow row = makeFileListRow(info, "/d", false, sec % 2 ? &memo : nullptr);
+            ASSERT_EQ(row.createdText(), textMadeAtIntake(*info.creation)) << zone << " " << sec;
+            ASSERT_EQ(row.updatedText(), textMadeAtIntake(*info.lastWrite)) << zone << " " << sec;
+            ASSERT_EQ(row.accessedText(), textMadeAtIntake(*info.lastAccess)) << zone << " " << sec;
+        }
+    }
+}
+
+TEST_F(DateColumnTextTest, theListSortsByTheTextsADateOrAttributeColumnShows) {
+    const std::optional<FileTime> unknown, y1999{{946684799, 0}}, midnight{{1622505600, 0}},
+        afterMidnight{{1622505602, 0}}, y2107{{4323319200, 0}};
+    const std::array<std::optional<FileTime>, 3> times[] = {{midnight, unknown, y2107},
+                                                            {unknown, y1999, afterMidnight},
+                                                            {afterMidnight, midnight, y1999},
+                                                            {y1999, y2107, unknown}};
+    const uint32_t attributes[] = {AttrReadOnly, AttrArchive, AttrHidden, 0};
+    // "(不明)" < "1999/12/31 23:59:58" < "2021/06/01" < "2021/06/01 00:00:02" < "2107/01/01 10:00:00";
+    // a blank comes before a letter.
+    const std::pair<FileListColumn, const char*> cases[] = {
+        {ColCreated, "bdac"}, {ColUpdated, "abcd"}, {ColAccessed, "dcba"}, {ColAttr, "dbca"}};
+    for (auto [column, ascending] : cases) {
+        FileList list;
+        for (std::size_t i = 0; i < std::size(times); ++i) {
+            FileInfo info;
+            info.name = std::string(1, static_cast<char>('a' + i));
+            info.creation = times[i][0];
+            info.lastWrite = times[i][1];
+            info.lastAccess = times[i][2];
+            info.attributes = attributes[i];
+            list.addRow(makeFileListRow(info, "/d", false));
+        }
+        // Ascending, then descending.
+        std::string order = ascending;
+        for (int click = 0; click < 2; ++click, std::reverse(order.begin(), order.end())) {
+            list.sortByColumn(column);
+            std::string names;
+            for (const FileListRow& r : list.rows())
+                names += r.name;
+            EXPECT_EQ(names, order) << column;
+        }
+    }
 }
 
 TEST(FileListRow, attributeTextHasFourFixedSlots) {
@@ -96,10 +170,10 @@ TEST(FileListRow, makeAndRefreshFillEveryColumn) {
     FileListRow row = makeFileListRow(info, "/data", true);
     EXPECT_EQ(row.name, "Report.Final.Txt");
     EXPECT_EQ(row.folder, "/data");
-    EXPECT_EQ(row.sizeText, "4KB");
-    EXPECT_EQ(row.extensionText, "TXT");
-    EXPECT_EQ(row.createdText, "(不明)");
-    EXPECT_EQ(row.attributeText, "      A");
+    EXPECT_EQ(row.sizeText(), "4KB");
+    EXPECT_EQ(row.extensionText(), "TXT");
+    EXPECT_EQ(row.createdText(), "(不明)");
+    EXPECT_EQ(row.attributeText(), "      A");
     EXPECT_EQ(row.remarks, " ");
     EXPECT_TRUE(row.hasIcon);
 
@@ -108,10 +182,18 @@ TEST(FileListRow, makeAndRefreshFillEveryColumn) {
     row.remarks = "OK";
     refreshRowFromInfo(row, info);
     EXPECT_EQ(row.size, 3LL << 30);
-    EXPECT_EQ(row.sizeText, "3145728KB");
-    EXPECT_EQ(row.attributeText, "R      ");
+    EXPECT_EQ(row.sizeText(), "3145728KB");
+    EXPECT_EQ(row.attributeText(), "R      ");
     EXPECT_EQ(row.remarks, "OK");
     EXPECT_EQ(row.name, "Report.Final.Txt");
+
+    // The extension follows the name; a row without details shows no column of them.
+    row.name = "report.md";
+    EXPECT_EQ(row.extensionText(), "MD");
+    row.detailed = false;
+    for (const std::string& text : {row.sizeText(), row.extensionText(), row.createdText(), row.updatedText(),
+                                    row.accessedText(), row.attributeText()})
+        EXPECT_EQ(text, "");
 }
 
 TEST(FileListRow, rowCountStatusText) {

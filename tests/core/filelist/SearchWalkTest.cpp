@@ -61,9 +61,9 @@ TEST(SearchWalk, rowsWithoutDetailsAreTheSameFilesNamedOnly) {
         SearchWalk(systemFileSystem(), o, collectInto(bare)).run(t.path());
         EXPECT_EQ(paths(bare.rows), paths(full.rows));
         EXPECT_EQ(bare.rows.size(), expected.size() + (showHidden ? 1 : 0));
-        EXPECT_FALSE(full.rows[0].sizeText.empty());
+        EXPECT_FALSE(full.rows[0].sizeText().empty());
         EXPECT_TRUE(full.rows[0].stamp.known);
-        EXPECT_TRUE(bare.rows[0].sizeText.empty());
+        EXPECT_TRUE(bare.rows[0].sizeText().empty());
         EXPECT_FALSE(bare.rows[0].stamp.known);
     }
 }
@@ -294,9 +294,9 @@ TEST(SearchWalk, addedPathRowListsOneFileWithoutFilters) {
     ASSERT_TRUE(row);
     EXPECT_EQ(row->name, ".secret.TXT");
     EXPECT_EQ(row->folder, t.path());
-    EXPECT_EQ(row->sizeText, "1KB");
-    EXPECT_EQ(row->extensionText, "TXT");
-    EXPECT_EQ(row->attributeText.substr(0, 2), "RH") << row->attributeText;
+    EXPECT_EQ(row->sizeText(), "1KB");
+    EXPECT_EQ(row->extensionText(), "TXT");
+    EXPECT_EQ(row->attributeText().substr(0, 2), "RH") << row->attributeText();
     EXPECT_FALSE(addedPathRow(systemFileSystem(), t.path(), false)); // a folder is no row
     EXPECT_FALSE(addedPathRow(systemFileSystem(), t / "missing", false));
 }

@@ -278,8 +278,8 @@ TEST_F(OperationsTest, PathsTakenInOneIntakeKeepEachFilesOwnDates) {
         ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), ts, 0), 0);
         const TakenPath t = takePath(path, "", lookup, false);
         ASSERT_TRUE(t.row) << path;
-        EXPECT_EQ(t.row->updatedText, DateColumnText(FileTime{times[i], 0})) << path;
-        EXPECT_EQ(t.row->accessedText, DateColumnText(FileTime{times[i] + 7, 0})) << path;
+        EXPECT_EQ(t.row->updatedText(), DateColumnText(FileTime{times[i], 0})) << path;
+        EXPECT_EQ(t.row->accessedText(), DateColumnText(FileTime{times[i] + 7, 0})) << path;
     }
 }
 

@@ -35,7 +35,7 @@ FileListRow row(const std::string& folder, const std::string& name, const std::s
     FileListRow r;
     r.folder = folder;
     r.name = name;
-    r.extensionText = ExtensionText(name);
+    r.detailed = true;
     r.remarks = remarks;
     return r;
 }
@@ -147,7 +147,7 @@ TEST_F(RunFixture, EveryOutcomeOfARenameRun) {
     EXPECT_EQ(rows[2].name, "clash.txt");
     EXPECT_EQ(rows[7].name, "ABC.TXT");
     EXPECT_EQ(rows[7].folder, d);
-    EXPECT_EQ(rows[7].extensionText, "TXT");
+    EXPECT_EQ(rows[7].extensionText(), "TXT");
     EXPECT_EQ(readFile(dir / "ABC.TXT"), "abc");
     EXPECT_EQ(readFile(dir / "CLASH.TXT"), "other");
     EXPECT_EQ(readFile(dir / "fail.txt"), "fail");

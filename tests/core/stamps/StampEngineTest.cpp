@@ -133,16 +133,16 @@ TEST(StampEngine, RowColumnsAfterTheChangeFollowTheColumnRule) {
     StampEngine engine(systemFileSystem());
     ASSERT_TRUE(
         engine.changeRow(f.rows[0], timesRequest({true, true, fields(2027, 3, 3, 9, 5), fields({}, {}, 1, 0, 0)})));
-    EXPECT_EQ(f.rows[0].createdText, "2027/03/03 09:05:00");
-    EXPECT_EQ(f.rows[0].updatedText, "2021/06/01");           // midnight shows the date alone
-    EXPECT_EQ(f.rows[0].accessedText, "2023/04/05 06:07:08"); // two-second grain
+    EXPECT_EQ(f.rows[0].createdText(), "2027/03/03 09:05:00");
+    EXPECT_EQ(f.rows[0].updatedText(), "2021/06/01");           // midnight shows the date alone
+    EXPECT_EQ(f.rows[0].accessedText(), "2023/04/05 06:07:08"); // two-second grain
     EXPECT_EQ(f.rows[0].remarks, "OK");
 
     ASSERT_TRUE(
         engine.changeRow(f.rows[0], attrRequest(AttrReadOnly | AttrHidden | AttrArchive, AttrReadOnly | AttrHidden)));
-    EXPECT_EQ(f.rows[0].attributeText, "RH    ");
+    EXPECT_EQ(f.rows[0].attributeText(), "RH    ");
     EXPECT_EQ(f.rows[0].name, "a.txt");
-    EXPECT_EQ(f.rows[0].sizeText, "1KB");
+    EXPECT_EQ(f.rows[0].sizeText(), "1KB");
 }
 
 TEST(StampEngine, ReadOnlyFileRefusesTimesButTakesAttributes) {
@@ -160,7 +160,7 @@ TEST(StampEngine, ReadOnlyFileRefusesTimesButTakesAttributes) {
     // Clearing the read-only bit, then the same change works.
     EXPECT_TRUE(engine.changeRow(f.rows[0], attrRequest(AttrReadOnly, 0)));
     EXPECT_EQ(f.rows[0].remarks, "OK");
-    EXPECT_EQ(f.rows[0].attributeText.substr(0, 1), " ");
+    EXPECT_EQ(f.rows[0].attributeText().substr(0, 1), " ");
     EXPECT_TRUE(engine.changeRow(f.rows[0], times));
     EXPECT_EQ(f.info(0).lastWrite, local(2024, 2, 29, 12, 0, 0));
 }
@@ -175,7 +175,7 @@ TEST(StampEngine, FailedRowsDoNotStopTheRun) {
     const StampResult r = StampEngine(systemFileSystem()).run(f.rows, timesRequest({false, true, {}, {}}), {});
     EXPECT_EQ(r.changed, 2);
     EXPECT_EQ(f.rows[1].remarks, "x:Err(Date&Time<2>)");
-    EXPECT_EQ(f.rows[1].updatedText, goneBefore.updatedText); // nothing to refresh from
+    EXPECT_EQ(f.rows[1].updatedText(), goneBefore.updatedText()); // nothing to refresh from
     EXPECT_EQ(f.rows[2].remarks, "OK");
 
     const StampResult a = StampEngine(systemFileSystem()).run(f.rows, attrRequest(AttrReadOnly, AttrReadOnly), {});
@@ -212,7 +212,7 @@ TEST(StampEngine, DosAttribOfAHiddenSystemFileWithACreationTimeMatchesTheFixture
     StampEngine engine(systemFileSystem());
     ASSERT_TRUE(engine.changeRow(f.rows[0], attrRequest(AttrHidden | AttrSystem, AttrHidden | AttrSystem)));
     ASSERT_TRUE(engine.changeRow(f.rows[0], timesRequest({true, false, fields(2027, 3, 3, 9, 5), {}})));
-    EXPECT_EQ(f.rows[0].attributeText, "  HSA");
+    EXPECT_EQ(f.rows[0].attributeText(), "  HSA");
 
     char buf[256];
     const ssize_t n = getxattr((f.dir / "photo.jpg").c_str(), kDosAttribName, buf, sizeof buf);
@@ -275,7 +275,7 @@ TEST(StampEngine, ATimeTheFileSystemDoesNotKeepFailsItsRow) {
         StampEngine engine(systemFileSystem());
         EXPECT_EQ(engine.changeRow(row, timesRequest(c.change)), std::string_view(c.remarks) == "OK");
         EXPECT_EQ(row.remarks, c.remarks);
-        EXPECT_EQ(row.updatedText, c.updatedText);
+        EXPECT_EQ(row.updatedText(), c.updatedText);
         std::remove(path.c_str());
     }
 }

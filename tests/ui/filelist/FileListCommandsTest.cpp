@@ -167,7 +167,7 @@ private slots:
             told << a.text;
         QCOMPARE(told, messages);
         QCOMPARE(q(m_w->model.row(0).name), rowName);
-        QCOMPARE(q(m_w->model.row(0).extensionText), rowExt);
+        QCOMPARE(q(m_w->model.row(0).extensionText()), rowExt);
         QVERIFY(pathExists(*m_dir / rowName.toStdString()));
         QVERIFY(pathExists(m_files[1])); // never replaced
         QCOMPARE(readFile(m_files[1]), std::string("b.txt"));

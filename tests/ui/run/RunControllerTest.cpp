@@ -156,7 +156,7 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(f.model.row(i).name, std::string(expected[i][0]));
             QCOMPARE(f.model.row(i).folder, f.work.path());
-            QCOMPARE(f.model.row(i).extensionText, std::string(expected[i][2]));
+            QCOMPARE(f.model.row(i).extensionText(), std::string(expected[i][2]));
             QCOMPARE(f.remarks(i), std::string("OK (変名前：") + expected[i][1] + ")");
             QCOMPARE(readFile(f.work / expected[i][0]), std::string("data of ") + expected[i][1]);
             QVERIFY(!pathExists(f.work / expected[i][1]));

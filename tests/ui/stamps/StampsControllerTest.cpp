@@ -304,7 +304,7 @@ private slots:
             QCOMPARE(f.model.data(f.model.index(row, FileListModel::ColCreated)).toString(),
                      QStringLiteral("2027/03/03 09:05:00"));
         }
-        QCOMPARE(f.model.row(1).updatedText, std::string("2027/03/03 03:04:00"));
+        QCOMPARE(f.model.row(1).updatedText(), std::string("2027/03/03 03:04:00"));
     }
 
     void readOnlyFileTakesTheAttributeChangeThenTheTimes() {
@@ -322,7 +322,7 @@ private slots:
         click(f.attr->btnAttrChg);
         QCOMPARE(prompts.asked[1].text, kAttrQuestion);
         QCOMPARE(f.remarks(0), std::string("OK"));
-        QCOMPARE(f.model.row(0).attributeText.substr(0, 2), std::string("  "));
+        QCOMPARE(f.model.row(0).attributeText().substr(0, 2), std::string("  "));
 
         click(f.time->btnDateTimeChg);
         QCOMPARE(f.remarks(0), std::string("OK"));
@@ -363,10 +363,10 @@ private slots:
         const FileListRow before = f.model.row(1);
         f.controller->RefreshRowFromFile(0);
         f.controller->RefreshRowFromFile(1);
-        QCOMPARE(f.model.row(0).sizeText, std::string("2KB"));
-        QCOMPARE(f.model.row(0).updatedText, std::string("2024/02/29"));
-        QCOMPARE(f.model.row(1).updatedText, before.updatedText);
-        QCOMPARE(f.model.row(1).sizeText, before.sizeText);
+        QCOMPARE(f.model.row(0).sizeText(), std::string("2KB"));
+        QCOMPARE(f.model.row(0).updatedText(), std::string("2024/02/29"));
+        QCOMPARE(f.model.row(1).updatedText(), before.updatedText());
+        QCOMPARE(f.model.row(1).sizeText(), before.sizeText());
     }
 };
 
