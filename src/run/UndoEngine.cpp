@@ -68,6 +68,10 @@ std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>&
             afterRecord = true;
         }
     }
+    if (!records.empty() && !records.back().settled && records.back().method == RenameMethod::RenameOnly &&
+        !records.back().identity &&
+        std::any_of(records.begin(), records.end() - 1, [](const UndoRecord& r) { return r.identity.has_value(); }))
+        records.back().cutShort = true;
     const int count = static_cast<int>(records.size());
     for (const auto& [first, last] : undone)
         for (int n = first; n <= std::min(last, count); ++n)
@@ -109,7 +113,7 @@ bool UndoEngine::isCopyOf(const Folder& sourceFolder, const std::string& sourceN
     FileInfo source;
     // A run copies what a link in its list points to, so the source is read through links too;
     // a link that points at the copy itself is then caught as the same file below.
-    if (m_fs.statAt(sourceFolder, sourceName, source, true) != 0 || !source.isRegular)
+    if (m_fs.statBasicAt(sourceFolder, sourceName, source, true) != 0 || !source.isRegular)
         return false;
     if (copy.isSymlink)
         return false;
@@ -127,6 +131,15 @@ bool UndoEngine::isCopyOf(const Folder& sourceFolder, const std::string& sourceN
 }
 
 Reversal UndoEngine::reverse(const UndoRecord& r) {
+    // A record whose write was cut short (its after path may be cut too) names a rename that was
+    // never made, since a run makes a batch's renames only once all its records are written.
+    if (r.cutShort && isRecordablePath(r.before)) {
+        const Folder* folder = folderOf(parentOf(r.before));
+        const std::string name = baseNameOf(r.before);
+        FileInfo before;
+        if (folder && !name.empty() && m_fs.statBasicAt(*folder, name, before, false) == 0)
+            return Reversal::NeverHappened;
+    }
     // Every path a run records is absolute and plain. Anything else is a damaged or edited line (a
     // path broken by a line end, say) and would resolve against whatever folder the program runs in,
     // or climb out of the folder it names.
@@ -139,13 +152,13 @@ Reversal UndoEngine::reverse(const UndoRecord& r) {
     if (!afterFolder || !beforeFolder || afterName.empty() || beforeName.empty())
         return Reversal::Failed;
     FileInfo after;
-    const bool found = m_fs.statAt(*afterFolder, afterName, after, false) == 0;
+    const bool found = m_fs.statBasicAt(*afterFolder, afterName, after, false) == 0;
     // A run writes the records of plain renames ahead of the renames, a batch at a time: when it was
     // cut off in between (no end line follows), the file of such a record is still at its old name.
-    if (r.method == RenameMethod::RenameOnly && !r.settled && r.identity &&
-        !(found && identityOf(after) == r.identity)) {
+    if (r.method == RenameMethod::RenameOnly && !r.settled) {
         FileInfo before;
-        if (m_fs.statBasicAt(*beforeFolder, beforeName, before, false) == 0 && identityOf(before) == r.identity)
+        if (r.identity && !(found && identityOf(after) == r.identity) &&
+            m_fs.statBasicAt(*beforeFolder, beforeName, before, false) == 0 && identityOf(before) == r.identity)
             return Reversal::NeverHappened;
     }
     if (!found)
@@ -161,7 +174,7 @@ Reversal UndoEngine::reverse(const UndoRecord& r) {
         return Reversal::Failed;
     if (after.isSymlink) {
         FileInfo linked;
-        if (m_fs.statAt(*afterFolder, afterName, linked, true) == 0 && isHistory(linked))
+        if (m_fs.statBasicAt(*afterFolder, afterName, linked, true) == 0 && isHistory(linked))
             return Reversal::Failed;
     }
     int err = 0;

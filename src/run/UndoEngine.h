@@ -62,6 +62,10 @@ struct UndoRecord {
     bool identityDamaged = false;
     // A line of the run's end follows: the record's operation happened (else it was voided).
     bool settled = false;
+    // The last record of an unfinished history that lacks the identity line the others have: its
+    // write was cut short (a kill stops a long write where it finds it, even inside a path), so its
+    // rename was not made.
+    bool cutShort = false;
 };
 
 // What reversing one record came to.

@@ -357,3 +357,27 @@ TEST_F(UndoFixture, ARenameWrittenAheadThatNeverHappenedIsNoRecordUntilTheRunsEn
         }
     }
 }
+
+TEST_F(UndoFixture, ARecordWhoseWriteWasCutShortBeforeItsIdentityNamesNoRename) {
+    // A kill stops a long write of records where it finds it: the last record may lack the identity
+    // line that every other record has. Its rename was not made; with an end line it counts as ever.
+    for (const auto& [endLine, cutInPath] : {std::pair{false, false}, {false, true}, {true, false}}) {
+        SCOPED_TRACE(std::string(endLine ? "end line" : "cut short") + (cutInPath ? " in the path" : ""));
+        TempDir d;
+        writeFile(d / "a", "a");
+        writeFile(d / "b", "b");
+        FileInfo a;
+        ASSERT_EQ(fs.stat(d / "a", a, false), 0);
+        ASSERT_EQ(::rename((d / "a").c_str(), (d / "A").c_str()), 0);
+        std::vector<std::string> lines = headerComments();
+        lines.insert(lines.end(), {"[Changed]", "[B]" + d / "a", "[A]" + d / "A", history::identityLine(*identityOf(a)),
+                                   "[B]" + d / "b", "[A]" + (cutInPath ? d.path().substr(0, 5) : d / "B")});
+        if (endLine)
+            lines.emplace_back(history::kRecordsEndLine);
+        writeFile(d / "rinoza.txt", crlfLines(lines));
+        EXPECT_EQ(undo(d / "rinoza.txt").statusText(),
+                  endLine ? "1/2個が変名を戻されました。" : "1/1個が変名を戻されました。");
+        EXPECT_EQ(readFile(d / "a"), "a");
+        EXPECT_EQ(readFile(d / "b"), "b");
+    }
+}
