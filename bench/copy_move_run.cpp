@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -96,6 +97,39 @@ double syncMs() {
     return ms(Steady::now() - t0);
 }
 
+// The times of one operation by the engine and by the tool, round by round.
+struct Series {
+    std::vector<double> engine, tool, ratios, synced;
+
+    // Times both sides, the engine first in even rounds and the tool first in odd ones, each after a
+    // sync and with the sync it leaves owing.
+    void add(int round, const std::function<double()>& byEngine, const std::function<double()>& byTool) {
+        double e = 0, eSync = 0, t = 0, tSync = 0;
+        const auto time = [](const std::function<double()>& side, double& ms, double& owed) {
+            ::sync();
+            ms = side();
+            owed = syncMs();
+        };
+        if (round % 2 == 0) {
+            time(byEngine, e, eSync);
+            time(byTool, t, tSync);
+        } else {
+            time(byTool, t, tSync);
+            time(byEngine, e, eSync);
+        }
+        engine.push_back(e);
+        tool.push_back(t);
+        ratios.push_back(e / t);
+        synced.push_back((e + eSync) / (t + tSync));
+    }
+
+    void print(const char* what, const char* toolName, double toolStart) const {
+        std::printf("  %s : engine %.1f ms (durable)  %s %.1f ms (start %.1f ms taken off)  ratio %.2fx "
+                    "(goal: within 1.5x); with the sync after each: %.2fx\n",
+                    what, median(engine), toolName, median(tool), toolStart, median(ratios), median(synced));
+    }
+};
+
 struct EngineRun {
     double ms = 0;
     int done = 0;
@@ -150,73 +184,36 @@ int main(int argc, char** argv) {
     // Each round makes its folders afresh, and the engine and the tool take turns at going first, so
     // that neither always meets the disk the other left busy; each side is timed with what the disk
     // still owes for it (the sync after it) as well.
-    std::vector<double> copyEngine, copyTool, moveEngine, moveTool, copyRatios, moveRatios, copySynced, moveSynced;
+    Series copy, move;
     bool allDone = true;
     for (int r = 0; r < rounds; ++r) {
         const std::string round = root + "/r" + std::to_string(r);
         const std::string shmRound = shm + "/r" + std::to_string(r);
+        const auto byEngine = [&](RenameMethod method, const std::string& from, const std::string& to,
+                                  const std::string& history) {
+            return [&, method, from, to, history] {
+                const EngineRun e = engineRun(method, from, names, to, history);
+                allDone = allDone && e.done == files;
+                return e.ms;
+            };
+        };
         // Copy within the disk.
         makeFiles(round + "/src", names, bytes);
         std::filesystem::create_directories(round + "/engine-copy");
         std::filesystem::create_directories(round + "/cp");
-        double engineMs = 0, engineSync = 0, toolMs = 0, toolSync = 0;
-        auto copyByEngine = [&] {
-            ::sync();
-            const EngineRun e = engineRun(RenameMethod::RenameAndCopy, round + "/src", names, round + "/engine-copy",
-                                          round + "/copy.txt");
-            engineSync = syncMs();
-            engineMs = e.ms;
-            allDone = allDone && e.done == files;
-        };
-        auto copyByTool = [&] {
-            ::sync();
-            toolMs = runTool("cp", "-p", round + "/src", round + "/cp", names) - cpStart;
-            toolSync = syncMs();
-        };
-        if (r % 2 == 0) {
-            copyByEngine();
-            copyByTool();
-        } else {
-            copyByTool();
-            copyByEngine();
-        }
-        copyEngine.push_back(engineMs);
-        copyTool.push_back(toolMs);
-        copyRatios.push_back(engineMs / toolMs);
-        copySynced.push_back((engineMs + engineSync) / (toolMs + toolSync));
-
+        copy.add(r, byEngine(RenameMethod::RenameAndCopy, round + "/src", round + "/engine-copy", round + "/copy.txt"),
+                 [&] { return runTool("cp", "-p", round + "/src", round + "/cp", names) - cpStart; });
         // Move from the other file system to the disk.
         makeFiles(shmRound + "/engine", names, bytes);
         makeFiles(shmRound + "/mv", names, bytes);
         std::filesystem::create_directories(round + "/engine-move");
         std::filesystem::create_directories(round + "/mv");
-        auto moveByEngine = [&] {
-            ::sync();
-            const EngineRun e = engineRun(RenameMethod::RenameAndMove, shmRound + "/engine", names,
-                                          round + "/engine-move", round + "/move.txt");
-            engineSync = syncMs();
-            engineMs = e.ms;
-            allDone = allDone && e.done == files;
-        };
-        auto moveByTool = [&] {
-            ::sync();
-            toolMs = runTool("mv", "-n", shmRound + "/mv", round + "/mv", names) - mvStart;
-            toolSync = syncMs();
-        };
-        if (r % 2 == 0) {
-            moveByEngine();
-            moveByTool();
-        } else {
-            moveByTool();
-            moveByEngine();
-        }
-        moveEngine.push_back(engineMs);
-        moveTool.push_back(toolMs);
-        moveRatios.push_back(engineMs / toolMs);
-        moveSynced.push_back((engineMs + engineSync) / (toolMs + toolSync));
+        move.add(
+            r, byEngine(RenameMethod::RenameAndMove, shmRound + "/engine", round + "/engine-move", round + "/move.txt"),
+            [&] { return runTool("mv", "-n", shmRound + "/mv", round + "/mv", names) - mvStart; });
         std::printf("  round %d: copy %.0f ms vs cp -p %.0f ms (%.2fx) | move %.0f ms vs mv %.0f ms (%.2fx)\n", r + 1,
-                    copyEngine.back(), copyTool.back(), copyRatios.back(), moveEngine.back(), moveTool.back(),
-                    moveRatios.back());
+                    copy.engine.back(), copy.tool.back(), copy.ratios.back(), move.engine.back(), move.tool.back(),
+                    move.ratios.back());
         std::error_code ec;
         std::filesystem::remove_all(round, ec);
         std::filesystem::remove_all(shmRound, ec);
@@ -224,12 +221,8 @@ int main(int argc, char** argv) {
 
     std::printf("copy_move_run: %d files of %zu bytes; disk %s, other file system %s; medians of %d rounds\n", files,
                 bytes, disk.c_str(), other.c_str(), rounds);
-    std::printf("  copy : engine %.1f ms (durable)  cp -p %.1f ms (start %.1f ms taken off)  ratio %.2fx "
-                "(goal: within 1.5x); with the sync after each: %.2fx\n",
-                median(copyEngine), median(copyTool), cpStart, median(copyRatios), median(copySynced));
-    std::printf("  move : engine %.1f ms (durable)  mv %.1f ms (start %.1f ms taken off)  ratio %.2fx "
-                "(goal: within 1.5x); with the sync after each: %.2fx\n",
-                median(moveEngine), median(moveTool), mvStart, median(moveRatios), median(moveSynced));
+    copy.print("copy", "cp -p", cpStart);
+    move.print("move", "mv", mvStart);
     std::error_code ec;
     std::filesystem::remove_all(root, ec);
     std::filesystem::remove_all(shm, ec);

@@ -156,7 +156,7 @@ TEST(Transfers, AFlushIsDueAfterSoManyFilesAndTheIntervalOrSoManyBytes) {
     } rows[] = {
         {{2, 1 << 20, 0ms}, {"small"}, false},
         {{2, 1 << 20, 0ms}, {"small", "small"}, true},
-        {{2, 1 << 20, 1h}, {"small", "small"}, false}, // too soon after the last flush
+        {{2, 1 << 20, 1h}, {"small", "small"}, false},   // too soon after the last flush
         {{1, 1 << 20, 1h, 2}, {"small", "small"}, true}, // as many files as a flush may wait for
         {{10, 2048, 1h}, {"small"}, false},
         {{10, 2048, 1h}, {"big"}, true},
