@@ -229,6 +229,10 @@ public:
         return statAt(folder, name, info, followLinks);
     }
     virtual int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName);
+    // Whether renameAt may be called on a second thread while this one makes other calls: a run then
+    // makes the renames of one batch while it checks the rows of the next. Only a file system whose
+    // renames share no state with its other calls says so.
+    virtual bool renamesOnAnotherThread() const { return false; }
     virtual int removeAt(const Folder& folder, const std::string& name);
     virtual int compareContentsAt(const Folder& sourceFolder, const std::string& source, const Folder& copyFolder,
                                   const std::string& copy, bool& equal);

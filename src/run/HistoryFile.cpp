@@ -318,10 +318,11 @@ int HistoryFile::dropLastRecord() {
 int HistoryFile::dropAddedRecords(std::size_t offset, int count) {
     if (!isOpen())
         return EBADF;
-    if (m_addedStart < 0 || count <= 0)
+    if (count <= 0)
         return 0;
+    // Once anything else was written after the records (a note), they are voided instead.
     const int64_t at = m_addedStart + static_cast<int64_t>(offset);
-    if (at <= m_size && m_file->truncate(at) == 0) {
+    if (m_addedStart >= 0 && at <= m_size && m_file->truncate(at) == 0) {
         m_size = at;
         m_records -= count;
         m_endsWithLineEnd = true;

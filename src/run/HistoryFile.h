@@ -125,9 +125,10 @@ public:
     // back to where they started or, when it cannot be cut, a note voids them.
     int addRecords(std::string_view records, int count);
 
-    // Takes back the last count records of those addRecords() added last, the first of them starting
-    // at offset in its text: the file is cut back there or, when it cannot be cut, a note voids them.
-    // Used when their operations did not happen. Returns 0 (they no longer count) or an errno.
+    // Takes back the last count records of those addRecords() added last, which are the file's last
+    // records, the first of them starting at offset in its text: the file is cut back there or, when
+    // it cannot be cut or a note followed them, a note voids them. Used when their operations did not
+    // happen. Returns 0 (they no longer count) or an errno.
     int dropAddedRecords(std::size_t offset, int count);
 
     // Appends the identity line of the record appended last, once its operation is done (a file made

@@ -103,9 +103,10 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         if (pacer.cancelRequested())
             break;
         if (pacer.stepDue()) {
-            // The window gets its turn with the rows it shows done: a waiting batch goes first, and a
-            // stop asked for meanwhile ends the run before this row.
-            if (renameBatch(request, callbacks, sink, result) == RowStep::Stop) {
+            // The window gets its turn with the rows it shows done: the batches waiting or renaming
+            // go first, and a stop asked for meanwhile ends the run before this row. Where no events
+            // run (the command line), only the position is shown and the batches go on.
+            if (callbacks.pumpEvents && renameBatch(request, callbacks, sink, result) == RowStep::Stop) {
                 stopped = true;
                 break;
             }
@@ -115,7 +116,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         }
         const RowStep step = handleRow(rows[i], i, request, callbacks, sink, serials, result);
         if ((step == RowStep::Next || step == RowStep::DoneThenStop) && callbacks.rowChanged) {
-            if (m_queued.empty())
+            if (m_queued.empty() && m_renaming.empty())
                 callbacks.rowChanged(i);
             else
                 m_queued.push_back(QueuedRename{i, {}}); // told after the renames above it
@@ -124,7 +125,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
             stopped = true;
             break;
         }
-        if (m_queued.size() >= kRenameBatch && renameBatch(request, callbacks, sink, result) == RowStep::Stop) {
+        if (m_queued.size() >= kRenameBatch && renameBatch(request, callbacks, sink, result, false) == RowStep::Stop) {
             stopped = true;
             break;
         }
@@ -139,6 +140,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     if (flushTransfers(rows, request, callbacks, sink, result) == RowStep::Stop)
         stopped = true;
     m_transfers.reset();
+    m_worker.reset();
     m_batching = false;
     m_rows = nullptr;
     m_folders.clear();
@@ -208,44 +210,101 @@ void RunEngine::queueRename(std::size_t index, const std::string& newName, const
     }
 }
 
-bool RunEngine::batchTouches(std::string_view path) const {
-    if (m_queued.empty())
+static bool tableHolds(const std::vector<uint64_t>& table, std::string_view path) {
+    if (table.empty())
         return false;
     const uint64_t h = std::hash<std::string_view>()(path) | 1;
-    const std::size_t mask = m_queuedPaths.size() - 1;
-    for (std::size_t slot = h & mask; m_queuedPaths[slot] != 0; slot = (slot + 1) & mask)
-        if (m_queuedPaths[slot] == h)
+    const std::size_t mask = table.size() - 1;
+    for (std::size_t slot = h & mask; table[slot] != 0; slot = (slot + 1) & mask)
+        if (table[slot] == h)
             return true;
     return false;
 }
 
+bool RunEngine::batchTouches(std::string_view path) const {
+    if (!m_queued.empty() && tableHolds(m_queuedPaths, path))
+        return true;
+    return std::any_of(m_renaming.begin(), m_renaming.end(),
+                       [path](const RenamingBatch& b) { return tableHolds(b.paths, path); });
+}
+
 RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
-                                          RunResult& result) {
-    if (m_queued.empty())
-        return RowStep::Next;
-    const int first = history.lastRecordNumber() + 1;
-    const auto records = static_cast<int>(
-        std::count_if(m_queued.begin(), m_queued.end(), [](const QueuedRename& q) { return q.folder != nullptr; }));
-    int err = history.addRecords(m_queuedRecords, records);
-    m_queuedRecords.clear();
-    std::fill(m_queuedPaths.begin(), m_queuedPaths.end(), 0);
-    if (err != 0) {
-        // Without their records the renames are not made: their rows stay as they were.
-        m_queued.clear();
-        result.error = err;
-        result.errorMessage = historyErrorMessage(request.historyPath, err);
-        return RowStep::Stop;
+                                          RunResult& result, bool wait) {
+    // The renames go to the worker thread when the file system allows it and the caller need not
+    // wait for them; else each batch is renamed and settled here before the next is written.
+    if (!wait && !m_worker && m_fs.renamesOnAnotherThread())
+        m_worker = std::make_unique<WorkerThread>();
+    const bool ahead = !wait && m_worker;
+    if (!m_queued.empty()) {
+        while (!m_renaming.empty() && (!ahead || m_renaming.size() >= kBatchesAhead))
+            if (settleOldest(request, callbacks, history, result) == RowStep::Stop) {
+                m_queued.clear();
+                m_queuedRecords.clear();
+                return RowStep::Stop;
+            }
+        const int first = history.lastRecordNumber() + 1;
+        const auto records = static_cast<int>(
+            std::count_if(m_queued.begin(), m_queued.end(), [](const QueuedRename& q) { return q.folder != nullptr; }));
+        const int err = records ? history.addRecords(m_queuedRecords, records) : 0;
+        m_queuedRecords.clear();
+        if (err != 0) {
+            // Without their records the renames are not made: their rows stay as they were.
+            m_queued.clear();
+            while (!m_renaming.empty())
+                settleOldest(request, callbacks, history, result);
+            result.error = err;
+            result.errorMessage = historyErrorMessage(request.historyPath, err);
+            return RowStep::Stop;
+        }
+        RenamingBatch& batch = m_renaming.emplace_back();
+        batch.firstRecord = first;
+        batch.renames.swap(m_queued);
+        batch.paths.swap(m_queuedPaths);
+        startRenames(batch, ahead);
+        // The batches renamed meanwhile are told while this one renames.
+        while (ahead && m_renaming.size() > 1 && m_worker->done(m_renaming.front().job))
+            if (settleOldest(request, callbacks, history, result) == RowStep::Stop)
+                return RowStep::Stop;
     }
+    while (!ahead && !m_renaming.empty())
+        if (settleOldest(request, callbacks, history, result) == RowStep::Stop)
+            return RowStep::Stop;
+    return RowStep::Next;
+}
+
+void RunEngine::startRenames(RenamingBatch& batch, bool worker) {
+    batch.errors.assign(batch.renames.size(), 0);
+    // The worker reads the rows' old names and writes nothing but the outcomes; the rows are changed
+    // when the batch is settled, on this thread. A batch stays where it is in the deque until then.
+    auto renameAll = [this, &batch, rows = m_rows] {
+        for (std::size_t i = 0; i < batch.renames.size(); ++i) {
+            const QueuedRename& q = batch.renames[i];
+            if (q.folder)
+                batch.errors[i] = m_fs.renameAt(*q.folder, (*rows)[q.index].name, *q.folder, q.newName);
+        }
+    };
+    if (worker)
+        batch.job = m_worker->start(renameAll);
+    else
+        renameAll();
+}
+
+RunEngine::RowStep RunEngine::settleOldest(const RunRequest& request, const RunCallbacks& callbacks,
+                                           RecordSink& history, RunResult& result) {
+    RenamingBatch& batch = m_renaming.front();
+    if (batch.job)
+        m_worker->waitFor(batch.job);
     std::vector<std::pair<int, std::size_t>> failed; // record number, where its record starts
-    int number = first;
-    for (QueuedRename& q : m_queued) {
+    int number = batch.firstRecord;
+    for (std::size_t i = 0; i < batch.renames.size(); ++i) {
+        QueuedRename& q = batch.renames[i];
         if (!q.folder) {
             if (callbacks.rowChanged)
                 callbacks.rowChanged(q.index);
             continue;
         }
         FileListRow& row = (*m_rows)[q.index];
-        const int opErr = m_fs.renameAt(*q.folder, row.name, *q.folder, q.newName);
+        const int opErr = batch.errors[i];
         if (opErr == 0) {
             ++result.renamed;
             row.remarks = outcome::ok(displayText(row.name));
@@ -263,12 +322,13 @@ RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCa
         if (callbacks.rowChanged)
             callbacks.rowChanged(q.index);
     }
-    m_queued.clear();
-    // The records of renames that failed at the end of the batch are cut off the file; those of
-    // earlier ones are voided by a note.
+    m_renaming.pop_front();
+    // The records of renames that failed at the end of the file are cut off; the others are voided.
+    // A batch written after this one (or a failed write) has put records after its own.
+    const bool last = number - 1 == history.lastRecordNumber();
     int tail = 0;
     std::size_t tailStart = 0;
-    while (!failed.empty() && failed.back().first == number - 1 - tail) {
+    while (last && !failed.empty() && failed.back().first == number - 1 - tail) {
         tailStart = failed.back().second;
         failed.pop_back();
         ++tail;
@@ -276,7 +336,7 @@ RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCa
     std::vector<int> voided;
     for (const auto& f : failed)
         voided.push_back(f.first);
-    err = tail ? history.dropAddedRecords(tailStart, tail) : 0;
+    int err = tail ? history.dropAddedRecords(tailStart, tail) : 0;
     if (err == 0 && !voided.empty())
         err = history.voidRecords(voided);
     if (err != 0) {

@@ -4,6 +4,7 @@
 // copies or moves the file without ever replacing another, writes the outcome into the row and
 // records every success in the history file.
 
+#include "common/WorkerThread.h"
 #include "filelist/FileListRow.h"
 #include "platform/DateTime.h"
 #include "platform/FileSystem.h"
@@ -14,6 +15,7 @@
 #include "run/RunProgress.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -170,6 +172,17 @@ private:
     };
     // How many plain renames share one write of their records.
     static constexpr std::size_t kRenameBatch = 256;
+    // A batch whose records are written and whose renames are made, or under way on the worker
+    // thread (job, 0 when made here); `errors` gets each rename's outcome.
+    struct RenamingBatch {
+        std::vector<QueuedRename> renames;
+        std::vector<int> errors;
+        std::vector<uint64_t> paths; // as m_queuedPaths
+        int firstRecord = 0;
+        uint64_t job = 0;
+    };
+    // How many batches may be renaming on the worker thread while the next rows are checked.
+    static constexpr std::size_t kBatchesAhead = 2;
 
     // Next: the row is done; Pending: its outcome comes with its batch; Stop: the row is as it was
     // and the run ends; DoneThenStop: the row changed, then the run ends.
@@ -192,10 +205,18 @@ private:
     // Whether the batch names path as a source or a target: the row that does must wait for the
     // batch to be done, since its checks would read the folder as it was before the batch.
     bool batchTouches(std::string_view path) const;
-    // Writes the batch's records, makes its renames in order, gives their rows their outcomes and
-    // voids the records of the renames that failed. Stop when the history cannot be written.
+    // Writes the records of the waiting batch and starts its renames. With wait, every batch is
+    // renamed and its rows have their outcomes on return; without, up to kBatchesAhead batches may
+    // still be renaming on the worker thread. Stop when the history cannot be written.
     RowStep renameBatch(const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
-                        RunResult& result);
+                        RunResult& result, bool wait = true);
+    // Makes the renames of batch, here or (worker) on the worker thread.
+    void startRenames(RenamingBatch& batch, bool worker);
+    // Waits for the oldest batch under way and gives its rows their outcomes. The records of its
+    // renames that failed are cut off the file when they are its last lines, else voided by a note.
+    // Stop when the history cannot be written.
+    RowStep settleOldest(const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
+                         RunResult& result);
     const OpenedFolder& folderOf(const std::string& path);
     bool clashes(const Folder& folder, const std::string& name, const FileInfo& source);
     uint32_t attributesOf(const Folder& folder, const std::string& name, const FileInfo& basic, const FileStamp& stamp,
@@ -226,6 +247,8 @@ private:
     std::vector<QueuedRename> m_queued;
     std::string m_queuedRecords;
     std::vector<uint64_t> m_queuedPaths;
+    std::deque<RenamingBatch> m_renaming; // oldest first
+    std::unique_ptr<WorkerThread> m_worker;
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;

@@ -50,6 +50,8 @@ public:
     int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override;
     int statBasicAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override;
     int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName) override;
+    // A rename is one system call on descriptors that stay open through a run.
+    bool renamesOnAnotherThread() const override { return true; }
     int removeAt(const Folder& folder, const std::string& name) override;
     int compareContentsAt(const Folder& sourceFolder, const std::string& source, const Folder& copyFolder,
                           const std::string& copy, bool& equal) override;
