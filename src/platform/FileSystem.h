@@ -237,6 +237,11 @@ public:
     virtual int changeAttributesAt(const Folder& folder, const std::string& name, uint32_t mask, uint32_t values,
                                    std::optional<FileInfo>* after);
 
+    // Whether stat, statAt and openFolder may be called from several threads at once, so that a long
+    // intake of paths can look them up on two. False unless a backend says so: a file system that
+    // counts or scripts its calls (a test's) is then asked from one thread, in order.
+    virtual bool lookupsFromThreads() const { return false; }
+
     // Copies and moves made durable together (see Transfers.h). Here: each made at once by
     // copyNoReplace and moveNoReplace, nothing ever pending.
     virtual std::unique_ptr<TransferBatch> beginTransfers();

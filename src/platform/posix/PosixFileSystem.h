@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string_view>
+#include <typeinfo>
 
 namespace rinoza {
 
@@ -58,6 +59,10 @@ public:
     int changeAttributesAt(const Folder& folder, const std::string& name, uint32_t mask, uint32_t values,
                            std::optional<FileInfo>* after) override;
     std::unique_ptr<TransferBatch> beginTransfers() override;
+    // Lookups hold no state of their own: each is a system call on a path or a folder's descriptor. A
+    // file system made from this one may lay state over them, so it is asked from one thread unless it
+    // says otherwise.
+    bool lookupsFromThreads() const override { return typeid(*this) == typeid(PosixFileSystem); }
 
     // For tests: called at each named step of a copy or move (see PosixTransfers.h).
     void setFaultHook(FaultHook hook) { m_fault = std::move(hook); }
