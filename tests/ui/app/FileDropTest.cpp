@@ -24,6 +24,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -214,6 +216,68 @@ private slots:
         QVERIFY(!w.progressHost()->inProgress());
         QCOMPARE(w.statusText(),
                  q(std::to_string(w.fileList->rowCount()) + " 個のファイルがリストアップされています。"));
+    }
+
+    // A drop large enough to be looked up on two threads lists its files in the order of their last
+    // path, whatever folder each is in, a file dropped twice once.
+    void aLargeDropListsItsFilesInDroppedOrder() {
+        test::ScriptedPrompts prompts;
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
+        QVERIFY(drop(w, {file("first")}));
+        std::vector<std::string> paths;
+        for (int i = 0; i < 2000; ++i) {
+            const std::string folder = "d" + std::to_string(i % 20);
+            test::makeDirs(*m_work / folder);
+            if (i % 7 == 6)
+                paths.push_back(paths[static_cast<std::size_t>(i / 3)]);
+            else if (i % 500 == 499)
+                paths.push_back(*m_work / (folder + "/none")); // names nothing: no row
+            else
+                paths.push_back(file(folder + "/f" + std::to_string(i)));
+        }
+        paths.push_back(*m_work / "first");
+        std::vector<std::string> want; // each file once, where its last path puts it
+        for (const std::string& p : paths) {
+            if (!test::pathExists(p))
+                continue;
+            want.erase(std::remove(want.begin(), want.end(), p), want.end());
+            want.push_back(p);
+        }
+        QVERIFY(drop(w, paths));
+        std::vector<std::string> listed;
+        for (int r = 0; r < w.fileList->rowCount(); ++r)
+            listed.push_back(w.fileList->fullPath(r));
+        QCOMPARE(listed, want);
+        QCOMPARE(w.statusText(), q(std::to_string(want.size()) + " 個のファイルがリストアップされています。"));
+        QVERIFY(w.isEnabled());
+    }
+
+    // Stopped part way, a large drop keeps the files of its first paths, in order.
+    void aLargeDropStoppedPartWayKeepsItsFirstFiles() {
+        test::ScriptedPrompts prompts;
+        TFrmMain w(systemFileSystem(), {}, &m_clock);
+        std::vector<std::string> paths;
+        for (int i = 0; i < 2000; ++i) {
+            test::makeDirs(*m_work / ("d" + std::to_string(i % 10)));
+            paths.push_back(file("d" + std::to_string(i % 10) + "/f" + std::to_string(i)));
+        }
+        w.progressHost()->setSliceMs(0);
+        int countdown = 50;
+        std::function<void()> pressLater = [&] {
+            if (--countdown > 0)
+                QMetaObject::invokeMethod(&w, pressLater, Qt::QueuedConnection);
+            else if (TFrmRenameOn* d = w.progressHost()->dialog())
+                d->btnCancel()->click();
+        };
+        QMetaObject::invokeMethod(&w, pressLater, Qt::QueuedConnection);
+        QVERIFY(drop(w, paths));
+        const int rows = w.fileList->rowCount();
+        QVERIFY(rows > 0);
+        QVERIFY(rows < 2000);
+        for (int r = 0; r < rows; ++r)
+            QCOMPARE(w.fileList->fullPath(r), paths[static_cast<std::size_t>(r)]);
+        QVERIFY(w.isEnabled());
+        QCOMPARE(w.statusText(), q(std::to_string(rows) + " 個のファイルがリストアップされています。"));
     }
 
     // rinoza FOLDER FILE1 .HIDDEN FILE2, with hidden files filtered out and Focus on.
