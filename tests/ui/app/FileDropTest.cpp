@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
 #include <functional>
@@ -278,6 +279,48 @@ private slots:
             QCOMPARE(w.fileList->fullPath(r), paths[static_cast<std::size_t>(r)]);
         QVERIFY(w.isEnabled());
         QCOMPARE(w.statusText(), q(std::to_string(rows) + " 個のファイルがリストアップされています。"));
+    }
+
+    // The progress dialog comes (and disables the window) only once a drop has taken a while: 15 time
+    // slices. A drop that ends sooner leaves the window enabled throughout.
+    void theDialogShowsOnlyOnceADropTakesAWhile_data() {
+        QTest::addColumn<int>("sliceMs");
+        QTest::addColumn<int>("lookupMs");
+        QTest::addColumn<int>("enabledChanges");
+        QTest::newRow("a drop shorter than 15 s") << 1000 << 0 << 0;
+        QTest::newRow("a drop of 60 ms, longer than 15 ms") << 1 << 2 << 2;
+    }
+    void theDialogShowsOnlyOnceADropTakesAWhile() {
+        QFETCH(int, sliceMs);
+        QFETCH(int, lookupMs);
+        QFETCH(int, enabledChanges);
+        struct SlowFileSystem : PosixFileSystem {
+            int ms = 0;
+            int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) override {
+                QThread::msleep(static_cast<unsigned long>(ms));
+                return PosixFileSystem::statAt(folder, name, info, followLinks);
+            }
+        } fs;
+        test::ScriptedPrompts prompts;
+        TFrmMain w(fs, {}, &m_clock);
+        fs.ms = lookupMs;
+        w.progressHost()->setSliceMs(sliceMs);
+        struct EnabledChanges : QObject {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* e) override {
+                count += e->type() == QEvent::EnabledChange;
+                return false;
+            }
+        } changes;
+        w.installEventFilter(&changes);
+        std::vector<std::string> paths;
+        for (int i = 0; i < 30; ++i)
+            paths.push_back(file("f" + std::to_string(i)));
+        QVERIFY(drop(w, paths));
+        QCOMPARE(changes.count, enabledChanges);
+        QCOMPARE(w.fileList->rowCount(), 30);
+        QVERIFY(w.isEnabled());
+        QVERIFY(!w.progressHost()->inProgress());
     }
 
     // rinoza FOLDER FILE1 .HIDDEN FILE2, with hidden files filtered out and Focus on.
