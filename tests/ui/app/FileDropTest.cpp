@@ -25,8 +25,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <algorithm>
-#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -219,70 +217,8 @@ private slots:
                  q(std::to_string(w.fileList->rowCount()) + " 個のファイルがリストアップされています。"));
     }
 
-    // A drop large enough to be looked up on two threads lists its files in the order of their last
-    // path, whatever folder each is in, a file dropped twice once.
-    void aLargeDropListsItsFilesInDroppedOrder() {
-        test::ScriptedPrompts prompts;
-        TFrmMain w(systemFileSystem(), {}, &m_clock);
-        QVERIFY(drop(w, {file("first")}));
-        std::vector<std::string> paths;
-        for (int i = 0; i < 2000; ++i) {
-            const std::string folder = "d" + std::to_string(i % 20);
-            test::makeDirs(*m_work / folder);
-            if (i % 7 == 6)
-                paths.push_back(paths[static_cast<std::size_t>(i / 3)]);
-            else if (i % 500 == 499)
-                paths.push_back(*m_work / (folder + "/none")); // names nothing: no row
-            else
-                paths.push_back(file(folder + "/f" + std::to_string(i)));
-        }
-        paths.push_back(*m_work / "first");
-        std::vector<std::string> want; // each file once, where its last path puts it
-        for (const std::string& p : paths) {
-            if (!test::pathExists(p))
-                continue;
-            want.erase(std::remove(want.begin(), want.end(), p), want.end());
-            want.push_back(p);
-        }
-        QVERIFY(drop(w, paths));
-        std::vector<std::string> listed;
-        for (int r = 0; r < w.fileList->rowCount(); ++r)
-            listed.push_back(w.fileList->fullPath(r));
-        QCOMPARE(listed, want);
-        QCOMPARE(w.statusText(), q(std::to_string(want.size()) + " 個のファイルがリストアップされています。"));
-        QVERIFY(w.isEnabled());
-    }
-
-    // Stopped part way, a large drop keeps the files of its first paths, in order.
-    void aLargeDropStoppedPartWayKeepsItsFirstFiles() {
-        test::ScriptedPrompts prompts;
-        TFrmMain w(systemFileSystem(), {}, &m_clock);
-        std::vector<std::string> paths;
-        for (int i = 0; i < 2000; ++i) {
-            test::makeDirs(*m_work / ("d" + std::to_string(i % 10)));
-            paths.push_back(file("d" + std::to_string(i % 10) + "/f" + std::to_string(i)));
-        }
-        w.progressHost()->setSliceMs(0);
-        int countdown = 50;
-        std::function<void()> pressLater = [&] {
-            if (--countdown > 0)
-                QMetaObject::invokeMethod(&w, pressLater, Qt::QueuedConnection);
-            else if (TFrmRenameOn* d = w.progressHost()->dialog())
-                d->btnCancel()->click();
-        };
-        QMetaObject::invokeMethod(&w, pressLater, Qt::QueuedConnection);
-        QVERIFY(drop(w, paths));
-        const int rows = w.fileList->rowCount();
-        QVERIFY(rows > 0);
-        QVERIFY(rows < 2000);
-        for (int r = 0; r < rows; ++r)
-            QCOMPARE(w.fileList->fullPath(r), paths[static_cast<std::size_t>(r)]);
-        QVERIFY(w.isEnabled());
-        QCOMPARE(w.statusText(), q(std::to_string(rows) + " 個のファイルがリストアップされています。"));
-    }
-
-    // The progress dialog comes (and disables the window) only once a drop has taken a while: 15 time
-    // slices. A drop that ends sooner leaves the window enabled throughout.
+    // The progress dialog comes, disabling the window, once a drop has run for 15 time slices; a drop
+    // that ends sooner leaves the window enabled throughout.
     void theDialogShowsOnlyOnceADropTakesAWhile_data() {
         QTest::addColumn<int>("sliceMs");
         QTest::addColumn<int>("lookupMs");
@@ -295,23 +231,22 @@ private slots:
         QFETCH(int, lookupMs);
         QFETCH(int, enabledChanges);
         struct SlowFileSystem : PosixFileSystem {
-            int ms = 0;
+            unsigned long ms = 0;
             int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) override {
-                QThread::msleep(static_cast<unsigned long>(ms));
+                QThread::msleep(ms);
                 return PosixFileSystem::statAt(folder, name, info, followLinks);
             }
         } fs;
-        test::ScriptedPrompts prompts;
-        TFrmMain w(fs, {}, &m_clock);
-        fs.ms = lookupMs;
-        w.progressHost()->setSliceMs(sliceMs);
         struct EnabledChanges : QObject {
             int count = 0;
             bool eventFilter(QObject*, QEvent* e) override {
-                count += e->type() == QEvent::EnabledChange;
-                return false;
+                return count += e->type() == QEvent::EnabledChange, false;
             }
         } changes;
+        test::ScriptedPrompts prompts;
+        TFrmMain w(fs, {}, &m_clock);
+        fs.ms = static_cast<unsigned long>(lookupMs);
+        w.progressHost()->setSliceMs(sliceMs);
         w.installEventFilter(&changes);
         std::vector<std::string> paths;
         for (int i = 0; i < 30; ++i)
@@ -319,8 +254,7 @@ private slots:
         QVERIFY(drop(w, paths));
         QCOMPARE(changes.count, enabledChanges);
         QCOMPARE(w.fileList->rowCount(), 30);
-        QVERIFY(w.isEnabled());
-        QVERIFY(!w.progressHost()->inProgress());
+        QVERIFY(w.isEnabled() && !w.progressHost()->inProgress());
     }
 
     // rinoza FOLDER FILE1 .HIDDEN FILE2, with hidden files filtered out and Focus on.
