@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 namespace rinoza {
@@ -37,7 +38,11 @@ TakenPaths::TakenPaths(const std::vector<std::string>& paths, std::string workin
     const std::size_t chunks = (paths.size() + kChunk - 1) / kChunk;
     m_chunks.resize(chunks);
     m_ready = std::make_unique<std::atomic<bool>[]>(chunks);
-    m_helper = std::thread([this] { helperLoop(); });
+    try {
+        m_helper = std::thread([this] { helperLoop(); });
+    } catch (const std::system_error&) {
+        m_chunks.clear(); // no thread to be had: each path is looked up as it is taken
+    }
 }
 
 TakenPaths::~TakenPaths() {
@@ -82,7 +87,7 @@ TakenPath TakenPaths::next() {
     }
     std::vector<TakenPath>& taken = m_chunks[chunk];
     TakenPath path = std::move(taken[i - chunk * kChunk]);
-    // A chunk taken whole is let go at once, so a large intake holds few chunks at a time.
+    // A chunk taken whole is let go at once.
     if (i + 1 == m_paths.size() || (i + 1) % kChunk == 0)
         std::vector<TakenPath>().swap(taken);
     return path;
