@@ -18,7 +18,7 @@ std::string_view parentViewOf(std::string_view path) {
 
 } // namespace
 
-const std::pair<const std::string, AddedFolders::Opened>& AddedFolders::open(std::string_view path) {
+const std::pair<const std::string, AddedFolders::Opened>& AddedFolders::folder(std::string_view path) {
     const std::lock_guard<std::mutex> hold(m_mutex);
     auto it = m_folders.find(path);
     if (it == m_folders.end()) {
@@ -43,7 +43,7 @@ AddedPath AddedPathLookup::find(const std::string& path) {
         auto it = m_met.find(parent);
         if (it == m_met.end()) {
             // Keyed by the table's own string, which lives as long as the table.
-            const Entry& opened = m_folders.open(parent);
+            const Entry& opened = m_folders.folder(parent);
             it = m_met.emplace(std::string_view(opened.first), &opened).first;
         }
         m_last = it->second;

@@ -36,7 +36,7 @@ public:
     };
     // The folder at path, opened at its first request. The result and its key stay valid as long as
     // this table.
-    const std::pair<const std::string, Opened>& open(std::string_view path);
+    const std::pair<const std::string, Opened>& folder(std::string_view path);
 
     FileSystem& fileSystem() const { return m_fs; }
 
