@@ -1,6 +1,6 @@
 // Dropping 30,000 files onto the main window (offscreen) as a file manager does: a text/uri-list
-// drop whose list comes as bytes, the progress dialog, one row per file, from the drop event to the
-// row-count status text and the list painted again. Compared in the same run with a bare loop of
+// drop whose list comes as bytes, one row per file (a drop this short shows no progress dialog), from
+// the drop event to the row-count status text and the list painted again. Compared in the same run with a bare loop of
 // statx plus one getxattr of the DOS attributes per path, which is what each row needs (warm cache,
 // median of 5 each).
 //   drop_window [files] [folder]      (default 30000 files in a new folder under /tmp)

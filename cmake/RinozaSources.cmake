@@ -38,9 +38,9 @@ function(rinoza_add_subsystems)
         list(APPEND prev_core rinoza_${sub})
     endforeach()
 
-    # The whole core.
+    # The whole core (the intake of many paths looks them up on a second thread).
     add_library(rinoza_core INTERFACE)
-    target_link_libraries(rinoza_core INTERFACE ${prev_core})
+    target_link_libraries(rinoza_core INTERFACE ${prev_core} Threads::Threads)
 
     foreach(sub IN LISTS RINOZA_SUBSYSTEMS)
         if(ui_srcs_${sub})

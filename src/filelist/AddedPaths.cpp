@@ -18,30 +18,43 @@ std::string_view parentViewOf(std::string_view path) {
 
 } // namespace
 
+const std::pair<const std::string, AddedFolders::Opened>& AddedFolders::folder(std::string_view path) {
+    const std::lock_guard<std::mutex> hold(m_mutex);
+    auto it = m_folders.find(path);
+    if (it == m_folders.end()) {
+        it = m_folders.try_emplace(std::string(path)).first;
+        it->second.error = m_fs.openFolder(it->first, nullptr, it->second.folder);
+    }
+    return *it;
+}
+
+AddedPathLookup::AddedPathLookup(FileSystem& fs) : m_own(std::make_unique<AddedFolders>(fs)), m_folders(*m_own) {}
+
 AddedPath AddedPathLookup::find(const std::string& path) {
     AddedPath r;
     const std::string name = baseNameOf(path);
     // "/", "." and ".." name no entry of the folder before them.
     if (name.empty() || name == "." || name == "..") {
-        r.error = m_fs.stat(path, r.info, true);
+        r.error = fileSystem().stat(path, r.info, true);
         return r;
     }
     const std::string_view parent = parentViewOf(path);
-    if (!m_last || *m_lastKey != parent) {
-        auto it = m_folders.find(parent);
-        if (it == m_folders.end()) {
-            it = m_folders.try_emplace(std::string(parent)).first;
-            it->second.error = m_fs.openFolder(it->first, nullptr, it->second.folder);
+    if (!m_last || m_last->first != parent) {
+        auto it = m_met.find(parent);
+        if (it == m_met.end()) {
+            // Keyed by the table's own string, which lives as long as the table.
+            const Entry& opened = m_folders.folder(parent);
+            it = m_met.emplace(std::string_view(opened.first), &opened).first;
         }
-        m_lastKey = &it->first;
-        m_last = &it->second;
+        m_last = it->second;
     }
-    if (m_last->error) {
-        r.error = m_last->error;
+    const AddedFolders::Opened& opened = m_last->second;
+    if (opened.error) {
+        r.error = opened.error;
         return r;
     }
-    r.folder = m_last->folder->id();
-    r.error = m_fs.statAt(*m_last->folder, name, r.info, true);
+    r.folder = opened.folder->id();
+    r.error = fileSystem().statAt(*opened.folder, name, r.info, true);
     return r;
 }
 

@@ -229,10 +229,6 @@ public:
         return statAt(folder, name, info, followLinks);
     }
     virtual int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName);
-    // Whether renameAt may be called on a second thread while this one makes other calls: a run then
-    // makes the renames of one batch while it checks the rows of the next. Only a file system whose
-    // renames share no state with its other calls says so.
-    virtual bool renamesOnAnotherThread() const { return false; }
     virtual int removeAt(const Folder& folder, const std::string& name);
     virtual int compareContentsAt(const Folder& sourceFolder, const std::string& source, const Folder& copyFolder,
                                   const std::string& copy, bool& equal);
@@ -240,6 +236,12 @@ public:
                               std::optional<FileInfo>* after);
     virtual int changeAttributesAt(const Folder& folder, const std::string& name, uint32_t mask, uint32_t values,
                                    std::optional<FileInfo>* after);
+
+    // Whether calls may come from two threads at once: a run makes the renames of one batch on a
+    // second thread while it checks the rows of the next, and a long intake of paths looks them up on
+    // two. False unless a backend says so: a file system that counts or scripts its calls (a test's)
+    // is then called from one thread, in order.
+    virtual bool callsFromThreads() const { return false; }
 
     // Copies and moves made durable together (see Transfers.h). Here: each made at once by
     // copyNoReplace and moveNoReplace, nothing ever pending.

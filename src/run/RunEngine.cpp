@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace rinoza {
@@ -141,6 +143,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         stopped = true;
     m_transfers.reset();
     m_worker.reset();
+    m_oneThread = false;
     m_batching = false;
     m_rows = nullptr;
     m_folders.clear();
@@ -232,8 +235,15 @@ RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCa
                                           RunResult& result, bool wait) {
     // The renames go to the worker thread when the file system allows it and the caller need not
     // wait for them; else each batch is renamed and settled here before the next is written.
-    if (!wait && !m_worker && m_fs.renamesOnAnotherThread())
-        m_worker = std::make_unique<WorkerThread>();
+    if (!wait && !m_worker && !m_oneThread) {
+        m_oneThread = !m_fs.callsFromThreads() || std::thread::hardware_concurrency() < 2;
+        try {
+            if (!m_oneThread)
+                m_worker = std::make_unique<WorkerThread>();
+        } catch (const std::system_error&) {
+            m_oneThread = true; // no thread to be had: each batch is renamed here
+        }
+    }
     const bool ahead = !wait && m_worker;
     if (!m_queued.empty()) {
         while (!m_renaming.empty() && (!ahead || m_renaming.size() >= kBatchesAhead))

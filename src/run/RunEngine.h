@@ -249,6 +249,7 @@ private:
     std::vector<uint64_t> m_queuedPaths;
     std::deque<RenamingBatch> m_renaming; // oldest first
     std::unique_ptr<WorkerThread> m_worker;
+    bool m_oneThread = false; // the run renames on this thread only
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;

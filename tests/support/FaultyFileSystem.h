@@ -9,7 +9,8 @@
 // "makeDirectories", "compare", "appendLine", "readFile", "readHead", "replace", "makePrivateFolders",
 // "openFolder", "readFolder"; the history's open file: "append", "truncate", "flush", "close". Over a
 // PosixFileSystem the steps inside its copies and moves count as well: "open", "data", "attributes",
-// "publish", "sync", "unlink-source" (see PosixTransfers.h).
+// "publish", "sync", "unlink-source" (see PosixTransfers.h). It is asked from one thread only
+// (callsFromThreads), so a fault hits the same call in every run.
 
 #include "platform/FileSystem.h"
 

@@ -119,16 +119,16 @@ void FileDropHandler::HandleFileDrop(const std::vector<std::string>& paths) {
         m_progress.begin(QStringLiteral("ドロップファイル受付中"),
                          static_cast<int>(std::min<std::size_t>(paths.size(), INT_MAX)));
     m_list.setStatus(QStringLiteral("ドロップファイル受付中..."));
-    for (const std::string& path : paths) {
+    m_list.AddDroppedPaths(paths, [this] {
         if (m_progress.step)
             m_progress.step();
         if (m_progress.cancelRequested && m_progress.cancelRequested()) {
             if (m_progress.pump)
                 m_progress.pump();
-            break;
+            return false;
         }
-        m_list.AddDroppedPath(path);
-    }
+        return true;
+    });
     if (m_progress.end)
         m_progress.end();
     // The window takes focus again before the batch ends, so a dropped folder's field can take it.

@@ -2,8 +2,9 @@
 
 // Files dropped onto the main window: every text/uri-list drop that names local files, wherever on
 // the window it lands (a text field included), is taken as a list of paths for the file list. The
-// paths are added one by one through AddDroppedPath under the progress dialog, which can stop the
-// drop part way; the list changes once, at the end. Drops are refused while the window is busy
+// paths are added one by one as AddDroppedPath adds each, under the progress dialog (which a drop that
+// ends soon does without), and its stop button can end the drop part way; the list changes once, at
+// the end. Drops are refused while the window is busy
 // (disabled, or a drop still being added) and while the list's own rows are being dragged out.
 
 #include <QByteArray>
@@ -22,11 +23,12 @@ class FileListController;
 
 // The progress dialog as a drop uses it (the window's ProgressHost behind it).
 struct DropProgress {
-    std::function<void(const QString& activity, int maximum)> begin; // disables the window, bar at 0
+    // The dialog (which disables the window) with its bar at 0, at once or once the drop takes a while.
+    std::function<void(const QString& activity, int maximum)> begin;
     std::function<void()> step;
     std::function<bool()> cancelRequested; // lets pending events run first when a time slice is over
     std::function<void()> pump;            // lets pending events run now
-    std::function<void()> end;             // enables the window, closes the dialog
+    std::function<void()> end;             // enables the window, closes the dialog (if it showed)
     std::function<bool()> busy;            // another operation holds the dialog
 };
 

@@ -219,11 +219,23 @@ void FileListController::addRow(FileListRow&& row) {
 void FileListController::AddDroppedPath(const std::string& path) {
     const DisplaySettings s = m_batch ? m_batch->settings : settings();
     // Looked up relative to its folder, which a batch keeps open for the next path in it.
-    TakenPath taken = m_batch ? takePath(path, {}, *m_batch->lookup, s.LVIconVisible)
-                              : takePath(path, {}, fileSystem(), s.LVIconVisible);
+    addTakenPath(m_batch ? takePath(path, {}, *m_batch->lookup, s.LVIconVisible)
+                         : takePath(path, {}, fileSystem(), s.LVIconVisible),
+                 s);
+}
+
+void FileListController::AddDroppedPaths(const std::vector<std::string>& paths, const std::function<bool()>& goOn,
+                                         const std::string& workingFolder) {
+    const DisplaySettings s = m_batch ? m_batch->settings : settings();
+    TakenPaths taken(paths, workingFolder, fileSystem(), s.LVIconVisible);
+    while (taken.more() && (!goOn || goOn()))
+        addTakenPath(taken.next(), s);
+}
+
+void FileListController::addTakenPath(TakenPath&& taken, const DisplaySettings& s) {
     if (taken.kind == PathKind::Folder || taken.kind == PathKind::Missing) {
         if (m_batch) {
-            m_batch->lastFolder = taken.path;
+            m_batch->lastFolder = std::move(taken.path);
             m_batch->tab = AddBatch::Tab::Search;
         } else if (m_host.showSearchFolder) {
             m_host.showSearchFolder(taken.path);
@@ -269,11 +281,9 @@ void FileListController::addPaths(const std::vector<std::string>& paths) {
         return;
     m_view->hide();
     beginAddBatch(paths.size());
-    const std::string cwd = fileSystem().currentFolder();
-    for (const std::string& p : paths)
-        // A relative path is taken from the working folder, so every row names its file wherever the
-        // program later runs.
-        AddDroppedPath(absolutePath(p, cwd, fileSystem()));
+    // A relative path is taken from the working folder, so every row names its file wherever the
+    // program later runs.
+    AddDroppedPaths(paths, nullptr, fileSystem().currentFolder());
     endAddBatch();
     m_view->show();
     showRowCountStatus();

@@ -30,6 +30,7 @@ class FileDragSource;
 class FileListModel;
 class FileSystem;
 class IniFile;
+struct TakenPath;
 
 // What the list needs from the window around it.
 struct FileListHost {
@@ -84,6 +85,11 @@ public:
     // folder; a file becomes a row, after which the list's menu and clear button come on and, with
     // Focus set, the rename tab shows.
     void AddDroppedPath(const std::string& path);
+    // Paths in order, each as AddDroppedPath takes it, the next one only while goOn (when given)
+    // returns true; a relative path is taken from workingFolder. The paths of a large drop are looked
+    // up ahead on a second thread where the file system allows it.
+    void AddDroppedPaths(const std::vector<std::string>& paths, const std::function<bool()>& goOn,
+                         const std::string& workingFolder = {});
     // The command-line paths in order, with the list hidden meanwhile; then the row-count status text.
     // A relative path is taken from the working folder.
     void addPaths(const std::vector<std::string>& paths);
@@ -150,6 +156,8 @@ private:
     DisplaySettings settings() const;
     // Appends one file's row (in a batch: collects it); an earlier row of the same path goes.
     void addRow(FileListRow&& row);
+    // What AddDroppedPath does with a path once it is taken.
+    void addTakenPath(TakenPath&& taken, const DisplaySettings& s);
 
     struct AddBatch;
     std::vector<char> selectedMarks() const; // one per row: 1 when selected

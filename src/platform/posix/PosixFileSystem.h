@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string_view>
+#include <typeinfo>
 
 namespace rinoza {
 
@@ -50,8 +51,6 @@ public:
     int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override;
     int statBasicAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks = true) override;
     int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName) override;
-    // A rename is one system call on descriptors that stay open through a run.
-    bool renamesOnAnotherThread() const override { return true; }
     int removeAt(const Folder& folder, const std::string& name) override;
     int compareContentsAt(const Folder& sourceFolder, const std::string& source, const Folder& copyFolder,
                           const std::string& copy, bool& equal) override;
@@ -60,6 +59,10 @@ public:
     int changeAttributesAt(const Folder& folder, const std::string& name, uint32_t mask, uint32_t values,
                            std::optional<FileInfo>* after) override;
     std::unique_ptr<TransferBatch> beginTransfers() override;
+    // Each call is system calls on a path or a folder's descriptor, with no state of its own. A file
+    // system made from this one may lay state over them, so it is called from one thread unless it
+    // says otherwise.
+    bool callsFromThreads() const override { return typeid(*this) == typeid(PosixFileSystem); }
 
     // For tests: called at each named step of a copy or move (see PosixTransfers.h).
     void setFaultHook(FaultHook hook) { m_fault = std::move(hook); }

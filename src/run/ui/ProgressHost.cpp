@@ -14,6 +14,8 @@ namespace {
 
 // How often the bar of a drop moves, in milliseconds.
 constexpr qint64 kDropBarMs = 100;
+// How long a drop runs before its dialog shows, in time slices (300 ms with the usual slice).
+constexpr qint64 kDropDialogSlices = 15;
 
 } // namespace
 
@@ -132,23 +134,46 @@ ProgressCallbacks progressCallbacksFor(ProgressHost& host) {
 
 DropProgress dropProgressFor(ProgressHost& host) {
     DropProgress p;
-    // The bar shows the position a few times a second: a repaint for every one of thousands of paths,
-    // or for every time slice, would cost more than adding them.
+    // The dialog comes only once the drop has taken a while: a drop that ends sooner neither disables
+    // nor repaints the window and lets no event run meanwhile, so the list is painted once, at its end.
+    // The bar then shows the position a few times a second: a repaint for every one of thousands of
+    // paths, or for every time slice, would cost more than adding them.
     struct Bar {
+        QString activity;
+        int maximum = 0;
         int position = 0;
-        QElapsedTimer shown;
+        bool showing = false;
+        unsigned reads = 0;
+        QElapsedTimer since; // the drop's start
+        QElapsedTimer shown; // the bar's last move
     };
     auto bar = std::make_shared<Bar>();
-    p.begin = [&host, bar](const QString& activity, int maximum) {
-        host.BeginProgress(activity);
+    const auto show = [&host, bar] {
+        host.BeginProgress(bar->activity);
         host.setPosition(0);
-        host.setMaximum(maximum);
-        bar->position = 0;
+        host.setMaximum(bar->maximum);
+        host.setPosition(bar->position);
+        bar->showing = true;
         bar->shown.start();
     };
+    p.begin = [&host, bar, show](const QString& activity, int maximum) {
+        *bar = Bar();
+        bar->activity = activity;
+        bar->maximum = maximum;
+        bar->since.start();
+        if (host.sliceMs() == 0)
+            show();
+    };
     p.step = [bar] { ++bar->position; };
-    p.cancelRequested = [&host, bar] {
-        // pumpDue looks at the clock every few paths only, as the stop flag's reading does.
+    p.cancelRequested = [&host, bar, show] {
+        if (!bar->showing) {
+            // The clock is looked at every few paths only, as the stop flag's reading does.
+            if ((++bar->reads & 7) != 0 || bar->since.elapsed() < kDropDialogSlices * host.sliceMs())
+                return false;
+            show();
+            host.pump();
+            return host.CancelRequested;
+        }
         if (host.pumpDue() && bar->shown.elapsed() >= kDropBarMs) {
             host.setPosition(bar->position);
             bar->shown.restart();
@@ -156,7 +181,11 @@ DropProgress dropProgressFor(ProgressHost& host) {
         return host.cancelRequestedNow();
     };
     p.pump = [&host] { host.pump(); };
-    p.end = [&host] { host.EndProgress(); };
+    p.end = [&host, bar] {
+        if (bar->showing)
+            host.EndProgress();
+        bar->showing = false;
+    };
     p.busy = [&host] { return host.inProgress(); };
     return p;
 }

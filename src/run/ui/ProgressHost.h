@@ -69,6 +69,7 @@ public:
 
     // Length of a time slice in milliseconds (tests may shorten it to 0: every call pumps).
     void setSliceMs(int ms) { m_sliceMs = ms; }
+    int sliceMs() const { return m_sliceMs; }
 
 private:
     QWidget* m_window;
@@ -80,7 +81,8 @@ private:
 
 // Callbacks that drive host's bar, pump its events and read its stop flag, for an operation's progress.
 ProgressCallbacks progressCallbacksFor(ProgressHost& host);
-// The same for adding dropped files.
+// The same for adding dropped files. The dialog shows (and the window is disabled) only once a drop
+// has run for 15 time slices, at once with slices of 0 ms.
 DropProgress dropProgressFor(ProgressHost& host);
 
 } // namespace rinoza

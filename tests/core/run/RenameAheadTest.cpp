@@ -25,6 +25,7 @@ namespace {
 struct ThreadNotingFileSystem final : PosixFileSystem {
     std::thread::id tests = std::this_thread::get_id();
     std::atomic<int> elsewhere{0};
+    bool callsFromThreads() const override { return true; }
     int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName) override {
         if (std::this_thread::get_id() != tests)
             ++elsewhere;

@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
 
 #include <memory>
 #include <unistd.h>
@@ -214,6 +215,46 @@ private slots:
         QVERIFY(!w.progressHost()->inProgress());
         QCOMPARE(w.statusText(),
                  q(std::to_string(w.fileList->rowCount()) + " 個のファイルがリストアップされています。"));
+    }
+
+    // The progress dialog comes, disabling the window, once a drop has run for 15 time slices; a drop
+    // that ends sooner leaves the window enabled throughout.
+    void theDialogShowsOnlyOnceADropTakesAWhile_data() {
+        QTest::addColumn<int>("sliceMs");
+        QTest::addColumn<int>("lookupMs");
+        QTest::addColumn<int>("enabledChanges");
+        QTest::newRow("a drop shorter than 15 s") << 1000 << 0 << 0;
+        QTest::newRow("a drop of 60 ms, longer than 15 ms") << 1 << 2 << 2;
+    }
+    void theDialogShowsOnlyOnceADropTakesAWhile() {
+        QFETCH(int, sliceMs);
+        QFETCH(int, lookupMs);
+        QFETCH(int, enabledChanges);
+        struct SlowFileSystem : PosixFileSystem {
+            unsigned long ms = 0;
+            int statAt(const Folder& folder, const std::string& name, FileInfo& info, bool followLinks) override {
+                QThread::msleep(ms);
+                return PosixFileSystem::statAt(folder, name, info, followLinks);
+            }
+        } fs;
+        struct EnabledChanges : QObject {
+            int count = 0;
+            bool eventFilter(QObject*, QEvent* e) override {
+                return count += e->type() == QEvent::EnabledChange, false;
+            }
+        } changes;
+        test::ScriptedPrompts prompts;
+        TFrmMain w(fs, {}, &m_clock);
+        fs.ms = static_cast<unsigned long>(lookupMs);
+        w.progressHost()->setSliceMs(sliceMs);
+        w.installEventFilter(&changes);
+        std::vector<std::string> paths;
+        for (int i = 0; i < 30; ++i)
+            paths.push_back(file("f" + std::to_string(i)));
+        QVERIFY(drop(w, paths));
+        QCOMPARE(changes.count, enabledChanges);
+        QCOMPARE(w.fileList->rowCount(), 30);
+        QVERIFY(w.isEnabled() && !w.progressHost()->inProgress());
     }
 
     // rinoza FOLDER FILE1 .HIDDEN FILE2, with hidden files filtered out and Focus on.
