@@ -51,13 +51,23 @@ public:
             return;
         m_keys.clear();
         m_items.clear();
+        m_items.reserve(offsets.size());
         for (uint32_t off : offsets) {
             const std::size_t start = m_keys.size();
             appendListingKey(listing.at(off), m_keys);
-            m_items.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(m_keys.size() - start), off});
+            Item& item = m_items.emplace_back(
+                Item{{}, static_cast<uint32_t>(start), static_cast<uint32_t>(m_keys.size() - start), off});
+            // The key's first eight units, for a comparison without a loop. A name holds no NUL, so a
+            // key shorter than that compares as it would unpadded.
+            for (std::size_t i = 0; i < 8 && i < item.keyLength; ++i)
+                item.head[i / 4] |= static_cast<uint64_t>(m_keys[start + i]) << (48 - 16 * (i % 4));
         }
         const std::u16string_view keys = m_keys;
         std::sort(m_items.begin(), m_items.end(), [&](const Item& a, const Item& b) {
+            if (a.head[0] != b.head[0])
+                return a.head[0] < b.head[0];
+            if (a.head[1] != b.head[1])
+                return a.head[1] < b.head[1];
             const int c = keys.substr(a.keyStart, a.keyLength).compare(keys.substr(b.keyStart, b.keyLength));
             if (c != 0)
                 return c < 0;
@@ -69,6 +79,7 @@ public:
 
 private:
     struct Item {
+        uint64_t head[2];
         uint32_t keyStart;
         uint32_t keyLength;
         uint32_t name;
@@ -190,6 +201,10 @@ struct SearchWalk::Impl {
         // The listing tells files from the rest by itself; a file is looked at for its row's columns
         // or for a filter only.
         const bool look = o.withDetails || !o.showSystem || !o.showHidden || !o.showReadOnly;
+        // Room for the whole folder at once: the first batch handed over becomes the list's rows, with
+        // room for the rest.
+        if (const std::size_t needed = batch.size() + listing.files.size(); needed > batch.capacity())
+            batch.reserve(std::max(needed, 2 * batch.capacity()));
         for (uint32_t off : listing.files) {
             tick(); // for every file, also those the filters pass over
             if (w.m_stop)
