@@ -257,25 +257,12 @@ TEST(SearchWalk, eachFolderListsItsFilesAndEntersItsFoldersInNameOrder) {
     // Upper-cased UTF-16 code units: digits before letters before "_", a surrogate pair before
     // half-width katakana; a name that is not UTF-8 by its CP932 reading, else by its bytes. Names
     // alike in their first eight units are told apart further on.
-    const std::vector<std::string> ordered = {"10.txt",
-                                              "9.txt",
-                                              "A.txt",
-                                              "a.txt",
-                                              "a1.txt",
-                                              "b.txt",
-                                              "photo_00",
-                                              "photo_001.jpg",
-                                              "Photo_0010.JPG",
-                                              "photo_0010.jpg",
-                                              "photo_009.jpg",
-                                              "Z.txt",
-                                              "_x.txt",
-                                              "ä.txt",
-                                              "\xFF\xFE.txt",
-                                              "日.txt",
-                                              "\x95\x5C.txt" /* 表 */,
-                                              "😀.txt",
-                                              "ｱ.txt"};
+    // clang-format off
+    const std::vector<std::string> ordered = {
+        "10.txt", "9.txt", "A.txt", "a.txt", "a1.txt", "b.txt",
+        "photo_00", "photo_001.jpg", "Photo_0010.JPG", "photo_0010.jpg", "photo_009.jpg",
+        "Z.txt", "_x.txt", "ä.txt", "\xFF\xFE.txt", "日.txt", "\x95\x5C.txt" /* 表 */, "😀.txt", "ｱ.txt"};
+    // clang-format on
     TempDir t;
     for (auto it = ordered.rbegin(); it != ordered.rend(); ++it)
         writeFile(t / *it, "");
