@@ -12,8 +12,8 @@ namespace rinoza {
 
 namespace {
 
-// How often the bar of a drop moves, in milliseconds.
-constexpr qint64 kDropBarMs = 100;
+// How often the bar moves, in milliseconds.
+constexpr qint64 kBarMs = 100;
 // How long a drop runs before its dialog shows, in time slices (300 ms with the usual slice).
 constexpr qint64 kDropDialogSlices = 15;
 
@@ -122,11 +122,20 @@ bool ProgressHost::cancelRequestedNow() {
 
 ProgressCallbacks progressCallbacksFor(ProgressHost& host) {
     ProgressCallbacks callbacks;
-    callbacks.setMaximum = [&host](int maximum) {
+    // The bar moves a few times a second: a progress bar repaints at once on every change it shows,
+    // which every time slice of a long run would pay. With slices of 0 ms it moves every time.
+    auto shown = std::make_shared<QElapsedTimer>();
+    callbacks.setMaximum = [&host, shown](int maximum) {
         host.setPosition(0);
         host.setMaximum(maximum);
+        shown->start();
     };
-    callbacks.setPosition = [&host](int position) { host.setPosition(position); };
+    callbacks.setPosition = [&host, shown](int position) {
+        if (host.sliceMs() != 0 && shown->isValid() && shown->elapsed() < kBarMs)
+            return;
+        host.setPosition(position);
+        shown->start();
+    };
     callbacks.pumpEvents = [&host] { host.pump(); };
     callbacks.cancelRequested = [&host] { return host.cancelRequestedNow(); };
     return callbacks;
@@ -174,7 +183,7 @@ DropProgress dropProgressFor(ProgressHost& host) {
             host.pump();
             return host.CancelRequested;
         }
-        if (host.pumpDue() && bar->shown.elapsed() >= kDropBarMs) {
+        if (host.pumpDue() && bar->shown.elapsed() >= kBarMs) {
             host.setPosition(bar->position);
             bar->shown.restart();
         }
