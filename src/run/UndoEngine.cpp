@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace rinoza {
@@ -205,10 +208,88 @@ Reversal UndoEngine::reverse(const UndoRecord& r) {
         break;
     }
     case RenameMethod::RenameOnly:
+        if (m_ahead) {
+            queueReversal(r, *afterFolder, afterName, *beforeFolder, beforeName);
+            return Reversal::Pending;
+        }
         err = m_fs.renameAt(*afterFolder, afterName, *beforeFolder, beforeName);
         break;
     }
     return err == 0 ? Reversal::Restored : Reversal::Failed;
+}
+
+static void enterPath(std::vector<uint64_t>& table, std::string_view path) {
+    if (table.empty())
+        table.assign(1024, 0); // room for the two paths of each of 256 renames, half full at most
+    const uint64_t h = std::hash<std::string_view>()(path) | 1;
+    const std::size_t mask = table.size() - 1;
+    std::size_t slot = h & mask;
+    while (table[slot] != 0 && table[slot] != h)
+        slot = (slot + 1) & mask;
+    table[slot] = h;
+}
+
+static bool tableHolds(const std::vector<uint64_t>& table, std::string_view path) {
+    if (table.empty())
+        return false;
+    const uint64_t h = std::hash<std::string_view>()(path) | 1;
+    const std::size_t mask = table.size() - 1;
+    for (std::size_t slot = h & mask; table[slot] != 0; slot = (slot + 1) & mask)
+        if (table[slot] == h)
+            return true;
+    return false;
+}
+
+static constexpr std::size_t kReversalBatch = 256;
+
+void UndoEngine::queueReversal(const UndoRecord& r, const Folder& afterFolder, const std::string& afterName,
+                               const Folder& beforeFolder, const std::string& beforeName) {
+    m_queued.push_back(QueuedReversal{&afterFolder, afterName, &beforeFolder, beforeName, r.number});
+    enterPath(m_queuedPaths, r.after);
+    enterPath(m_queuedPaths, r.before);
+    m_queuedLast = true;
+}
+
+bool UndoEngine::queueTouches(const UndoRecord& r) const {
+    for (const std::string* path : {&r.after, &r.before}) {
+        if (!m_queued.empty() && tableHolds(m_queuedPaths, *path))
+            return true;
+        for (const ReversalBatch& b : m_renaming)
+            if (tableHolds(b.paths, *path))
+                return true;
+    }
+    return false;
+}
+
+void UndoEngine::renameQueued(UndoResult& result, bool wait) {
+    const auto settleOldest = [this, &result] {
+        ReversalBatch& b = m_renaming.front();
+        m_worker->waitFor(b.job);
+        for (std::size_t i = 0; i < b.renames.size(); ++i)
+            if (b.errors[i] == 0) {
+                ++result.restored;
+                result.restoredRecords.push_back(b.renames[i].number);
+            }
+        m_renaming.pop_front();
+    };
+    if (!m_queued.empty()) {
+        while (m_renaming.size() >= 2)
+            settleOldest();
+        ReversalBatch& b = m_renaming.emplace_back();
+        b.renames.swap(m_queued);
+        b.paths.swap(m_queuedPaths);
+        b.errors.assign(b.renames.size(), 0);
+        // The worker reads the batch and writes its outcomes only; the batch stays where it is in the
+        // deque until it is settled here.
+        b.job = m_worker->start([this, &b] {
+            for (std::size_t i = 0; i < b.renames.size(); ++i) {
+                const QueuedReversal& q = b.renames[i];
+                b.errors[i] = m_fs.renameAt(*q.from, q.fromName, *q.to, q.toName);
+            }
+        });
+    }
+    while (wait && !m_renaming.empty())
+        settleOldest();
 }
 
 void UndoEngine::flushPending(UndoResult& result) {
@@ -257,15 +338,32 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
     // The last record is undone first: a run that renamed b to c and then a to b only comes back
     // whole in that order, since nothing is ever overwritten.
     m_transfers = m_fs.beginTransfers();
+    // Plain renames back go to a second thread in batches while the next records are checked, where
+    // the file system allows it. A record that names a path of a waiting rename, and every record
+    // that is not a plain rename, waits for them all, so that its checks read the folders as a
+    // record-by-record undo would.
+    m_ahead = records.size() > kReversalBatch && m_fs.callsFromThreads() && std::thread::hardware_concurrency() > 1;
+    try {
+        if (m_ahead)
+            m_worker = std::make_unique<WorkerThread>();
+    } catch (const std::system_error&) {
+        m_ahead = false; // no thread to be had: each record is reversed here
+    }
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
         if (pacer.cancelRequested()) {
             result.cancelled = true;
             break;
         }
+        if (m_ahead && (it->method != RenameMethod::RenameOnly || queueTouches(*it)))
+            renameQueued(result, true);
+        m_queuedLast = false;
         const Reversal outcome = it->undone ? Reversal::Failed : reverse(*it);
         if (outcome != Reversal::NeverHappened)
             ++result.seen;
-        if (outcome == Reversal::Restored) {
+        if (m_queuedLast) {
+            if (m_queued.size() >= kReversalBatch)
+                renameQueued(result, false);
+        } else if (outcome == Reversal::Restored) {
             ++result.restored;
             result.restoredRecords.push_back(it->number);
         } else if (outcome == Reversal::Pending) {
@@ -277,6 +375,10 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
             flushPending(result);
         pacer.step();
     }
+    if (m_ahead)
+        renameQueued(result, true);
+    m_worker.reset();
+    m_ahead = false;
     flushPending(result);
     m_transfers.reset();
     m_folders.clear();

@@ -2,10 +2,13 @@
 
 // Undoes the last rename run from its history file.
 
+#include "common/WorkerThread.h"
 #include "platform/FileSystem.h"
 #include "run/HistoryFile.h"
 #include "run/RunProgress.h"
 
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -129,7 +132,36 @@ private:
     void flushPending(UndoResult& result);
     bool isHistory(const FileInfo& info) const;
 
+    // A plain rename back whose checks are done, made with others on the worker thread: the undo
+    // checks the next records meanwhile. A record that names a path of one still waiting or under way
+    // waits for them all (see runLines).
+    struct QueuedReversal {
+        const Folder* from;
+        std::string fromName;
+        const Folder* to;
+        std::string toName;
+        int number;
+    };
+    struct ReversalBatch {
+        std::vector<QueuedReversal> renames;
+        std::vector<int> errors;
+        std::vector<uint64_t> paths; // hashes of the paths the renames name (an open table)
+        uint64_t job = 0;
+    };
+    void queueReversal(const UndoRecord& r, const Folder& afterFolder, const std::string& afterName,
+                       const Folder& beforeFolder, const std::string& beforeName);
+    bool queueTouches(const UndoRecord& r) const;
+    // Starts the waiting renames on the worker thread (keeping at most two batches under way) and,
+    // with wait, settles every batch: its renames that were made count as restored.
+    void renameQueued(UndoResult& result, bool wait);
+
     FileSystem& m_fs;
+    bool m_ahead = false;      // plain renames back go to the worker thread
+    bool m_queuedLast = false; // reverse() queued the record it was given
+    std::vector<QueuedReversal> m_queued;
+    std::vector<uint64_t> m_queuedPaths;
+    std::deque<ReversalBatch> m_renaming; // oldest first
+    std::unique_ptr<WorkerThread> m_worker;
     bool m_historyKnown = false;
     FileInfo m_history;
     std::unordered_map<std::string, std::unique_ptr<Folder>> m_folders;
