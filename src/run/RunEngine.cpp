@@ -201,34 +201,15 @@ void RunEngine::queueRename(std::size_t index, const std::string& newName, const
     const std::size_t start = m_queuedRecords.size();
     HistoryFile::formatRecord(m_queuedRecords, m_source, m_target, identity);
     m_queued.push_back(QueuedRename{index, newName, &folder, source.dev, source.ino, start});
-    if (m_queuedPaths.empty())
-        m_queuedPaths.assign(kRenameBatch * 4, 0);
-    const std::size_t mask = m_queuedPaths.size() - 1;
-    for (const std::string* path : {&m_source, &m_target}) {
-        const uint64_t h = std::hash<std::string_view>()(*path) | 1;
-        std::size_t slot = h & mask;
-        while (m_queuedPaths[slot] != 0 && m_queuedPaths[slot] != h)
-            slot = (slot + 1) & mask;
-        m_queuedPaths[slot] = h;
-    }
-}
-
-static bool tableHolds(const std::vector<uint64_t>& table, std::string_view path) {
-    if (table.empty())
-        return false;
-    const uint64_t h = std::hash<std::string_view>()(path) | 1;
-    const std::size_t mask = table.size() - 1;
-    for (std::size_t slot = h & mask; table[slot] != 0; slot = (slot + 1) & mask)
-        if (table[slot] == h)
-            return true;
-    return false;
+    m_queuedPaths.add(m_source);
+    m_queuedPaths.add(m_target);
 }
 
 bool RunEngine::batchTouches(std::string_view path) const {
-    if (!m_queued.empty() && tableHolds(m_queuedPaths, path))
+    if (!m_queued.empty() && m_queuedPaths.holds(path))
         return true;
     return std::any_of(m_renaming.begin(), m_renaming.end(),
-                       [path](const RenamingBatch& b) { return tableHolds(b.paths, path); });
+                       [path](const RenamingBatch& b) { return b.paths.holds(path); });
 }
 
 RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
@@ -269,7 +250,7 @@ RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCa
         RenamingBatch& batch = m_renaming.emplace_back();
         batch.firstRecord = first;
         batch.renames.swap(m_queued);
-        batch.paths.swap(m_queuedPaths);
+        batch.paths = m_queuedPaths.take();
         startRenames(batch, ahead);
         // The batches renamed meanwhile are told while this one renames.
         while (ahead && m_renaming.size() > 1 && m_worker->done(m_renaming.front().job))

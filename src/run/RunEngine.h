@@ -12,6 +12,7 @@
 #include "rename/RenameRuleSet.h"
 #include "run/ForecastFileSystem.h"
 #include "run/HistoryFile.h"
+#include "run/PathHashes.h"
 #include "run/RunProgress.h"
 
 #include <cstdint>
@@ -177,7 +178,7 @@ private:
     struct RenamingBatch {
         std::vector<QueuedRename> renames;
         std::vector<int> errors;
-        std::vector<uint64_t> paths; // as m_queuedPaths
+        PathHashes paths; // as m_queuedPaths
         int firstRecord = 0;
         uint64_t job = 0;
     };
@@ -246,7 +247,7 @@ private:
     std::vector<FileListRow>* m_rows = nullptr;
     std::vector<QueuedRename> m_queued;
     std::string m_queuedRecords;
-    std::vector<uint64_t> m_queuedPaths;
+    PathHashes m_queuedPaths;
     std::deque<RenamingBatch> m_renaming; // oldest first
     std::unique_ptr<WorkerThread> m_worker;
     bool m_oneThread = false; // the run renames on this thread only

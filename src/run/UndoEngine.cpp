@@ -218,44 +218,22 @@ Reversal UndoEngine::reverse(const UndoRecord& r) {
     return err == 0 ? Reversal::Restored : Reversal::Failed;
 }
 
-static void enterPath(std::vector<uint64_t>& table, std::string_view path) {
-    if (table.empty())
-        table.assign(1024, 0); // room for the two paths of each of 256 renames, half full at most
-    const uint64_t h = std::hash<std::string_view>()(path) | 1;
-    const std::size_t mask = table.size() - 1;
-    std::size_t slot = h & mask;
-    while (table[slot] != 0 && table[slot] != h)
-        slot = (slot + 1) & mask;
-    table[slot] = h;
-}
-
-static bool tableHolds(const std::vector<uint64_t>& table, std::string_view path) {
-    if (table.empty())
-        return false;
-    const uint64_t h = std::hash<std::string_view>()(path) | 1;
-    const std::size_t mask = table.size() - 1;
-    for (std::size_t slot = h & mask; table[slot] != 0; slot = (slot + 1) & mask)
-        if (table[slot] == h)
-            return true;
-    return false;
-}
-
 static constexpr std::size_t kReversalBatch = 256;
 
 void UndoEngine::queueReversal(const UndoRecord& r, const Folder& afterFolder, const std::string& afterName,
                                const Folder& beforeFolder, const std::string& beforeName) {
     m_queued.push_back(QueuedReversal{&afterFolder, afterName, &beforeFolder, beforeName, r.number});
-    enterPath(m_queuedPaths, r.after);
-    enterPath(m_queuedPaths, r.before);
+    m_queuedPaths.add(r.after);
+    m_queuedPaths.add(r.before);
     m_queuedLast = true;
 }
 
 bool UndoEngine::queueTouches(const UndoRecord& r) const {
     for (const std::string* path : {&r.after, &r.before}) {
-        if (!m_queued.empty() && tableHolds(m_queuedPaths, *path))
+        if (!m_queued.empty() && m_queuedPaths.holds(*path))
             return true;
         for (const ReversalBatch& b : m_renaming)
-            if (tableHolds(b.paths, *path))
+            if (b.paths.holds(*path))
                 return true;
     }
     return false;
@@ -277,7 +255,7 @@ void UndoEngine::renameQueued(UndoResult& result, bool wait) {
             settleOldest();
         ReversalBatch& b = m_renaming.emplace_back();
         b.renames.swap(m_queued);
-        b.paths.swap(m_queuedPaths);
+        b.paths = m_queuedPaths.take();
         b.errors.assign(b.renames.size(), 0);
         // The worker reads the batch and writes its outcomes only; the batch stays where it is in the
         // deque until it is settled here.

@@ -5,6 +5,7 @@
 #include "common/WorkerThread.h"
 #include "platform/FileSystem.h"
 #include "run/HistoryFile.h"
+#include "run/PathHashes.h"
 #include "run/RunProgress.h"
 
 #include <cstdint>
@@ -145,7 +146,7 @@ private:
     struct ReversalBatch {
         std::vector<QueuedReversal> renames;
         std::vector<int> errors;
-        std::vector<uint64_t> paths; // hashes of the paths the renames name (an open table)
+        PathHashes paths;
         uint64_t job = 0;
     };
     void queueReversal(const UndoRecord& r, const Folder& afterFolder, const std::string& afterName,
@@ -159,7 +160,7 @@ private:
     bool m_ahead = false;      // plain renames back go to the worker thread
     bool m_queuedLast = false; // reverse() queued the record it was given
     std::vector<QueuedReversal> m_queued;
-    std::vector<uint64_t> m_queuedPaths;
+    PathHashes m_queuedPaths;
     std::deque<ReversalBatch> m_renaming; // oldest first
     std::unique_ptr<WorkerThread> m_worker;
     bool m_historyKnown = false;
