@@ -95,6 +95,15 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     // Plain renames share the writes of their records (see queueRename).
     m_batching = request.method == RenameMethod::RenameOnly;
     m_rows = &rows;
+    // A list longer than a batch renames on a second thread where the file system allows it.
+    if (m_batching && rows.size() > kRenameBatch && m_fs.callsFromThreads() &&
+        std::thread::hardware_concurrency() > 1) {
+        try {
+            m_worker = std::make_unique<WorkerThread>();
+        } catch (const std::system_error&) {
+            // no thread to be had: each batch is renamed here
+        }
+    }
 
     SerialCounters serials(*start, request.rules.renFolder);
     ProgressPacer pacer(callbacks);
@@ -105,10 +114,12 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         if (pacer.cancelRequested())
             break;
         if (pacer.stepDue()) {
-            // The window gets its turn with the rows it shows done: the batches waiting or renaming
-            // go first, and a stop asked for meanwhile ends the run before this row. Where no events
-            // run (the command line), only the position is shown and the batches go on.
-            if (callbacks.pumpEvents && renameBatch(request, callbacks, sink, result) == RowStep::Stop) {
+            // The window gets its turn, and a stop asked for meanwhile ends the run before this row.
+            // The batches on the worker go on renaming while events run (the rows it shows done are
+            // those settled by then); without the worker, the waiting batch is renamed first. Where no
+            // events run (the command line), only the position is shown.
+            if (callbacks.pumpEvents && (m_worker ? settleRenamed(request, callbacks, sink, result)
+                                                  : renameBatch(request, callbacks, sink, result)) == RowStep::Stop) {
                 stopped = true;
                 break;
             }
@@ -121,7 +132,7 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
             if (m_queued.empty() && m_renaming.empty())
                 callbacks.rowChanged(i);
             else
-                m_queued.push_back(QueuedRename{i, {}}); // told after the renames above it
+                m_queued.push_back(QueuedRename{i, {}, {}}); // told after the renames above it
         }
         if (step == RowStep::Stop || step == RowStep::DoneThenStop) {
             stopped = true;
@@ -143,7 +154,6 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
         stopped = true;
     m_transfers.reset();
     m_worker.reset();
-    m_oneThread = false;
     m_batching = false;
     m_rows = nullptr;
     m_folders.clear();
@@ -200,7 +210,7 @@ void RunEngine::queueRename(std::size_t index, const std::string& newName, const
                             const FileIdentity* identity) {
     const std::size_t start = m_queuedRecords.size();
     HistoryFile::formatRecord(m_queuedRecords, m_source, m_target, identity);
-    m_queued.push_back(QueuedRename{index, newName, &folder, source.dev, source.ino, start});
+    m_queued.push_back(QueuedRename{index, newName, (*m_rows)[index].name, &folder, source.dev, source.ino, start});
     m_queuedPaths.add(m_source);
     m_queuedPaths.add(m_target);
 }
@@ -214,17 +224,8 @@ bool RunEngine::batchTouches(std::string_view path) const {
 
 RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
                                           RunResult& result, bool wait) {
-    // The renames go to the worker thread when the file system allows it and the caller need not
-    // wait for them; else each batch is renamed and settled here before the next is written.
-    if (!wait && !m_worker && !m_oneThread) {
-        m_oneThread = !m_fs.callsFromThreads() || std::thread::hardware_concurrency() < 2;
-        try {
-            if (!m_oneThread)
-                m_worker = std::make_unique<WorkerThread>();
-        } catch (const std::system_error&) {
-            m_oneThread = true; // no thread to be had: each batch is renamed here
-        }
-    }
+    // The renames go to the worker thread, where the run has one and the caller need not wait for
+    // them; else each batch is renamed and settled here before the next is written.
     const bool ahead = !wait && m_worker;
     if (!m_queued.empty()) {
         while (!m_renaming.empty() && (!ahead || m_renaming.size() >= kBatchesAhead))
@@ -253,9 +254,8 @@ RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCa
         batch.paths = m_queuedPaths.take();
         startRenames(batch, ahead);
         // The batches renamed meanwhile are told while this one renames.
-        while (ahead && m_renaming.size() > 1 && m_worker->done(m_renaming.front().job))
-            if (settleOldest(request, callbacks, history, result) == RowStep::Stop)
-                return RowStep::Stop;
+        if (ahead && settleRenamed(request, callbacks, history, result) == RowStep::Stop)
+            return RowStep::Stop;
     }
     while (!ahead && !m_renaming.empty())
         if (settleOldest(request, callbacks, history, result) == RowStep::Stop)
@@ -263,15 +263,23 @@ RunEngine::RowStep RunEngine::renameBatch(const RunRequest& request, const RunCa
     return RowStep::Next;
 }
 
+RunEngine::RowStep RunEngine::settleRenamed(const RunRequest& request, const RunCallbacks& callbacks,
+                                            RecordSink& history, RunResult& result) {
+    while (!m_renaming.empty() && (!m_renaming.front().job || m_worker->done(m_renaming.front().job)))
+        if (settleOldest(request, callbacks, history, result) == RowStep::Stop)
+            return RowStep::Stop;
+    return RowStep::Next;
+}
+
 void RunEngine::startRenames(RenamingBatch& batch, bool worker) {
     batch.errors.assign(batch.renames.size(), 0);
-    // The worker reads the rows' old names and writes nothing but the outcomes; the rows are changed
+    // The worker reads its batch only and writes nothing but the outcomes; the rows are changed
     // when the batch is settled, on this thread. A batch stays where it is in the deque until then.
-    auto renameAll = [this, &batch, rows = m_rows] {
+    auto renameAll = [this, &batch] {
         for (std::size_t i = 0; i < batch.renames.size(); ++i) {
             const QueuedRename& q = batch.renames[i];
             if (q.folder)
-                batch.errors[i] = m_fs.renameAt(*q.folder, (*rows)[q.index].name, *q.folder, q.newName);
+                batch.errors[i] = m_fs.renameAt(*q.folder, q.oldName, *q.folder, q.newName);
         }
     };
     if (worker)

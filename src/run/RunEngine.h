@@ -166,6 +166,7 @@ private:
     struct QueuedRename {
         std::size_t index;
         std::string newName;
+        std::string oldName; // the worker's own copy: the rows may be read while it renames
         const Folder* folder = nullptr;
         dev_t dev = 0; // the source's identity, to tell a clash from another failure
         ino_t ino = 0;
@@ -211,6 +212,9 @@ private:
     // still be renaming on the worker thread. Stop when the history cannot be written.
     RowStep renameBatch(const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
                         RunResult& result, bool wait = true);
+    // Settles the batches the worker has renamed, without waiting for the others.
+    RowStep settleRenamed(const RunRequest& request, const RunCallbacks& callbacks, RecordSink& history,
+                          RunResult& result);
     // Makes the renames of batch, here or (worker) on the worker thread.
     void startRenames(RenamingBatch& batch, bool worker);
     // Waits for the oldest batch under way and gives its rows their outcomes. The records of its
@@ -250,7 +254,6 @@ private:
     PathHashes m_queuedPaths;
     std::deque<RenamingBatch> m_renaming; // oldest first
     std::unique_ptr<WorkerThread> m_worker;
-    bool m_oneThread = false; // the run renames on this thread only
 
     FileSystem& m_fs;
     const NameBuilder& m_builder;

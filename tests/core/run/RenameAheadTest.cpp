@@ -22,14 +22,18 @@ using namespace rinoza::test;
 
 namespace {
 
-// The real file system, noting the renames made on another thread than the test's.
+// The real file system, noting the renames made on another thread than the test's, and those of
+// them made while the window's events ran.
 struct ThreadNotingFileSystem final : PosixFileSystem {
     std::thread::id tests = std::this_thread::get_id();
-    std::atomic<int> elsewhere{0};
+    std::atomic<int> elsewhere{0}, duringEvents{0};
+    std::atomic<bool> inEvents{false};
     bool callsFromThreads() const override { return true; }
     int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName) override {
-        if (std::this_thread::get_id() != tests)
+        if (std::this_thread::get_id() != tests) {
             ++elsewhere;
+            duringEvents += inEvents ? 1 : 0;
+        }
         return PosixFileSystem::renameAt(from, name, to, newName);
     }
 };
@@ -49,7 +53,7 @@ struct Ran {
 } // namespace
 
 TEST(RenameAhead, AThreadedRunEndsEveryRowAsTheOneThreadRunAndIsUndoneAlike) {
-    int renamedElsewhere = 0;
+    int renamedElsewhere = 0, renamedDuringEvents = 0;
     for (unsigned seed = 1; seed <= 6; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 rng(seed);
@@ -86,6 +90,22 @@ TEST(RenameAhead, AThreadedRunEndsEveryRowAsTheOneThreadRunAndIsUndoneAlike) {
             NameBuilder builder{clock, {}};
             RunCallbacks callbacks;
             callbacks.pumpInterval = std::chrono::hours(1); // no window turns: the batches run ahead
+            auto* noting = dynamic_cast<ThreadNotingFileSystem*>(&fs);
+            if (seed % 2 == 1) {
+                // A window's turn after every row, painting the rows, while the batches rename on.
+                callbacks.pumpInterval = {};
+                callbacks.pumpEvents = [&rows, noting, turns = 0]() mutable {
+                    if (noting)
+                        noting->inEvents = true;
+                    std::size_t painted = 0;
+                    for (const FileListRow& r : rows)
+                        painted += r.name.size() + r.remarks.size();
+                    if (++turns % 16 == 0 && painted > 0)
+                        std::this_thread::sleep_for(std::chrono::microseconds(100));
+                    if (noting)
+                        noting->inEvents = false;
+                };
+            }
             EXPECT_EQ(RunEngine(fs, builder, clock).run(rows, request, callbacks).end, RunEnd::Completed);
             Ran ran;
             for (const FileListRow& r : rows)
@@ -100,6 +120,7 @@ TEST(RenameAhead, AThreadedRunEndsEveryRowAsTheOneThreadRunAndIsUndoneAlike) {
         FaultyFileSystem oneThread(posix); // no fault laid: only its calls stay on one thread
         const Ran ahead = runOnce(threaded), inTurn = runOnce(oneThread);
         renamedElsewhere += threaded.elsewhere.load();
+        renamedDuringEvents += threaded.duringEvents.load();
         EXPECT_EQ(ahead.rows, inTurn.rows);
         EXPECT_GT(std::count_if(ahead.rows.begin(), ahead.rows.end(), [](const auto& r) { return r.second[0] == 'x'; }),
                   10); // the rows interfere, or the test proves little
@@ -109,4 +130,5 @@ TEST(RenameAhead, AThreadedRunEndsEveryRowAsTheOneThreadRunAndIsUndoneAlike) {
         EXPECT_EQ(ahead.undo.notTheRunsFile, 0);
     }
     EXPECT_GT(renamedElsewhere, 1000); // the batches did run ahead
+    EXPECT_GT(renamedDuringEvents, 0);  // and on while the window had its turns
 }
