@@ -1,5 +1,7 @@
 #include "common/TextCodec.h"
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
@@ -147,7 +149,15 @@ bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     char32_t code = 0;
     while (i < bytes.size()) {
-        // ASCII runs are the common case of file names.
+        // ASCII runs are the common case of file names: eight bytes at a time where they are.
+        if (i + 8 <= bytes.size()) {
+            uint64_t eight = 0;
+            std::memcpy(&eight, bytes.data() + i, 8);
+            if ((eight & 0x8080808080808080u) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
             ++i;
             continue;

@@ -22,14 +22,10 @@ UndoOutcome undoLastRun(const std::string& historyPath, FileSystem& fs, Operatio
         outcome.end = UndoOutcome::End::Declined;
         return outcome;
     }
-    std::vector<std::string> lines;
-    if (HistoryFile::read(fs, historyPath, lines) == 0)
-        for (const UndoRecord& r : UndoEngine::parseRecords(lines))
-            outcome.pending += r.undone ? 0 : 1;
-
     ProgressScope scope(progress, msg::kUndoActivity);
     UndoEngine engine(fs);
     outcome.result = engine.run(historyPath, progress.callbacks());
+    outcome.pending = outcome.result.pending;
     scope.end();
     if (outcome.result.error != 0) {
         outcome.end = UndoOutcome::End::Failed;

@@ -159,8 +159,8 @@ public:
     // Reads a file from its start, handing each piece read to onPiece. Returns 0 or an errno.
     virtual int readFilePieces(const std::string& path, const std::function<void(std::string_view)>& onPiece) = 0;
 
-    // Reads a whole file into content. Returns 0 or an errno.
-    int readWholeFile(const std::string& path, std::string& content);
+    // Reads a whole file into content (by default through readFilePieces). Returns 0 or an errno.
+    virtual int readWholeFile(const std::string& path, std::string& content);
 
     // Reads at most maxBytes from the start of a file into content. Never waits for a writer: a pipe
     // or device without data at hand gives EAGAIN. Returns 0 or an errno.

@@ -3,6 +3,7 @@
 #include "common/TextCodec.h"
 #include "platform/TextNumbers.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -354,6 +355,7 @@ int HistoryFile::close() {
 
 std::vector<std::string> HistoryFile::splitContent(std::string_view content) {
     std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 1);
     std::size_t pos = 0;
     while (pos < content.size()) {
         std::size_t lf = content.find('\n', pos);

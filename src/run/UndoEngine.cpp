@@ -36,6 +36,7 @@ std::string UndoResult::statusText() const {
 
 std::vector<UndoRecord> UndoEngine::parseRecords(const std::vector<std::string>& lines) {
     std::vector<UndoRecord> records;
+    records.reserve(lines.size() / 3); // a record, its identity and its "before" line
     std::vector<std::pair<int, int>> undone;
     std::vector<std::pair<int, int>> voided;
     RenameMethod method = RenameMethod::RenameOnly;
@@ -307,6 +308,8 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
     UndoResult result;
     ProgressPacer pacer(progress);
     std::vector<UndoRecord> records = parseRecords(lines);
+    result.pending = static_cast<int>(
+        std::count_if(records.begin(), records.end(), [](const UndoRecord& r) { return !r.undone; }));
     const auto identities = std::count_if(records.begin(), records.end(),
                                           [](const UndoRecord& r) { return r.identity || r.identityDamaged; });
     const auto endLines = std::count(lines.begin(), lines.end(), history::kRecordsEndLine);
@@ -339,6 +342,10 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
         if (outcome != Reversal::NeverHappened)
             ++result.seen;
         if (m_queuedLast) {
+            // The batch has its own copy of the names: the record's room goes back now, while the
+            // renames go on, rather than all at the end.
+            std::string().swap(it->before);
+            std::string().swap(it->after);
             if (m_queued.size() >= kReversalBatch)
                 renameQueued(result, false);
         } else if (outcome == Reversal::Restored) {

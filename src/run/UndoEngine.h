@@ -40,6 +40,7 @@ struct UndoResult {
     int restored = 0;       // records whose file went back
     int seen = 0;           // "[A]" lines handled (but those of renames that never happened)
     int notTheRunsFile = 0; // records left: the file at the new path is not the one the run left there
+    int pending = 0;        // records no earlier undo had restored when this one began
     int maximum = 0;        // the progress maximum that was set
     bool cancelled = false;
     int error = 0; // errno when the file could not be read (nothing was undone then)

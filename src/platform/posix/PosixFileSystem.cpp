@@ -558,6 +558,10 @@ int PosixFileSystem::readFilePieces(const std::string& path, const std::function
     return rinoza::readFilePieces(path, onPiece);
 }
 
+int PosixFileSystem::readWholeFile(const std::string& path, std::string& content) {
+    return rinoza::readWholeFile(path, content);
+}
+
 int PosixFileSystem::readFileHead(const std::string& path, std::size_t maxBytes, std::string& content) {
     return rinoza::readFileHead(path, maxBytes, content);
 }

@@ -33,6 +33,8 @@ public:
     int appendLine(const std::string& path, std::string_view line) override;
 
     int readFilePieces(const std::string& path, const std::function<void(std::string_view)>& onPiece) override;
+    // Straight into content, its room taken at once from the file's size.
+    int readWholeFile(const std::string& path, std::string& content) override;
     int readFileHead(const std::string& path, std::size_t maxBytes, std::string& content) override;
     int replaceFile(const std::string& path, std::string_view content, const ReplaceOptions& options,
                     std::unique_ptr<AppendFile>* keepOpen = nullptr) override;

@@ -5,6 +5,7 @@
 #include "platform/posix/TemporaryFile.h"
 #include "platform/posix/WriteAll.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -138,7 +139,35 @@ int readFilePieces(const std::string& path, const std::function<void(std::string
 
 int readWholeFile(const std::string& path, std::string& content) {
     content.clear();
-    return readFilePieces(path, [&](std::string_view piece) { content.append(piece); });
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    // The room for the whole file at once (and a little more, to see its end without growing), so a
+    // history of many records is read without being copied as it grows; a file that grows meanwhile
+    // is read to its end all the same.
+    struct stat st {};
+    std::size_t room = 1 << 16;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        room = static_cast<std::size_t>(st.st_size) + 1;
+    std::size_t used = 0;
+    int err = 0;
+    for (;;) {
+        if (used == content.size())
+            content.resize(std::max(room, 2 * content.size()));
+        const ssize_t n = ::read(fd, content.data() + used, content.size() - used);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        if (n == 0)
+            break;
+        used += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    content.resize(used);
+    return err;
 }
 
 int readFileHead(const std::string& path, std::size_t maxBytes, std::string& content) {

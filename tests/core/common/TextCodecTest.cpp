@@ -25,6 +25,12 @@ TEST(TextCodec, Utf8Validation) {
         {"\x80", false},             // lone continuation byte
         {"\x95\x5C", false},         // CP932 表
         {"abc\xFF", false},
+        // Runs of eight ASCII bytes at a time, and what ends them.
+        {"abcdefgh\xFF", false},
+        {"abcdefghijklmno\x80", false},
+        {"abcdefg写真.jpg", true},
+        {"写真abcdefghijklmnop", true},
+        {"abcdefghijklmnop\xE3\x81", false},
     };
     for (const auto& r : rows)
         EXPECT_EQ(isValidUtf8(r.bytes), r.valid) << testing::PrintToString(r.bytes);

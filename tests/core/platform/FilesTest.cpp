@@ -134,6 +134,14 @@ TEST(ReplaceFileDurably, KeptOpenTheFileGrowsAndIsCutBack) {
     EXPECT_EQ(readWholeFile(t / "h", content), 0);
     EXPECT_EQ(content, "head\ntwo\n");
     EXPECT_EQ(readWholeFile(t / "none", content), ENOENT);
+    // A file larger than one read, and one whose size the system does not tell.
+    std::string big(200001, 'x');
+    big[100000] = '\n';
+    writeFile(t / "big", big);
+    EXPECT_EQ(readWholeFile(t / "big", content), 0);
+    EXPECT_EQ(content, big);
+    EXPECT_EQ(readWholeFile("/proc/self/status", content), 0);
+    EXPECT_NE(content.find("Name:"), std::string::npos);
 }
 
 TEST(Files, ReadFileHeadStopsAtItsLimitAndNeverWaitsForAWriter) {
