@@ -68,7 +68,11 @@ public:
                 return a.head[0] < b.head[0];
             if (a.head[1] != b.head[1])
                 return a.head[1] < b.head[1];
-            const int c = keys.substr(a.keyStart, a.keyLength).compare(keys.substr(b.keyStart, b.keyLength));
+            // Equal heads: both keys begin with the same eight units, or are the same key shorter
+            // than that.
+            const std::size_t skip = std::min<std::size_t>(8, a.keyLength);
+            const int c = keys.substr(a.keyStart + skip, a.keyLength - skip)
+                              .compare(keys.substr(b.keyStart + skip, b.keyLength - skip));
             if (c != 0)
                 return c < 0;
             return std::strcmp(listing.at(a.name), listing.at(b.name)) < 0; // names that differ in case only
@@ -205,13 +209,16 @@ struct SearchWalk::Impl {
         // room for the rest.
         if (const std::size_t needed = batch.size() + listing.files.size(); needed > batch.capacity())
             batch.reserve(std::max(needed, 2 * batch.capacity()));
-        for (uint32_t off : listing.files) {
+        for (std::size_t k = 0; k < listing.files.size(); ++k) {
             tick(); // for every file, also those the filters pass over
             if (w.m_stop)
                 return;
-            name.assign(listing.at(off));
+            // Rows handed over part way through the folder leave no room: room for the rest at once.
+            if (batch.size() == batch.capacity())
+                batch.reserve(batch.size() + listing.files.size() - k);
+            const char* fileName = listing.at(listing.files[k]);
             FileInfo info;
-            if (look && (w.m_fs.statAt(dir, name, info, true) != 0 || !info.isRegular))
+            if (look && (w.m_fs.statAt(dir, name.assign(fileName), info, true) != 0 || !info.isRegular))
                 continue;
             if ((!o.showSystem && (info.attributes & AttrSystem)) ||
                 (!o.showHidden && (info.attributes & AttrHidden)) ||
@@ -229,7 +236,7 @@ struct SearchWalk::Impl {
                 batch.push_back(makeFileListRow(info, folder, o.withIcons));
             } else {
                 FileListRow& row = batch.emplace_back();
-                row.name = name;
+                row.name = fileName;
                 row.folder = folder;
             }
             batch.back().folderId = dir.id();
