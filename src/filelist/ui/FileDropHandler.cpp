@@ -18,6 +18,9 @@ namespace rinoza {
 namespace {
 
 const QString kUriList = QStringLiteral("text/uri-list");
+// pcmanfm-qt's own list of the same files: its text/uri-list is made from each path read as UTF-8,
+// so a name in another encoding (Shift-JIS) arrives there as U+FFFD; this one keeps the bytes.
+const QString kLibfmFiles = QStringLiteral("libfm/files");
 
 std::string_view viewOf(const QByteArray& bytes) {
     return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -42,6 +45,15 @@ bool namesLocalFiles(const QByteArray& list) {
         start = end + 1;
     }
     return false;
+}
+
+// The dropped list of URIs, taken from the list that keeps the names' bytes where there are two.
+QByteArray uriListOf(const QMimeData* data) {
+    if (!data)
+        return {};
+    if (data->hasFormat(kLibfmFiles) && data->hasFormat(kUriList))
+        return data->data(kLibfmFiles);
+    return data->hasFormat(kUriList) ? data->data(kUriList) : QByteArray();
 }
 
 } // namespace
@@ -75,7 +87,7 @@ bool FileDropHandler::eventFilter(QObject* watched, QEvent* event) {
     // from it, and moves come many times a second.
     if (type == QEvent::DragEnter) {
         // Kept for the drop: the list of a large drag is made or fetched once.
-        m_uriList = data && data->hasFormat(kUriList) ? data->data(kUriList) : QByteArray();
+        m_uriList = uriListOf(data);
         m_uriListOf = data;
         m_namesFiles = namesLocalFiles(m_uriList);
     }
@@ -98,7 +110,7 @@ bool FileDropHandler::eventFilter(QObject* watched, QEvent* event) {
         // The paths are added once the drop event has returned, so the program that dragged them is
         // told at once that they were taken and never waits for the list.
         m_queued = true;
-        const QByteArray list = data == m_uriListOf ? std::exchange(m_uriList, QByteArray()) : data->data(kUriList);
+        const QByteArray list = data == m_uriListOf ? std::exchange(m_uriList, QByteArray()) : uriListOf(data);
         m_uriListOf = nullptr;
         QMetaObject::invokeMethod(
             this,

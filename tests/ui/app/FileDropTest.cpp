@@ -24,6 +24,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QThread>
+#include <QUrl>
 
 #include <memory>
 #include <unistd.h>
@@ -36,11 +37,19 @@ namespace {
 const LocalDateTime kNow{2026, 12, 6, 13, 45, 9, 0};
 
 // Drags the paths over `target` (the window by default) and drops them; returns whether it was taken.
-bool drop(TFrmMain& w, const std::vector<std::string>& paths, QWidget* target = nullptr) {
+// With `libfm`, the uri-list holds each path read as UTF-8, as pcmanfm-qt makes it, and the exact
+// list comes beside it in pcmanfm-qt's own format.
+bool drop(TFrmMain& w, const std::vector<std::string>& paths, QWidget* target = nullptr, bool libfm = false) {
     target = target ? target : &w;
     QMimeData data;
     const std::string list = uriListOf(paths);
-    data.setData(QStringLiteral("text/uri-list"), QByteArray(list.data(), qsizetype(list.size())));
+    const QByteArray exact(list.data(), qsizetype(list.size()));
+    QByteArray lossy;
+    for (const std::string& p : paths)
+        lossy += QUrl::fromLocalFile(QString::fromUtf8(p.data(), qsizetype(p.size()))).toEncoded() + "\n";
+    data.setData(QStringLiteral("text/uri-list"), libfm ? lossy : exact);
+    if (libfm)
+        data.setData(QStringLiteral("libfm/files"), exact);
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
@@ -166,11 +175,17 @@ private slots:
         QCOMPARE(field->text(), before);
     }
 
+    void aNonUtf8NameIsDroppedAndRenamed_data() {
+        QTest::addColumn<bool>("libfm");
+        QTest::newRow("text/uri-list") << false;
+        QTest::newRow("pcmanfm-qt's lists") << true;
+    }
     void aNonUtf8NameIsDroppedAndRenamed() {
+        QFETCH(bool, libfm);
         test::ScriptedPrompts prompts;
         TFrmMain w(systemFileSystem(), {}, &m_clock);
         const std::string name = "\x82\xa0.txt"; // "あ.txt" in CP932
-        QVERIFY(drop(w, {file(name)}));
+        QVERIFY(drop(w, {file(name)}, nullptr, libfm));
         QCOMPARE(names(*w.fileList), std::vector<std::string>{name});
         RenameRuleSet r = RenameRuleSet::defaults();
         for (auto& e : r.elements)
