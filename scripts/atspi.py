@@ -14,9 +14,15 @@
   atspi.py extents ROLE the screen geometry (WxH+X+Y) of the program's window of that role (frame, dialog)
   atspi.py cell NAME    the screen point ("X Y") at the middle of the file list's cell of that text
   atspi.py rows         the number of rows of the file list
+  atspi.py list         the screen point ("X Y") at the middle of the file list
+  atspi.py item NAME [WINDOW]
+                        the screen point ("X Y") at the middle of the shown item (list item, table
+                        cell) of that name, in the window of that title; with A11Y_APP, of another
+                        program (a file manager)
 
 Run it with the system's python3 (Debian: python3-pyatspi) inside the program's D-Bus session.
-A11Y_PID picks one of several running copies by process id; A11Y_WAIT is the seconds to wait for it.
+A11Y_PID picks one of several running copies by process id; A11Y_WAIT is the seconds to wait for it;
+A11Y_APP names another program to read (its accessible application's name, e.g. pcmanfm-qt).
 """
 import os
 import re
@@ -37,6 +43,7 @@ CONTROL_ROLES = {
 def app(wait=None):
     """The program's accessible application, waiting for it to register."""
     want = os.environ.get('A11Y_PID')
+    named = os.environ.get('A11Y_APP', 'rinoza').lower()
     wait = float(os.environ.get('A11Y_WAIT', '30')) if wait is None else wait
     deadline = time.monotonic() + wait
     while True:
@@ -44,7 +51,7 @@ def app(wait=None):
             desk = pyatspi.Registry.getDesktop(0)
             for i in range(desk.childCount):
                 a = desk.getChildAtIndex(i)
-                if a is None or (a.name or '').lower() != 'rinoza':
+                if a is None or (a.name or '').lower() != named:
                     continue
                 if want and str(a.get_process_id()) != want:
                     continue
@@ -53,7 +60,7 @@ def app(wait=None):
         except Exception:
             pass
         if time.monotonic() > deadline:
-            sys.exit('atspi: no accessible application named Rinoza appeared within %g s '
+            sys.exit('atspi: no accessible application named ' + named + ' appeared within %g s '
                      '(is QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 set and the accessibility bus running?)' % wait)
         time.sleep(0.3)
 
@@ -357,6 +364,32 @@ def cell_point(a, name):
         time.sleep(0.3)
 
 
+def middle(node):
+    """The screen point at the middle of node, or None while it is not laid out."""
+    e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return (e.x + e.width // 2, e.y + e.height // 2) if e.width > 0 and e.height > 0 else None
+
+
+def item_point(a, name, window=None):
+    """The middle of the shown item of that name (in the window of that title), waiting for it."""
+    deadline = time.monotonic() + float(os.environ.get('A11Y_WAIT', '30'))
+    while True:
+        try:
+            for w in windows(a):
+                if window is not None and w.name != window:
+                    continue
+                for node, role, text, _ in walk(w):
+                    if text == name and role in ('list item', 'table cell', 'icon', 'tree item'):
+                        point = middle(node)
+                        if point:
+                            return point
+        except Exception:
+            pass
+        if time.monotonic() > deadline:
+            sys.exit('atspi: no item ' + name + ' shown' + (' in ' + window if window else ''))
+        time.sleep(0.3)
+
+
 def main():
     what = sys.argv[1] if len(sys.argv) > 1 else 'check'
     if what == 'check':
@@ -389,6 +422,10 @@ def main():
     elif what == 'cell' and len(sys.argv) > 2:
         x, y = cell_point(app(), sys.argv[2])
         print('%d %d' % (x, y))
+    elif what == 'list':
+        print('%d %d' % middle(file_list(app())))
+    elif what == 'item' and len(sys.argv) > 2:
+        print('%d %d' % item_point(app(), sys.argv[2], sys.argv[3] if len(sys.argv) > 3 else None))
     elif what == 'rows':
         print(file_list(app()).queryTable().nRows)
     else:

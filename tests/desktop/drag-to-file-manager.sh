@@ -2,7 +2,9 @@
 # Drags two rows of the file list onto a real file manager's folder view, with the mouse as a user
 # does, under a virtual X server with a window manager: Ctrl held over a folder of another file
 # system copies both files there; Shift held over a folder beside them moves them, and their rows
-# leave the list as the files go.
+# leave the list as the files go. With pcmanfm-qt (whose items a screen reader can find), the other
+# way too: every file of that folder, one with a Shift-JIS name among them, selected in the file
+# manager and dragged onto the list becomes a row under its own name, and stays where it is.
 #   drag-to-file-manager.sh PROGRAM MANAGER     MANAGER: thunar or pcmanfm-qt
 #   exit 0 pass, 1 fail, 77 skipped (a program it drives is not installed)
 # Needs: Xvfb, openbox, xdotool, xprop, dbus-run-session, at-spi2-core, python3-pyatspi, the manager.
@@ -32,8 +34,27 @@ point_in() {
     echo $((X + WIDTH * $2 / 100)) $((Y + HEIGHT * $3 / 100))
 }
 
-# Selects the rows of two cells (a click, then a Shift+click), presses on the first, and moves in
-# steps to the point, with `key` held once the drag has begun; releases there.
+# Presses at the first point and moves in steps to the second, with `key` (if any) held once the
+# drag has begun; releases there.
+drag_from() {
+    local x1=$1 y1=$2 x=$3 y=$4 key=${5:-}
+    xdotool mousemove "$x1" "$y1" mousedown 1
+    sleep 0.3
+    local i steps=25
+    for i in $(seq 1 $steps); do
+        xdotool mousemove $((x1 + (x - x1) * i / steps)) $((y1 + (y - y1) * i / steps))
+        [ "$i" -eq 3 ] && [ -n "$key" ] && xdotool keydown "$key"
+        sleep 0.05
+    done
+    # The target answers the last position before the drop.
+    sleep 0.6
+    xdotool mouseup 1
+    sleep 0.2
+    [ -z "$key" ] || xdotool keyup "$key"
+}
+
+# Selects the rows of two cells (a click, then a Shift+click) and drags them from the first to the
+# point, with `key` held.
 drag_rows() {
     local first=$1 second=$2 x=$3 y=$4 key=$5
     local x1 y1 x2 y2
@@ -43,25 +64,28 @@ drag_rows() {
     sleep 0.3
     xdotool keydown shift mousemove "$x2" "$y2" click 1 keyup shift
     sleep 0.3
-    xdotool mousemove "$x1" "$y1" mousedown 1
+    drag_from "$x1" "$y1" "$x" "$y" "$key"
+}
+
+# Selects every file of the file manager's window of that title (a click on one, then Ctrl+A) and
+# drags them from that one onto the file list.
+drag_in() {
+    local name=$1 window=$2
+    local x1 y1 x y
+    read -r x1 y1 < <(A11Y_PID="" A11Y_APP=$manager /usr/bin/python3 "$atspi" item "$name" "$window") || return 1
+    read -r x y < <(/usr/bin/python3 "$atspi" list) || return 1
+    xdotool mousemove "$x1" "$y1" click 1
     sleep 0.3
-    local i steps=25
-    for i in $(seq 1 $steps); do
-        xdotool mousemove $((x1 + (x - x1) * i / steps)) $((y1 + (y - y1) * i / steps))
-        [ "$i" -eq 3 ] && xdotool keydown "$key"
-        sleep 0.05
-    done
-    # The target answers the last position before the drop.
-    sleep 0.6
-    xdotool mouseup 1
-    sleep 0.2
-    xdotool keyup "$key"
+    xdotool key ctrl+a
+    sleep 0.3
+    drag_from "$x1" "$y1" "$x" "$y"
 }
 
 # Both files of folder $1 are in folder $2 with the same content.
 both_in() { cmp -s "$1/one 1.txt" "$2/one 1.txt" && cmp -s "$1/写真 2.txt" "$2/写真 2.txt"; }
 files_gone() { [ ! -e "$1/one 1.txt" ] && [ ! -e "$1/写真 2.txt" ]; }
 no_rows() { [ "$(/usr/bin/python3 "$atspi" rows)" = 0 ]; }
+rows_in() { [ "$(/usr/bin/python3 "$atspi" rows)" = "$1" ]; }
 
 # One session inside its own D-Bus session: 0 pass, 1 a wrong result, 2 the session did not come up.
 # What went wrong is written to <dir>/reason.
@@ -113,6 +137,23 @@ session() {
         return 1
     fi
     wait_for 20 no_rows || { say "the rows of the moved files stay: $(/usr/bin/python3 "$atspi" rows) rows"; return 1; }
+
+    if [ "$manager" = pcmanfm-qt ]; then
+        # The file manager's window comes to the front, over the part of it the program hid.
+        xdotool windowactivate --sync "$move" 2>/dev/null || xdotool windowraise "$move"
+        sleep 0.5
+        drag_in "one 1.txt" move-target || { say "the file manager's items cannot be found"; return 2; }
+        if ! wait_for 20 rows_in 3; then
+            say "the drop from $manager gave $(/usr/bin/python3 "$atspi" rows) rows, not 3"
+            return 1
+        fi
+        local name
+        for name in "one 1.txt" "写真 2.txt" "表.txt"; do
+            A11Y_WAIT=5 /usr/bin/python3 "$atspi" cell "$name" >/dev/null || { say "no row $name after the drop"; return 1; }
+        done
+        both_in "$dir/expected" "$dir/move-target" && [ -e "$dir/move-target/$(printf '\x95\x5c').txt" ] ||
+            { say "the drop took files from the file manager's folder"; return 1; }
+    fi
     kill "$pid" 2>/dev/null
     return 0
 }
@@ -183,6 +224,7 @@ for try in 1 2 3; do
     printf 'one\n' >"$dir/expected/one 1.txt"
     printf '二\n' >"$dir/expected/写真 2.txt"
     cp "$dir/expected/"* "$dir/src/"
+    printf 'x' >"$dir/move-target/$(printf '\x95\x5c').txt" # 表.txt in Shift-JIS
     if start_x "$dir"; then
         DISPLAY=$display timeout --kill-after=10 240 \
             dbus-run-session -- bash "$0" --session "$bin" "$manager" "$dir" "$far" "$launcher" >"$dir/result" 2>&1
@@ -205,4 +247,6 @@ if [ $status -ne 0 ]; then
     tail -20 "$dir/program.log" 2>/dev/null
     exit 1
 fi
-echo "drag to $manager: two rows copied and moved by mouse, the moved rows gone ($((SECONDS - start)) s)"
+dropped=""
+[ "$manager" = pcmanfm-qt ] && dropped=", three files dropped from it as rows"
+echo "drag to $manager: two rows copied and moved by mouse, the moved rows gone$dropped ($((SECONDS - start)) s)"
