@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -137,6 +138,33 @@ int readFilePieces(const std::string& path, const std::function<void(std::string
     return err;
 }
 
+namespace {
+
+// Reads fd into content until its end or until `limit` bytes are there, its room growing by `room`
+// at least. Returns 0 or an errno; content holds what was read either way.
+int readUpTo(int fd, std::string& content, std::size_t limit, std::size_t room) {
+    std::size_t used = 0;
+    int err = 0;
+    while (used < limit) {
+        if (used == content.size())
+            content.resize(std::min(limit, std::max(room, 2 * content.size())));
+        const ssize_t n = ::read(fd, content.data() + used, content.size() - used);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        if (n == 0)
+            break;
+        used += static_cast<std::size_t>(n);
+    }
+    content.resize(used);
+    return err;
+}
+
+} // namespace
+
 int readWholeFile(const std::string& path, std::string& content) {
     content.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -149,24 +177,8 @@ int readWholeFile(const std::string& path, std::string& content) {
     std::size_t room = 1 << 16;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
         room = static_cast<std::size_t>(st.st_size) + 1;
-    std::size_t used = 0;
-    int err = 0;
-    for (;;) {
-        if (used == content.size())
-            content.resize(std::max(room, 2 * content.size()));
-        const ssize_t n = ::read(fd, content.data() + used, content.size() - used);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
-        }
-        if (n == 0)
-            break;
-        used += static_cast<std::size_t>(n);
-    }
+    const int err = readUpTo(fd, content, SIZE_MAX, room);
     ::close(fd);
-    content.resize(used);
     return err;
 }
 
@@ -175,23 +187,10 @@ int readFileHead(const std::string& path, std::size_t maxBytes, std::string& con
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return errno;
-    content.resize(maxBytes);
-    std::size_t got = 0;
-    int err = 0;
-    while (got < maxBytes) {
-        const ssize_t n = ::read(fd, content.data() + got, maxBytes - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
+    const int err = readUpTo(fd, content, maxBytes, maxBytes);
     ::close(fd);
-    content.resize(err ? 0 : got);
+    if (err)
+        content.clear();
     return err;
 }
 
