@@ -84,7 +84,6 @@ drag_in() {
 # Both files of folder $1 are in folder $2 with the same content.
 both_in() { cmp -s "$1/one 1.txt" "$2/one 1.txt" && cmp -s "$1/写真 2.txt" "$2/写真 2.txt"; }
 files_gone() { [ ! -e "$1/one 1.txt" ] && [ ! -e "$1/写真 2.txt" ]; }
-no_rows() { [ "$(/usr/bin/python3 "$atspi" rows)" = 0 ]; }
 rows_in() { [ "$(/usr/bin/python3 "$atspi" rows)" = "$1" ]; }
 
 # One session inside its own D-Bus session: 0 pass, 1 a wrong result, 2 the session did not come up.
@@ -136,7 +135,7 @@ session() {
         say "the move did not happen: $(ls -A "$dir/move-target" | tr '\n' ' ')"
         return 1
     fi
-    wait_for 20 no_rows || { say "the rows of the moved files stay: $(/usr/bin/python3 "$atspi" rows) rows"; return 1; }
+    wait_for 20 rows_in 0 || { say "the rows of the moved files stay: $(/usr/bin/python3 "$atspi" rows) rows"; return 1; }
 
     if [ "$manager" = pcmanfm-qt ]; then
         # The file manager's window comes to the front, over the part of it the program hid.
@@ -247,6 +246,5 @@ if [ $status -ne 0 ]; then
     tail -20 "$dir/program.log" 2>/dev/null
     exit 1
 fi
-dropped=""
-[ "$manager" = pcmanfm-qt ] && dropped=", three files dropped from it as rows"
-echo "drag to $manager: two rows copied and moved by mouse, the moved rows gone$dropped ($((SECONDS - start)) s)"
+echo "drag to $manager: two rows copied and moved by mouse, the moved rows gone$([ "$manager" = pcmanfm-qt ] &&
+    echo ", three files dropped from it as rows") ($((SECONDS - start)) s)"
