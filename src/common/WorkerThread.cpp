@@ -1,10 +1,21 @@
 #include "common/WorkerThread.h"
 
+#include <system_error>
 #include <utility>
 
 namespace rinoza {
 
 WorkerThread::WorkerThread() : m_thread([this] { loop(); }) {}
+
+std::unique_ptr<WorkerThread> WorkerThread::whereUseful() {
+    if (std::thread::hardware_concurrency() < 2)
+        return nullptr;
+    try {
+        return std::make_unique<WorkerThread>();
+    } catch (const std::system_error&) {
+        return nullptr;
+    }
+}
 
 WorkerThread::~WorkerThread() {
     {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -14,6 +15,8 @@ namespace rinoza {
 class WorkerThread {
 public:
     WorkerThread();
+    // A worker where a second thread helps: null on a one-core machine or when no thread can be had.
+    static std::unique_ptr<WorkerThread> whereUseful();
     // Waits for every job given, then ends the thread.
     ~WorkerThread();
     WorkerThread(const WorkerThread&) = delete;

@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace rinoza {
@@ -95,15 +93,10 @@ RunResult RunEngine::run(std::vector<FileListRow>& rows, const RunRequest& reque
     // Plain renames share the writes of their records (see queueRename).
     m_batching = request.method == RenameMethod::RenameOnly;
     m_rows = &rows;
-    // A list longer than a batch renames on a second thread where the file system allows it.
-    if (m_batching && rows.size() > kRenameBatch && m_fs.callsFromThreads() &&
-        std::thread::hardware_concurrency() > 1) {
-        try {
-            m_worker = std::make_unique<WorkerThread>();
-        } catch (const std::system_error&) {
-            // no thread to be had: each batch is renamed here
-        }
-    }
+    // A list longer than a batch renames on a second thread where the file system allows it (else
+    // each batch is renamed here).
+    if (m_batching && rows.size() > kRenameBatch && m_fs.callsFromThreads())
+        m_worker = WorkerThread::whereUseful();
 
     SerialCounters serials(*start, request.rules.renFolder);
     ProgressPacer pacer(callbacks);

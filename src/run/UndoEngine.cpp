@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace rinoza {
@@ -308,8 +306,8 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
     UndoResult result;
     ProgressPacer pacer(progress);
     std::vector<UndoRecord> records = parseRecords(lines);
-    result.pending = static_cast<int>(
-        std::count_if(records.begin(), records.end(), [](const UndoRecord& r) { return !r.undone; }));
+    result.pending =
+        static_cast<int>(std::count_if(records.begin(), records.end(), [](const UndoRecord& r) { return !r.undone; }));
     const auto identities = std::count_if(records.begin(), records.end(),
                                           [](const UndoRecord& r) { return r.identity || r.identityDamaged; });
     const auto endLines = std::count(lines.begin(), lines.end(), history::kRecordsEndLine);
@@ -323,13 +321,9 @@ UndoResult UndoEngine::runLines(const std::vector<std::string>& lines, const Pro
     // the file system allows it. A record that names a path of a waiting rename, and every record
     // that is not a plain rename, waits for them all, so that its checks read the folders as a
     // record-by-record undo would.
-    m_ahead = records.size() > kReversalBatch && m_fs.callsFromThreads() && std::thread::hardware_concurrency() > 1;
-    try {
-        if (m_ahead)
-            m_worker = std::make_unique<WorkerThread>();
-    } catch (const std::system_error&) {
-        m_ahead = false; // no thread to be had: each record is reversed here
-    }
+    if (records.size() > kReversalBatch && m_fs.callsFromThreads())
+        m_worker = WorkerThread::whereUseful();
+    m_ahead = m_worker != nullptr; // else each record is reversed here
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
         if (pacer.cancelRequested()) {
             result.cancelled = true;

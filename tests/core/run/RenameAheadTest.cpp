@@ -22,12 +22,13 @@ using namespace rinoza::test;
 
 namespace {
 
+std::atomic<bool> inEvents{false}; // the window's events are running
+
 // The real file system, noting the renames made on another thread than the test's, and those of
 // them made while the window's events ran.
 struct ThreadNotingFileSystem final : PosixFileSystem {
     std::thread::id tests = std::this_thread::get_id();
     std::atomic<int> elsewhere{0}, duringEvents{0};
-    std::atomic<bool> inEvents{false};
     bool callsFromThreads() const override { return true; }
     int renameAt(const Folder& from, const std::string& name, const Folder& to, const std::string& newName) override {
         if (std::this_thread::get_id() != tests) {
@@ -90,20 +91,17 @@ TEST(RenameAhead, AThreadedRunEndsEveryRowAsTheOneThreadRunAndIsUndoneAlike) {
             NameBuilder builder{clock, {}};
             RunCallbacks callbacks;
             callbacks.pumpInterval = std::chrono::hours(1); // no window turns: the batches run ahead
-            auto* noting = dynamic_cast<ThreadNotingFileSystem*>(&fs);
             if (seed % 2 == 1) {
                 // A window's turn after every row, painting the rows, while the batches rename on.
                 callbacks.pumpInterval = {};
-                callbacks.pumpEvents = [&rows, noting, turns = 0]() mutable {
-                    if (noting)
-                        noting->inEvents = true;
+                callbacks.pumpEvents = [&rows, turns = 0]() mutable {
+                    inEvents = true;
                     std::size_t painted = 0;
                     for (const FileListRow& r : rows)
                         painted += r.name.size() + r.remarks.size();
                     if (++turns % 16 == 0 && painted > 0)
                         std::this_thread::sleep_for(std::chrono::microseconds(100));
-                    if (noting)
-                        noting->inEvents = false;
+                    inEvents = false;
                 };
             }
             EXPECT_EQ(RunEngine(fs, builder, clock).run(rows, request, callbacks).end, RunEnd::Completed);
@@ -130,5 +128,5 @@ TEST(RenameAhead, AThreadedRunEndsEveryRowAsTheOneThreadRunAndIsUndoneAlike) {
         EXPECT_EQ(ahead.undo.notTheRunsFile, 0);
     }
     EXPECT_GT(renamedElsewhere, 1000); // the batches did run ahead
-    EXPECT_GT(renamedDuringEvents, 0);  // and on while the window had its turns
+    EXPECT_GT(renamedDuringEvents, 0); // and on while the window had its turns
 }
